@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Set-up, then build and run the whole suite twice: a normal build and one
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+scripts/build.sh build
+ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+
+scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQTE_SANITIZE=ON -DQTE_BUILD_BENCH=OFF
+ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)"

@@ -1,0 +1,59 @@
+#pragma once
+// The shape of the generated tone text, read from config.cfg, and the fixed
+// note names.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <istream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qte {
+
+constexpr int kMaxPrefixes = 20;
+constexpr int kMaxHeaderLines = 20;
+constexpr int kMaxFooterLines = 10;
+constexpr int kMaxDefaultLines = 15;
+constexpr int kMaxCustomNotes = 30;
+
+constexpr std::size_t kMaxPrefixChars = 99;
+constexpr std::size_t kMaxMarkerChars = 48;
+constexpr std::size_t kMaxHeaderChars = 254;
+constexpr std::size_t kMaxFooterChars = 99;
+constexpr std::size_t kMaxDefaultChars = 99;
+constexpr std::size_t kMaxCustomNameChars = 49;
+
+// Block counts and customNoteCount are -1 while their block was never
+// opened; any count below 1 means an empty block.
+struct TextConfig {
+    std::array<std::string, kMaxPrefixes> noteNamePrefix{};
+    std::int32_t noteNamePrefixCount = 0;
+
+    std::string vibraOnText;
+    std::string vibraOffText;
+    std::string repeatOpenText;
+    std::string repeatCloseText;
+    std::string politeMarkerText;
+
+    std::array<std::string, kMaxHeaderLines> headerLines{};
+    std::int32_t headerLineCount = -1;
+    std::array<std::string, kMaxFooterLines> footerLines{};
+    std::int32_t footerLineCount = -1;
+    std::array<std::string, kMaxDefaultLines> defaultStartLines{};
+    std::int32_t defaultStartLineCount = -1;
+    std::array<std::string, kMaxDefaultLines> defaultEndLines{};
+    std::int32_t defaultEndLineCount = -1;
+
+    std::array<std::int32_t, kMaxCustomNotes> customNoteFreq{};
+    std::array<std::string, kMaxCustomNotes> customNoteName{};
+    std::int32_t customNoteCount = -1;
+};
+
+// Pitch (0..127) to the identifier of a Normal note, comma included.
+using NoteNameTable = std::array<std::string, 128>;
+
+[[nodiscard]] NoteNameTable BuildNoteNameTable();
+
+} // namespace qte

@@ -1,0 +1,36 @@
+#pragma once
+// Whole-file reads and atomic writes, with errors as sentences that name the
+// file and the reason.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qte {
+
+struct FileError {
+    std::string message; // "Cannot open \"x.h\": No such file or directory"
+};
+
+struct FileReadResult {
+    std::optional<std::string> bytes; // empty on failure, with error set
+    FileError error;
+};
+
+// Files larger than this are refused rather than read into memory.
+constexpr std::uintmax_t kMaxReadBytes = 256u * 1024u * 1024u;
+
+[[nodiscard]] FileReadResult readWholeFile(const std::filesystem::path& path);
+
+// Writes to a temporary file in the target's folder, flushes it and renames
+// it over the target, so a failed save leaves the old file as it was.
+// Returns the error, or nothing on success.
+[[nodiscard]] std::optional<FileError> writeFileAtomically(const std::filesystem::path& path,
+                                                           std::string_view bytes);
+
+// "Cannot <verb> \"<path>\": <reason of errno>".
+[[nodiscard]] FileError describeFileError(std::string_view verb,
+                                          const std::filesystem::path& path, int errnoValue);
+
+} // namespace qte

@@ -1,0 +1,32 @@
+#pragma once
+// Tempo changes and the length of the next drawn note.
+
+#include <cstdint>
+
+namespace qte {
+
+struct Tune;
+
+// The toolbar's note value and modifier and the length they give.
+struct NoteLengthState {
+    std::int32_t noteLengthIndex = 1;    // 1 thirty-second .. 6 whole note
+    std::int32_t noteLengthModifier = 0; // 0 none, 1 dotted, 2 double-dotted, 3 triplet
+    float newNoteUnits = 1.0f;
+};
+
+enum class StyleMode : std::int32_t { None = 0, Natural = 1, Continuous = 2, Staccato = 3 };
+
+[[nodiscard]] inline bool isValidTempo(std::int32_t bpm) { return bpm > 0; }
+
+// Sets the tempo and recomputes every millisecond value from the unit
+// values; with keepNaturalNotes, natural-style notes stay 20 ms short of
+// their note value. Refuses (returns false, changes nothing) a tempo of 0
+// or below. Also re-runs setNoteLength. The caller regenerates the text.
+[[nodiscard]] bool setTempo(Tune& tune, std::int32_t bpm, bool keepNaturalNotes,
+                            NoteLengthState& length, std::int32_t styleMode);
+
+// Sets the modifier and newNoteUnits from index, modifier, style and tempo.
+void setNoteLength(NoteLengthState& length, std::int32_t index, std::int32_t modifier,
+                   std::int32_t styleMode, float msPerUnit);
+
+} // namespace qte

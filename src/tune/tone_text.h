@@ -1,0 +1,43 @@
+#pragma once
+// The generated firmware tone text, one entry per output line, with what
+// each line shows.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace qte {
+
+constexpr int kMaxToneTextLines = 1000;
+constexpr std::size_t kMaxToneTextLineChars = 129; // a stored line, line end included
+
+// 32-bit colour, red in the low byte.
+constexpr std::uint32_t rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b)
+{
+    return (r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16);
+}
+
+enum class LineItemKind : std::uint8_t {
+    Pause = 0,
+    Note = 1,
+    VibraOn = 2,
+    VibraOff = 102,
+    RepeatOpen = 3,
+    RepeatClose = 103,
+    FreeText = 4,
+    Other = 255, // header, tempo, default parts, blank lines, footer
+};
+
+struct LineInfo {
+    std::uint32_t colour = rgb(180, 180, 180);
+    std::uint8_t itemKind = static_cast<std::uint8_t>(LineItemKind::Other);
+    std::int32_t itemIndex = 0; // pause length in ms, or the item's list index
+};
+
+struct ToneText {
+    std::array<std::string, kMaxToneTextLines> toneTextLines{};
+    std::array<LineInfo, kMaxToneTextLines> lineInfo{};
+    std::int32_t toneTextLineCount = 0;
+};
+
+} // namespace qte

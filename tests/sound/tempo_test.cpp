@@ -1,0 +1,108 @@
+#include "sound/tempo.h"
+#include "tune/tune.h"
+
+#include <gtest/gtest.h>
+
+namespace qte {
+namespace {
+
+constexpr std::int32_t kNatural = 1, kContinuous = 2, kStaccato = 3;
+
+TEST(NoteLength, IndexModifierAndStyle)
+{
+    struct Case {
+        const char* name;
+        int index, modifier, style;
+        float units;
+    };
+    const Case cases[] = {
+        {"thirty-second", 1, 0, kContinuous, 1.0f},
+        {"quarter", 4, 0, kContinuous, 8.0f},
+        {"whole", 6, 0, 0, 32.0f},
+        {"dotted quarter", 4, 1, kContinuous, 12.0f},
+        {"double-dotted quarter", 4, 2, kContinuous, 14.0f},
+        {"triplet quarter", 4, 3, kContinuous, 8.0f * 0.67f},
+        {"natural quarter", 4, 0, kNatural, (375.0f - 20.0f) / 46.875f},
+        {"natural thirty-second", 1, 0, kNatural, 26.875f / 46.875f},
+        {"staccato quarter caps at 60 ms", 4, 0, kStaccato, 60.0f / 46.875f},
+        {"staccato thirty-second is a third", 1, 0, kStaccato, 0.33333334f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NoteLengthState s;
+        setNoteLength(s, c.index, c.modifier, c.style, 46.875f);
+        EXPECT_FLOAT_EQ(s.newNoteUnits, c.units);
+        EXPECT_EQ(s.noteLengthModifier, c.modifier);
+    }
+    // At 300 bpm a natural thirty-second would be 5 ms: raised to 20 ms.
+    NoteLengthState fast;
+    setNoteLength(fast, 1, 0, kNatural, 25.0f);
+    EXPECT_FLOAT_EQ(fast.newNoteUnits, 0.8f);
+}
+
+Tune tuneWithQuarter(float endUnits)
+{
+    Tune t;
+    t.noteCount = 1;
+    NoteRecord& n = t.noteTable[1];
+    n.startUnits = 8.0f;
+    n.endUnits = 8.0f + endUnits;
+    t.vibraCount = 1;
+    t.vibraList[1].startUnits = 2.0f;
+    t.vibraList[1].endUnits = 4.0f;
+    t.repeatCount = 1;
+    t.repeatList[1].startUnits = 1.0f;
+    t.repeatList[1].endUnits = 3.0f;
+    t.textCount = 1;
+    t.textList[1].timeUnits = 5.0f;
+    return t;
+}
+
+TEST(Tempo, RecomputesEveryMillisecondValueFromUnits)
+{
+    Tune t = tuneWithQuarter(8.0f);
+    NoteLengthState s;
+    ASSERT_TRUE(setTempo(t, 80, false, s, kContinuous));
+    EXPECT_EQ(t.tempoBpm, 80);
+    EXPECT_FLOAT_EQ(t.msPerUnit, 93.75f);
+    const NoteRecord& n = t.noteTable[1];
+    EXPECT_EQ(n.startMs, 750);
+    EXPECT_EQ(n.endMs, 1500);
+    EXPECT_EQ(n.durationMs, 750);
+    EXPECT_FLOAT_EQ(n.durationUnits, 8.0f);
+    EXPECT_EQ(t.vibraList[1].startMs, 187);
+    EXPECT_EQ(t.vibraList[1].endMs, 375);
+    EXPECT_EQ(t.repeatList[1].startMs, 93);
+    EXPECT_EQ(t.textList[1].timeMs, 468);
+}
+
+TEST(Tempo, KeepNaturalNotesStaysTwentyMsShort)
+{
+    // A natural quarter at 160 bpm: 355 ms.
+    const float natural = (375.0f - 20.0f) / 46.875f;
+    Tune kept = tuneWithQuarter(natural);
+    Tune plain = kept;
+    NoteLengthState s;
+    ASSERT_TRUE(setTempo(kept, 80, true, s, kNatural));
+    ASSERT_TRUE(setTempo(plain, 80, false, s, kNatural));
+    EXPECT_EQ(kept.noteTable[1].durationMs, 730);
+    EXPECT_EQ(plain.noteTable[1].durationMs, 710);
+    // A note of no natural length keeps its units.
+    Tune odd = tuneWithQuarter(5.0f);
+    ASSERT_TRUE(setTempo(odd, 80, true, s, kNatural));
+    EXPECT_FLOAT_EQ(odd.noteTable[1].durationUnits, 5.0f);
+}
+
+TEST(Tempo, RefusesZeroAndNegative)
+{
+    Tune t = tuneWithQuarter(8.0f);
+    NoteLengthState s;
+    for (int bpm : {0, -5}) {
+        EXPECT_FALSE(setTempo(t, bpm, false, s, 0));
+        EXPECT_EQ(t.tempoBpm, 160);
+        EXPECT_FLOAT_EQ(t.msPerUnit, 46.875f);
+    }
+}
+
+} // namespace
+} // namespace qte

@@ -1,0 +1,49 @@
+#include "support/testsupport.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace qte::test {
+
+std::filesystem::path resourcePath(std::string_view relative)
+{
+    return std::filesystem::path(QTE_SOURCE_DIR) / "resources" / relative;
+}
+
+TempDir::TempDir()
+{
+    std::random_device rd;
+    for (;;) {
+        m_path = std::filesystem::temp_directory_path() / ("qte-test-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(m_path)) break;
+    }
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::string readFileOrDie(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void writeFileOrDie(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+} // namespace qte::test
