@@ -6,16 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/surface.h"
+
 namespace qte {
 
 constexpr int kMaxToneTextLines = 1000;
 constexpr std::size_t kMaxToneTextLineChars = 129; // a stored line, line end included
 
-// 32-bit colour, red in the low byte.
-constexpr std::uint32_t rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b)
-{
-    return (r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16);
-}
 
 enum class LineItemKind : std::uint8_t {
     Pause = 0,
@@ -29,7 +26,7 @@ enum class LineItemKind : std::uint8_t {
 };
 
 struct LineInfo {
-    std::uint32_t colour = rgb(180, 180, 180);
+    Colour colour = rgbColour(180, 180, 180);
     std::uint8_t itemKind = static_cast<std::uint8_t>(LineItemKind::Other);
     std::int32_t itemIndex = 0; // pause length in ms, or the item's list index
 };
