@@ -1,0 +1,160 @@
+#include "tunewindows/catalogue_view.h"
+#include "tunewindows/ringdata_view.h"
+
+#include "tune/tone_text.h"
+#include "tunewindows/recording_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qte {
+namespace {
+
+std::unique_ptr<ToneText> textOfLines(int count)
+{
+    auto t = std::make_unique<ToneText>();
+    t->toneTextLineCount = count;
+    for (int i = 0; i < count; ++i) {
+        t->toneTextLines[i] = "        line " + std::to_string(i) + "\n";
+    }
+    return t;
+}
+
+TEST(RingdataView, SizeGivesVisibleLinesAndColumnsAndBars)
+{
+    RingdataView v;
+    resizeRingdataView(v, 400, 160);
+    EXPECT_EQ(v.textVisibleLines, 10);
+    EXPECT_EQ(v.textVisibleColumns, 50);
+    auto text = textOfLines(25);
+    EXPECT_EQ(ringdataVerticalBar(v, *text), (ScrollSetting{0, 24, 10, 0, true}));
+    EXPECT_EQ(ringdataHorizontalBar(v), (ScrollSetting{0, 129, 50, 0, true}));
+    resizeRingdataView(v, -5, 7); // a window made tiny
+    EXPECT_EQ(v.textVisibleLines, 0);
+    EXPECT_EQ(v.textVisibleColumns, 0);
+}
+
+TEST(RingdataView, VerticalScrollClampsToTheLastPage)
+{
+    struct Step {
+        ScrollCode code;
+        int track;
+        bool handled;
+        int top;
+    };
+    const Step steps[] = {
+        {ScrollCode::LineDown, 0, true, 1},    {ScrollCode::PageDown, 0, true, 11},
+        {ScrollCode::PageDown, 0, true, 15},   {ScrollCode::LineDown, 0, true, 15},
+        {ScrollCode::LineUp, 0, true, 14},     {ScrollCode::ThumbTrack, 3, true, 3},
+        {ScrollCode::PageUp, 0, true, 0},      {ScrollCode::LineUp, 0, true, 0},
+        {ScrollCode::Top, 0, false, 0},        {ScrollCode::ThumbTrack, 99, true, 15},
+        {ScrollCode::EndScroll, 0, false, 15},
+    };
+    RingdataView v;
+    resizeRingdataView(v, 400, 150);
+    auto text = textOfLines(25);
+    for (const Step& s : steps) {
+        SCOPED_TRACE(static_cast<int>(s.code));
+        EXPECT_EQ(scrollRingdataVertically(v, *text, s.code, s.track), s.handled);
+        EXPECT_EQ(v.textTopLine, s.top);
+    }
+    // A text shorter than the window never scrolls.
+    auto shortText = textOfLines(3);
+    EXPECT_TRUE(scrollRingdataVertically(v, *shortText, ScrollCode::LineDown, 0));
+    EXPECT_EQ(v.textTopLine, 0);
+}
+
+TEST(RingdataView, HorizontalScrollStopsWhereTheLastColumnShowsCharacter129)
+{
+    RingdataView v;
+    resizeRingdataView(v, 400, 150); // 50 columns
+    EXPECT_TRUE(scrollRingdataHorizontally(v, ScrollCode::ThumbTrack, 500));
+    EXPECT_EQ(v.textLeftColumn, 80);
+    EXPECT_EQ(v.textLeftColumn + v.textVisibleColumns - 1, 129);
+    EXPECT_TRUE(scrollRingdataHorizontally(v, ScrollCode::Top, 0)); // left
+    EXPECT_EQ(v.textLeftColumn, 0);
+}
+
+TEST(RingdataView, PaintsVisibleLinesInTheirColoursFromTheLeftColumn)
+{
+    auto text = textOfLines(25);
+    text->lineInfo[3].colour = rgbColour(0, 255, 0);
+    text->lineInfo[4].colour = 0; // shown in the default grey
+    RingdataView v;
+    resizeRingdataView(v, 400, 150);
+    v.textTopLine = 2;
+    v.textLeftColumn = 8;
+    test::TextRecordingSurface s(400, 150);
+    PaintToneText(v, *text, s);
+    ASSERT_FALSE(s.fills.empty());
+    EXPECT_EQ(s.fills[0].first, (Rect{0, 0, 400, 150}));
+    EXPECT_EQ(s.fills[0].second, rgbColour(0, 0, 0));
+    ASSERT_EQ(s.texts.size(), 10u);
+    EXPECT_EQ(s.texts[0].s, "line 2"); // the indent scrolled away, the line end not drawn
+    EXPECT_EQ(s.texts[1].y, 15);
+    EXPECT_EQ(s.texts[1].foreground, rgbColour(0, 255, 0));
+    EXPECT_EQ(s.texts[2].foreground, rgbColour(180, 180, 180));
+    EXPECT_EQ(s.texts[0].background, rgbColour(0, 0, 0));
+
+    // Past the end of the text only the remaining rows are drawn.
+    v.textTopLine = 22;
+    test::TextRecordingSurface tail(400, 150);
+    PaintToneText(v, *text, tail);
+    EXPECT_EQ(tail.texts.size(), 3u);
+}
+
+TEST(RingdataView, MouseRowNamesTheLine)
+{
+    RingdataView v;
+    v.textTopLine = 4;
+    v.textMouseY = 31;
+    EXPECT_EQ(ringdataLineAtMouse(v), 6);
+}
+
+TEST(CatalogueView, FirstTuneShowsInTheSecondRow)
+{
+    CatalogueView v;
+    resizeCatalogueView(v, 150);
+    test::TextRecordingSurface s(300, 150);
+    PaintCatalogue(v, {"tone_one[]"}, s);
+    ASSERT_EQ(s.texts.size(), 1u);
+    EXPECT_EQ(s.texts[0].y, 15);
+    EXPECT_EQ(s.texts[0].s, "tone_one[]");
+    EXPECT_EQ(s.texts[0].foreground, rgbColour(200, 255, 200));
+
+    v.catalogueMouseY = 20; // second row
+    EXPECT_EQ(catalogueEntryAtMouse(v, 1), std::optional<std::int32_t>(1));
+    v.catalogueMouseY = 5; // row 0 shows no tune
+    EXPECT_FALSE(catalogueEntryAtMouse(v, 1).has_value());
+    v.catalogueMouseY = 40; // below the last tune
+    EXPECT_FALSE(catalogueEntryAtMouse(v, 1).has_value());
+}
+
+TEST(CatalogueView, ScrollingStopsAtTheLastTune)
+{
+    CatalogueView v;
+    resizeCatalogueView(v, 150); // 10 rows
+    EXPECT_TRUE(scrollCatalogue(v, 20, ScrollCode::ThumbTrack, 50));
+    EXPECT_EQ(v.catalogueTopRow, 11);
+    std::vector<std::string> names;
+    for (int i = 1; i <= 20; ++i) names.push_back("tune" + std::to_string(i));
+    test::TextRecordingSurface s(300, 150);
+    PaintCatalogue(v, names, s);
+    ASSERT_EQ(s.texts.size(), 9u);
+    EXPECT_EQ(s.texts.front().s, "tune12");
+    EXPECT_EQ(s.texts.back().s, "tune20");
+    EXPECT_TRUE(scrollCatalogue(v, 20, ScrollCode::PageUp, 0));
+    EXPECT_EQ(v.catalogueTopRow, 1);
+    EXPECT_FALSE(scrollCatalogue(v, 20, ScrollCode::Bottom, 0));
+    EXPECT_EQ(catalogueVerticalBar(v, 0).maximum, 1);
+}
+
+TEST(CatalogueView, Caption)
+{
+    EXPECT_EQ(catalogueCaption(""), "No Ringdata opened");
+    EXPECT_EQ(catalogueCaption("Ringdata.h"), "Tones in Ringdata.h");
+}
+
+} // namespace
+} // namespace qte
