@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Set-up, then build and run the whole suite twice: a normal build and one
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Set-up, then build and run the whole suite twice, a normal build and one
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and every fuzz
+# target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -10,6 +11,9 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 scripts/build.sh build
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+
+# Every reader under libFuzzer, briefly, over its seed corpus.
+scripts/fuzz.sh "${QTE_FUZZ_SECONDS:-20}"
 
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQTE_SANITIZE=ON -DQTE_BUILD_BENCH=OFF
 ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)"
