@@ -1,0 +1,146 @@
+#include "config/user_settings.h"
+
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <unistd.h>
+
+namespace qte {
+namespace {
+
+std::string rawFields(std::initializer_list<std::uint32_t> values)
+{
+    std::string out;
+    for (std::uint32_t v : values) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    }
+    return out;
+}
+
+UserSettings settingsOf(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
+                        std::int32_t e, std::int32_t f, std::int32_t g, std::int32_t h,
+                        std::int32_t i)
+{
+    return UserSettings{a, b, c, d, e, f, g, h, i};
+}
+
+TEST(UserSettings, FirstStartDefaults)
+{
+    test::TempDir dir;
+    const UserSettingsResult r = LoadUserSettings(dir.file("config.dat"));
+    EXPECT_TRUE(r.error);
+    EXPECT_EQ(r.settings, settingsOf(1, 1, 0, 1, 0, 0, 0, kDefaultUnitWidth, kDefaultRowHeight));
+    EXPECT_GE(r.settings.unitWidth, kMinZoom);
+    EXPECT_GE(r.settings.rowHeight, kMinZoom);
+}
+
+TEST(UserSettings, LineFeedGetsAReturnBeforeIt)
+{
+    const UserSettings s = settingsOf(1, 1, 0, 1, 0, 0, 2, 10, 12);
+    const std::string bytes = EncodeUserSettings(s);
+    ASSERT_EQ(bytes.size(), 37u);
+    std::string expected = rawFields({1, 1, 0, 1, 0, 0, 2, 10, 12});
+    expected.insert(28, 1, '\r');
+    EXPECT_EQ(bytes, expected);
+    EXPECT_EQ(bytes[28], 13);
+    EXPECT_EQ(bytes[29], 10);
+
+    const UserSettingsResult r = LoadUserSettings(bytes);
+    EXPECT_EQ(r.settings, s);
+    EXPECT_TRUE(r.warnings.empty());
+}
+
+TEST(UserSettings, RoundTripThroughTheFile)
+{
+    const UserSettings cases[] = {
+        settingsOf(0, 0, 1, 0, 1, 1, 3, 26, 26), // byte 26 is data
+        settingsOf(1, 1, 0, 1, 0, 0, 1, 13, 10),
+        settingsOf(0, 1, 0, 1, 0, 1, 0, 266, 10), // 266 = 0x010A
+        settingsOf(1, 0, 1, 0, 1, 0, 2, kMaxUnitWidth, kMaxRowHeight),
+        settingsOf(1, 1, 1, 1, 1, 1, 3, kMinZoom, kMinZoom),
+    };
+    test::TempDir dir;
+    for (const UserSettings& s : cases) {
+        SCOPED_TRACE(std::to_string(s.unitWidth) + "/" + std::to_string(s.rowHeight));
+        ASSERT_FALSE(SaveUserSettings(s, dir.file("config.dat")));
+        const UserSettingsResult r = LoadUserSettings(dir.file("config.dat"));
+        EXPECT_FALSE(r.error);
+        EXPECT_TRUE(r.warnings.empty());
+        EXPECT_EQ(r.settings, s);
+    }
+}
+
+TEST(UserSettings, ReadingOddFiles)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        UserSettings expected;
+        std::size_t warnings;
+    };
+    const UserSettings d;
+    const Case cases[] = {
+        {"empty", "", d, 0},
+        {"36 raw bytes with a zoom of 26", rawFields({0, 1, 0, 1, 0, 0, 3, 26, 12}),
+         settingsOf(0, 1, 0, 1, 0, 0, 3, 26, 12), 0},
+        // 13,10 in a 36-byte file is no inserted return: dropping it would
+        // shift the zoom y field.
+        {"36 raw bytes holding 13,10", rawFields({1, 1, 0, 1, 0, 0, 0, 0x0A0D, 20}),
+         settingsOf(1, 1, 0, 1, 0, 0, 0, d.unitWidth, 20), 1},
+        {"short file keeps the rest", rawFields({0, 0}) + "\x05",
+         settingsOf(0, 0, 0, 1, 0, 0, 0, d.unitWidth, d.rowHeight), 0},
+        {"longer file: the extra bytes are ignored", rawFields({0, 0, 1, 0, 1, 1, 2, 30, 40, 7}),
+         settingsOf(0, 0, 1, 0, 1, 1, 2, 30, 40), 0},
+        {"flags out of range", rawFields({2, 0xFFFFFFFF, 0, 1, 5, 0, 0, 10, 12}),
+         settingsOf(1, 1, 0, 1, 0, 0, 0, 10, 12), 3},
+        {"style out of range", rawFields({1, 1, 0, 1, 0, 0, 4, 10, 12}), d, 1},
+        {"negative style", rawFields({1, 1, 0, 1, 0, 0, 0xFFFFFFFF, 10, 12}), d, 1},
+        {"zoom below 1", rawFields({1, 1, 0, 1, 0, 0, 0, 0, 0}), d, 2},
+        {"zoom above the maximum",
+         rawFields({1, 1, 0, 1, 0, 0, 0, kMaxUnitWidth + 1, kMaxRowHeight + 1}), d, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const UserSettingsResult r = LoadUserSettings(c.bytes);
+        EXPECT_EQ(r.settings, c.expected);
+        EXPECT_EQ(r.warnings.size(), c.warnings);
+        EXPECT_FALSE(r.error);
+    }
+    const UserSettingsResult named = LoadUserSettings(rawFields({1, 1, 0, 1, 0, 0, 9, 10, 12}));
+    ASSERT_EQ(named.warnings.size(), 1u);
+    EXPECT_NE(named.warnings[0].find("Style"), std::string::npos);
+}
+
+TEST(UserSettings, FailedSaveIsReportedAndKeepsTheOldFile)
+{
+    test::TempDir dir;
+    const auto missingFolder = dir.file("no such folder") / "config.dat";
+    const std::optional<FileError> err = SaveUserSettings(UserSettings{}, missingFolder);
+    ASSERT_TRUE(err);
+    EXPECT_NE(err->message.find("config.dat"), std::string::npos);
+
+    // A target that is a folder cannot be replaced; the folder stays.
+    const auto folderTarget = dir.file("config.dat");
+    std::filesystem::create_directory(folderTarget);
+    EXPECT_TRUE(SaveUserSettings(UserSettings{}, folderTarget));
+    EXPECT_TRUE(std::filesystem::is_directory(folderTarget));
+
+    const auto good = dir.file("kept.dat");
+    ASSERT_FALSE(SaveUserSettings(settingsOf(0, 0, 0, 0, 0, 0, 1, 20, 20), good));
+    const std::string before = test::readFileOrDie(good);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::owner_exec);
+    const bool canStillWrite = ::access(dir.path().c_str(), W_OK) == 0; // true for root
+    const std::optional<FileError> denied = SaveUserSettings(UserSettings{}, good);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+    if (!canStillWrite) {
+        EXPECT_TRUE(denied);
+        EXPECT_EQ(test::readFileOrDie(good), before);
+    }
+}
+
+} // namespace
+} // namespace qte
