@@ -70,7 +70,8 @@ struct OtaLengthCode {
 // Replaces the tune's notes with those of an OTA message and takes its tempo
 // (through setTempo, which also updates length for styleMode). On error the
 // tune and length are left as they were; warnings do not stop the import.
-// Never reads outside bytes.
+// Never reads outside bytes. The title is not used; the caller records the
+// file and regenerates the tone text.
 [[nodiscard]] FormatResult ImportOta(std::string_view bytes, Tune& tune, NoteLengthState& length,
                                      std::int32_t styleMode);
 [[nodiscard]] FormatResult ImportOta(std::string_view bytes, Tune& tune);
