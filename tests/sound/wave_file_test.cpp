@@ -1,0 +1,151 @@
+#include "sound/wave_file.h"
+
+#include "config/text_config.h"
+#include "support/testsupport.h"
+#include "tune/tune.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace qte {
+namespace {
+
+void addNote(Tune& tune, std::int32_t startMs, std::int32_t endMs, std::int32_t pitch)
+{
+    NoteRecord& n = tune.noteTable[++tune.noteCount];
+    n.startMs = startMs;
+    n.endMs = endMs;
+    n.durationMs = endMs - startMs;
+    n.startUnits = msToUnits(startMs, tune.msPerUnit);
+    n.endUnits = msToUnits(endMs, tune.msPerUnit);
+    n.pitch = pitch;
+}
+
+std::uint32_t le32(const std::string& b, std::size_t at)
+{
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+    return v;
+}
+
+// Output of a shell command, or nothing when it could not be run.
+std::optional<std::string> runCommand(const std::string& command)
+{
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return std::nullopt;
+    std::string out;
+    std::array<char, 256> buf{};
+    while (std::fgets(buf.data(), buf.size(), pipe))
+        out += buf.data();
+    if (::pclose(pipe) != 0) return std::nullopt;
+    return out;
+}
+
+const TextConfig kConfig;
+const NoteFrequencyTable kHz = BuildNoteFrequencies(DefaultFrequencyTable());
+
+TEST(WaveFile, HeaderOfAThousandSamples)
+{
+    const std::vector<std::uint8_t> samples(1000, 0x80);
+    const std::string bytes = waveFileBytes(samples);
+    ASSERT_EQ(bytes.size(), 1044u);
+    const unsigned char header[44] = {
+        'R',  'I',  'F', 'F', 0x0C, 0x04, 0,   0,                      // 1036
+        'W',  'A',  'V', 'E', 'f',  'm',  't', ' ', 16, 0, 0, 0, 1, 0, // PCM
+        1,    0,                                                       // one channel
+        0x44, 0xAC, 0,   0,                                            // 44100 samples a second
+        0x44, 0xAC, 0,   0,                                            // 44100 bytes a second
+        1,    0,    8,   0,                                            // block alignment, bits
+        'd',  'a',  't', 'a', 0xE8, 0x03, 0,   0,                      // 1000
+    };
+    EXPECT_EQ(bytes.substr(0, 44), std::string(reinterpret_cast<const char*>(header), 44));
+    EXPECT_EQ(le32(bytes, 4), 1036u);
+    EXPECT_EQ(bytes.substr(44), std::string(1000, '\x80'));
+}
+
+TEST(WaveFile, WritesTheRenderedTune)
+{
+    test::TempDir dir;
+    Tune tune;
+    addNote(tune, 500, 1000, 69);
+    const auto path = dir.file("tune.wav");
+    ASSERT_FALSE(writeWaveFile(path, tune, kConfig, kHz, RenderOptions{}));
+    const std::string bytes = test::readFileOrDie(path);
+    ASSERT_EQ(bytes.size(), 44u + 44099u);
+    EXPECT_EQ(le32(bytes, 40), 44099u);
+    EXPECT_EQ(le32(bytes, 4), 44099u + 36u);
+
+    const RenderResult sound = renderTune(tune, kConfig, kHz, RenderOptions{});
+    ASSERT_TRUE(sound.ok());
+    EXPECT_EQ(bytes.substr(44),
+              std::string(sound.pcm.begin(), sound.pcm.begin() + sound.sampleCount));
+
+    // Played politely the prefix is part of the file.
+    const WaveFileResult polite = renderWaveFile(tune, kConfig, kHz, RenderOptions{true});
+    ASSERT_TRUE(polite.bytes);
+    EXPECT_EQ(le32(*polite.bytes, 40), 44099u + 137591u + 132299u + 44099u);
+}
+
+TEST(WaveFile, NothingToRenderIsReportedAndWritesNothing)
+{
+    test::TempDir dir;
+    const auto path = dir.file("empty.wav");
+    Tune empty;
+    const WaveFileResult r = renderWaveFile(empty, kConfig, kHz, RenderOptions{});
+    EXPECT_FALSE(r.bytes);
+    EXPECT_FALSE(r.error.empty());
+    const std::optional<FileError> err = writeWaveFile(path, empty, kConfig, kHz, RenderOptions{});
+    ASSERT_TRUE(err);
+    EXPECT_NE(err->message.find("empty.wav"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    // A failed rendering leaves an earlier export as it was.
+    test::writeFileOrDie(path, "earlier");
+    Tune overlapping;
+    addNote(overlapping, 0, 1000, 69);
+    addNote(overlapping, 500, 600, 69);
+    const std::optional<FileError> overrun =
+        writeWaveFile(path, overlapping, kConfig, kHz, RenderOptions{});
+    ASSERT_TRUE(overrun);
+    EXPECT_NE(overrun->message.find("access violation"), std::string::npos);
+    EXPECT_EQ(test::readFileOrDie(path), "earlier");
+
+    Tune one;
+    addNote(one, 0, 100, 69);
+    EXPECT_TRUE(writeWaveFile(dir.file("missing") / "x.wav", one, kConfig, kHz, RenderOptions{}));
+}
+
+TEST(WaveFile, SoxReadsTheFile)
+{
+    if (std::system("command -v soxi >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "soxi is not installed (Debian package sox); the WAV file is not "
+                        "checked by a second reader";
+    }
+    test::TempDir dir;
+    Tune tune;
+    addNote(tune, 0, 1000, 69);
+    addNote(tune, 1000, 2000, 72);
+    const auto path = dir.file("two notes.wav");
+    ASSERT_FALSE(writeWaveFile(path, tune, kConfig, kHz, RenderOptions{}));
+    const std::string quoted = "'" + path.string() + "'";
+    const auto samples = runCommand("soxi -s " + quoted);
+    const auto rate = runCommand("soxi -r " + quoted);
+    const auto channels = runCommand("soxi -c " + quoted);
+    const auto bits = runCommand("soxi -b " + quoted);
+    const auto encoding = runCommand("soxi -e " + quoted);
+    ASSERT_TRUE(samples && rate && channels && bits && encoding) << "soxi could not read the file";
+    EXPECT_EQ(*samples, "88199\n"); // trunc(2000 * 44.1f)
+    EXPECT_EQ(*rate, "44100\n");
+    EXPECT_EQ(*channels, "1\n");
+    EXPECT_EQ(*bits, "8\n");
+    EXPECT_EQ(*encoding, "Unsigned Integer PCM\n");
+}
+
+} // namespace
+} // namespace qte
