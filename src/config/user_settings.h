@@ -21,7 +21,9 @@ constexpr std::int32_t kMinZoom = 1;
 constexpr std::int32_t kMaxUnitWidth = 400;
 constexpr std::int32_t kMaxRowHeight = 200;
 
-constexpr std::int32_t kDefaultUnitWidth = 10;
+// First-start zoom: both leave room to zoom out (the view stops zooming
+// out at 10.0 and 4.0 pixels), and a row is tall enough for strip texts.
+constexpr std::int32_t kDefaultUnitWidth = 11;
 constexpr std::int32_t kDefaultRowHeight = 12;
 
 constexpr int kUserSettingsFieldCount = 9;

@@ -33,8 +33,12 @@ TEST(UserSettings, FirstStartDefaults)
     const UserSettingsResult r = LoadUserSettings(dir.file("config.dat"));
     EXPECT_TRUE(r.error);
     EXPECT_EQ(r.settings, settingsOf(1, 1, 0, 1, 0, 0, 0, kDefaultUnitWidth, kDefaultRowHeight));
-    EXPECT_GE(r.settings.unitWidth, kMinZoom);
-    EXPECT_GE(r.settings.rowHeight, kMinZoom);
+    // The view keeps width - 0.5 and height - 0.5 and zooms out only above
+    // 10.0 and 4.0: a first start can zoom out once at least.
+    EXPECT_GT(r.settings.unitWidth - 0.5, 10.0);
+    EXPECT_GT(r.settings.rowHeight - 0.5, 4.0);
+    EXPECT_LE(r.settings.unitWidth, kMaxUnitWidth);
+    EXPECT_LE(r.settings.rowHeight, kMaxRowHeight);
 }
 
 TEST(UserSettings, LineFeedGetsAReturnBeforeIt)
@@ -96,8 +100,10 @@ TEST(UserSettings, ReadingOddFiles)
          settingsOf(0, 0, 1, 0, 1, 1, 2, 30, 40), 0},
         {"flags out of range", rawFields({2, 0xFFFFFFFF, 0, 1, 5, 0, 0, 10, 12}),
          settingsOf(1, 1, 0, 1, 0, 0, 0, 10, 12), 3},
-        {"style out of range", rawFields({1, 1, 0, 1, 0, 0, 4, 10, 12}), d, 1},
-        {"negative style", rawFields({1, 1, 0, 1, 0, 0, 0xFFFFFFFF, 10, 12}), d, 1},
+        {"style out of range", rawFields({1, 1, 0, 1, 0, 0, 4, 10, 12}),
+         settingsOf(1, 1, 0, 1, 0, 0, 0, 10, 12), 1},
+        {"negative style", rawFields({1, 1, 0, 1, 0, 0, 0xFFFFFFFF, 10, 12}),
+         settingsOf(1, 1, 0, 1, 0, 0, 0, 10, 12), 1},
         {"zoom below 1", rawFields({1, 1, 0, 1, 0, 0, 0, 0, 0}), d, 2},
         {"zoom above the maximum",
          rawFields({1, 1, 0, 1, 0, 0, 0, kMaxUnitWidth + 1, kMaxRowHeight + 1}), d, 2},
