@@ -1,0 +1,147 @@
+#include "platform/image_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace qte {
+namespace {
+
+constexpr Colour kRed = rgbColour(255, 0, 0);
+constexpr Colour kBlue = rgbColour(0, 0, 255);
+constexpr Colour kBlack = rgbColour(0, 0, 0);
+
+// Which pixels of a small image carry colour c, as rows of '#' and '.'.
+std::string mask(const ImageSurface& s, Colour c)
+{
+    std::string out;
+    for (int y = 0; y < s.height(); ++y) {
+        for (int x = 0; x < s.width(); ++x) out += s.pixel(x, y) == c ? '#' : '.';
+        out += '\n';
+    }
+    return out;
+}
+
+TEST(ImageSurface, FillAndFrameKeepRightAndBottomExclusive)
+{
+    struct Case {
+        const char* name;
+        Rect r;
+        bool frame;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"fill", {1, 1, 3, 3}, false, ".....\n.##..\n.##..\n.....\n"},
+        {"fill clipped", {-2, -2, 2, 1}, false, "##...\n.....\n.....\n.....\n"},
+        {"fill empty", {3, 1, 3, 3}, false, ".....\n.....\n.....\n.....\n"},
+        {"fill inverted", {3, 3, 1, 1}, false, ".....\n.....\n.....\n.....\n"},
+        {"frame", {0, 0, 4, 4}, true, "####.\n#..#.\n#..#.\n####.\n"},
+        {"frame one wide", {2, 0, 3, 3}, true, "..#..\n..#..\n..#..\n.....\n"},
+        {"frame beyond", {3, 1, 9, 9}, true, ".....\n...##\n...#.\n...#.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImageSurface s(5, 4);
+        if (c.frame) s.frameRect(c.r, kRed);
+        else s.fillRect(c.r, kRed);
+        EXPECT_EQ(mask(s, kRed), c.expected);
+    }
+}
+
+TEST(ImageSurface, LinesLeaveOutTheEndPoint)
+{
+    struct Case {
+        const char* name;
+        int x1, y1, x2, y2;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"right", 0, 1, 3, 1, ".....\n###..\n.....\n.....\n"},
+        {"left", 3, 1, 0, 1, ".....\n.###.\n.....\n.....\n"},
+        {"down", 2, 0, 2, 3, "..#..\n..#..\n..#..\n.....\n"},
+        {"up", 2, 3, 2, 0, ".....\n..#..\n..#..\n..#..\n"},
+        {"diagonal", 0, 0, 3, 3, "#....\n.#...\n..#..\n.....\n"},
+        {"point", 1, 1, 1, 1, ".....\n.....\n.....\n.....\n"},
+        {"clipped", -5, 2, 10, 2, ".....\n.....\n#####\n.....\n"},
+        {"steep clipped", 4, -3, 4, 40, "....#\n....#\n....#\n....#\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImageSurface s(5, 4);
+        s.line(c.x1, c.y1, c.x2, c.y2, kBlue);
+        EXPECT_EQ(mask(s, kBlue), c.expected);
+    }
+}
+
+TEST(ImageSurface, PixelsRoundTripAndOutsideReadsZero)
+{
+    ImageSurface s(3, 2);
+    EXPECT_EQ(s.pixel(0, 0), kBlack);
+    const Colour odd = rgbColour(12, 34, 56);
+    s.setPixel(2, 1, odd);
+    EXPECT_EQ(s.pixel(2, 1), odd);
+    EXPECT_EQ(s.bits()[5], 0xFF0C2238u); // RGB32 word order
+    s.setPixel(3, 1, odd);                // outside: ignored
+    EXPECT_EQ(s.pixel(-1, 0), 0u);
+    EXPECT_EQ(s.pixel(0, 2), 0u);
+    ImageSurface none(-4, 7);
+    EXPECT_EQ(none.width(), 0);
+    none.fillRect({0, 0, 5, 5}, kRed); // must not touch memory
+    EXPECT_EQ(none.pixel(0, 0), 0u);
+}
+
+TEST(ImageSurface, BlitCopiesAndClipsBothSides)
+{
+    ImageSurface src(4, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) src.setPixel(x, y, rgbColour(x * 10 + 1, y * 10 + 1, 7));
+    ImageSurface dst(5, 5);
+    dst.fillRect({0, 0, 5, 5}, kRed);
+    dst.blit(3, -1, 4, 3, src, 1, 0);
+    EXPECT_EQ(dst.pixel(3, 0), src.pixel(1, 1));
+    EXPECT_EQ(dst.pixel(4, 1), src.pixel(2, 2));
+    EXPECT_EQ(dst.pixel(2, 0), kRed);
+    EXPECT_EQ(dst.pixel(3, 2), kRed);
+    // Parts outside the source come out black.
+    dst.blit(0, 3, 2, 2, src, 3, 3);
+    EXPECT_EQ(dst.pixel(0, 3), src.pixel(3, 3));
+    EXPECT_EQ(dst.pixel(1, 3), kBlack);
+    EXPECT_EQ(dst.pixel(0, 4), kBlack);
+}
+
+TEST(ImageSurface, StretchBlitPicksNearestSourcePixels)
+{
+    ImageSurface src(2, 1);
+    src.setPixel(0, 0, kRed);
+    src.setPixel(1, 0, kBlue);
+    ImageSurface dst(6, 3);
+    dst.stretchBlit({1, 0, 5, 2}, src, {0, 0, 2, 1});
+    EXPECT_EQ(mask(dst, kRed), ".##...\n.##...\n......\n");
+    EXPECT_EQ(mask(dst, kBlue), "...##.\n...##.\n......\n");
+    // Shrinking keeps every other pixel.
+    ImageSurface wide(4, 1);
+    for (int x = 0; x < 4; ++x) wide.setPixel(x, 0, x % 2 ? kBlue : kRed);
+    ImageSurface small(2, 1);
+    small.stretchBlit({0, 0, 2, 1}, wide, {0, 0, 4, 1});
+    EXPECT_EQ(small.pixel(0, 0), kRed);
+    EXPECT_EQ(small.pixel(1, 0), kRed);
+}
+
+TEST(ImageSurface, TextIsRecordedAndOpaqueFillsItsCells)
+{
+    ImageSurface s(40, 20);
+    s.text(2, 1, "12", kRed, kBlue, true);
+    s.text(30, 1, "x", kRed, kBlue, false);
+    ASSERT_EQ(s.texts().size(), 2u);
+    EXPECT_EQ(s.texts()[0].text, "12");
+    EXPECT_EQ(s.texts()[0].x, 2);
+    EXPECT_EQ(s.pixel(2, 1), kBlue);
+    EXPECT_EQ(s.pixel(2 + 2 * kFontCellWidth - 1, kFontCellHeight), kBlue);
+    EXPECT_EQ(s.pixel(2 + 2 * kFontCellWidth, 1), kBlack);
+    EXPECT_EQ(s.pixel(30, 1), kBlack); // transparent text fills nothing
+    s.clearTexts();
+    EXPECT_TRUE(s.texts().empty());
+}
+
+} // namespace
+} // namespace qte
