@@ -1,0 +1,53 @@
+#pragma once
+// The editor's modal dialogs. The window layer shows the controls; on each
+// OK it hands the fields to an accept function of the editor's logic, which
+// says whether the dialog may close.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace qte {
+
+enum class DialogResult { Ok = 1, Cancel = 2 };
+
+// What dialog 136 "Settings" shows and returns.
+struct SettingsFields {
+    std::string toneName; // edit 1001, at most kSettingsNameChars taken
+    std::string toneId;   // edit 1002, upper case, at most kSettingsIdChars taken
+    bool drawKeys = true;
+    bool writeTempo = true;
+    bool keepNaturalNotes = false;
+    bool scrollWhenPlaying = true;
+    friend bool operator==(const SettingsFields&, const SettingsFields&) = default;
+};
+
+constexpr std::size_t kSettingsNameChars = 19;
+constexpr std::size_t kSettingsIdChars = 4;
+
+// The About box 103.
+struct AboutText {
+    std::string programName;
+    std::string version;
+    std::string description;
+};
+
+class ModalDialogs {
+public:
+    virtual ~ModalDialogs() = default;
+
+    // Dialog 136. Returns Ok once accept has returned true for an OK, Cancel
+    // when the user cancels (after any refused OKs).
+    virtual DialogResult runSettings(const SettingsFields& initial,
+                                     const std::function<bool(const SettingsFields&)>& accept) = 0;
+
+    // Dialog 163, which has OK only: it stays open until accept takes the
+    // text of the tempo field.
+    virtual void runTempo(std::int32_t tempoBpm,
+                          const std::function<bool(std::string_view)>& accept) = 0;
+
+    virtual void runAbout(const AboutText& about) = 0;
+};
+
+} // namespace qte

@@ -1,0 +1,62 @@
+#pragma once
+// Modal dialogs for tests. Each run plays a script of OK presses: the
+// fields to submit, one by one, until accept takes one; then the run ends
+// with Ok. When the script runs out first, the run ends with Cancel (the
+// tempo dialog, which has no Cancel, just ends).
+
+#include "platform/dialogs.h"
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace qte::fakes {
+
+class FakeModalDialogs final : public ModalDialogs {
+public:
+    // One run of the Settings dialog: the OKs pressed in order. Each entry
+    // edits the fields shown (the initial ones) into what is submitted.
+    struct SettingsRun {
+        std::vector<std::function<void(SettingsFields&)>> oks;
+    };
+
+    DialogResult runSettings(const SettingsFields& initial,
+                             const std::function<bool(const SettingsFields&)>& accept) override
+    {
+        settingsShown.push_back(initial);
+        if (settingsRuns.empty()) return DialogResult::Cancel;
+        SettingsRun run = std::move(settingsRuns.front());
+        settingsRuns.pop_front();
+        for (const auto& edit : run.oks) {
+            SettingsFields fields = initial;
+            edit(fields);
+            submittedSettings.push_back(fields);
+            if (accept(fields)) return DialogResult::Ok;
+        }
+        return DialogResult::Cancel;
+    }
+
+    void runTempo(std::int32_t tempoBpm,
+                  const std::function<bool(std::string_view)>& accept) override
+    {
+        tempoShown.push_back(tempoBpm);
+        while (!tempoTexts.empty()) {
+            std::string text = tempoTexts.front();
+            tempoTexts.pop_front();
+            if (accept(text)) return;
+        }
+    }
+
+    void runAbout(const AboutText& about) override { aboutShown.push_back(about); }
+
+    std::deque<SettingsRun> settingsRuns;
+    std::vector<SettingsFields> settingsShown;
+    std::vector<SettingsFields> submittedSettings;
+
+    std::deque<std::string> tempoTexts;
+    std::vector<std::int32_t> tempoShown;
+
+    std::vector<AboutText> aboutShown;
+};
+
+} // namespace qte::fakes

@@ -1,0 +1,22 @@
+#pragma once
+// Message boxes as real QMessageBoxes, owned by a window of the editor.
+
+#include "platform/messages.h"
+
+class QWidget;
+
+namespace qte {
+
+class QtMessageSink final : public MessageSink {
+public:
+    explicit QtMessageSink(QWidget* owner = nullptr) : m_owner(owner) {}
+    void setOwner(QWidget* owner) { m_owner = owner; }
+
+    MessageAnswer show(std::string_view text, std::string_view title,
+                       MessageButtons buttons) override;
+
+private:
+    QWidget* m_owner;
+};
+
+} // namespace qte
