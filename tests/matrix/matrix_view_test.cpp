@@ -1,0 +1,310 @@
+#include "matrix/matrix_view.h"
+
+#include "sound/tempo.h"
+#include "tune/tune.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace qte {
+namespace {
+
+MatrixView laidOut(const Tune& tune, int w, int h, int unitWidth = 11, int rowHeight = 12)
+{
+    MatrixView v;
+    applyStoredZoom(v, unitWidth, rowHeight);
+    LayoutMatrix(v, tune, w, h);
+    return v;
+}
+
+TEST(MatrixView, LayoutCountsColumnsRowsAndBars)
+{
+    struct Case {
+        const char* name;
+        int keyStrip, width, height, unitWidth, rowHeight;
+        int columns, rows;
+    };
+    const Case cases[] = {
+        {"keys", 67, 800, 600, 11, 12, (800 - 67) / 11 + 1, (600 - 24 - 65) / 12},
+        {"no keys", 0, 800, 600, 11, 12, 800 / 11 + 1, (600 - 24 - 65) / 12},
+        {"very high window", 67, 800, 5000, 11, 12, (800 - 67) / 11 + 1, 108},
+        {"tiny window", 67, 10, 10, 11, 12, 1, 1},
+        {"zero window", 0, 0, 0, 11, 12, 1, 1},
+        {"huge zoom", 67, 300, 300, 400, 200, 1, 1},
+    };
+    Tune tune;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MatrixView v;
+        v.keyStripWidth = c.keyStrip;
+        applyStoredZoom(v, c.unitWidth, c.rowHeight);
+        LayoutMatrix(v, tune, c.width, c.height);
+        EXPECT_EQ(v.visibleUnits, c.columns);
+        EXPECT_EQ(v.visibleRows, c.rows);
+        EXPECT_EQ(v.horizontalBar.maximum, 2 * c.columns); // empty tune
+        EXPECT_EQ(v.horizontalBar.page, c.columns);
+        EXPECT_EQ(v.verticalBar.minimum, 1);
+        EXPECT_EQ(v.verticalBar.maximum, 108);
+        EXPECT_EQ(v.verticalBar.page, c.rows);
+        // The bottom pitch stays unless that would put the top row above 108.
+        if (110 - c.rows - 69 >= 1) {
+            EXPECT_EQ(v.lowestPitch, 69);
+        } else {
+            EXPECT_EQ(v.topPitch(), 108);
+        }
+        EXPECT_GE(v.verticalPos, 1);
+        EXPECT_LE(v.verticalPos, 108);
+    }
+}
+
+TEST(MatrixView, LayoutRangeFollowsTheLastNote)
+{
+    Tune tune;
+    tune.noteCount = 1;
+    tune.noteTable[1].endMs = 4687; // 99.98 units at 46.875 ms
+    const MatrixView v = laidOut(tune, 800, 600);
+    EXPECT_EQ(v.horizontalBar.maximum, static_cast<int>(4687 / 46.875 + 2 * v.visibleUnits));
+}
+
+TEST(MatrixView, ResizeKeepsTheBottomPitchWhileItCan)
+{
+    Tune tune;
+    for (int h : {200, 400, 900, 1300, 3000, 190}) {
+        SCOPED_TRACE(h);
+        MatrixView v = laidOut(tune, 800, 600);
+        v.lowestPitch = 40;
+        LayoutMatrix(v, tune, 800, h);
+        const int pos = 110 - v.visibleRows - 40;
+        if (pos >= 1 && pos <= 108) {
+            EXPECT_EQ(v.lowestPitch, 40);
+        }
+        EXPECT_LE(v.topPitch(), 108);
+        EXPECT_GE(v.topPitch(), 1);
+    }
+}
+
+TEST(MatrixView, ZoomStepsAndFloors)
+{
+    Tune tune;
+    MatrixView v = laidOut(tune, 800, 600, 11, 12); // exact 10.5 / 11.5
+    EXPECT_TRUE(ZoomX(v, tune, ZoomDirection::Out));
+    EXPECT_FLOAT_EQ(v.unitWidthExact, 9.45f);
+    EXPECT_EQ(v.unitWidth, 9);
+    EXPECT_EQ(v.visibleUnits, (800 - 67) / 9 + 1) << "a zoom lays out again";
+    EXPECT_FALSE(ZoomX(v, tune, ZoomDirection::Out));
+    EXPECT_EQ(v.unitWidth, 9);
+    EXPECT_TRUE(ZoomX(v, tune, ZoomDirection::In));
+    EXPECT_EQ(v.unitWidth, static_cast<int>(9.45f + 1.05f + 0.5f));
+
+    MatrixView y = laidOut(tune, 800, 600, 11, 4); // rowHeightExact 3.5
+    EXPECT_FALSE(ZoomY(y, tune, ZoomDirection::Out));
+    EXPECT_EQ(y.rowHeight, 4);
+    EXPECT_TRUE(ZoomY(y, tune, ZoomDirection::In));
+    EXPECT_EQ(y.rowHeight, 6);
+    MatrixView y2 = laidOut(tune, 800, 600, 11, 12);
+    EXPECT_TRUE(ZoomY(y2, tune, ZoomDirection::Out));
+    EXPECT_EQ(y2.rowHeight, 10);
+
+    // Zooming in stops at the limits however often it is asked.
+    for (int i = 0; i < 1000; ++i) {
+        (void)ZoomX(v, tune, ZoomDirection::In);
+        (void)ZoomY(y, tune, ZoomDirection::In);
+    }
+    EXPECT_LE(v.unitWidth, kMaxUnitWidthZoom);
+    EXPECT_LE(y.rowHeight, kMaxRowHeightZoom);
+    EXPECT_GE(v.visibleUnits, 1);
+    EXPECT_GE(y.visibleRows, 1);
+    EXPECT_FALSE(ZoomX(v, tune, ZoomDirection::In));
+}
+
+TEST(MatrixView, StoredZoomIsBroughtInsideLimits)
+{
+    MatrixView v;
+    applyStoredZoom(v, 0, -3);
+    EXPECT_EQ(v.unitWidth, 1);
+    EXPECT_EQ(v.rowHeight, 1);
+    applyStoredZoom(v, 100000, 100000);
+    EXPECT_EQ(v.unitWidth, kMaxUnitWidthZoom);
+    EXPECT_EQ(v.rowHeight, kMaxRowHeightZoom);
+    EXPECT_FLOAT_EQ(v.unitWidthExact, kMaxUnitWidthZoom - 0.5f);
+}
+
+TEST(MatrixView, HorizontalScrollCodesAndClamp)
+{
+    Tune tune;
+    MatrixView v = laidOut(tune, 800, 600); // range 0..2C
+    const int c = v.visibleUnits;
+    const int top = v.horizontalBar.maximum - c + 1;
+    struct Step {
+        ScrollCode code;
+        int track;
+        int expected;
+        bool handled;
+    };
+    const Step steps[] = {
+        {ScrollCode::LineDown, 0, 1, true},   {ScrollCode::PageDown, 0, 1 + c, true},
+        {ScrollCode::PageDown, 0, top, true}, {ScrollCode::LineUp, 0, top - 1, true},
+        {ScrollCode::ThumbTrack, 5, 5, true}, {ScrollCode::ThumbPosition, 9, 5, false},
+        {ScrollCode::Top, 0, 0, true},        {ScrollCode::LineUp, 0, 0, true},
+        {ScrollCode::PageUp, 0, 0, true},     {ScrollCode::ThumbTrack, 100000, top, true},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(static_cast<int>(s.code));
+        EXPECT_EQ(ScrollHorizontal(v, s.code, s.track), s.handled);
+        EXPECT_EQ(v.scrollUnits, s.expected);
+        EXPECT_EQ(v.horizontalBar.position, s.expected);
+    }
+}
+
+TEST(MatrixView, VerticalScrollKeepsTheTopRowAtOrBelow108)
+{
+    Tune tune;
+    MatrixView v = laidOut(tune, 800, 600);
+    const int r = v.visibleRows;
+    EXPECT_TRUE(ScrollVertical(v, ScrollCode::ThumbTrack, 1));
+    EXPECT_EQ(v.lowestPitch, 110 - r - 1);
+    EXPECT_EQ(v.topPitch(), 108);
+    EXPECT_TRUE(ScrollVertical(v, ScrollCode::LineUp, 0)); // clamped at 1
+    EXPECT_EQ(v.verticalPos, 1);
+    EXPECT_TRUE(ScrollVertical(v, ScrollCode::PageDown, 0));
+    EXPECT_EQ(v.verticalPos, 1 + r);
+    EXPECT_TRUE(ScrollVertical(v, ScrollCode::ThumbTrack, 5000));
+    EXPECT_EQ(v.verticalPos, 108);
+    EXPECT_EQ(v.topPitch(), 1);
+    EXPECT_FALSE(ScrollVertical(v, ScrollCode::ThumbPosition, 3));
+    EXPECT_EQ(v.verticalPos, 108);
+}
+
+TEST(MatrixView, PixelMappingAndCellsAreInverse)
+{
+    Tune tune;
+    MatrixView v = laidOut(tune, 800, 600);
+    v.scrollUnits = 7;
+    v.lowestPitch = 50;
+    const int L = v.keyStripWidth, W = v.unitWidth, h = v.rowHeight, R = v.visibleRows;
+    EXPECT_EQ(v.unitsToX(7.0f), L);
+    EXPECT_EQ(v.unitsToX(9.5f), static_cast<int>(W * 2.5f + L));
+    EXPECT_EQ(v.unitsToX(6.0f), L - W);
+    EXPECT_EQ(v.msToX(static_cast<int>(9 * 46.875f), 46.875f),
+              static_cast<int>((static_cast<int>(9 * 46.875f) / 46.875f - 7) * W + L));
+    EXPECT_FLOAT_EQ(v.xToUnits(L + W / 2), 7.0f + static_cast<float>(W / 2) / W);
+    EXPECT_EQ(v.pitchToY(50), (R - 1) * h + 40);
+    EXPECT_EQ(v.pitchToY(50 + R - 1), 40);
+    EXPECT_TRUE(v.pitchVisible(50));
+    EXPECT_FALSE(v.pitchVisible(50 + R));
+    EXPECT_FALSE(v.pitchVisible(49));
+
+    struct Cell {
+        int unit, pitch;
+    };
+    const Cell cells[] = {{7, 50}, {8, 51}, {7 + v.visibleUnits - 2, 50 + R - 1}, {20, 60}};
+    for (const Cell& c : cells) {
+        SCOPED_TRACE(c.unit * 1000 + c.pitch);
+        const Rect r = v.cellRect(c.unit, c.pitch);
+        EXPECT_EQ(r.width(), W);
+        EXPECT_EQ(r.height(), h);
+        for (auto [x, y] : {std::pair{r.left, r.top}, std::pair{r.right - 1, r.bottom - 1},
+                            std::pair{(r.left + r.right) / 2, (r.top + r.bottom) / 2}}) {
+            const MatrixHit hit = hitTest(v, x, y);
+            EXPECT_EQ(hit.region, MatrixRegion::Grid);
+            EXPECT_EQ(hit.unit, c.unit);
+            EXPECT_EQ(hit.pitch, c.pitch);
+            EXPECT_TRUE(hit.insideGrid);
+        }
+        EXPECT_NE(hitTest(v, r.right, r.top).unit, c.unit);
+        EXPECT_NE(hitTest(v, r.left, r.bottom).pitch, c.pitch);
+    }
+}
+
+TEST(MatrixView, HitTestNamesEachBand)
+{
+    Tune tune;
+    MatrixView v = laidOut(tune, 800, 600);
+    const int L = v.keyStripWidth;
+    struct Case {
+        const char* name;
+        int x, y;
+        MatrixRegion region;
+    };
+    const Case cases[] = {
+        {"key strip", L - 1, 100, MatrixRegion::None},
+        {"ruler", L + 5, 30, MatrixRegion::None},
+        {"repeat strip top", L + 5, 5, MatrixRegion::RepeatStrip},
+        {"repeat strip bottom", L + 5, 25, MatrixRegion::RepeatStrip},
+        {"above repeat strip", L + 5, 4, MatrixRegion::None},
+        {"grid top", L, 40, MatrixRegion::Grid},
+        {"grid bottom", L, v.gridBottom(), MatrixRegion::Grid},
+        {"between grid and vibra", L, v.gridBottom() + 5, MatrixRegion::None},
+        {"vibra", L, v.vibraTop(), MatrixRegion::VibraStrip},
+        {"vibra end", 800, v.vibraBottom(), MatrixRegion::VibraStrip},
+        {"text", L, v.textTop() + 1, MatrixRegion::TextStrip},
+        {"right of client", 801, v.textTop() + 1, MatrixRegion::None},
+        {"below text", L, v.textBottom() + 1, MatrixRegion::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(hitTest(v, c.x, c.y).region, c.region);
+    }
+    EXPECT_FALSE(hitTest(v, v.gridRight() + 1, 50).insideGrid);
+    EXPECT_TRUE(hitTest(v, v.gridRight(), 50).insideGrid);
+}
+
+TEST(MatrixView, UpdateRangeTakesTheLatestListEnd)
+{
+    Tune tune;
+    MatrixView v = laidOut(tune, 800, 600);
+    const int room = 2 * v.visibleUnits;
+    UpdateHorizontalRange(v, tune);
+    EXPECT_EQ(v.horizontalBar.maximum, room);
+    tune.noteCount = 1;
+    tune.noteTable[1].endUnits = 10.5f;
+    tune.vibraCount = 1;
+    tune.vibraList[1].endUnits = 30.7f;
+    tune.textCount = 1;
+    tune.textList[1].timeUnits = 20.0f;
+    UpdateHorizontalRange(v, tune);
+    EXPECT_EQ(v.horizontalBar.maximum, room + 30);
+    tune.repeatCount = 1;
+    tune.repeatList[1].endUnits = 55.0f;
+    UpdateHorizontalRange(v, tune);
+    EXPECT_EQ(v.horizontalBar.maximum, room + 55);
+}
+
+TEST(MatrixView, SnapDownPicksTheLatestPointBeforeTheTime)
+{
+    const int natural = static_cast<int>(StyleMode::Natural);
+    const int continuous = static_cast<int>(StyleMode::Continuous);
+    struct Case {
+        const char* name;
+        std::vector<float> ends;
+        float u;
+        int style;
+        float expected;
+    };
+    const Case cases[] = {
+        {"note end", {5.25f}, 5.7f, continuous, 5.25f},
+        {"later end wins", {5.25f, 5.5f}, 5.7f, continuous, 5.5f},
+        {"no end between", {4.5f, 6.0f}, 5.7f, continuous, 5.0f},
+        {"whole unit", {4.5f}, 5.0f, continuous, 5.0f},
+        {"end at the time", {5.7f}, 5.7f, continuous, 5.0f},
+        {"natural +20 ms", {5.0f}, 5.6f, natural, 5.0f + 20.0f / 46.875f},
+        {"natural before +20", {5.0f}, 5.3f, natural, 5.0f},
+        {"not natural", {5.0f}, 5.6f, continuous, 5.0f},
+        {"negative time", {}, -1.5f, continuous, -1.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tune tune;
+        tune.noteCount = static_cast<int>(c.ends.size());
+        for (std::size_t i = 0; i < c.ends.size(); ++i) tune.noteTable[i + 1].endUnits = c.ends[i];
+        EXPECT_FLOAT_EQ(SnapDown(tune, c.u, c.style), c.expected);
+    }
+    // The scratch record (a copy of the last inserted note) counts too.
+    Tune tune;
+    tune.noteTable[0].endUnits = 5.4f;
+    EXPECT_FLOAT_EQ(SnapDown(tune, 5.9f, continuous), 5.4f);
+}
+
+} // namespace
+} // namespace qte
