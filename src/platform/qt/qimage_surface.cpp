@@ -117,29 +117,31 @@ void QImageSurface::text(int x, int y, std::string_view s, Colour foreground, Co
 
 void QImageSurface::blit(int dx, int dy, int w, int h, const Surface& source, int sx, int sy)
 {
-    // Clip against both surfaces, keeping source and destination aligned.
-    if (sx < 0) { dx -= sx; w += sx; sx = 0; }
-    if (sy < 0) { dy -= sy; h += sy; sy = 0; }
-    if (dx < 0) { sx -= dx; w += dx; dx = 0; }
-    if (dy < 0) { sy -= dy; h += dy; dy = 0; }
-    w = std::min({w, width() - dx, source.width() - sx});
-    h = std::min({h, height() - dy, source.height() - sy});
     if (w <= 0 || h <= 0) return;
-    const auto* image = dynamic_cast<const QImageSurface*>(&source);
-    if (image == this) {
-        const QImage copy = m_image.copy(sx, sy, w, h);
-        for (int y = 0; y < h; ++y)
-            std::copy_n(reinterpret_cast<const QRgb*>(copy.constScanLine(y)), w,
-                        reinterpret_cast<QRgb*>(m_image.scanLine(dy + y)) + dx);
+    // A copy within this surface reads the pixels before any is written.
+    if (&source == this) {
+        const QImageSurface copy(m_image);
+        blit(dx, dy, w, h, copy, sx, sy);
         return;
     }
-    for (int y = 0; y < h; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(m_image.scanLine(dy + y)) + dx;
-        if (image) {
-            std::copy_n(reinterpret_cast<const QRgb*>(image->m_image.constScanLine(sy + y)) + sx, w,
-                        row);
-        } else {
-            for (int x = 0; x < w; ++x) row[x] = toQRgb(source.pixel(sx + x, sy + y));
+    // Clipped against this surface; pixels from outside the source are black.
+    const auto* image = dynamic_cast<const QImageSurface*>(&source);
+    const int top = std::max(dy, 0);
+    const int bottom = std::min(dy + h, height());
+    const int left = std::max(dx, 0);
+    const int right = std::min(dx + w, width());
+    for (int y = top; y < bottom; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+        const int fy = sy + (y - dy);
+        const QRgb* from = image && fy >= 0 && fy < image->height()
+                               ? reinterpret_cast<const QRgb*>(image->m_image.constScanLine(fy))
+                               : nullptr;
+        for (int x = left; x < right; ++x) {
+            const int fx = sx + (x - dx);
+            if (image)
+                row[x] = from && fx >= 0 && fx < image->width() ? from[fx] : qRgb(0, 0, 0);
+            else
+                row[x] = toQRgb(source.pixel(fx, fy));
         }
     }
 }
@@ -147,24 +149,21 @@ void QImageSurface::blit(int dx, int dy, int w, int h, const Surface& source, in
 void QImageSurface::stretchBlit(const Rect& dst, const Surface& source, const Rect& src)
 {
     if (dst.empty() || src.empty()) return;
-    // Nearest source pixel by whole-number scaling of the offset.
-    const QImageSurface copy = [&] {
-        QImageSurface c(src.width(), src.height());
-        c.blit(0, 0, src.width(), src.height(), source, src.left, src.top);
-        return c;
-    }();
+    if (&source == this) {
+        const QImageSurface copy(m_image);
+        stretchBlit(dst, copy, src);
+        return;
+    }
+    // Nearest source pixel by whole-number scaling of the offset, as a
+    // stretch that deletes scans picks it.
     const Rect k = clipped(dst, width(), height());
     for (int y = k.top; y < k.bottom; ++y) {
-        const int syOff = static_cast<int>((static_cast<long long>(y - dst.top) * src.height()) /
-                                           dst.height());
-        if (src.top + syOff < 0 || src.top + syOff >= source.height()) continue;
-        const QRgb* from = reinterpret_cast<const QRgb*>(copy.m_image.constScanLine(syOff));
+        const long long fy = src.top + static_cast<long long>(y - dst.top) * src.height() / dst.height();
         QRgb* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
         for (int x = k.left; x < k.right; ++x) {
-            const int sxOff = static_cast<int>(
-                (static_cast<long long>(x - dst.left) * src.width()) / dst.width());
-            if (src.left + sxOff < 0 || src.left + sxOff >= source.width()) continue;
-            row[x] = from[sxOff];
+            const long long fx =
+                src.left + static_cast<long long>(x - dst.left) * src.width() / dst.width();
+            row[x] = toQRgb(source.pixel(static_cast<int>(fx), static_cast<int>(fy)));
         }
     }
 }
