@@ -1,0 +1,372 @@
+#include "matrix/matrix_edit.h"
+#include "matrix/tune_invariants.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qte {
+namespace {
+
+struct Item {
+    float start;
+    float end;
+    int pitch;
+    friend bool operator==(const Item&, const Item&) = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Item& i)
+{
+    return os << "[" << i.start << "," << i.end << " p" << i.pitch << "]";
+}
+
+NoteRecord note(float start, float end, int pitch = 60, NoteKind kind = NoteKind::Normal)
+{
+    NoteRecord n;
+    n.startUnits = start;
+    n.endUnits = end;
+    n.pitch = pitch;
+    n.kind = static_cast<std::int32_t>(kind);
+    return n;
+}
+
+std::vector<Item> notesOf(const Tune& t)
+{
+    std::vector<Item> out;
+    for (int i = 1; i <= t.noteCount; ++i)
+        out.push_back({t.noteTable[i].startUnits, t.noteTable[i].endUnits, t.noteTable[i].pitch});
+    return out;
+}
+
+std::vector<Item> vibrasOf(const Tune& t)
+{
+    std::vector<Item> out;
+    for (int i = 1; i <= t.vibraCount; ++i)
+        out.push_back({t.vibraList[i].startUnits, t.vibraList[i].endUnits, 0});
+    return out;
+}
+
+std::vector<Item> repeatsOf(const Tune& t)
+{
+    std::vector<Item> out;
+    for (int i = 1; i <= t.repeatCount; ++i)
+        out.push_back({t.repeatList[i].startUnits, t.repeatList[i].endUnits,
+                       t.repeatList[i].repetitions});
+    return out;
+}
+
+#define EXPECT_INVARIANTS(tune) EXPECT_EQ(checkTuneInvariants(tune), std::vector<std::string>{})
+
+TEST(MatrixEdit, InsertNoteCutsBackAndRemovesNeighbours)
+{
+    struct Case {
+        const char* name;
+        std::vector<Item> before;
+        Item inserted;
+        int index;
+        std::vector<Item> after;
+    };
+    const Case cases[] = {
+        {"into empty", {}, {2, 4, 62}, 1, {{2, 4, 62}}},
+        {"append", {{0, 2, 60}}, {2, 4, 62}, 2, {{0, 2, 60}, {2, 4, 62}}},
+        {"cut back on the left", {{0, 4, 60}}, {2, 6, 62}, 2, {{0, 2, 60}, {2, 6, 62}}},
+        {"cut back on the right", {{4, 8, 60}}, {2, 6, 62}, 1, {{2, 6, 62}, {6, 8, 60}}},
+        {"covers three", {{2, 3, 60}, {3, 4, 61}, {4, 5, 62}}, {1, 6, 70}, 1, {{1, 6, 70}}},
+        {"inside a longer note: its tail is lost", {{0, 10, 60}}, {4, 6, 62}, 2,
+         {{0, 4, 60}, {4, 6, 62}}},
+        {"same start, old one longer", {{2, 8, 60}}, {2, 4, 62}, 1, {{2, 4, 62}, {4, 8, 60}}},
+        {"same start, old one shorter", {{2, 4, 60}}, {2, 8, 62}, 1, {{2, 8, 62}}},
+        {"exactly over", {{2, 4, 60}}, {2, 4, 62}, 1, {{2, 4, 62}}},
+        {"both sides", {{0, 3, 60}, {3, 4, 61}, {5, 9, 62}}, {2, 6, 70}, 2,
+         {{0, 2, 60}, {2, 6, 70}, {6, 9, 62}}},
+        {"into a gap", {{0, 1, 60}, {8, 9, 61}}, {3, 4, 70}, 2,
+         {{0, 1, 60}, {3, 4, 70}, {8, 9, 61}}},
+        // Cut back to less than a millisecond: the old note is gone.
+        {"left neighbour left empty", {{2, 4, 60}}, {2.005f, 5, 62}, 1, {{2.005f, 5, 62}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tune t;
+        for (const Item& i : c.before) ASSERT_GT(InsertNote(t, note(i.start, i.end, i.pitch), 0), 0);
+        EXPECT_EQ(InsertNote(t, note(c.inserted.start, c.inserted.end, c.inserted.pitch), 0),
+                  c.index);
+        EXPECT_EQ(notesOf(t), c.after);
+        EXPECT_INVARIANTS(t);
+        // The scratch record holds the last insertion.
+        EXPECT_EQ(t.noteTable[0].startUnits, c.inserted.start);
+    }
+}
+
+TEST(MatrixEdit, InsertNoteDerivesMillisecondsFromUnits)
+{
+    Tune t;
+    const int i = InsertNote(t, note(2.5f, 10.5f), 0);
+    const NoteRecord& n = t.noteTable[i];
+    EXPECT_EQ(n.startMs, 117); // 2.5 * 46.875 = 117.19
+    EXPECT_EQ(n.endMs, 492);   // 492.19
+    EXPECT_EQ(n.durationMs, 375);
+    EXPECT_FLOAT_EQ(n.durationUnits, 8.0f);
+}
+
+TEST(MatrixEdit, InsertNoteRefusesWhatWouldLastNoMillisecond)
+{
+    const Item refused[] = {{3, 3, 60}, {4, 2, 60}, {2.0f, 2.001f, 60}};
+    for (const Item& r : refused) {
+        SCOPED_TRACE(testing::PrintToString(r));
+        Tune t;
+        ASSERT_GT(InsertNote(t, note(0, 8), 0), 0);
+        EXPECT_EQ(InsertNote(t, note(r.start, r.end, r.pitch), 0), 0);
+        EXPECT_EQ(notesOf(t), (std::vector<Item>{{0, 8, 60}}));
+    }
+}
+
+TEST(MatrixEdit, SpecialAndFreqDefinePitchesStayInTheirTables)
+{
+    struct Case {
+        const char* name;
+        NoteKind kind;
+        int pitch;
+        int customCount;
+        int freqDefineCount;
+        int stored;
+    };
+    const Case cases[] = {
+        {"special low", NoteKind::Special, 60, 5, 0, 72},
+        {"special high", NoteKind::Special, 100, 5, 0, 76},
+        {"special inside", NoteKind::Special, 74, 5, 0, 74},
+        {"special, no table", NoteKind::Special, 90, 0, 0, 71},
+        {"freq define high", NoteKind::FreqDefine, 100, 5, 3, 74},
+        {"freq define low", NoteKind::FreqDefine, 10, 5, 3, 72},
+        {"normal untouched", NoteKind::Normal, 100, 5, 3, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tune t;
+        t.freqDefineCount = c.freqDefineCount;
+        const int i = InsertNote(t, note(0, 1, c.pitch, c.kind), c.customCount);
+        ASSERT_EQ(i, 1);
+        EXPECT_EQ(t.noteTable[1].pitch, c.stored);
+    }
+}
+
+TEST(MatrixEdit, InsertVibraAndRepeatFollowTheSameRules)
+{
+    struct Case {
+        const char* name;
+        std::vector<Item> before;
+        Item inserted;
+        std::vector<Item> after;
+    };
+    const Case cases[] = {
+        {"cut back on the left", {{0, 4, 0}}, {2, 6, 0}, {{0, 2, 0}, {2, 6, 0}}},
+        {"cut back on the right", {{4, 8, 0}}, {2, 6, 0}, {{2, 6, 0}, {6, 8, 0}}},
+        {"covered", {{2, 3, 0}, {3, 4, 0}}, {1, 6, 0}, {{1, 6, 0}}},
+        {"inside a longer one", {{0, 10, 0}}, {4, 6, 0}, {{0, 4, 0}, {4, 6, 0}}},
+        // The old segment would be cut to nothing; it is removed instead.
+        {"same start", {{2, 8, 0}}, {2, 4, 0}, {{2, 4, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tune t;
+        for (const Item& i : c.before) ASSERT_GT(InsertVibra(t, note(i.start, i.end)), 0);
+        EXPECT_GT(InsertVibra(t, note(c.inserted.start, c.inserted.end)), 0);
+        EXPECT_EQ(vibrasOf(t), c.after);
+        EXPECT_INVARIANTS(t);
+
+        Tune r;
+        for (const Item& i : c.before) {
+            const int k = InsertRepeat(r, i.start, i.end);
+            ASSERT_GT(k, 0);
+            r.repeatList[k].repetitions = 5; // an edited count stays with its block
+        }
+        const int k = InsertRepeat(r, c.inserted.start, c.inserted.end);
+        ASSERT_GT(k, 0);
+        EXPECT_EQ(r.repeatList[k].repetitions, 2);
+        std::vector<Item> expected = c.after;
+        for (Item& e : expected) e.pitch = (e == c.inserted) ? 2 : 5;
+        EXPECT_EQ(repeatsOf(r), expected);
+        EXPECT_INVARIANTS(r);
+    }
+}
+
+TEST(MatrixEdit, InsertTextGoesBeforeTextsAtTheSameTime)
+{
+    Tune t;
+    EXPECT_EQ(InsertText(t, 4.0f), 1);
+    t.textList[1].setText("first");
+    EXPECT_EQ(InsertText(t, 8.0f), 2);
+    EXPECT_EQ(InsertText(t, 4.0f), 1);
+    EXPECT_EQ(InsertText(t, 0.0f), 1);
+    ASSERT_EQ(t.textCount, 4);
+    EXPECT_EQ(t.textList[3].text, "first");
+    EXPECT_EQ(t.textList[2].text, kFreeTextDefault);
+    EXPECT_EQ(t.textList[2].timeMs, 187);
+    EXPECT_INVARIANTS(t);
+}
+
+TEST(MatrixEdit, FullListsRefuseAndStayAsTheyWere)
+{
+    Tune t;
+    for (int i = 1; i <= kMaxNotes; ++i) ASSERT_EQ(InsertNote(t, note(i, i + 1.0f), 0), i);
+    for (int i = 1; i <= kMaxVibras; ++i) ASSERT_EQ(InsertVibra(t, note(i, i + 1.0f)), i);
+    for (int i = 1; i <= kMaxRepeats; ++i) ASSERT_EQ(InsertRepeat(t, i, i + 1.0f), i);
+    for (int i = 1; i <= kMaxTexts; ++i) ASSERT_EQ(InsertText(t, static_cast<float>(i)), i);
+    EXPECT_INVARIANTS(t);
+    const auto notes = notesOf(t);
+    const auto vibras = vibrasOf(t);
+    const auto repeats = repeatsOf(t);
+    // Even an insertion that would cover items is refused.
+    EXPECT_EQ(InsertNote(t, note(0, 5000), 0), 0);
+    EXPECT_EQ(InsertVibra(t, note(0.5f, 3)), 0);
+    EXPECT_EQ(InsertRepeat(t, 0, 2000), 0);
+    EXPECT_EQ(InsertText(t, 3.0f), 0);
+    EXPECT_EQ(notesOf(t), notes);
+    EXPECT_EQ(vibrasOf(t), vibras);
+    EXPECT_EQ(repeatsOf(t), repeats);
+    EXPECT_EQ(t.textCount, kMaxTexts);
+    EXPECT_INVARIANTS(t);
+}
+
+TEST(MatrixEdit, SelectDeleteAndCopyOffsets)
+{
+    Tune t;
+    ASSERT_GT(InsertNote(t, note(4, 8, 65), 0), 0);
+    ASSERT_GT(InsertNote(t, note(12, 14, 70), 0), 0);
+    ASSERT_GT(InsertNote(t, note(16, 18, 72), 0), 0);
+    t.noteTable[2].selected = 1;
+    t.noteTable[3].selected = 1;
+    t.selectionMode = 2;
+    MatrixEditState edit;
+    CopySelection(t, edit);
+    ASSERT_EQ(edit.clipboardCount, 2);
+    EXPECT_FLOAT_EQ(edit.clipboardOffsets[1].unitOffset, 0.0f);
+    EXPECT_EQ(edit.clipboardOffsets[1].pitchOffset, 0);
+    EXPECT_FLOAT_EQ(edit.clipboardOffsets[2].unitOffset, 4.0f);
+    EXPECT_EQ(edit.clipboardOffsets[2].pitchOffset, 2);
+    EXPECT_EQ(edit.clipboardNotes[2].selected, 1);
+
+    DeleteSelectedNotes(t);
+    EXPECT_EQ(notesOf(t), (std::vector<Item>{{4, 8, 65}}));
+    EXPECT_EQ(t.selectionMode, 0);
+    EXPECT_INVARIANTS(t);
+
+    SelectAll(t);
+    EXPECT_EQ(t.noteTable[1].selected, 1);
+    EXPECT_EQ(t.selectionMode, 2);
+    Tune empty;
+    SelectAll(empty);
+    EXPECT_EQ(empty.selectionMode, 2);
+
+    // Copy with nothing selected empties the clipboard.
+    ClearSelection(t);
+    CopySelection(t, edit);
+    EXPECT_EQ(edit.clipboardCount, 0);
+}
+
+TEST(MatrixEdit, CutAndPasteHangTheNotesAtTheMouse)
+{
+    Tune t;
+    ASSERT_GT(InsertNote(t, note(4, 8, 65), 0), 0);
+    ASSERT_GT(InsertNote(t, note(8, 9, 67), 0), 0);
+    SelectAll(t);
+    MatrixEditState edit;
+    CutSelection(t, edit);
+    EXPECT_EQ(t.noteCount, 0);
+    EXPECT_EQ(edit.clipboardCount, 2);
+
+    ASSERT_TRUE(PasteClipboard(t, edit));
+    EXPECT_EQ(edit.dragCount, 2);
+    EXPECT_TRUE(edit.dragIsPaste);
+    EXPECT_EQ(t.selectionMode, 2);
+    EXPECT_FLOAT_EQ(edit.dragBuffer[2].startUnits, 8.0f);
+    EXPECT_EQ(edit.dragOffsets[2].pitchOffset, 2);
+    EXPECT_EQ(t.noteCount, 0) << "nothing is inserted before the click";
+
+    // An empty clipboard changes nothing, not even the selection.
+    Tune u;
+    ASSERT_GT(InsertNote(u, note(0, 1), 0), 0);
+    u.noteTable[1].selected = 1;
+    u.selectionMode = 2;
+    MatrixEditState none;
+    EXPECT_TRUE(PasteClipboard(u, none));
+    EXPECT_EQ(none.dragCount, 0);
+    EXPECT_EQ(u.noteTable[1].selected, 1);
+    EXPECT_EQ(u.selectionMode, 2);
+}
+
+TEST(MatrixEdit, PasteThatWouldOverflowPastesNothing)
+{
+    Tune t;
+    for (int i = 1; i <= kMaxNotes - 1; ++i) ASSERT_EQ(InsertNote(t, note(i, i + 1.0f), 0), i);
+    MatrixEditState edit;
+    edit.clipboardCount = 2;
+    edit.clipboardNotes[1] = note(0, 1);
+    edit.clipboardNotes[2] = note(1, 2);
+    t.noteTable[3].selected = 1;
+    t.selectionMode = 2;
+    EXPECT_FALSE(PasteClipboard(t, edit));
+    EXPECT_EQ(edit.dragCount, 0);
+    EXPECT_EQ(t.noteTable[3].selected, 1);
+    EXPECT_EQ(t.selectionMode, 2);
+    edit.clipboardCount = 1;
+    EXPECT_TRUE(PasteClipboard(t, edit));
+    EXPECT_EQ(edit.dragCount, 1);
+}
+
+TEST(MatrixEdit, StaccatoShortensInPlace)
+{
+    Tune t;
+    ASSERT_GT(InsertNote(t, note(0, 8), 0), 0);       // 375 ms
+    ASSERT_GT(InsertNote(t, note(10, 11), 0), 0);     // 46 ms
+    ASSERT_GT(InsertNote(t, note(20, 20.5f), 0), 0);  // grows to 0.6665 ...
+    ASSERT_GT(InsertNote(t, note(20.5f, 22), 0), 0);  // ... but not into this one
+    StaccatoAll(t);
+    EXPECT_FLOAT_EQ(t.noteTable[1].durationUnits, 1.28f);
+    EXPECT_EQ(t.noteTable[1].durationMs, 60);
+    EXPECT_FLOAT_EQ(t.noteTable[1].startUnits, 0.0f);
+    EXPECT_NEAR(t.noteTable[2].durationUnits, 0.833f, 1e-6);
+    EXPECT_EQ(t.noteTable[2].endMs, unitsToMs(10.833f, 46.875f));
+    EXPECT_FLOAT_EQ(t.noteTable[3].endUnits, 20.5f);
+    EXPECT_INVARIANTS(t);
+}
+
+TEST(MatrixEdit, InvariantCheckerFindsBrokenLists)
+{
+    struct Case {
+        const char* name;
+        void (*breakIt)(Tune&);
+    };
+    const Case cases[] = {
+        {"overlap", [](Tune& t) { t.noteTable[1].endUnits = 5.0f, t.noteTable[1].endMs = 234; }},
+        {"order", [](Tune& t) { std::swap(t.noteTable[1], t.noteTable[2]); }},
+        {"stale ms", [](Tune& t) { t.noteTable[2].startMs += 1; }},
+        {"no length",
+         [](Tune& t) {
+             t.noteTable[2].endUnits = t.noteTable[2].startUnits;
+             t.noteTable[2].endMs = t.noteTable[2].startMs;
+         }},
+        {"count", [](Tune& t) { t.textCount = kMaxTexts + 1; }},
+        {"vibra overlap", [](Tune& t) { t.vibraList[1].startUnits = 0.5f; }},
+        {"repeat order", [](Tune& t) { std::swap(t.repeatList[1], t.repeatList[2]); }},
+        {"text order", [](Tune& t) { std::swap(t.textList[1], t.textList[2]); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tune t;
+        ASSERT_GT(InsertNote(t, note(0, 4), 0), 0);
+        ASSERT_GT(InsertNote(t, note(4, 8), 0), 0);
+        ASSERT_GT(InsertVibra(t, note(1, 2)), 0);
+        ASSERT_GT(InsertVibra(t, note(2, 3)), 0);
+        ASSERT_GT(InsertRepeat(t, 0, 2), 0);
+        ASSERT_GT(InsertRepeat(t, 2, 4), 0);
+        ASSERT_GT(InsertText(t, 1), 0);
+        ASSERT_GT(InsertText(t, 2), 0);
+        EXPECT_INVARIANTS(t);
+        c.breakIt(t);
+        EXPECT_FALSE(checkTuneInvariants(t).empty());
+    }
+}
+
+} // namespace
+} // namespace qte
