@@ -16,12 +16,20 @@ struct NoteLengthState {
 
 enum class StyleMode : std::int32_t { None = 0, Natural = 1, Continuous = 2, Staccato = 3 };
 
-[[nodiscard]] inline bool isValidTempo(std::int32_t bpm) { return bpm > 0; }
+// The tempi the editor plays and the tempo dialog takes. Above the top one a
+// unit would last less than 8 ms, too short for any note the firmware plays.
+constexpr std::int32_t kMinTempoBpm = 1;
+constexpr std::int32_t kMaxTempoBpm = 999;
+
+[[nodiscard]] inline bool isValidTempo(std::int32_t bpm)
+{
+    return bpm >= kMinTempoBpm && bpm <= kMaxTempoBpm;
+}
 
 // Sets the tempo and recomputes every millisecond value from the unit
 // values; with keepNaturalNotes, natural-style notes stay 20 ms short of
-// their note value. Refuses (returns false, changes nothing) a tempo of 0
-// or below. Also re-runs setNoteLength. The caller regenerates the text.
+// their note value. Refuses (returns false, changes nothing) a tempo that
+// is not isValidTempo. Also re-runs setNoteLength. The caller regenerates the text.
 [[nodiscard]] bool setTempo(Tune& tune, std::int32_t bpm, bool keepNaturalNotes,
                             NoteLengthState& length, std::int32_t styleMode);
 

@@ -93,11 +93,11 @@ TEST(Tempo, KeepNaturalNotesStaysTwentyMsShort)
     EXPECT_FLOAT_EQ(odd.noteTable[1].durationUnits, 5.0f);
 }
 
-TEST(Tempo, RefusesZeroAndNegative)
+TEST(Tempo, RefusesTemposOutsideTheRange)
 {
     Tune t = tuneWithQuarter(8.0f);
     NoteLengthState s;
-    for (int bpm : {0, -5}) {
+    for (int bpm : {0, -5, kMaxTempoBpm + 1}) {
         EXPECT_FALSE(setTempo(t, bpm, false, s, 0));
         EXPECT_EQ(t.tempoBpm, 160);
         EXPECT_FLOAT_EQ(t.msPerUnit, 46.875f);

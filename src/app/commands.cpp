@@ -1,0 +1,234 @@
+#include "app/commands.h"
+
+#include "app/dialog_commands.h"
+#include "app/editor_context.h"
+#include "app/file_commands.h"
+#include "app/menu.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+
+#include <cmath>
+
+namespace qte {
+
+namespace {
+
+Child childOfViewCommand(int id)
+{
+    switch (id) {
+    case cmd::ViewRingdata: return Child::RingdataView;
+    case cmd::ViewTones: return Child::TunesInRingdata;
+    default: return Child::MatrixEdit;
+    }
+}
+
+void toggleChild(EditorContext& ctx, int id)
+{
+    Window& w = ctx.child(childOfViewCommand(id));
+    w.setVisible(!w.isVisible());
+}
+
+void zoom(EditorContext& ctx, bool horizontal, ZoomDirection direction)
+{
+    if (horizontal) ZoomX(ctx.matrixView, ctx.tune, direction);
+    else ZoomY(ctx.matrixView, ctx.tune, direction);
+    layoutMatrixWindow(ctx);
+    ctx.child(Child::MatrixEdit).invalidate(true);
+}
+
+void chooseStyle(EditorContext& ctx, StyleMode style)
+{
+    ctx.settings.styleMode = static_cast<std::int32_t>(style);
+    setNoteLength(ctx.noteLength, ctx.noteLength.noteLengthIndex,
+                  ctx.noteLength.noteLengthModifier, ctx.settings.styleMode, ctx.tune.msPerUnit);
+}
+
+void newTune(EditorContext& ctx)
+{
+    if (ctx.tune.hasItems() &&
+        ctx.platform.messages.show("Discard current tune?", "New tune",
+                                   MessageButtons::OkCancel) != MessageAnswer::Ok)
+        return;
+    clearEditorTune(ctx);
+    ctx.tune.currentFileKind = static_cast<std::int32_t>(FileKind::None);
+    (void)runSettingsDialog(ctx);
+    repaintMatrix(ctx);
+    regenerateToneText(ctx);
+    repaintToolbar(ctx);
+}
+
+void exitCommand(EditorContext& ctx)
+{
+    if (ctx.platform.messages.show("Ready to quit?", "Confirm exit", MessageButtons::OkCancel) ==
+        MessageAnswer::Ok)
+        ctx.quitRequested = true;
+}
+
+void deleteCommand(EditorContext& ctx)
+{
+    if (ctx.tune.selectionMode != 0) return;
+    if (ctx.platform.messages.show("Clear all?", "Confirm delete", MessageButtons::OkCancel) !=
+        MessageAnswer::Ok)
+        return;
+    clearEditorTune(ctx);
+    ScrollHorizontal(ctx.matrixView, ScrollCode::Top, 0);
+    regenerateToneText(ctx);
+    repaintMatrix(ctx);
+}
+
+void scrollMatrix(EditorContext& ctx, bool horizontal, ScrollCode code, std::int32_t position = 0)
+{
+    if (horizontal) ScrollHorizontal(ctx.matrixView, code, position);
+    else ScrollVertical(ctx.matrixView, code, position);
+    repaintMatrix(ctx);
+}
+
+void chooseLength(EditorContext& ctx, std::int32_t index, std::int32_t modifier)
+{
+    ctx.noteLength.noteLengthIndex = index;
+    setNoteLength(ctx.noteLength, index, modifier, ctx.settings.styleMode, ctx.tune.msPerUnit);
+    repaintToolbar(ctx);
+}
+
+void toggleModifier(EditorContext& ctx, std::int32_t modifier)
+{
+    const std::int32_t next = ctx.noteLength.noteLengthModifier == modifier ? 0 : modifier;
+    chooseLength(ctx, ctx.noteLength.noteLengthIndex, next);
+}
+
+} // namespace
+
+void runCommand(EditorContext& ctx, int id)
+{
+    if (!isCommandEnabled(ctx, id)) return;
+    switch (id) {
+    case cmd::NewTune: newTune(ctx); break;
+    case cmd::OpenRingingTone: openRingingToneCommand(ctx); break;
+    case cmd::Save: saveCommand(ctx); break;
+    case cmd::SaveAs: saveAsCommand(ctx); break;
+    case cmd::Revert: revertCommand(ctx); break;
+    case cmd::Exit: exitCommand(ctx); break;
+    case cmd::Unselect:
+        ClearSelection(ctx.tune);
+        repaintMatrix(ctx);
+        regenerateToneText(ctx);
+        break;
+    case cmd::Delete: deleteCommand(ctx); break;
+    case cmd::ZoomXIn: zoom(ctx, true, ZoomDirection::In); break;
+    case cmd::ZoomXOut: zoom(ctx, true, ZoomDirection::Out); break;
+    case cmd::ZoomYIn: zoom(ctx, false, ZoomDirection::In); break;
+    case cmd::ZoomYOut: zoom(ctx, false, ZoomDirection::Out); break;
+    case cmd::ViewMatrix:
+    case cmd::ViewRingdata:
+    case cmd::ViewTones: toggleChild(ctx, id); break;
+    case cmd::Settings: (void)runSettingsDialog(ctx); break;
+    case cmd::AddDefaultParts:
+        ctx.settings.addDefaultParts = ctx.settings.addDefaultParts ? 0 : 1;
+        regenerateToneText(ctx);
+        repaintMatrix(ctx);
+        break;
+    case cmd::PlayPolitely: ctx.settings.playPolitely = ctx.settings.playPolitely ? 0 : 1; break;
+    case cmd::StyleNatural: chooseStyle(ctx, StyleMode::Natural); break;
+    case cmd::StyleContinuous: chooseStyle(ctx, StyleMode::Continuous); break;
+    case cmd::StyleStaccato: chooseStyle(ctx, StyleMode::Staccato); break;
+    case cmd::KindNormal: ctx.newNoteKind = static_cast<std::int32_t>(NoteKind::Normal); break;
+    case cmd::KindSpecial: ctx.newNoteKind = static_cast<std::int32_t>(NoteKind::Special); break;
+    case cmd::KindFreqDefine:
+        ctx.newNoteKind = static_cast<std::int32_t>(NoteKind::FreqDefine);
+        break;
+    case cmd::About: ctx.platform.dialogs.runAbout(aboutText()); break;
+    default: break;
+    }
+}
+
+bool isCommandEnabled(const EditorContext&, int id)
+{
+    switch (id) {
+    // Their operations (the catalogue, the note clipboard and selection,
+    // playback) are not part of this editor yet.
+    case cmd::OpenRingdata:
+    case cmd::Copy:
+    case cmd::Cut:
+    case cmd::Paste:
+    case cmd::SelectAll:
+    case cmd::StaccatoAll:
+    case cmd::Play: return false;
+    default: return true;
+    }
+}
+
+bool isCommandChecked(const EditorContext& ctx, int id)
+{
+    switch (id) {
+    case cmd::ViewMatrix:
+    case cmd::ViewRingdata:
+    case cmd::ViewTones: return ctx.child(childOfViewCommand(id)).isVisible();
+    case cmd::StyleNatural: return ctx.settings.styleMode == static_cast<int>(StyleMode::Natural);
+    case cmd::StyleContinuous:
+        return ctx.settings.styleMode == static_cast<int>(StyleMode::Continuous);
+    case cmd::StyleStaccato: return ctx.settings.styleMode == static_cast<int>(StyleMode::Staccato);
+    case cmd::KindNormal: return ctx.newNoteKind == static_cast<int>(NoteKind::Normal);
+    case cmd::KindSpecial: return ctx.newNoteKind == static_cast<int>(NoteKind::Special);
+    case cmd::KindFreqDefine: return ctx.newNoteKind == static_cast<int>(NoteKind::FreqDefine);
+    case cmd::AddDefaultParts: return ctx.settings.addDefaultParts != 0;
+    case cmd::PlayPolitely: return ctx.settings.playPolitely != 0;
+    default: return false;
+    }
+}
+
+bool confirmClose(EditorContext& ctx)
+{
+    if (!ctx.tune.hasItems()) return true;
+    return ctx.platform.messages.show("Ready to quit?", "Confirm exit",
+                                      MessageButtons::OkCancel) == MessageAnswer::Ok;
+}
+
+void keyDown(EditorContext& ctx, int key)
+{
+    if (key == vk::Shift || key == vk::Control) {
+        bool& flag = key == vk::Shift ? ctx.shiftDown : ctx.ctrlDown;
+        if (!flag) ctx.child(Child::MatrixEdit).invalidate(false);
+        flag = true;
+        return;
+    }
+    if (key >= vk::Digit0 + 1 && key <= vk::Digit0 + 6) {
+        chooseLength(ctx, key - vk::Digit0, ctx.noteLength.noteLengthModifier);
+        return;
+    }
+    switch (key) {
+    case vk::Digit0 + 7: toggleModifier(ctx, 1); break;
+    case vk::Digit0 + 8: toggleModifier(ctx, 2); break;
+    case vk::Digit0 + 9: toggleModifier(ctx, 3); break;
+    case vk::Digit0: chooseLength(ctx, ctx.noteLength.noteLengthIndex, 0); break;
+    case vk::End:
+        if (ctx.shiftDown || ctx.ctrlDown) {
+            const NoteRecord& last = ctx.tune.noteTable[ctx.tune.noteCount];
+            const auto target = static_cast<std::int32_t>(
+                std::trunc(static_cast<float>(last.startMs) / ctx.tune.msPerUnit));
+            ScrollHorizontal(ctx.matrixView, ScrollCode::ThumbTrack,
+                             target - ctx.matrixView.visibleUnits / 2);
+            repaintMatrix(ctx);
+            ctx.platform.mainWindow.invalidate(false);
+        }
+        break;
+    case vk::Home: scrollMatrix(ctx, true, ScrollCode::Top); break;
+    case vk::Left: scrollMatrix(ctx, true, ScrollCode::LineUp); break;
+    case vk::Right: scrollMatrix(ctx, true, ScrollCode::LineDown); break;
+    case vk::Up: scrollMatrix(ctx, false, ScrollCode::LineUp); break;
+    case vk::Down:
+        if (ctx.matrixView.lowestPitch > 1) scrollMatrix(ctx, false, ScrollCode::LineDown);
+        break;
+    default: break;
+    }
+}
+
+void keyUp(EditorContext& ctx, int key)
+{
+    if (key != vk::Shift && key != vk::Control) return;
+    bool& flag = key == vk::Shift ? ctx.shiftDown : ctx.ctrlDown;
+    if (flag) ctx.child(Child::MatrixEdit).invalidate(false);
+    flag = false;
+}
+
+} // namespace qte

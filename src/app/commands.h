@@ -1,0 +1,23 @@
+#pragma once
+// The main window's commands and the keys the accelerators leave to it.
+
+namespace qte {
+
+struct EditorContext;
+
+// Runs a menu or accelerator command. IDs without a handler do nothing.
+void runCommand(EditorContext& ctx, int id);
+
+// Whether the command's menu item is offered, and whether it is checked.
+[[nodiscard]] bool isCommandEnabled(const EditorContext& ctx, int id);
+[[nodiscard]] bool isCommandChecked(const EditorContext& ctx, int id);
+
+// Closing the main window by its title bar: asks "Ready to quit?" when the
+// tune has any item. Returns whether the window may close.
+[[nodiscard]] bool confirmClose(EditorContext& ctx);
+
+// Keys the accelerator table did not take (Windows virtual-key codes).
+void keyDown(EditorContext& ctx, int virtualKey);
+void keyUp(EditorContext& ctx, int virtualKey);
+
+} // namespace qte

@@ -1,0 +1,89 @@
+#include "app/editor_context.h"
+
+#include "platform/surface.h"
+#include "platform/window.h"
+
+#include <filesystem>
+
+namespace qte {
+
+namespace {
+
+std::string captionWithSource(const char* window, const Tune& tune)
+{
+    std::string caption = std::string(window) + " - " + tune.toneName;
+    if (!tune.tuneSourceName.empty()) caption += " - " + tune.tuneSourceName;
+    return caption;
+}
+
+ScrollBarState toBar(const ScrollSetting& s)
+{
+    return {s.minimum, s.maximum, s.page, s.position};
+}
+
+} // namespace
+
+void updateTitles(EditorContext& ctx)
+{
+    ctx.child(Child::MatrixEdit).setCaption(captionWithSource("Matrix edit", ctx.tune));
+    ctx.child(Child::RingdataView).setCaption(captionWithSource("Ringdata view", ctx.tune));
+    ctx.child(Child::TunesInRingdata).setCaption(catalogueCaption(ctx.ringdataTitle));
+}
+
+void layoutMatrixWindow(EditorContext& ctx)
+{
+    Window& w = ctx.child(Child::MatrixEdit);
+    LayoutMatrix(ctx.matrixView, ctx.tune, w.clientWidth(), w.clientHeight());
+    repaintMatrix(ctx);
+}
+
+void repaintMatrix(EditorContext& ctx)
+{
+    Window& w = ctx.child(Child::MatrixEdit);
+    UpdateHorizontalRange(ctx.matrixView, ctx.tune);
+    w.setScrollBar(ScrollBar::Horizontal, toBar(ctx.matrixView.horizontalBar));
+    w.setScrollBar(ScrollBar::Vertical, toBar(ctx.matrixView.verticalBar));
+    w.invalidate(false);
+}
+
+void regenerateToneText(EditorContext& ctx)
+{
+    Window& w = ctx.child(Child::RingdataView);
+    resizeRingdataView(ctx.ringdataView, w.clientWidth(), w.clientHeight());
+    w.setScrollBar(ScrollBar::Vertical, toBar(ringdataVerticalBar(ctx.ringdataView, ctx.toneText)));
+    w.setScrollBar(ScrollBar::Horizontal, toBar(ringdataHorizontalBar(ctx.ringdataView)));
+    PaintToneText(ctx.ringdataView, ctx.toneText, w.surface());
+    w.invalidate(false);
+}
+
+void refreshViews(EditorContext& ctx)
+{
+    repaintMatrix(ctx);
+    regenerateToneText(ctx);
+}
+
+void repaintToolbar(EditorContext& ctx) { ctx.platform.mainWindow.invalidate(false); }
+
+void clearEditorTune(EditorContext& ctx)
+{
+    ClearTune(ctx.tune);
+    afterTuneCleared(ctx);
+}
+
+void afterTuneCleared(EditorContext& ctx)
+{
+    ctx.matrixView.scrollUnits = 0;
+    ctx.matrixView.horizontalBar.position = 0;
+    ctx.ringdataView.textTopLine = 0;
+    updateTitles(ctx);
+    applyDrawKeys(ctx.matrixView, ctx.settings.drawKeys != 0);
+    layoutMatrixWindow(ctx);
+    ctx.noteFrequencyHz = BuildNoteFrequencies(ctx.frequencyTable);
+}
+
+std::string fileNamePart(const std::string& path)
+{
+    return std::filesystem::path(path).filename().string();
+}
+
+} // namespace qte

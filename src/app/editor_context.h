@@ -1,0 +1,105 @@
+#pragma once
+// Everything the editor holds, in one place: the records by value and the
+// platform services by reference. Commands, windows and dialogs take it by
+// reference; nothing else keeps state.
+
+#include "config/frequency_table.h"
+#include "config/text_config.h"
+#include "config/user_settings.h"
+#include "matrix/matrix_view.h"
+#include "sound/tempo.h"
+#include "tune/tone_text.h"
+#include "tune/tune.h"
+#include "tunewindows/catalogue_view.h"
+#include "tunewindows/ringdata_view.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace qte {
+
+class FileDialogs;
+class FileStore;
+class MessageSink;
+class ModalDialogs;
+class TickClock;
+class Window;
+
+// The three children, in the order of their control IDs 100, 101, 102.
+enum class Child : int { MatrixEdit = 0, RingdataView = 1, TunesInRingdata = 2 };
+constexpr int kChildCount = 3;
+
+struct PlatformServices {
+    MessageSink& messages;
+    FileDialogs& fileDialogs;
+    ModalDialogs& dialogs;
+    FileStore& files;
+    TickClock& tick;
+    Window& mainWindow;
+    std::array<Window*, kChildCount> children; // never null
+};
+
+struct EditorContext {
+    explicit EditorContext(const PlatformServices& services) : platform(services) {}
+
+    PlatformServices platform;
+
+    Tune tune;
+    ToneText toneText;
+    TextConfig textConfig;
+    UserSettings settings;
+    FrequencyTable frequencyTable = DefaultFrequencyTable();
+    NoteFrequencyTable noteFrequencyHz = BuildNoteFrequencies(DefaultFrequencyTable());
+    NoteLengthState noteLength;
+    MatrixView matrixView;
+    RingdataView ringdataView;
+    CatalogueView catalogueView;
+
+    std::filesystem::path startDirectory;
+    std::string ringdataPath;
+    std::string ringdataTitle;
+    // The shared file dialog record: every dialog starts with the last path.
+    std::string dialogPath;
+
+    std::int32_t newNoteKind = 0; // a NoteKind value for notes drawn next
+    bool shiftDown = false;
+    bool ctrlDown = false;
+    Child activeChild = Child::MatrixEdit;
+    // Set by Exit once the user agreed; the window layer then closes.
+    bool quitRequested = false;
+
+    [[nodiscard]] Window& child(Child c) const { return *platform.children[static_cast<int>(c)]; }
+    [[nodiscard]] std::filesystem::path startFile(const char* name) const
+    {
+        return startDirectory / name;
+    }
+};
+
+// Sets the three child captions from the tone name, the file the tune came
+// from and the opened Ringdata.h.
+void updateTitles(EditorContext& ctx);
+
+// Lays the Matrix edit window out for its client size, sets its bars and
+// repaints it.
+void layoutMatrixWindow(EditorContext& ctx);
+void repaintMatrix(EditorContext& ctx);
+// Rebuilds the tone text from the tune and repaints the Ringdata view.
+void regenerateToneText(EditorContext& ctx);
+// Repaint of the Matrix editor, then the tone text.
+void refreshViews(EditorContext& ctx);
+// The toolbar lies in the main window's own client area.
+void repaintToolbar(EditorContext& ctx);
+
+// The full reset of New Tune and of every open: the tune's ClearTune plus
+// the views scrolled home, the titles, the key strip and the note
+// frequencies.
+void clearEditorTune(EditorContext& ctx);
+// The same for a tune that replaced the old one whole (a file was opened).
+void afterTuneCleared(EditorContext& ctx);
+
+// The last component of a path ("x.ota" of "/a/b/x.ota").
+[[nodiscard]] std::string fileNamePart(const std::string& path);
+
+} // namespace qte

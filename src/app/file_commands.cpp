@@ -1,0 +1,241 @@
+#include "app/file_commands.h"
+
+#include "app/dialog_commands.h"
+#include "app/editor_context.h"
+#include "formats/format_result.h"
+#include "formats/ota.h"
+#include "platform/file_store.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "sound/wave_file.h"
+
+#include <array>
+#include <memory>
+
+namespace qte {
+
+namespace {
+
+const std::array<FileKindInfo, 5> kKinds = {{
+    {FileKind::Ringdata, {"Ringdata.h files", "*.h"}, {"Ringdata.h file", "*.h"}, ".h"},
+    {FileKind::Ota, {"OTA files", "*.ota"}, {"OTA file", "*.ota"}, ".ota"},
+    {FileKind::Rtx, {"Rttl/Rtx files", "*.rtx"}, {"Rttl/Rtx file", "*.rtx"}, ".rtx"},
+    {FileKind::Event, {"Event files", "*.evt"}, {"Event file", "*.evt"}, ".evt"},
+    {FileKind::Wave, {}, {"Wave file", "*.wav"}, ".wav"},
+}};
+
+// The reader of one kind, into a tune that the caller commits on success.
+FormatResult importInto(EditorContext& ctx, FileKind kind, std::string_view bytes, Tune& tune,
+                        NoteLengthState& length)
+{
+    switch (kind) {
+    case FileKind::Ota: return ImportOta(bytes, tune, length, ctx.settings.styleMode);
+    default: return {"This kind of file cannot be read.", {}};
+    }
+}
+
+// The writer of one kind: the file's bytes, or the reason there are none.
+FormatResult exportFrom(EditorContext& ctx, FileKind kind, std::string& bytes)
+{
+    switch (kind) {
+    case FileKind::Ota: {
+        ExportResult r = ExportOta(ctx.tune);
+        bytes = std::move(r.bytes);
+        return r;
+    }
+    case FileKind::Wave: {
+        WaveFileResult r = renderWaveFile(ctx.tune, ctx.textConfig, ctx.noteFrequencyHz,
+                                          {ctx.settings.playPolitely != 0});
+        if (!r.bytes) return {r.error, {}};
+        bytes = std::move(*r.bytes);
+        return {};
+    }
+    default: return {"This kind of file cannot be written.", {}};
+    }
+}
+
+void showWarnings(EditorContext& ctx, const std::vector<std::string>& warnings)
+{
+    if (warnings.empty()) return;
+    std::string text;
+    for (const std::string& w : warnings) {
+        if (!text.empty()) text += '\n';
+        text += w;
+    }
+    ctx.platform.messages.show(text, "Warning", MessageButtons::Ok);
+}
+
+std::vector<FileFilter> openFilters(const std::vector<FileKind>& kinds)
+{
+    std::vector<FileFilter> filters;
+    for (FileKind k : kinds) filters.push_back(fileKindInfo(k).openFilter);
+    return filters;
+}
+
+std::vector<FileFilter> saveFilters(const std::vector<FileKind>& kinds)
+{
+    std::vector<FileFilter> filters;
+    for (FileKind k : kinds) filters.push_back(fileKindInfo(k).saveFilter);
+    return filters;
+}
+
+FileKind kindOfChoice(const std::vector<FileKind>& kinds, int filterIndex)
+{
+    if (filterIndex < 1 || filterIndex > static_cast<int>(kinds.size())) return kinds.front();
+    return kinds[static_cast<std::size_t>(filterIndex - 1)];
+}
+
+// Reads path into a copy of the tune (cleared first unless reverting) and
+// commits it only when the reader succeeded.
+bool loadTune(EditorContext& ctx, const std::string& path, FileKind kind, bool clearFirst)
+{
+    const FileReadResult file = ctx.platform.files.read(path);
+    if (!file.bytes) {
+        ctx.platform.messages.showError(file.error.message);
+        return false;
+    }
+    auto next = std::make_unique<Tune>(ctx.tune);
+    NoteLengthState length = ctx.noteLength;
+    if (clearFirst) ClearTune(*next);
+    const FormatResult result = importInto(ctx, kind, *file.bytes, *next, length);
+    if (!result.ok()) {
+        ctx.platform.messages.showError("Cannot open \"" + path + "\": " + result.error);
+        return false;
+    }
+    ctx.tune = std::move(*next);
+    if (clearFirst) {
+        ctx.settings.addDefaultParts = 0;
+        afterTuneCleared(ctx);
+    }
+    ctx.noteLength = length;
+    ctx.tune.currentFilePath = path;
+    ctx.tune.currentFileKind = static_cast<std::int32_t>(kind);
+    ctx.tune.tuneSourceName = fileNamePart(path);
+    updateTitles(ctx);
+    showWarnings(ctx, result.warnings);
+    return true;
+}
+
+} // namespace
+
+const FileKindInfo& fileKindInfo(FileKind kind)
+{
+    for (const FileKindInfo& k : kKinds)
+        if (k.kind == kind) return k;
+    static const FileKindInfo none{};
+    return none;
+}
+
+bool canOpen(FileKind kind) { return kind == FileKind::Ota; }
+bool canSave(FileKind kind) { return kind == FileKind::Ota || kind == FileKind::Wave; }
+
+std::vector<FileKind> openableKinds()
+{
+    std::vector<FileKind> kinds;
+    for (const FileKindInfo& k : kKinds)
+        if (canOpen(k.kind)) kinds.push_back(k.kind);
+    return kinds;
+}
+
+std::vector<FileKind> savableKinds()
+{
+    std::vector<FileKind> kinds;
+    for (const FileKindInfo& k : kKinds)
+        if (canSave(k.kind)) kinds.push_back(k.kind);
+    return kinds;
+}
+
+void appendExtension(std::string& path, const char* ext)
+{
+    if (path.find('.') == std::string::npos) path += ext;
+}
+
+bool openTuneFile(EditorContext& ctx, const std::string& path, FileKind kind)
+{
+    if (!canOpen(kind)) {
+        ctx.platform.messages.showError("Cannot open \"" + path +
+                                        "\": this kind of file cannot be read.");
+        return false;
+    }
+    const bool loaded = loadTune(ctx, path, kind, true);
+    refreshViews(ctx);
+    return loaded;
+}
+
+bool writeTuneFile(EditorContext& ctx, const std::string& path, FileKind kind)
+{
+    std::string bytes;
+    const FormatResult result = exportFrom(ctx, kind, bytes);
+    if (!result.ok()) {
+        ctx.platform.messages.showError("Cannot save \"" + path + "\": " + result.error);
+        return false;
+    }
+    if (const auto error = ctx.platform.files.write(path, bytes)) {
+        ctx.platform.messages.showError(error->message);
+        return false;
+    }
+    showWarnings(ctx, result.warnings);
+    return true;
+}
+
+void openRingingToneCommand(EditorContext& ctx)
+{
+    const std::vector<FileKind> kinds = openableKinds();
+    const auto choice = ctx.platform.fileDialogs.openFile(openFilters(kinds), ctx.dialogPath);
+    if (choice) {
+        ctx.dialogPath = choice->path;
+        openTuneFile(ctx, choice->path, kindOfChoice(kinds, choice->filterIndex));
+    }
+    ctx.platform.mainWindow.invalidate(true);
+}
+
+void saveCommand(EditorContext& ctx)
+{
+    if (ctx.tune.currentFilePath.empty()) {
+        saveAsCommand(ctx);
+        return;
+    }
+    const auto kind = static_cast<FileKind>(ctx.tune.currentFileKind);
+    if (kind != FileKind::None) writeTuneFile(ctx, ctx.tune.currentFilePath, kind);
+    refreshViews(ctx);
+}
+
+void saveAsCommand(EditorContext& ctx)
+{
+    if (ctx.tune.toneId.empty() && runSettingsDialog(ctx) != DialogResult::Ok) return;
+    const std::vector<FileKind> kinds = savableKinds();
+    const auto choice = ctx.platform.fileDialogs.saveFile(saveFilters(kinds), ctx.dialogPath);
+    if (!choice) return;
+    ctx.dialogPath = choice->path;
+    const FileKind kind = kindOfChoice(kinds, choice->filterIndex);
+    std::string path = choice->path;
+    appendExtension(path, fileKindInfo(kind).extension);
+    if (writeTuneFile(ctx, path, kind)) {
+        ctx.tune.currentFilePath = path;
+        ctx.tune.currentFileKind = static_cast<std::int32_t>(kind);
+        if (kind == FileKind::Ringdata) {
+            ctx.tune.tuneSourceName = fileNamePart(path);
+            updateTitles(ctx);
+        }
+    }
+    refreshViews(ctx);
+}
+
+void revertCommand(EditorContext& ctx)
+{
+    if (ctx.tune.currentFilePath.empty()) return;
+    if (ctx.platform.messages.show("Discard changes?", "Revert", MessageButtons::OkCancel) !=
+        MessageAnswer::Ok)
+        return;
+    const auto kind = static_cast<FileKind>(ctx.tune.currentFileKind);
+    if (kind == FileKind::Wave) {
+        ctx.platform.messages.show("Cannot load wav file.", "Kind of impossible",
+                                   MessageButtons::Ok);
+    } else if (canOpen(kind)) {
+        const std::string path = ctx.tune.currentFilePath;
+        loadTune(ctx, path, kind, false);
+    }
+    refreshViews(ctx);
+}
+
+} // namespace qte

@@ -1,0 +1,49 @@
+#pragma once
+// The File menu: opening a tune file of any kind, saving, reverting. A
+// failed open or save says which file and why, and leaves the tune in
+// memory as it was.
+
+#include "platform/file_dialogs.h"
+#include "tune/tune.h"
+
+#include <string>
+#include <vector>
+
+namespace qte {
+
+struct EditorContext;
+
+struct FileKindInfo {
+    FileKind kind = FileKind::None;
+    FileFilter openFilter; // as "Open ringing tone" lists it
+    FileFilter saveFilter; // as "Save as..." lists it
+    const char* extension = "";
+};
+
+[[nodiscard]] const FileKindInfo& fileKindInfo(FileKind kind);
+
+// Kinds this editor can read or write, in filter order. The file dialogs
+// list only these; the filter index is mapped back through the same list.
+[[nodiscard]] std::vector<FileKind> openableKinds();
+[[nodiscard]] std::vector<FileKind> savableKinds();
+[[nodiscard]] bool canOpen(FileKind kind);
+[[nodiscard]] bool canSave(FileKind kind);
+
+// Appends ext when the path holds no "." anywhere (a dot in a folder name
+// counts too).
+void appendExtension(std::string& path, const char* ext);
+
+// Opens a tune file as "Open ringing tone" does once the dialog is closed:
+// the tune, its file and kind and its source name are replaced only when
+// the file was read. Returns whether it was.
+bool openTuneFile(EditorContext& ctx, const std::string& path, FileKind kind);
+
+// Writes the tune with the writer of kind; reports a failure and returns false.
+bool writeTuneFile(EditorContext& ctx, const std::string& path, FileKind kind);
+
+void openRingingToneCommand(EditorContext& ctx);
+void saveCommand(EditorContext& ctx);
+void saveAsCommand(EditorContext& ctx);
+void revertCommand(EditorContext& ctx);
+
+} // namespace qte

@@ -1,0 +1,47 @@
+#include "app/startup.h"
+
+#include "app/editor_context.h"
+#include "platform/file_store.h"
+#include "platform/window.h"
+
+namespace qte {
+
+Rect childPlacement(Child child, int r, int b)
+{
+    switch (child) {
+    case Child::MatrixEdit: return {460, 63, 460 + (r - 455), 63 + (b - 63)};
+    case Child::RingdataView: return {20, 63, 20 + 430, 63 + (b - 63)};
+    case Child::TunesInRingdata: return {0, 40, 300, 40 + (b - 60)};
+    }
+    return {};
+}
+
+void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory)
+{
+    ctx.startDirectory = startDirectory;
+    FileStore& files = ctx.platform.files;
+
+    const FileReadResult settingsFile = files.read(ctx.startFile("config.dat"));
+    if (settingsFile.bytes) ctx.settings = LoadUserSettings(*settingsFile.bytes).settings;
+    applyStoredZoom(ctx.matrixView, ctx.settings.unitWidth, ctx.settings.rowHeight);
+
+    ctx.frequencyTable = DefaultFrequencyTable();
+    const FileReadResult frequencies = files.read(ctx.startFile("midihz.ini"));
+    if (frequencies.bytes) LoadFrequencyTable(ctx.frequencyTable, *frequencies.bytes);
+    ctx.noteFrequencyHz = BuildNoteFrequencies(ctx.frequencyTable);
+
+    ctx.activeChild = Child::MatrixEdit;
+    clearEditorTune(ctx);
+    ctx.matrixView.lowestPitch = kInitialLowestPitch;
+    layoutMatrixWindow(ctx);
+    regenerateToneText(ctx);
+}
+
+void shutdownEditor(EditorContext& ctx)
+{
+    ctx.settings.unitWidth = ctx.matrixView.unitWidth;
+    ctx.settings.rowHeight = ctx.matrixView.rowHeight;
+    (void)ctx.platform.files.write(ctx.startFile("config.dat"), EncodeUserSettings(ctx.settings));
+}
+
+} // namespace qte

@@ -1,0 +1,27 @@
+#pragma once
+// Start-up and shutdown of the editor, in the order the main window's
+// creation and destruction run them.
+
+#include "platform/surface.h"
+
+#include <filesystem>
+
+namespace qte {
+
+struct EditorContext;
+enum class Child : int;
+
+// Where a child sits in the main window's client area (right edge R,
+// bottom edge B); the layout is made once.
+[[nodiscard]] Rect childPlacement(Child child, int clientRight, int clientBottom);
+
+// Reads the start directory's config.dat, then midihz.ini, then config.cfg;
+// sets the titles and clears the tune. The windows must exist and have
+// been placed. A missing file keeps the built-in values and is not reported.
+void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory);
+
+// Writes config.dat with the options and the Matrix zoom of this run. A
+// failure is not reported: nobody is left to read it.
+void shutdownEditor(EditorContext& ctx);
+
+} // namespace qte

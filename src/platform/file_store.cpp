@@ -1,0 +1,37 @@
+#include "platform/file_store.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace qte {
+
+FileReadResult DiskFileStore::read(const std::filesystem::path& path)
+{
+    return readWholeFile(path);
+}
+
+std::optional<FileError> DiskFileStore::write(const std::filesystem::path& path,
+                                              std::string_view bytes)
+{
+    return writeFileAtomically(path, bytes);
+}
+
+FileReadResult MemoryFileStore::read(const std::filesystem::path& path)
+{
+    const auto it = files.find(path);
+    log.push_back({false, path, it != files.end()});
+    if (it == files.end()) return {std::nullopt, describeFileError("open", path, ENOENT)};
+    return {it->second, {}};
+}
+
+std::optional<FileError> MemoryFileStore::write(const std::filesystem::path& path,
+                                                std::string_view bytes)
+{
+    const bool refused = std::find(failWrites.begin(), failWrites.end(), path) != failWrites.end();
+    log.push_back({true, path, !refused});
+    if (refused) return describeFileError("write", path, EACCES);
+    files[path] = std::string(bytes);
+    return std::nullopt;
+}
+
+} // namespace qte

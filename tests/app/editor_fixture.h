@@ -1,0 +1,68 @@
+#pragma once
+// An editor on fake windows, dialogs and files, started as the real one is.
+
+#include "app/editor_context.h"
+#include "app/startup.h"
+#include "platform/fakes/fake_dialogs.h"
+#include "platform/fakes/fake_file_dialogs.h"
+#include "platform/fakes/fake_tick.h"
+#include "platform/fakes/fake_window.h"
+#include "platform/file_store.h"
+#include "platform/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qte::test {
+
+class EditorFixture : public ::testing::Test {
+protected:
+    static inline const std::filesystem::path kStart = "/start";
+
+    EditorFixture()
+        : matrixWindow(915, 900), ringdataWindow(430, 900), catalogueWindow(300, 900),
+          mainWindow(1280, 1000),
+          ctx(PlatformServices{messages, fileDialogs, dialogs, files, tick, mainWindow,
+                               {&matrixWindow, &ringdataWindow, &catalogueWindow}})
+    {
+    }
+
+    void start() { startEditor(ctx, kStart); }
+
+    // Accesses since the last call, as "read config.dat" / "write x.ota".
+    std::vector<std::string> takeLog()
+    {
+        std::vector<std::string> out;
+        for (const auto& a : files.log)
+            out.push_back(std::string(a.write ? "write " : "read ") + a.path.lexically_relative(kStart).string());
+        files.log.clear();
+        return out;
+    }
+
+    void addNote(int startUnits, int lengthUnits, int pitch)
+    {
+        Tune& t = ctx.tune;
+        NoteRecord& n = t.noteTable[++t.noteCount];
+        n.startUnits = static_cast<float>(startUnits);
+        n.endUnits = static_cast<float>(startUnits + lengthUnits);
+        n.durationUnits = static_cast<float>(lengthUnits);
+        n.startMs = unitsToMs(n.startUnits, t.msPerUnit);
+        n.endMs = unitsToMs(n.endUnits, t.msPerUnit);
+        n.durationMs = n.endMs - n.startMs;
+        n.pitch = pitch;
+    }
+
+    RecordingMessageSink messages;
+    fakes::FakeFileDialogs fileDialogs;
+    fakes::FakeModalDialogs dialogs;
+    MemoryFileStore files;
+    fakes::FakeTickClock tick;
+    fakes::FakeWindow matrixWindow;
+    fakes::FakeWindow ringdataWindow;
+    fakes::FakeWindow catalogueWindow;
+    fakes::FakeWindow mainWindow;
+    EditorContext ctx;
+};
+
+} // namespace qte::test
