@@ -1,0 +1,307 @@
+#include "tune/ringdata_file.h"
+
+#include "platform/files.h"
+#include "platform/linereader.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace qte {
+
+namespace {
+
+constexpr std::size_t kNameStart = 10; // the name starts with the 11th character
+constexpr std::size_t kMinNameChars = 4;
+constexpr std::string_view kCloseMarker = "};";
+
+// The line without its line end. A Windows line end counts as one, as it
+// does for a file read in text mode.
+std::string_view withoutLineEnd(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\n') {
+        line.remove_suffix(1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    }
+    return line;
+}
+
+bool endsWith(std::string_view text, std::string_view suffix)
+{
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool beginsWith(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// The array name in a space-free line: from the 11th character up to "=" or
+// the line end.
+std::string_view nameIn(std::string_view spaceFree)
+{
+    if (spaceFree.size() <= kNameStart) return {};
+    const std::string_view rest = spaceFree.substr(kNameStart);
+    return rest.substr(0, rest.find_first_of("=\r\n"));
+}
+
+void appendWarnings(ToneTextResult& into, ToneTextResult&& from)
+{
+    for (std::string& w : from.warnings)
+        into.warnings.push_back(std::move(w));
+    if (into.error.empty()) into.error = std::move(from.error);
+}
+
+// Stores a line cut to what a stored line holds, counting the cut lines.
+class LineStore {
+public:
+    explicit LineStore(SourceLines& lines) : m_lines(lines) {}
+
+    void add(std::string_view line, std::int32_t fileLine)
+    {
+        if (line.size() > kMaxSourceLineChars) {
+            if (m_cut++ == 0) m_firstCut = fileLine;
+            line = line.substr(0, kMaxSourceLineChars);
+        }
+        m_lines.sourceLines.emplace_back(line);
+    }
+
+    void warn(ToneTextResult& result) const
+    {
+        if (m_cut == 0) return;
+        std::string w = "Line " + std::to_string(m_firstCut);
+        if (m_cut > 1) w += " (and " + std::to_string(m_cut - 1) + " more)";
+        w += ": the line is longer than 129 characters and was cut.";
+        result.warnings.push_back(std::move(w));
+    }
+
+private:
+    SourceLines& m_lines;
+    int m_cut = 0;
+    std::int32_t m_firstCut = 0;
+};
+
+std::string entryName(const CatalogueEntry& entry)
+{
+    return entry.name.empty() ? std::string("The tune") : "\"" + entry.name + "\"";
+}
+
+} // namespace
+
+ToneTextResult ScanRingdataFile(std::string_view bytes, TuneCatalogue& catalogue)
+{
+    ToneTextResult result;
+    catalogue.tuneCount = 0;
+    LineReader reader(bytes);
+    std::string line;
+    std::string previous;
+    bool inside = false;
+    bool listed = false; // the definition being read has an entry
+    bool tooMany = false;
+    std::int32_t k = 0;
+    while (const auto read = reader.next(kRingdataLineBuffer)) {
+        if (read->hitEnd) break; // a last line without a line end is not examined
+        ++k;
+        line.assign(read->text);
+        RemoveSpaces(line);
+        if (!inside) {
+            const std::string_view body = withoutLineEnd(line);
+            if (!body.empty() && body.back() == '{') {
+                inside = true;
+                listed = catalogue.tuneCount < kMaxCatalogueTunes;
+                if (listed) {
+                    CatalogueEntry& e =
+                        catalogue.entries[static_cast<std::size_t>(++catalogue.tuneCount)];
+                    e.firstLine = k;
+                    e.lastLine = 0;
+                    std::string_view name = nameIn(line);
+                    if (name.size() < kMinNameChars) name = nameIn(previous);
+                    e.name.assign(name.substr(0, kMaxNameChars));
+                } else {
+                    tooMany = true;
+                }
+            }
+        } else if (beginsWith(line, kCloseMarker)) {
+            if (listed)
+                catalogue.entries[static_cast<std::size_t>(catalogue.tuneCount)].lastLine = k;
+            inside = false;
+        }
+        std::swap(previous, line);
+    }
+    if (inside && listed) {
+        CatalogueEntry& e = catalogue.entries[static_cast<std::size_t>(catalogue.tuneCount)];
+        e.lastLine = k;
+        result.warnings.push_back(entryName(e) +
+                                  " has no closing \"};\"; it runs to the end of the file.");
+    }
+    if (tooMany) {
+        result.warnings.push_back("The file holds more than 999 tunes; the rest are not listed.");
+    }
+    return result;
+}
+
+ToneTextResult ScanRingdataPath(const std::filesystem::path& path, TuneCatalogue& catalogue)
+{
+    const FileReadResult file = readWholeFile(path);
+    if (!file.bytes) return {file.error.message, {}};
+    TuneCatalogue scanned;
+    ToneTextResult result = ScanRingdataFile(*file.bytes, scanned);
+    catalogue = std::move(scanned);
+    return result;
+}
+
+ToneTextResult ReadCatalogueLines(std::string_view bytes, const CatalogueEntry& entry,
+                                  SourceLines& lines)
+{
+    ToneTextResult result;
+    lines = SourceLines{};
+    if (entry.firstLine < 1 || entry.lastLine < entry.firstLine) {
+        result.error = entryName(entry) + " has no lines in the file.";
+        return result;
+    }
+    LineReader reader(bytes);
+    std::int32_t k = 0;
+    while (k < entry.firstLine) {
+        const auto read = reader.next(kRingdataLineBuffer);
+        if (!read || read->hitEnd) break;
+        ++k;
+    }
+    if (k < entry.firstLine) {
+        result.error = "The file no longer holds " + entryName(entry) +
+                       " where it was listed; open the file again.";
+        return result;
+    }
+    std::vector<std::string_view> body;
+    while (k < entry.lastLine) {
+        const auto read = reader.next(kRingdataLineBuffer);
+        if (!read || read->hitEnd) break;
+        ++k;
+        body.push_back(withoutLineEnd(read->text));
+    }
+    // The last stored line is never read as part of the tune: without its
+    // "};" an empty line stands in, so that every line of the tune counts.
+    std::string closing;
+    if (!body.empty()) {
+        closing.assign(body.back());
+        RemoveSpaces(closing);
+    }
+    if (body.empty() || !beginsWith(closing, kCloseMarker)) body.emplace_back();
+    if (body.size() > static_cast<std::size_t>(kMaxSourceLines)) {
+        body.erase(body.begin() + (kMaxSourceLines - 1), body.end() - 1);
+        result.warnings.push_back(entryName(entry) +
+                                  " has more than 1000 lines; the rest were not loaded.");
+    }
+    LineStore store(lines);
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        store.add(body[i], entry.firstLine + 1 + static_cast<std::int32_t>(i));
+    }
+    store.warn(result);
+    lines.bodyOpenLine = 0;
+    lines.bodyCloseLine = lines.sourceLineCount() + 1;
+    lines.firstLineOffset = entry.firstLine;
+    return result;
+}
+
+ToneTextResult ReadToneFileLines(std::string_view bytes, SourceLines& lines)
+{
+    ToneTextResult result;
+    lines = SourceLines{};
+    lines.bodyOpenLine = -1;
+    lines.bodyCloseLine = -1;
+    LineStore store(lines);
+    LineReader reader(bytes);
+    std::string key;
+    std::int32_t k = 1;
+    for (; k < kMaxSourceLines; ++k) {
+        const auto read = reader.next(kRingdataLineBuffer);
+        if (!read || read->hitEnd) break;
+        store.add(withoutLineEnd(read->text), k);
+        key.assign(read->text);
+        RemoveSpaces(key);
+        const std::string_view body = withoutLineEnd(key);
+        if (endsWith(body, "{")) lines.bodyOpenLine = k;
+        if (endsWith(body, kCloseMarker)) lines.bodyCloseLine = k;
+    }
+    if (k == kMaxSourceLines && !reader.atEnd()) {
+        result.warnings.push_back("The file has more than 999 lines; the rest were not loaded.");
+    }
+    store.warn(result);
+    if (lines.bodyOpenLine == -1) lines.bodyOpenLine = 0;
+    if (lines.bodyCloseLine == -1) lines.bodyCloseLine = k;
+    return result;
+}
+
+ToneTextResult LoadCatalogueTune(Tune& tune, const TuneCatalogue& catalogue, int n,
+                                 std::string_view ringdataBytes, ParserState& state,
+                                 const TextConfig& config, const NoteNameTable& names)
+{
+    if (n < 1 || n > catalogue.tuneCount) {
+        return {"There is no tune number " + std::to_string(n) + " in the list.", {}};
+    }
+    const CatalogueEntry& entry = catalogue.entries[static_cast<std::size_t>(n)];
+    SourceLines lines;
+    ToneTextResult result = ReadCatalogueLines(ringdataBytes, entry, lines);
+    if (!result.ok()) return result;
+    Tune loaded = tune;
+    ClearTune(loaded);
+    appendWarnings(result, ParseToneText(loaded, lines, state, config, names));
+    loaded.tuneSourceName = entry.name.substr(0, kMaxNameChars);
+    tune = std::move(loaded);
+    return result;
+}
+
+ToneTextResult LoadCatalogueTunePath(Tune& tune, const TuneCatalogue& catalogue, int n,
+                                     const std::filesystem::path& ringdataPath, ParserState& state,
+                                     const TextConfig& config, const NoteNameTable& names)
+{
+    const FileReadResult file = readWholeFile(ringdataPath);
+    if (!file.bytes) return {file.error.message, {}};
+    return LoadCatalogueTune(tune, catalogue, n, *file.bytes, state, config, names);
+}
+
+ToneTextResult LoadToneFile(Tune& tune, std::string_view bytes, ParserState& state,
+                            const TextConfig& config, const NoteNameTable& names)
+{
+    SourceLines lines;
+    ToneTextResult result = ReadToneFileLines(bytes, lines);
+    Tune loaded = tune;
+    ClearTune(loaded);
+    if (lines.sourceLineCount() > 0) {
+        appendWarnings(result, ParseToneText(loaded, lines, state, config, names));
+    }
+    tune = std::move(loaded);
+    return result;
+}
+
+ToneTextResult LoadToneFilePath(Tune& tune, const std::filesystem::path& path, ParserState& state,
+                                const TextConfig& config, const NoteNameTable& names)
+{
+    const FileReadResult file = readWholeFile(path);
+    if (!file.bytes) return {file.error.message, {}};
+    ToneTextResult result = LoadToneFile(tune, *file.bytes, state, config, names);
+    tune.currentFilePath = path.string().substr(0, kMaxNameChars);
+    tune.currentFileKind = static_cast<std::int32_t>(FileKind::Ringdata);
+    tune.tuneSourceName = path.filename().string().substr(0, kMaxNameChars);
+    return result;
+}
+
+std::string ToneTextBytes(const ToneText& text)
+{
+    std::string bytes;
+    const int count = std::clamp(text.toneTextLineCount, 0, kMaxToneTextLines);
+    for (int i = 0; i < count; ++i)
+        bytes += text.toneTextLines[static_cast<std::size_t>(i)];
+    return bytes;
+}
+
+ToneTextResult SaveToneText(const std::filesystem::path& path, const ToneText& text)
+{
+    if (text.toneTextLineCount < 1) {
+        return {"There is no tone text to save in \"" + path.string() + "\".", {}};
+    }
+    if (const auto error = writeFileAtomically(path, ToneTextBytes(text))) {
+        return {error->message, {}};
+    }
+    return {};
+}
+
+} // namespace qte

@@ -1,0 +1,72 @@
+#pragma once
+// The text configuration of resources/config.cfg and the note names, written
+// out by hand so that the parser's tests do not depend on the config reader.
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "config/text_config.h"
+#include "tune/tone_parser.h"
+
+namespace qte::test {
+
+inline TextConfig exampleTextConfig()
+{
+    TextConfig c;
+    c.noteNamePrefix[0] = "AUD_NOTE";
+    c.noteNamePrefix[1] = "RING_NOTE";
+    c.noteNamePrefixCount = 2;
+    c.vibraOnText = "VIBRA_ON,";
+    c.vibraOffText = "VIBRA_OFF,";
+    c.repeatOpenText = "REPEAT_BEGIN(";
+    c.repeatCloseText = "REPEAT_END,";
+    c.politeMarkerText = "/*POLITE*/";
+    c.headerLines[0] = "/* *Name* (*ID*) */";
+    c.headerLines[1] = "static TONE tone_*name*[] =";
+    c.headerLines[2] = "{";
+    c.headerLineCount = 3;
+    c.footerLines[0] = "};";
+    c.footerLineCount = 1;
+    c.defaultStartLines[0] = "VOLUME_SET(AUD_VOLUME_RING),";
+    c.defaultStartLineCount = 1;
+    c.defaultEndLines[0] = "VOLUME_RESTORE,";
+    c.defaultEndLineCount = 1;
+    c.customNoteFreq[0] = 1480;
+    c.customNoteName[0] = "AUD_TONE_FS6";
+    c.customNoteFreq[1] = 1975;
+    c.customNoteName[1] = "AUD_TONE_B6";
+    c.customNoteFreq[2] = 2960;
+    c.customNoteName[2] = "AUD_TONE_FS7";
+    c.customNoteCount = 3;
+    return c;
+}
+
+inline NoteNameTable exampleNoteNames()
+{
+    static constexpr std::string_view kNames[] = {
+        "_A,",   "_B,",   "_H,",  "_C,",   "_Db,", "_D,",   "_Eb,",  "_E,",  "_F,",   "_Gb,",
+        "_G,",   "_A2b,", "_A2,", "_B2,",  "_H2,", "_C2,",  "_D2b,", "_D2,", "_E2b,", "_E2,",
+        "_F2,",  "_G2b,", "_G2,", "_A3b,", "_A3,", "_B3,",  "_H3,",  "_C3,", "_D3b,", "_D3,",
+        "_E3b,", "_E3,",  "_F3,", "_G3b,", "_G3,", "_A4b,", "_A4,",  "_B4,", "_H4,",  "_C4,",
+    };
+    NoteNameTable t;
+    t.fill("_UNK");
+    for (int p = 69; p <= 108; ++p)
+        t[static_cast<std::size_t>(p)] = kNames[p - 69];
+    return t;
+}
+
+// A tone body: the given lines, then the "};" line the parser never reads.
+inline SourceLines bodyLines(std::initializer_list<std::string_view> lines)
+{
+    SourceLines s;
+    for (std::string_view l : lines)
+        s.sourceLines.emplace_back(l);
+    s.sourceLines.emplace_back("};");
+    s.bodyOpenLine = 0;
+    s.bodyCloseLine = s.sourceLineCount() + 1;
+    return s;
+}
+
+} // namespace qte::test
