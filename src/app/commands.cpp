@@ -67,6 +67,11 @@ void exitCommand(EditorContext& ctx)
 
 void deleteCommand(EditorContext& ctx)
 {
+    if (ctx.tune.selectionMode == 2) {
+        DeleteSelectedNotes(ctx.tune);
+        refreshViews(ctx);
+        return;
+    }
     if (ctx.tune.selectionMode != 0) return;
     if (ctx.platform.messages.show("Clear all?", "Confirm delete", MessageButtons::OkCancel) !=
         MessageAnswer::Ok)
@@ -109,6 +114,28 @@ void runCommand(EditorContext& ctx, int id)
     case cmd::SaveAs: saveAsCommand(ctx); break;
     case cmd::Revert: revertCommand(ctx); break;
     case cmd::Exit: exitCommand(ctx); break;
+    case cmd::Copy:
+        CopySelection(ctx.tune, ctx.matrixEdit);
+        ctx.keys.ctrlDown = false;
+        break;
+    case cmd::Cut:
+        CutSelection(ctx.tune, ctx.matrixEdit);
+        ctx.keys.ctrlDown = false;
+        refreshViews(ctx);
+        break;
+    case cmd::Paste:
+        if (PasteClipboard(ctx.tune, ctx.matrixEdit)) repaintMatrix(ctx);
+        break;
+    case cmd::SelectAll:
+        SelectAll(ctx.tune);
+        repaintMatrix(ctx);
+        regenerateToneText(ctx);
+        break;
+    case cmd::StaccatoAll:
+        StaccatoAll(ctx.tune);
+        regenerateToneText(ctx);
+        repaintMatrix(ctx);
+        break;
     case cmd::Unselect:
         ClearSelection(ctx.tune);
         repaintMatrix(ctx);
@@ -145,14 +172,9 @@ void runCommand(EditorContext& ctx, int id)
 bool isCommandEnabled(const EditorContext&, int id)
 {
     switch (id) {
-    // Their operations (the catalogue, the note clipboard and selection,
-    // playback) are not part of this editor yet.
+    // Their operations (the catalogue, playback) are not part of this
+    // editor yet.
     case cmd::OpenRingdata:
-    case cmd::Copy:
-    case cmd::Cut:
-    case cmd::Paste:
-    case cmd::SelectAll:
-    case cmd::StaccatoAll:
     case cmd::Play: return false;
     default: return true;
     }
@@ -187,7 +209,7 @@ bool confirmClose(EditorContext& ctx)
 void keyDown(EditorContext& ctx, int key)
 {
     if (key == vk::Shift || key == vk::Control) {
-        bool& flag = key == vk::Shift ? ctx.shiftDown : ctx.ctrlDown;
+        bool& flag = key == vk::Shift ? ctx.keys.shiftDown : ctx.keys.ctrlDown;
         if (!flag) ctx.child(Child::MatrixEdit).invalidate(false);
         flag = true;
         return;
@@ -202,7 +224,7 @@ void keyDown(EditorContext& ctx, int key)
     case vk::Digit0 + 9: toggleModifier(ctx, 3); break;
     case vk::Digit0: chooseLength(ctx, ctx.noteLength.noteLengthIndex, 0); break;
     case vk::End:
-        if (ctx.shiftDown || ctx.ctrlDown) {
+        if (ctx.keys.shiftDown || ctx.keys.ctrlDown) {
             const NoteRecord& last = ctx.tune.noteTable[ctx.tune.noteCount];
             const auto target = static_cast<std::int32_t>(
                 std::trunc(static_cast<float>(last.startMs) / ctx.tune.msPerUnit));
@@ -226,7 +248,7 @@ void keyDown(EditorContext& ctx, int key)
 void keyUp(EditorContext& ctx, int key)
 {
     if (key != vk::Shift && key != vk::Control) return;
-    bool& flag = key == vk::Shift ? ctx.shiftDown : ctx.ctrlDown;
+    bool& flag = key == vk::Shift ? ctx.keys.shiftDown : ctx.keys.ctrlDown;
     if (flag) ctx.child(Child::MatrixEdit).invalidate(false);
     flag = false;
 }

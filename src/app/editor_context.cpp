@@ -3,6 +3,7 @@
 #include "platform/surface.h"
 #include "platform/window.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace qte {
@@ -37,10 +38,18 @@ void layoutMatrixWindow(EditorContext& ctx)
     repaintMatrix(ctx);
 }
 
+MatrixSession::MatrixSession(EditorContext& ctx)
+    : options{ctx.settings.drawKeys != 0, ctx.settings.styleMode, ctx.noteLength.newNoteUnits,
+              ctx.newNoteKind, std::max(0, ctx.textConfig.customNoteCount)},
+      context{ctx.tune, ctx.matrixView, ctx.matrixEdit, options, ctx.keys, ctx.play}
+{
+}
+
 void repaintMatrix(EditorContext& ctx)
 {
     Window& w = ctx.child(Child::MatrixEdit);
-    UpdateHorizontalRange(ctx.matrixView, ctx.tune);
+    MatrixSession session(ctx);
+    ctx.matrixPainter.RepaintMatrix(session.context, w.surface());
     w.setScrollBar(ScrollBar::Horizontal, toBar(ctx.matrixView.horizontalBar));
     w.setScrollBar(ScrollBar::Vertical, toBar(ctx.matrixView.verticalBar));
     w.invalidate(false);

@@ -6,6 +6,9 @@
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "config/user_settings.h"
+#include "matrix/matrix_context.h"
+#include "matrix/matrix_edit.h"
+#include "matrix/matrix_painter.h"
 #include "matrix/matrix_view.h"
 #include "sound/tempo.h"
 #include "tune/tone_text.h"
@@ -54,6 +57,9 @@ struct EditorContext {
     NoteFrequencyTable noteFrequencyHz = BuildNoteFrequencies(DefaultFrequencyTable());
     NoteLengthState noteLength;
     MatrixView matrixView;
+    MatrixEditState matrixEdit;
+    MatrixPainter matrixPainter;
+    PlayInfo play; // what the Matrix shows of playback
     RingdataView ringdataView;
     CatalogueView catalogueView;
 
@@ -64,8 +70,7 @@ struct EditorContext {
     std::string dialogPath;
 
     std::int32_t newNoteKind = 0; // a NoteKind value for notes drawn next
-    bool shiftDown = false;
-    bool ctrlDown = false;
+    ModifierKeys keys; // Shift and Ctrl held
     Child activeChild = Child::MatrixEdit;
     // Set by Exit once the user agreed; the window layer then closes.
     bool quitRequested = false;
@@ -80,6 +85,13 @@ struct EditorContext {
 // Sets the three child captions from the tone name, the file the tune came
 // from and the opened Ringdata.h.
 void updateTitles(EditorContext& ctx);
+
+// What the Matrix editor paints and edits with, for this moment's options.
+struct MatrixSession {
+    explicit MatrixSession(EditorContext& ctx);
+    MatrixOptions options;
+    MatrixContext context;
+};
 
 // Lays the Matrix edit window out for its client size, sets its bars and
 // repaints it.

@@ -358,7 +358,7 @@ TEST_F(Commands, StyleKindViewAndOptionItemsKeepTheirChecks)
     EXPECT_EQ(dialogs.aboutShown[0].version, QTE_VERSION);
 
     // Commands whose operations are missing are offered disabled and do nothing.
-    EXPECT_FALSE(isCommandEnabled(ctx, cmd::Paste));
+    EXPECT_FALSE(isCommandEnabled(ctx, cmd::OpenRingdata));
     EXPECT_TRUE(isCommandEnabled(ctx, cmd::Save));
 }
 
@@ -372,6 +372,39 @@ TEST_F(Commands, DeleteWithNothingSelectedClearsAfterAsking)
     EXPECT_EQ(ctx.tune.noteCount, 0);
     EXPECT_EQ(titles(), (std::vector<std::string>{"Confirm delete", "Confirm delete"}));
     EXPECT_EQ(messages.shown[0].text, "Clear all?");
+}
+
+TEST_F(Commands, ClipboardCommandsWorkOnTheSelectedNotes)
+{
+    addNote(0, 8, 69);
+    addNote(8, 8, 71);
+    runCommand(ctx, cmd::SelectAll);
+    EXPECT_EQ(ctx.tune.selectionMode, 2);
+    EXPECT_EQ(ctx.tune.noteTable[2].selected, 1);
+
+    ctx.keys.ctrlDown = true;
+    runCommand(ctx, cmd::Copy);
+    EXPECT_EQ(ctx.matrixEdit.clipboardCount, 2);
+    EXPECT_FALSE(ctx.keys.ctrlDown);
+
+    // With notes selected Delete removes them without asking.
+    runCommand(ctx, cmd::Delete);
+    EXPECT_EQ(ctx.tune.noteCount, 0);
+    EXPECT_TRUE(messages.shown.empty());
+
+    runCommand(ctx, cmd::Paste);
+    EXPECT_EQ(ctx.tune.selectionMode, 2);
+    EXPECT_EQ(ctx.matrixEdit.dragCount, 2);
+
+    runCommand(ctx, cmd::Unselect);
+    EXPECT_EQ(ctx.tune.selectionMode, 0);
+
+    // ->Staccato: a quarter at 160 bpm is 375 ms; a third and a half unit
+    // is more than 60 ms, so 60 ms it is.
+    ctx.matrixEdit = MatrixEditState{};
+    addNote(0, 8, 69);
+    runCommand(ctx, cmd::StaccatoAll);
+    EXPECT_EQ(ctx.tune.noteTable[1].durationMs, 60);
 }
 
 TEST_F(Commands, DigitKeysChooseTheNoteLength)
@@ -405,7 +438,7 @@ TEST_F(Commands, ShiftEndCentresTheLastNote)
     keyDown(ctx, vk::End); // End alone: nothing (the table takes it)
     EXPECT_EQ(ctx.matrixView.scrollUnits, 0);
     keyDown(ctx, vk::Shift);
-    EXPECT_TRUE(ctx.shiftDown);
+    EXPECT_TRUE(ctx.keys.shiftDown);
     repaintMatrix(ctx);
     keyDown(ctx, vk::End);
     EXPECT_EQ(ctx.matrixView.scrollUnits, 39 * 16 - ctx.matrixView.visibleUnits / 2);
@@ -413,7 +446,7 @@ TEST_F(Commands, ShiftEndCentresTheLastNote)
     keyDown(ctx, vk::Home);
     EXPECT_EQ(ctx.matrixView.scrollUnits, 0);
     keyUp(ctx, vk::Shift);
-    EXPECT_FALSE(ctx.shiftDown);
+    EXPECT_FALSE(ctx.keys.shiftDown);
 }
 
 } // namespace
