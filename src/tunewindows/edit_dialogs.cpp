@@ -1,31 +1,17 @@
 #include "tunewindows/edit_dialogs.h"
 
+#include "tune/tone_parser.h"
 #include "tune/tone_text.h"
 #include "tune/tune.h"
 
 #include <algorithm>
-#include <cctype>
-#include <climits>
 #include <string>
 
 namespace qte {
 
 std::optional<std::int32_t> readDialogNumber(std::string_view field)
 {
-    field = field.substr(0, std::min<std::size_t>(field.size(), 19));
-    std::size_t i = 0;
-    while (i < field.size() && std::isspace(static_cast<unsigned char>(field[i]))) ++i;
-    bool negative = false;
-    if (i < field.size() && (field[i] == '+' || field[i] == '-')) negative = field[i++] == '-';
-    if (i >= field.size() || !std::isdigit(static_cast<unsigned char>(field[i]))) {
-        return std::nullopt;
-    }
-    long long v = 0;
-    for (; i < field.size() && std::isdigit(static_cast<unsigned char>(field[i])); ++i) {
-        v = std::min<long long>(v * 10 + (field[i] - '0'), static_cast<long long>(INT_MAX) + 1);
-    }
-    if (negative) v = -v;
-    return static_cast<std::int32_t>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+    return ScanDecimal(field.substr(0, std::min<std::size_t>(field.size(), 19)));
 }
 
 namespace {
