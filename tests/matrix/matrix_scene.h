@@ -13,12 +13,13 @@
 namespace qte::testing_support {
 
 struct MatrixScene {
-    explicit MatrixScene(bool drawKeys = true, int width = 480, int height = 360)
+    explicit MatrixScene(bool drawKeys = true, int width = 480, int height = 360,
+                         int unitWidth = 11, int rowHeight = 12)
         : image(width, height)
     {
         options.drawKeys = drawKeys;
         applyDrawKeys(view, drawKeys);
-        applyStoredZoom(view, 11, 12);
+        applyStoredZoom(view, unitWidth, rowHeight);
         LayoutMatrix(view, tune, width, height);
     }
 
