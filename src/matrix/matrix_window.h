@@ -1,0 +1,72 @@
+#pragma once
+// The "Matrix edit" window (class BlockEdit): routes the window's events to
+// the geometry, painting and mouse editing of the matrix, holds the mouse
+// capture during gestures and asks to be made the active tune window.
+
+#include "matrix/matrix_context.h"
+#include "matrix/matrix_mouse.h"
+#include "tunewindows/scroll.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace qte {
+
+class MatrixPainter;
+class Window;
+
+constexpr int kMatrixControlId = 100;
+constexpr int kMatrixMinTrackHeight = 190;
+
+struct MinTrackSize {
+    int width = 0;
+    int height = 0;
+};
+
+// A mouse message's position: two signed 16-bit words, x low, y high.
+struct MousePosition {
+    int x = 0;
+    int y = 0;
+};
+[[nodiscard]] MousePosition decodeMousePosition(std::uint32_t packed);
+
+class BlockEdit {
+public:
+    BlockEdit(Window& window, MatrixPainter& painter) : m_window(window), m_painter(painter) {}
+
+    // Messages, dialogs, the tick clock and the change callbacks of the
+    // gestures; repaint is set by the window itself.
+    MatrixServices services;
+    // Make this the active tune window (activeChild 0, on top, caption
+    // active, the other two inactive).
+    std::function<void()> activate;
+    // The window was hidden by its close box (uncheck View > "Matrix edit").
+    std::function<void()> closed;
+
+    void onCreate(MatrixContext& ctx);
+    void onSize(MatrixContext& ctx);
+    void onPaint(MatrixContext& ctx);
+    void onClose();
+    [[nodiscard]] MinTrackSize minTrackSize(const MatrixContext& ctx) const;
+    void onNonClientLeftDown();
+    void onHorizontalScroll(MatrixContext& ctx, ScrollCode code, std::int32_t track);
+    void onVerticalScroll(MatrixContext& ctx, ScrollCode code, std::int32_t track);
+    void onMouseMove(MatrixContext& ctx, int x, int y);
+    void onLeftDown(MatrixContext& ctx, int x, int y);
+    void onLeftUp(MatrixContext& ctx, int x, int y);
+    void onRightDown(MatrixContext& ctx, int x, int y);
+    void onRightUp(MatrixContext& ctx, int x, int y);
+
+    // RepaintMatrix into the window's surface, then the bars and a repaint
+    // request.
+    void repaint(MatrixContext& ctx);
+
+private:
+    void applyBars(const MatrixContext& ctx);
+    template <class Gesture> void runGesture(MatrixContext& ctx, Gesture gesture);
+
+    Window& m_window;
+    MatrixPainter& m_painter;
+};
+
+} // namespace qte

@@ -1,0 +1,183 @@
+#include "matrix/matrix_window.h"
+
+#include "matrix/tune_invariants.h"
+#include "matrix_scene.h"
+#include "platform/fakes/fake_tick.h"
+#include "platform/fakes/fake_window.h"
+#include "sound/tempo.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qte {
+namespace {
+
+using testing_support::MatrixScene;
+
+struct WindowScene : MatrixScene {
+    explicit WindowScene(bool drawKeys = true) : MatrixScene(drawKeys, 480, 360, 10, 12)
+    {
+        auto surface = std::make_unique<ImageSurface>(480, 360);
+        windowImage = surface.get();
+        window = std::make_unique<fakes::FakeWindow>(480, 360, std::move(surface));
+        block = std::make_unique<BlockEdit>(*window, painter);
+        block->services.clock = &clock;
+        block->services.changed = [this] { ++changes; };
+        block->activate = [this] { ++activations; };
+        block->closed = [this] { ++closings; };
+        options.styleMode = static_cast<std::int32_t>(StyleMode::Natural);
+        options.newNoteUnits = 2.0f;
+        MatrixContext c = context();
+        block->onCreate(c);
+        block->onSize(c);
+    }
+    template <class F> void with(F f)
+    {
+        MatrixContext c = context();
+        f(c);
+    }
+    int xAt(float u) const { return view.keyStripWidth + static_cast<int>(u * view.unitWidth); }
+    int yAt(int pitch) const { return view.pitchToY(pitch) + view.rowHeight / 2; }
+
+    fakes::FakeTickClock clock;
+    ImageSurface* windowImage = nullptr;
+    std::unique_ptr<fakes::FakeWindow> window;
+    std::unique_ptr<BlockEdit> block;
+    int changes = 0;
+    int activations = 0;
+    int closings = 0;
+};
+
+TEST(MatrixWindow, DecodesSignedMousePositions)
+{
+    struct Case {
+        std::uint32_t packed;
+        int x, y;
+    };
+    const Case cases[] = {
+        {0x00140010u, 16, 20},
+        {0xFFFF0000u | 0xFFFEu, -2, -1},
+        {0x80008000u, 32768, 32768}, // only values above 32768 are negative
+        {0x80018001u, -32767, -32767},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.packed);
+        const MousePosition p = decodeMousePosition(c.packed);
+        EXPECT_EQ(p.x, c.x);
+        EXPECT_EQ(p.y, c.y);
+    }
+}
+
+TEST(MatrixWindow, CreateAndSizeSetTheBars)
+{
+    WindowScene w;
+    const ScrollBarState v = w.window->scrollBar(ScrollBar::Vertical);
+    EXPECT_EQ(v.minimum, 1);
+    EXPECT_EQ(v.maximum, 108);
+    EXPECT_EQ(v.page, w.view.visibleRows);
+    EXPECT_EQ(v.position, w.view.verticalPos);
+    const ScrollBarState h = w.window->scrollBar(ScrollBar::Horizontal);
+    EXPECT_EQ(h.maximum, 2 * w.view.visibleUnits);
+    EXPECT_EQ(h.page, w.view.visibleUnits);
+    EXPECT_GT(w.window->invalidations, 0);
+    EXPECT_EQ(w.windowImage->pixel(w.view.keyStripWidth, kGridTop + 2), rgbColour(250, 250, 250))
+        << "the window's surface was painted";
+
+    w.window->resize(300, 200);
+    w.with([&](MatrixContext& c) { w.block->onSize(c); });
+    EXPECT_EQ(w.view.visibleRows, (200 - 24 - 65) / 12);
+    EXPECT_EQ(w.window->scrollBar(ScrollBar::Vertical).page, w.view.visibleRows);
+
+    w.with([&](MatrixContext& c) { w.block->onHorizontalScroll(c, ScrollCode::LineDown, 0); });
+    EXPECT_EQ(w.view.scrollUnits, 1);
+    EXPECT_EQ(w.window->scrollBar(ScrollBar::Horizontal).position, 1);
+}
+
+TEST(MatrixWindow, CloseHidesAndMinimumSizeFollowsTheKeyStrip)
+{
+    WindowScene w;
+    w.block->onClose();
+    EXPECT_FALSE(w.window->isVisible());
+    EXPECT_EQ(w.closings, 1);
+    w.with([&](MatrixContext& c) {
+        EXPECT_EQ(w.block->minTrackSize(c).width, kKeyStripWidth);
+        EXPECT_EQ(w.block->minTrackSize(c).height, 190);
+    });
+    WindowScene off(false);
+    off.with([&](MatrixContext& c) { EXPECT_EQ(off.block->minTrackSize(c).width, 0); });
+}
+
+TEST(MatrixWindow, MouseMovesRepaintOnlyWhatIsNeeded)
+{
+    WindowScene off(false);
+    const int before = off.window->invalidations;
+    off.with([&](MatrixContext& c) { off.block->onMouseMove(c, 100, 100); });
+    EXPECT_EQ(off.window->invalidations, before) << "no keys, no gesture: nothing to paint";
+    EXPECT_EQ(off.edit.mouseX, 100);
+
+    WindowScene keys;
+    const int k = keys.window->invalidations;
+    keys.with([&](MatrixContext& c) { keys.block->onMouseMove(c, 100, keys.yAt(72)); });
+    EXPECT_EQ(keys.window->invalidations, k + 1);
+    EXPECT_EQ(keys.edit.hoverPitch, 72);
+}
+
+TEST(MatrixWindow, GesturesTakeTheMouseCapture)
+{
+    WindowScene w;
+    w.with([&](MatrixContext& c) { w.block->onRightDown(c, w.xAt(4.5f), w.yAt(75)); });
+    EXPECT_TRUE(w.window->hasMouseCapture());
+    EXPECT_TRUE(w.edit.drawingItem);
+    w.with([&](MatrixContext& c) { w.block->onMouseMove(c, w.xAt(9.0f), w.yAt(75)); });
+    EXPECT_EQ(w.windowImage->pixel(w.xAt(5.5f), w.yAt(75)), rgbColour(255, 255, 255))
+        << "the note being drawn shows during the move";
+    w.with([&](MatrixContext& c) { w.block->onRightUp(c, w.xAt(9.0f), w.yAt(75)); });
+    EXPECT_FALSE(w.window->hasMouseCapture());
+    ASSERT_EQ(w.tune.noteCount, 1);
+    EXPECT_FLOAT_EQ(w.tune.noteTable[1].endUnits, 6.0f);
+    EXPECT_GT(w.changes, 0);
+
+    w.with([&](MatrixContext& c) { w.block->onLeftDown(c, w.xAt(1.0f), w.yAt(80)); });
+    EXPECT_TRUE(w.window->hasMouseCapture());
+    EXPECT_EQ(w.activations, 1);
+    w.with([&](MatrixContext& c) { w.block->onLeftUp(c, w.xAt(1.0f), w.yAt(80)); });
+    EXPECT_FALSE(w.window->hasMouseCapture());
+    EXPECT_EQ(checkTuneInvariants(w.tune), std::vector<std::string>{});
+}
+
+TEST(MatrixWindow, DuringPlaybackAClickOnlyActivates)
+{
+    WindowScene w;
+    w.play.playing = true;
+    w.with([&](MatrixContext& c) {
+        w.block->onRightDown(c, w.xAt(4.5f), w.yAt(75));
+        w.block->onRightUp(c, w.xAt(4.5f), w.yAt(75));
+        w.block->onLeftDown(c, w.xAt(4.5f), w.yAt(75));
+        w.block->onLeftUp(c, w.xAt(4.5f), w.yAt(75));
+    });
+    EXPECT_EQ(w.tune.noteCount, 0);
+    EXPECT_FALSE(w.window->hasMouseCapture());
+    EXPECT_EQ(w.activations, 1);
+    EXPECT_EQ(w.changes, 0);
+    w.block->onNonClientLeftDown();
+    EXPECT_EQ(w.activations, 2);
+}
+
+TEST(MatrixWindow, ADoubleClickIsTwoClicks)
+{
+    WindowScene w;
+    auto rightClick = [&] {
+        w.with([&](MatrixContext& c) {
+            w.block->onRightDown(c, w.xAt(4.5f), w.yAt(75));
+            w.block->onRightUp(c, w.xAt(4.5f), w.yAt(75));
+        });
+    };
+    rightClick();
+    EXPECT_EQ(w.tune.noteCount, 1);
+    rightClick(); // the second click lands on the new note and deletes it
+    EXPECT_EQ(w.tune.noteCount, 0);
+}
+
+} // namespace
+} // namespace qte
