@@ -42,6 +42,10 @@ FileReadResult readWholeFile(const std::filesystem::path& path)
         return result;
     }
     std::string data;
+    // One allocation for a file that keeps its size while it is read.
+    if (st.st_size > 0 && static_cast<std::uintmax_t>(st.st_size) <= kMaxReadBytes) {
+        data.reserve(static_cast<std::size_t>(st.st_size));
+    }
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);

@@ -1,5 +1,8 @@
 #include "platform/linereader.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace qte {
 
 std::optional<ReadLine> LineReader::next(std::size_t bufferSize)
@@ -10,10 +13,11 @@ std::optional<ReadLine> LineReader::next(std::size_t bufferSize)
         return std::nullopt;
     }
     const std::size_t limit = bufferSize - 1;
-    std::size_t end = m_pos;
-    while (end < m_data.size() && end - m_pos < limit) {
-        if (m_data[end++] == '\n') break;
-    }
+    const std::size_t window = std::min(limit, m_data.size() - m_pos);
+    const void* newline = std::memchr(m_data.data() + m_pos, '\n', window);
+    const std::size_t end =
+        newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - m_data.data()) + 1
+                : m_pos + window;
     ReadLine line;
     line.text = m_data.substr(m_pos, end - m_pos);
     m_pos = end;

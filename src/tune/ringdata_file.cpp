@@ -44,6 +44,33 @@ std::string_view nameIn(std::string_view spaceFree)
     return rest.substr(0, rest.find_first_of("=\r\n"));
 }
 
+// The line as its space-free form ends: without trailing spaces and its
+// line end.
+std::string_view trimmedOfLineEnd(std::string_view line)
+{
+    const auto trimSpaces = [&] {
+        while (!line.empty() && line.back() == ' ')
+            line.remove_suffix(1);
+    };
+    const bool hadLineEnd = !line.empty() && line.back() == '\n';
+    if (hadLineEnd) line.remove_suffix(1);
+    trimSpaces();
+    if (hadLineEnd && !line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+        trimSpaces();
+    }
+    return line;
+}
+
+// Whether the space-free line begins with "};".
+bool beginsWithCloseMarker(std::string_view line)
+{
+    std::size_t i = line.find_first_not_of(' ');
+    if (i == std::string_view::npos || line[i] != '}') return false;
+    i = line.find_first_not_of(' ', i + 1);
+    return i != std::string_view::npos && line[i] == ';';
+}
+
 void appendWarnings(ToneTextResult& into, ToneTextResult&& from)
 {
     for (std::string& w : from.warnings)
@@ -89,11 +116,13 @@ std::string entryName(const CatalogueEntry& entry)
 
 ToneTextResult ScanRingdataFile(std::string_view bytes, TuneCatalogue& catalogue)
 {
+    // The tests look at the lines as if every space had been removed; they
+    // are made on the raw lines so that a scan copies nothing.
     ToneTextResult result;
     catalogue.tuneCount = 0;
     LineReader reader(bytes);
-    std::string line;
-    std::string previous;
+    std::string_view previous;
+    std::string spaceFree;
     bool inside = false;
     bool listed = false; // the definition being read has an entry
     bool tooMany = false;
@@ -101,10 +130,9 @@ ToneTextResult ScanRingdataFile(std::string_view bytes, TuneCatalogue& catalogue
     while (const auto read = reader.next(kRingdataLineBuffer)) {
         if (read->hitEnd) break; // a last line without a line end is not examined
         ++k;
-        line.assign(read->text);
-        RemoveSpaces(line);
+        const std::string_view line = read->text;
         if (!inside) {
-            const std::string_view body = withoutLineEnd(line);
+            const std::string_view body = trimmedOfLineEnd(line);
             if (!body.empty() && body.back() == '{') {
                 inside = true;
                 listed = catalogue.tuneCount < kMaxCatalogueTunes;
@@ -113,19 +141,25 @@ ToneTextResult ScanRingdataFile(std::string_view bytes, TuneCatalogue& catalogue
                         catalogue.entries[static_cast<std::size_t>(++catalogue.tuneCount)];
                     e.firstLine = k;
                     e.lastLine = 0;
-                    std::string_view name = nameIn(line);
-                    if (name.size() < kMinNameChars) name = nameIn(previous);
+                    spaceFree.assign(line);
+                    RemoveSpaces(spaceFree);
+                    std::string_view name = nameIn(spaceFree);
+                    if (name.size() < kMinNameChars) {
+                        spaceFree.assign(previous);
+                        RemoveSpaces(spaceFree);
+                        name = nameIn(spaceFree);
+                    }
                     e.name.assign(name.substr(0, kMaxNameChars));
                 } else {
                     tooMany = true;
                 }
             }
-        } else if (beginsWith(line, kCloseMarker)) {
+        } else if (beginsWithCloseMarker(line)) {
             if (listed)
                 catalogue.entries[static_cast<std::size_t>(catalogue.tuneCount)].lastLine = k;
             inside = false;
         }
-        std::swap(previous, line);
+        previous = line;
     }
     if (inside && listed) {
         CatalogueEntry& e = catalogue.entries[static_cast<std::size_t>(catalogue.tuneCount)];
