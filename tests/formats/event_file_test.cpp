@@ -1,0 +1,315 @@
+#include "formats/event_file.h"
+#include "support/testsupport.h"
+#include "tune/tune.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace qte {
+namespace {
+
+struct MsNote {
+    int start, end, pitch;
+};
+
+std::unique_ptr<Tune> makeTune(const std::vector<MsNote>& notes)
+{
+    auto t = std::make_unique<Tune>();
+    for (const MsNote& n : notes) {
+        NoteRecord& r = t->noteTable[++t->noteCount];
+        r.startMs = n.start;
+        r.endMs = n.end;
+        r.durationMs = n.end - n.start;
+        r.pitch = n.pitch;
+    }
+    return t;
+}
+
+void expectNotes(const Tune& t, const std::vector<MsNote>& want)
+{
+    ASSERT_EQ(t.noteCount, static_cast<int>(want.size()));
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE("note " + std::to_string(i + 1));
+        const NoteRecord& n = t.noteTable[i + 1];
+        EXPECT_EQ(n.startMs, want[i].start);
+        EXPECT_EQ(n.endMs, want[i].end);
+        EXPECT_EQ(n.durationMs, want[i].end - want[i].start);
+        EXPECT_EQ(n.pitch, want[i].pitch);
+        EXPECT_EQ(n.kind, static_cast<std::int32_t>(NoteKind::Normal));
+    }
+}
+
+std::string joined(const std::vector<std::string>& warnings)
+{
+    std::string s;
+    for (const std::string& w : warnings)
+        s += w + "\n";
+    return s;
+}
+
+TEST(EvtExport, WorkedExamplesByteForByte)
+{
+    struct Case {
+        const char* name;
+        std::vector<MsNote> notes;
+        const char* bytes;
+    };
+    const Case cases[] = {
+        {"note, pause, note",
+         {{0, 375, 69}, {500, 625, 72}},
+         "69 0.375000\n0 0.125000\n72 0.125000\n"},
+        {"empty tune", {}, ""},
+        {"pause first", {{1000, 1500, 60}}, "0 1.000000\n60 0.500000\n"},
+        {"notes back to back", {{0, 46, 84}, {46, 93, 86}}, "84 0.046000\n86 0.047000\n"},
+        {"long times", {{0, 3600000, 1}}, "1 3600.000171\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ExportResult r = ExportEvt(*makeTune(c.notes));
+        EXPECT_TRUE(r.ok());
+        EXPECT_EQ(r.bytes, c.bytes);
+        EXPECT_TRUE(r.warnings.empty()) << joined(r.warnings);
+    }
+}
+
+TEST(EvtExport, EachNoteIsWrittenWithItsOwnSpan)
+{
+    // After a tempo change durationMs may differ from end - start by 1 ms;
+    // writing the span keeps every later start in place.
+    auto t = makeTune({{0, 125, 72}, {125, 250, 74}, {375, 500, 76}});
+    t->noteTable[1].durationMs = 126;
+    t->noteTable[2].durationMs = 124;
+    const ExportResult r = ExportEvt(*t);
+    EXPECT_EQ(r.bytes, "72 0.125000\n74 0.125000\n0 0.125000\n76 0.125000\n");
+
+    auto back = std::make_unique<Tune>();
+    ASSERT_TRUE(ImportEvt(r.bytes, *back).ok());
+    expectNotes(*back, {{0, 125, 72}, {125, 250, 74}, {375, 500, 76}});
+}
+
+TEST(EvtExport, WarnsWhatTheFormatCannotHold)
+{
+    auto t = makeTune({{0, 100, 0}, {50, 150, 72}, {200, 180, 130}});
+    t->noteTable[2].kind = static_cast<std::int32_t>(NoteKind::FreqDefine);
+    const ExportResult r = ExportEvt(*t);
+    EXPECT_EQ(r.bytes, "0 0.100000\n72 0.100000\n0 0.050000\n130 0.000000\n");
+    const std::string w = joined(r.warnings);
+    EXPECT_NE(w.find("2 notes have pitches outside 1 to 127"), std::string::npos) << w;
+    EXPECT_NE(w.find("1 custom or FREQ_DEFINE note"), std::string::npos) << w;
+    EXPECT_NE(w.find("1 note overlaps"), std::string::npos) << w;
+    EXPECT_NE(w.find("1 note ends before it starts"), std::string::npos) << w;
+}
+
+TEST(EvtExport, FileIsWrittenAtomically)
+{
+    test::TempDir dir;
+    const auto path = dir.file("tune.evt");
+    test::writeFileOrDie(path, "old");
+    const ExportResult ok = ExportEvtFile(*makeTune({{0, 375, 69}}), path);
+    ASSERT_TRUE(ok.ok()) << ok.error;
+    EXPECT_EQ(test::readFileOrDie(path), "69 0.375000\n");
+
+    const auto missing = dir.file("no such folder") / "tune.evt";
+    const ExportResult failed = ExportEvtFile(*makeTune({{0, 375, 69}}), missing);
+    EXPECT_FALSE(failed.ok());
+    EXPECT_NE(failed.error.find("tune.evt"), std::string::npos) << failed.error;
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST(EvtImport, ReadsEventsOneAfterAnother)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<MsNote> notes;
+    };
+    const Case cases[] = {
+        {"single precision truncates", "69 0.7", {{0, 699, 69}}},
+        {"pause then note", "0 1.0\n60 0.5\n", {{1000, 1500, 60}}},
+        {"worked export", "69 0.375000\n0 0.125000\n72 0.125000\n", {{0, 375, 69}, {500, 625, 72}}},
+        {"any white space",
+         "  69\t0.25\r\n\r\n72\n0.5 0 .25 +74 +1e-1",
+         {{0, 250, 69}, {250, 750, 72}, {1000, 1100, 74}}},
+        {"zero length", "69 0\n70 0.5", {{0, 0, 69}, {0, 500, 70}}},
+        {"integer seconds", "69 2", {{0, 2000, 69}}},
+        {"empty file", "", {}},
+        {"only white space", " \n\n\t", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto t = std::make_unique<Tune>();
+        const FormatResult r = ImportEvt(c.text, *t);
+        ASSERT_TRUE(r.ok()) << r.error;
+        EXPECT_TRUE(r.warnings.empty()) << joined(r.warnings);
+        expectNotes(*t, c.notes);
+    }
+}
+
+TEST(EvtImport, UnitsFollowTheCurrentTempo)
+{
+    auto t = std::make_unique<Tune>();
+    t->tempoBpm = 120;
+    t->msPerUnit = 62.5f;
+    t->noteTable[1].pitch = 99;
+    t->noteCount = 1; // replaced, not appended to
+    ASSERT_TRUE(ImportEvt("0 1.0\n60 0.5\n", *t).ok());
+    EXPECT_EQ(t->tempoBpm, 120);
+    ASSERT_EQ(t->noteCount, 1);
+    EXPECT_FLOAT_EQ(t->noteTable[1].startUnits, 16.0f);
+    EXPECT_FLOAT_EQ(t->noteTable[1].endUnits, 24.0f);
+    EXPECT_FLOAT_EQ(t->noteTable[1].durationUnits, 8.0f);
+}
+
+TEST(EvtImport, ProblemsAreReportedOnce)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<MsNote> notes;
+        const char* warning;
+    };
+    const Case cases[] = {
+        {"stops at text",
+         "69 0.5\n72 abc\n74 0.5",
+         {{0, 500, 69}},
+         "Reading stopped at line 2: \"72 abc\", which is not a pitch code and a length."},
+        {"stops at a missing length", "69 0.5\n72", {{0, 500, 69}}, "Reading stopped at line 2"},
+        {"stops at NUL bytes",
+         std::string("69 0.5\n\0\0 1", 11),
+         {{0, 500, 69}},
+         "Reading stopped at line 2: \"?? 1\""},
+        {"codes outside the tables",
+         "200 0.5\n-3 0.25\n99999999999999999999999 0.25\n60 0.5",
+         {{1000, 1500, 60}},
+         "3 events have a pitch code outside 1 to 127 (the first at line 1: "
+         "\"200 0.5\"); their time was kept as pause."},
+        {"lengths that cannot be used",
+         "60 -0.5\n60 nan\n60 inf\n60 1e30\n60 3000000\n61 0.5",
+         {{0, 500, 61}},
+         "5 events have a length that cannot be used (the first at line 1"},
+        {"longer than a tune can last",
+         "60 2000000\n61 2000000\n62 1",
+         {{0, 2000000000, 60}},
+         "Reading stopped at line 2: \"61 2000000\" would make the tune longer than 2147483647 "
+         "ms."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto t = std::make_unique<Tune>();
+        const FormatResult r = ImportEvt(c.text, *t);
+        ASSERT_TRUE(r.ok()) << r.error;
+        expectNotes(*t, c.notes);
+        ASSERT_EQ(r.warnings.size(), 1u) << joined(r.warnings);
+        EXPECT_NE(r.warnings[0].find(c.warning), std::string::npos) << r.warnings[0];
+    }
+}
+
+TEST(EvtImport, NoEventAtAllIsAnErrorAndLeavesTheTuneAlone)
+{
+    const std::string cases[] = {"hello", "x 69 0.5", std::string("\0", 1), "69", "69 x"};
+    for (const std::string& text : cases) {
+        SCOPED_TRACE(text);
+        auto t = makeTune({{0, 100, 50}, {100, 200, 51}});
+        const FormatResult r = ImportEvt(text, *t);
+        EXPECT_FALSE(r.ok());
+        EXPECT_NE(r.error.find("Not a valid event file: line 1"), std::string::npos) << r.error;
+        expectNotes(*t, {{0, 100, 50}, {100, 200, 51}});
+    }
+}
+
+TEST(EvtImport, NotesStopAtTheTableSize)
+{
+    std::string text;
+    for (int i = 0; i < kMaxNotes + 3; ++i)
+        text += "60 0.125\n";
+    auto t = std::make_unique<Tune>();
+    const FormatResult r = ImportEvt(text, *t);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(t->noteCount, kMaxNotes);
+    EXPECT_EQ(t->noteTable[kMaxNotes].endMs, 124875);
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_EQ(r.warnings[0],
+              "Only the first 999 notes were loaded; 3 notes from 124875 ms on were dropped.");
+}
+
+TEST(EvtImport, BadInputNeverCrashes)
+{
+    std::vector<std::string> inputs = {
+        std::string(100000, '9'),           "60 " + std::string(100000, '9'),
+        "60 0." + std::string(100000, '1'), std::string(100000, ' ') + "60 0.5",
+        std::string(100000, '\0'),          "60 0.5 " + std::string(100000, 'x'),
+        "60 1e-50\n60 0x10\n60 .5.5.5",
+    };
+    std::mt19937 rng(1207);
+    const std::string alphabet = "0123456789 .\n-+eEinfa\t";
+    for (int i = 0; i < 400; ++i) {
+        std::string s;
+        const int n = static_cast<int>(rng() % 200);
+        for (int k = 0; k < n; ++k)
+            s.push_back(i % 2 ? alphabet[rng() % alphabet.size()] : static_cast<char>(rng()));
+        inputs.push_back(s);
+    }
+    for (const std::string& in : inputs) {
+        auto t = std::make_unique<Tune>();
+        const FormatResult r = ImportEvt(in, *t);
+        if (!r.ok()) continue;
+        ASSERT_LE(t->noteCount, kMaxNotes);
+        for (int k = 1; k <= t->noteCount; ++k) {
+            const NoteRecord& n = t->noteTable[k];
+            ASSERT_GE(n.pitch, kEvtLowestPitch);
+            ASSERT_LE(n.pitch, kEvtHighestPitch);
+            ASSERT_GE(n.durationMs, 0);
+            ASSERT_GE(n.startMs, t->noteTable[k - 1].endMs);
+        }
+    }
+}
+
+TEST(EvtImport, FilesAreReadThroughThePath)
+{
+    test::TempDir dir;
+    auto t = makeTune({{0, 100, 50}});
+    const FormatResult missing = ImportEvtFile(dir.file("gone.evt"), *t);
+    EXPECT_FALSE(missing.ok());
+    EXPECT_NE(missing.error.find("gone.evt"), std::string::npos) << missing.error;
+    expectNotes(*t, {{0, 100, 50}});
+
+    test::writeFileOrDie(dir.file("there.evt"), "0 0.5\n72 0.25\n");
+    ASSERT_TRUE(ImportEvtFile(dir.file("there.evt"), *t).ok());
+    expectNotes(*t, {{500, 750, 72}});
+}
+
+TEST(EvtRoundTrip, GeneratedTunesSurvive)
+{
+    // Eighths of a second are exact in binary, so they survive the
+    // single-precision seconds; other lengths may lose a millisecond.
+    std::mt19937 rng(31337);
+    for (int round = 0; round < 50; ++round) {
+        SCOPED_TRACE(round);
+        std::vector<MsNote> notes;
+        int at = 0;
+        const int count = static_cast<int>(rng() % 200);
+        for (int i = 0; i < count; ++i) {
+            at += 125 * static_cast<int>(rng() % 2 ? 0 : rng() % 20);
+            const int end = at + 125 * static_cast<int>(1 + rng() % 16);
+            notes.push_back({at, end, 1 + static_cast<int>(rng() % 127)});
+            at = end;
+        }
+        const ExportResult out = ExportEvt(*makeTune(notes));
+        ASSERT_TRUE(out.ok());
+        ASSERT_TRUE(out.warnings.empty()) << joined(out.warnings);
+        auto back = std::make_unique<Tune>();
+        const FormatResult in = ImportEvt(out.bytes, *back);
+        ASSERT_TRUE(in.ok()) << in.error;
+        EXPECT_TRUE(in.warnings.empty()) << joined(in.warnings);
+        expectNotes(*back, notes);
+        EXPECT_EQ(ExportEvt(*back).bytes, out.bytes);
+    }
+}
+
+} // namespace
+} // namespace qte
