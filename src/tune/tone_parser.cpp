@@ -531,8 +531,9 @@ ToneNameClass ClassifyToneName(std::string_view token, Tune& tune, const TextCon
     if (const auto v = ScanDecimal(token)) {
         result.kind = ToneNameClass::Kind::Note;
         result.noteKind = NoteKind::FreqDefine;
-        result.pitch = static_cast<std::int32_t>(
-            std::clamp<std::int64_t>(std::int64_t{71} + *v, INT32_MIN, INT32_MAX));
+        // Only the values a FREQ_DEFINE table can hold, so that the pitch
+        // stays a row the matrix can draw.
+        result.pitch = 71 + std::clamp<std::int32_t>(*v, 1, kFreqDefineSlots);
     }
     return result;
 }

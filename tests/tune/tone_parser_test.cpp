@@ -445,6 +445,32 @@ TEST_F(ParserTest, OversizedValuesStayWithinBounds)
     EXPECT_GE(r.warnings.size(), 4u);
 }
 
+// Found by fuzzing: TONE(-2147483648, ...) gave a pitch far outside every
+// table and every matrix row.
+TEST_F(ParserTest, NumberTokensNameAFreqDefineValueTheTableCanHold)
+{
+    struct Case {
+        const char* token;
+        int pitch;
+    };
+    constexpr Case kCases[] = {
+        {"1", 72},           {"30", 101},       {"0", 72},           {"31", 101},
+        {"-3", 72},          {"+7", 78},        {"-2147483648", 72}, {"2147483647", 101},
+        {"99999999999", 101}, {"12abc", 83},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.token);
+        const ToneNameClass k = ClassifyToneName(c.token, tune, config, names);
+        ASSERT_EQ(k.kind, ToneNameClass::Kind::Note);
+        EXPECT_EQ(k.noteKind, NoteKind::FreqDefine);
+        EXPECT_EQ(k.pitch, c.pitch);
+    }
+    // Without a FREQ_DEFINE text nothing else clamps the parsed note.
+    ASSERT_TRUE(parse(bodyLines({"TONE(-2147483648, TONE_TIME_IN_MS(100))"})).ok());
+    ASSERT_EQ(tune.noteCount, 1);
+    EXPECT_EQ(note(1).pitch, 72);
+}
+
 TEST(FreqDefineGroups, ReadFromTheThirteenthCharacter)
 {
     struct Case {
