@@ -308,3 +308,33 @@ TEST(MatrixView, SnapDownPicksTheLatestPointBeforeTheTime)
 
 } // namespace
 } // namespace qte
+
+namespace qte {
+namespace {
+
+TEST(MatrixView, ShrinkingPullsTheScrollPositionBackIntoRange)
+{
+    Tune tune;
+    tune.noteCount = 1;
+    tune.noteTable[1].endMs = 46875; // 1000 units
+    MatrixView v;
+    LayoutMatrix(v, tune, 1920, 1080);
+    ASSERT_TRUE(ScrollHorizontal(v, ScrollCode::ThumbTrack, 1000000));
+    const int farRight = v.scrollUnits;
+    EXPECT_EQ(farRight, v.horizontalBar.maximum - v.visibleUnits + 1);
+    // A window made very small or very large keeps a position the bar allows.
+    for (auto [w, h] : {std::pair{1, 1}, std::pair{100, 50}, std::pair{30000, 20000},
+                        std::pair{-5, -5}}) {
+        SCOPED_TRACE(w);
+        LayoutMatrix(v, tune, w, h);
+        EXPECT_GE(v.scrollUnits, 0);
+        EXPECT_LE(v.scrollUnits, v.horizontalBar.maximum - v.visibleUnits + 1);
+        EXPECT_EQ(v.horizontalBar.position, v.scrollUnits);
+        EXPECT_GE(v.visibleRows, 1);
+        EXPECT_LE(v.visibleRows, 108);
+        EXPECT_LE(v.topPitch(), 108);
+    }
+}
+
+} // namespace
+} // namespace qte
