@@ -211,8 +211,13 @@ void RtxParser::applySetting(char key, const Number& value, std::string_view tex
                            " has no number; the usual value is used.");
         return;
     }
-    const std::string shown =
-        value.tooLarge ? std::string(text.substr(text.find('=') + 1)) : std::to_string(value.value);
+    std::string shown = std::to_string(value.value);
+    if (value.tooLarge) {
+        const std::string_view digits = trim(text.substr(text.find('=') + 1));
+        constexpr std::size_t kShownDigits = 20;
+        shown.assign(digits.substr(0, kShownDigits));
+        if (digits.size() > kShownDigits) shown += "...";
+    }
     switch (key) {
     case 'd':
         if (!value.tooLarge && value.value >= 1 && value.value <= kRtxMaxDuration)

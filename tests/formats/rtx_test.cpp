@@ -313,7 +313,7 @@ TEST(RtxImport, UnusableValuesAreRefusedWithAMessage)
 {
     struct Case {
         const char* name;
-        const char* text;
+        std::string text;
         int tempo;
         std::vector<NoteSpec> notes;
         const char* warning;
@@ -327,6 +327,11 @@ TEST(RtxImport, UnusableValuesAreRefusedWithAMessage)
          63,
          {{0, 8, 72}},
          "tempo of 99999999999999999999 bpm"},
+        {"endless tempo",
+         "Z:d=4,o=5,b=" + std::string(100000, '7') + ":c",
+         63,
+         {{0, 8, 72}},
+         "tempo of 77777777777777777777... bpm cannot be used; 63 bpm is used."},
         {"octave out of range", "Z:d=4,o=12,b=100:c", 100, {{0, 8, 84}}, "default octave of 12"},
         {"setting without a number", "Z:d=,o=5,b=100:c", 100, {{0, 8, 72}}, "has no number"},
         {"element duration 0",
