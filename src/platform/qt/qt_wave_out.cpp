@@ -55,7 +55,17 @@ private:
     std::int32_t m_playsLeft = 0;
 };
 
-QtWaveOut::QtWaveOut(QObject* parent) : QObject(parent) {}
+namespace {
+// Margin of the watchdog past the block's own length, and its re-check.
+constexpr int kWatchdogMarginMs = 3000;
+constexpr int kWatchdogRecheckMs = 1000;
+} // namespace
+
+QtWaveOut::QtWaveOut(QObject* parent) : QObject(parent)
+{
+    m_watchdog.setSingleShot(true);
+    connect(&m_watchdog, &QTimer::timeout, this, &QtWaveOut::onWatchdog);
+}
 
 QtWaveOut::~QtWaveOut()
 {
@@ -101,6 +111,7 @@ bool QtWaveOut::write(std::shared_ptr<const PcmBlock> block, std::uint32_t sampl
     m_source->open(QIODevice::ReadOnly);
     ++m_generation;
     m_out = true;
+    m_paused = false;
     m_sink->start(m_source.get());
     if (m_sink->error() == QAudio::OpenError || m_sink->error() == QAudio::FatalError ||
         m_sink->state() == QAudio::StoppedState) {
@@ -108,19 +119,31 @@ bool QtWaveOut::write(std::shared_ptr<const PcmBlock> block, std::uint32_t sampl
         stopSink();
         return false;
     }
+    m_lengthMs = double(sampleCount) * plays * 1000.0 / kWaveSampleRate;
+    m_playedMs = 0;
+    m_sinceResume.start();
+    m_watchdog.start(static_cast<int>(std::min(m_lengthMs + kWatchdogMarginMs, 2.0e9)));
     return true;
 }
 
 void QtWaveOut::pause()
 {
-    if (m_sink && m_out)
+    if (m_sink && m_out) {
         m_sink->suspend();
+        if (!m_paused)
+            m_playedMs += m_sinceResume.elapsed();
+        m_paused = true;
+    }
 }
 
 void QtWaveOut::restart()
 {
-    if (m_sink && m_out)
+    if (m_sink && m_out) {
         m_sink->resume();
+        if (m_paused)
+            m_sinceResume.start();
+        m_paused = false;
+    }
 }
 
 void QtWaveOut::reset()
@@ -142,6 +165,8 @@ void QtWaveOut::close()
 
 void QtWaveOut::stopSink()
 {
+    m_watchdog.stop();
+    m_paused = false;
     if (m_sink && m_sink->state() != QAudio::StoppedState)
         m_sink->stop();
     if (m_source) {
@@ -159,6 +184,25 @@ void QtWaveOut::onStateChanged(int state)
     const quint64 generation = m_generation;
     QMetaObject::invokeMethod(
         this, [this, generation] { finishBlock(generation); }, Qt::QueuedConnection);
+}
+
+void QtWaveOut::onWatchdog()
+{
+    if (!m_out)
+        return;
+    const double due = m_lengthMs + kWatchdogMarginMs;
+    if (m_paused || !m_source || !m_source->atEnd() || double(playedMs()) < due) {
+        const double left = due - double(playedMs());
+        m_watchdog.start(m_paused || left < kWatchdogRecheckMs ? kWatchdogRecheckMs
+                                                               : static_cast<int>(std::min(left, 2.0e9)));
+        return;
+    }
+    finishBlock(m_generation);
+}
+
+qint64 QtWaveOut::playedMs() const
+{
+    return m_playedMs + (m_paused ? 0 : m_sinceResume.elapsed());
 }
 
 void QtWaveOut::finishBlock(quint64 generation)

@@ -8,7 +8,9 @@
 
 #include <QAudioDevice>
 #include <QAudioFormat>
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
@@ -39,11 +41,20 @@ private:
     void onStateChanged(int state);
     void finishBlock(quint64 generation);
     void stopSink();
+    void onWatchdog();
+    [[nodiscard]] qint64 playedMs() const;
 
     QAudioDevice m_device;
     std::unique_ptr<QAudioSink> m_sink;
     std::unique_ptr<BlockSource> m_source;
     bool m_out = false;
+    bool m_paused = false;
+    // Ends a block whose sink never reports going idle, well after the
+    // sound must have ended.
+    QTimer m_watchdog;
+    double m_lengthMs = 0;       // of the block, all plays
+    qint64 m_playedMs = 0;       // unpaused time before the last resume
+    QElapsedTimer m_sinceResume; // unpaused time since then
     // Counts blocks, so a late notification of an old block is dropped.
     quint64 m_generation = 0;
 };
