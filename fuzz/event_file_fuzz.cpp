@@ -3,6 +3,7 @@
 // tables' pitches, and its export reads back.
 #include "formats/event_file.h"
 #include "tune/tune.h"
+#include "tune_checks.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(tune->noteCount == 0);
         return 0;
     }
-    check(tune->noteCount >= 0 && tune->noteCount <= qte::kMaxNotes);
+    qte::fuzz::checkTune(*tune);
     for (int i = 1; i <= tune->noteCount; ++i) {
         const qte::NoteRecord& n = tune->noteTable[i];
         check(n.pitch >= qte::kEvtLowestPitch && n.pitch <= qte::kEvtHighestPitch);
@@ -39,6 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(out.ok() && out.warnings.empty());
     auto again = std::make_unique<qte::Tune>();
     check(qte::ImportEvt(out.bytes, *again).ok());
-    check(again->noteCount <= tune->noteCount);
+    qte::fuzz::checkTune(*again);
+    // Events keep their order and codes through a write and a read.
+    check(again->noteCount == tune->noteCount);
+    for (int i = 1; i <= tune->noteCount; ++i)
+        check(again->noteTable[i].pitch == tune->noteTable[i].pitch);
     return 0;
 }

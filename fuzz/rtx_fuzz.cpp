@@ -4,6 +4,7 @@
 #include "formats/rtx.h"
 #include "sound/tempo.h"
 #include "tune/tune.h"
+#include "tune_checks.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(tune->toneName == "Undefined");
         return 0;
     }
-    check(tune->noteCount >= 0 && tune->noteCount <= qte::kMaxNotes);
+    qte::fuzz::checkTune(*tune);
+    check(length.newNoteUnits > 0.0f);
     check(tune->tempoBpm > 0);
     check(tune->toneName.size() <= qte::kMaxNameChars);
     for (int i = 1; i <= tune->noteCount; ++i) {
@@ -47,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (out.ok()) {
         auto again = std::make_unique<qte::Tune>();
         check(qte::ImportRtx(out.bytes, *again).ok());
+        qte::fuzz::checkTune(*again);
         check(again->tempoBpm == tune->tempoBpm);
     }
     return 0;

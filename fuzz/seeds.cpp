@@ -2,7 +2,9 @@
 // qte_fuzz_seeds <corpus folder>. The files it writes are committed; run it
 // again when a format changes.
 #include "formats/bit_writer.h"
+#include "formats/event_file.h"
 #include "formats/ota.h"
+#include "formats/rtx.h"
 #include "tune/tune.h"
 
 #include <cstdio>
@@ -23,10 +25,11 @@ struct NoteSpec {
     int pitch;
 };
 
-std::unique_ptr<qte::Tune> makeTune(std::initializer_list<NoteSpec> notes, int bpm)
+std::unique_ptr<qte::Tune> makeTune(std::initializer_list<NoteSpec> notes, int bpm,
+                                    const char* name = "Seed")
 {
     auto t = std::make_unique<qte::Tune>();
-    t->toneName = "Seed";
+    t->toneName = name;
     t->tempoBpm = bpm;
     t->msPerUnit = 7500.0f / static_cast<float>(bpm);
     for (const NoteSpec& n : notes) {
@@ -60,6 +63,10 @@ std::vector<std::pair<std::string, std::unique_ptr<qte::Tune>>> seedTunes()
                                           120));
     tunes.emplace_back("fast", makeTune({{0, 1, 71}, {1, 2, 73}, {2, 3, 75}, {4, 5, 77}}, 900));
     tunes.emplace_back("slow", makeTune({{0, 32, 62}, {40, 48, 59}, {48, 56, 108}}, 25));
+    // A quarter A, a quarter pause, an eighth C sharp an octave up; a name
+    // longer than an RTX header takes.
+    tunes.emplace_back("ring1", makeTune({{0, 8, 69}, {16, 20, 73}}, 160, "Ring1"));
+    tunes.emplace_back("long_name", makeTune({{0, 40, 72}, {40.5f, 52, 60}}, 200, "Morning alarm"));
     return tunes;
 }
 
@@ -82,8 +89,18 @@ using Fields = std::vector<std::pair<int, int>>;
 std::string handMadeOta(const std::vector<Fields>& instructions, int trailer)
 {
     qte::BitWriter w;
-    for (auto [n, v] : Fields{{8, 2}, {7, 0x25}, {1, 0}, {7, 0x1D}, {3, 1}, {4, 2}, {8, 'h'},
-                              {8, 'm'}, {8, 1}, {3, 0}, {2, 0}, {4, 0}})
+    for (auto [n, v] : Fields{{8, 2},
+                              {7, 0x25},
+                              {1, 0},
+                              {7, 0x1D},
+                              {3, 1},
+                              {4, 2},
+                              {8, 'h'},
+                              {8, 'm'},
+                              {8, 1},
+                              {3, 0},
+                              {2, 0},
+                              {4, 0}})
         w.putBits(n, static_cast<std::uint8_t>(v));
     w.putBits(8, static_cast<std::uint8_t>(instructions.size()));
     for (const Fields& f : instructions)
@@ -107,8 +124,8 @@ bool writeOta(const fs::path& dir)
     const Fields scale3{{3, 2}, {2, 3}}, unknown{{3, 7}};
     auto note = [](int v, int d, int s) { return Fields{{3, 1}, {4, v}, {3, d}, {2, s}}; };
     ok = writeFile(dir / "styles.ota",
-                   handMadeOta({tempo160, volume, staccato, note(10, 2, 0), natural,
-                                note(12, 5, 3), style3, scale3, note(15, 1, 2), unknown},
+                   handMadeOta({tempo160, volume, staccato, note(10, 2, 0), natural, note(12, 5, 3),
+                                style3, scale3, note(15, 1, 2), unknown},
                                0)) &&
          ok;
     ok = writeFile(dir / "tempo_change.ota",
@@ -120,6 +137,19 @@ bool writeOta(const fs::path& dir)
 
 } // namespace
 
+// Every seed tune through one text exporter.
+template <class Export>
+bool writeExported(const fs::path& dir, const char* extension, Export exportTune)
+{
+    fs::create_directories(dir);
+    bool ok = true;
+    for (const auto& [name, tune] : seedTunes()) {
+        const qte::ExportResult r = exportTune(*tune);
+        if (r.ok()) ok = writeFile(dir / (name + extension), r.bytes) && ok;
+    }
+    return ok;
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -127,5 +157,12 @@ int main(int argc, char** argv)
         return 2;
     }
     const fs::path corpus = argv[1];
-    return writeOta(corpus / "ota") ? 0 : 1;
+    bool ok = writeOta(corpus / "ota");
+    ok = writeExported(corpus / "rtx", ".rtx",
+                       [](const qte::Tune& t) { return qte::ExportRtx(t); }) &&
+         ok;
+    ok = writeExported(corpus / "event_file", ".evt",
+                       [](const qte::Tune& t) { return qte::ExportEvt(t); }) &&
+         ok;
+    return ok ? 0 : 1;
 }
