@@ -110,6 +110,7 @@ void runCommand(EditorContext& ctx, int id)
     switch (id) {
     case cmd::NewTune: newTune(ctx); break;
     case cmd::OpenRingingTone: openRingingToneCommand(ctx); break;
+    case cmd::OpenRingdata: openRingdataCommand(ctx); break;
     case cmd::Save: saveCommand(ctx); break;
     case cmd::SaveAs: saveAsCommand(ctx); break;
     case cmd::Revert: revertCommand(ctx); break;
@@ -172,9 +173,7 @@ void runCommand(EditorContext& ctx, int id)
 bool isCommandEnabled(const EditorContext&, int id)
 {
     switch (id) {
-    // Their operations (the catalogue, playback) are not part of this
-    // editor yet.
-    case cmd::OpenRingdata:
+    // Playback is not part of this editor yet.
     case cmd::Play: return false;
     default: return true;
     }

@@ -65,6 +65,19 @@ void regenerateToneText(EditorContext& ctx)
     w.invalidate(false);
 }
 
+void repaintCatalogue(EditorContext& ctx)
+{
+    Window& w = ctx.child(Child::TunesInRingdata);
+    resizeCatalogueView(ctx.catalogueView, w.clientHeight());
+    const std::int32_t count = ctx.catalogue.tuneCount;
+    w.setScrollBar(ScrollBar::Vertical, toBar(catalogueVerticalBar(ctx.catalogueView, count)));
+    std::vector<std::string> names;
+    for (std::int32_t i = 1; i <= count; ++i)
+        names.push_back(ctx.catalogue.entries[static_cast<std::size_t>(i)].name);
+    PaintCatalogue(ctx.catalogueView, names, w.surface());
+    w.invalidate(false);
+}
+
 void refreshViews(EditorContext& ctx)
 {
     repaintMatrix(ctx);

@@ -11,6 +11,8 @@
 #include "matrix/matrix_painter.h"
 #include "matrix/matrix_view.h"
 #include "sound/tempo.h"
+#include "tune/ringdata_file.h"
+#include "tune/tone_parser.h"
 #include "tune/tone_text.h"
 #include "tune/tune.h"
 #include "tunewindows/catalogue_view.h"
@@ -64,6 +66,8 @@ struct EditorContext {
     CatalogueView catalogueView;
 
     std::filesystem::path startDirectory;
+    TuneCatalogue catalogue;
+    ParserState parserState;
     std::string ringdataPath;
     std::string ringdataTitle;
     // The shared file dialog record: every dialog starts with the last path.
@@ -99,6 +103,8 @@ void layoutMatrixWindow(EditorContext& ctx);
 void repaintMatrix(EditorContext& ctx);
 // Rebuilds the tone text from the tune and repaints the Ringdata view.
 void regenerateToneText(EditorContext& ctx);
+// Repaints the "Tunes in Ringdata" list from the catalogue.
+void repaintCatalogue(EditorContext& ctx);
 // Repaint of the Matrix editor, then the tone text.
 void refreshViews(EditorContext& ctx);
 // The toolbar lies in the main window's own client area.

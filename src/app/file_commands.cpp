@@ -189,6 +189,39 @@ void openRingingToneCommand(EditorContext& ctx)
     ctx.platform.mainWindow.invalidate(true);
 }
 
+bool openRingdataFile(EditorContext& ctx, const std::string& path)
+{
+    const FileReadResult file = ctx.platform.files.read(path);
+    if (!file.bytes) {
+        ctx.platform.messages.showError(file.error.message);
+        return false;
+    }
+    auto next = std::make_unique<TuneCatalogue>();
+    const ToneTextResult result = ScanRingdataFile(*file.bytes, *next);
+    if (!result.ok()) {
+        ctx.platform.messages.showError("Cannot open \"" + path + "\": " + result.error);
+        return false;
+    }
+    ctx.catalogue = *next;
+    ctx.catalogueView.catalogueTopRow = 0;
+    ctx.ringdataPath = path;
+    ctx.ringdataTitle = fileNamePart(path);
+    updateTitles(ctx);
+    repaintCatalogue(ctx);
+    showWarnings(ctx, result.warnings);
+    return true;
+}
+
+void openRingdataCommand(EditorContext& ctx)
+{
+    const std::vector<FileFilter> filters = {fileKindInfo(FileKind::Ringdata).openFilter};
+    if (const auto choice = ctx.platform.fileDialogs.openFile(filters, ctx.dialogPath)) {
+        ctx.dialogPath = choice->path;
+        openRingdataFile(ctx, choice->path);
+    }
+    ctx.platform.mainWindow.invalidate(true);
+}
+
 void saveCommand(EditorContext& ctx)
 {
     if (ctx.tune.currentFilePath.empty()) {

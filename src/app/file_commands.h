@@ -41,7 +41,12 @@ bool openTuneFile(EditorContext& ctx, const std::string& path, FileKind kind);
 // Writes the tune with the writer of kind; reports a failure and returns false.
 bool writeTuneFile(EditorContext& ctx, const std::string& path, FileKind kind);
 
+// "Open Ringdata.h" once the dialog is closed: the catalogue, the file and
+// its title are replaced only when the file was read.
+bool openRingdataFile(EditorContext& ctx, const std::string& path);
+
 void openRingingToneCommand(EditorContext& ctx);
+void openRingdataCommand(EditorContext& ctx);
 void saveCommand(EditorContext& ctx);
 void saveAsCommand(EditorContext& ctx);
 void revertCommand(EditorContext& ctx);

@@ -5,6 +5,7 @@
 #include "app/menu.h"
 #include "editor_fixture.h"
 #include "formats/ota.h"
+#include "support/testsupport.h"
 
 #include <algorithm>
 
@@ -165,6 +166,32 @@ TEST_F(Commands, OpenRingingToneReplacesTheTuneAndRemembersThePath)
     EXPECT_EQ(fileDialogs.requests[1].initialPath, "/tunes/bells.ota");
     EXPECT_EQ(ctx.tune.noteCount, 3);
     EXPECT_EQ(mainWindow.erasingInvalidations, erased + 1);
+}
+
+TEST_F(Commands, OpenRingdataFillsTheCatalogueAndKeepsTheTune)
+{
+    addNote(0, 8, 60);
+    files.files["/fw/Ringdata.h"] = test::readFileOrDie(test::resourcePath("examples/Ringdata.h"));
+    fileDialogs.answers.push_back(FileChoice{"/fw/Ringdata.h", 1});
+    runCommand(ctx, cmd::OpenRingdata);
+    ASSERT_EQ(fileDialogs.requests.size(), 1u);
+    ASSERT_EQ(fileDialogs.requests[0].filters.size(), 1u);
+    EXPECT_EQ(fileDialogs.requests[0].filters[0].name, "Ringdata.h files");
+    EXPECT_EQ(fileDialogs.requests[0].filters[0].pattern, "*.h");
+    EXPECT_GT(ctx.catalogue.tuneCount, 1);
+    EXPECT_EQ(ctx.catalogue.entries[1].name, "tone_morning[]");
+    EXPECT_EQ(ctx.ringdataPath, "/fw/Ringdata.h");
+    EXPECT_EQ(catalogueWindow.caption(), "Tones in Ringdata.h");
+    EXPECT_EQ(ctx.tune.noteCount, 1); // the first tune is not loaded
+
+    // A file that is not there leaves the catalogue and its title alone.
+    const int count = ctx.catalogue.tuneCount;
+    fileDialogs.answers.push_back(FileChoice{"/fw/Other.h", 1});
+    runCommand(ctx, cmd::OpenRingdata);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("/fw/Other.h"), std::string::npos);
+    EXPECT_EQ(ctx.catalogue.tuneCount, count);
+    EXPECT_EQ(catalogueWindow.caption(), "Tones in Ringdata.h");
 }
 
 TEST_F(Commands, AFailedOpenNamesTheFileAndKeepsTheTune)
@@ -358,7 +385,7 @@ TEST_F(Commands, StyleKindViewAndOptionItemsKeepTheirChecks)
     EXPECT_EQ(dialogs.aboutShown[0].version, QTE_VERSION);
 
     // Commands whose operations are missing are offered disabled and do nothing.
-    EXPECT_FALSE(isCommandEnabled(ctx, cmd::OpenRingdata));
+    EXPECT_FALSE(isCommandEnabled(ctx, cmd::Play));
     EXPECT_TRUE(isCommandEnabled(ctx, cmd::Save));
 }
 
