@@ -1,0 +1,97 @@
+#pragma once
+// The editor's main window on Qt: "Quelo Internal Tune Editor", its menu
+// bar, the client area with the toolbar drawn on it and the three child
+// windows at their fixed places.
+
+#include "app/editor_context.h"
+#include "platform/file_store.h"
+#include "platform/qt/qimage_surface.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_message_sink.h"
+#include "platform/qt/surface_window.h"
+
+#include <QMainWindow>
+#include <QMdiArea>
+
+#include <array>
+#include <map>
+#include <memory>
+
+class QAction;
+
+namespace qte {
+
+// The main window's client area: the toolbar is painted on its background,
+// the children live on it.
+class ClientArea final : public QMdiArea, public Window {
+    Q_OBJECT
+public:
+    explicit ClientArea(QWidget* parent = nullptr);
+
+    void setCaption(std::string_view caption) override;
+    std::string caption() const override;
+    void invalidate(bool erase) override;
+    int clientWidth() const override;
+    int clientHeight() const override;
+    void setScrollBar(ScrollBar, const ScrollBarState&) override {}
+    void setScrollPosition(ScrollBar, int) override {}
+    ScrollBarState scrollBar(ScrollBar) const override { return {}; }
+    void captureMouse() override {}
+    void releaseMouse() override {}
+    bool hasMouseCapture() const override { return false; }
+    void setVisible(bool visible) override { QMdiArea::setVisible(visible); }
+    bool isVisible() const override { return !isHidden(); }
+    Surface& surface() override { return m_surface; }
+
+    std::function<void()> onPaint; // draws the toolbar into surface()
+    std::function<void()> onResized;
+    std::function<void(MouseAction, int x, int y)> onMouse;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QImageSurface m_surface;
+};
+
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow();
+    ~MainWindow() override;
+
+    [[nodiscard]] EditorContext& context() { return *m_ctx; }
+    [[nodiscard]] SurfaceWindow* child(Child c) const { return m_children[static_cast<int>(c)]; }
+
+    // Opens the files named on the command line, in order.
+    void openFiles(const std::vector<std::string>& paths);
+    // Runs one command as the menu would.
+    void command(int id);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void syncMenus();
+    void layoutChildren();
+    void wireChildren();
+    bool handleKey(QKeyEvent* event, bool press);
+
+    QtMessageSink m_messages;
+    QtFileDialogs m_fileDialogs;
+    QtModalDialogs m_dialogs;
+    DiskFileStore m_files;
+    QtTickClock m_tick;
+    ClientArea* m_client;
+    std::array<SurfaceWindow*, kChildCount> m_children{};
+    std::unique_ptr<EditorContext> m_ctx;
+    std::map<int, QAction*> m_actions;
+    bool m_started = false;
+};
+
+} // namespace qte

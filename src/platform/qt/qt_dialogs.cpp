@@ -1,0 +1,179 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <QCheckBox>
+#include <QCursor>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+
+namespace qte {
+
+namespace {
+
+// Average character 6 x 13 pixels: 1.5 pixels per horizontal unit,
+// 1.625 per vertical one.
+int unitsX(int x) { return (x * 3) / 2; }
+int unitsY(int y) { return (y * 13) / 8; }
+
+QString latin1(std::string_view s)
+{
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+template <class W> W* place(W* widget, int x, int y, int w, int h)
+{
+    widget->setGeometry(dialogUnitsRect(x, y, w, h));
+    return widget;
+}
+
+} // namespace
+
+QRect dialogUnitsRect(int x, int y, int w, int h)
+{
+    return {unitsX(x), unitsY(y), unitsX(w), unitsY(h)};
+}
+
+SettingsDialog::SettingsDialog(const SettingsFields& initial,
+                               std::function<bool(const SettingsFields&)> accept, QWidget* parent)
+    : QDialog(parent), m_accept(std::move(accept))
+{
+    setWindowTitle(QStringLiteral("Settings"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(unitsX(146), unitsY(124));
+
+    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 89, 7, 50, 14);
+    ok->setDefault(true);
+    auto* cancel = place(new QPushButton(QStringLiteral("Cancel"), this), 89, 28, 50, 14);
+    place(new QLabel(QStringLiteral("Tone name:"), this), 7, 7, 39, 8);
+    nameEdit = place(new QLineEdit(latin1(initial.toneName), this), 7, 16, 56, 12);
+    nameEdit->setMaxLength(static_cast<int>(kSettingsNameChars));
+    nameEdit->setObjectName(QStringLiteral("toneName"));
+    place(new QLabel(QStringLiteral("Tone ID:"), this), 7, 33, 29, 8);
+    idEdit = place(new QLineEdit(latin1(initial.toneId), this), 7, 43, 56, 12);
+    idEdit->setMaxLength(static_cast<int>(kSettingsIdChars));
+    idEdit->setObjectName(QStringLiteral("toneId"));
+    connect(idEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const int cursor = idEdit->cursorPosition();
+        idEdit->setText(text.toUpper());
+        idEdit->setCursorPosition(cursor);
+    });
+    drawKeys = place(new QCheckBox(QStringLiteral("Draw keys"), this), 7, 65, 49, 10);
+    writeTempo = place(new QCheckBox(QStringLiteral("Write tempo"), this), 7, 78, 54, 10);
+    keepNaturalNotes =
+        place(new QCheckBox(QStringLiteral("Keep natural notes"), this), 7, 90, 75, 10);
+    scrollWhenPlaying =
+        place(new QCheckBox(QStringLiteral("Scroll screen when playing"), this), 7, 103, 100, 10);
+    drawKeys->setChecked(initial.drawKeys);
+    writeTempo->setChecked(initial.writeTempo);
+    keepNaturalNotes->setChecked(initial.keepNaturalNotes);
+    scrollWhenPlaying->setChecked(initial.scrollWhenPlaying);
+
+    connect(ok, &QPushButton::clicked, this, [this] {
+        if (m_accept(fields())) QDialog::accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+SettingsFields SettingsDialog::fields() const
+{
+    return {nameEdit->text().toLatin1().toStdString(),
+            idEdit->text().toUpper().toLatin1().toStdString(),
+            drawKeys->isChecked(),
+            writeTempo->isChecked(),
+            keepNaturalNotes->isChecked(),
+            scrollWhenPlaying->isChecked()};
+}
+
+TempoDialog::TempoDialog(std::int32_t tempoBpm, std::function<bool(std::string_view)> accept,
+                         QWidget* parent)
+    : QDialog(parent), m_accept(std::move(accept))
+{
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setFixedSize(unitsX(147), unitsY(14));
+    place(new QLabel(QStringLiteral("Tempo:"), this), 3, 2, 25, 8);
+    tempoEdit = place(new QLineEdit(QString::number(tempoBpm), this), 29, 0, 40, 14);
+    tempoEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    place(new QLabel(QStringLiteral("bpm"), this), 72, 2, 14, 8);
+    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 97, 0, 50, 14);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] {
+        const std::string text = tempoEdit->text().toLatin1().toStdString();
+        if (m_accept(text)) QDialog::accept();
+    });
+    // Centred on the mouse, kept on the screen.
+    QRect r(QPoint(0, 0), size());
+    r.moveCenter(QCursor::pos());
+    if (const QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
+        const QRect avail = screen->availableGeometry();
+        r.moveLeft(std::clamp(r.left(), avail.left(), std::max(avail.left(), avail.right() - r.width())));
+        r.moveTop(std::clamp(r.top(), avail.top(), std::max(avail.top(), avail.bottom() - r.height())));
+    }
+    move(r.topLeft());
+}
+
+DialogResult QtModalDialogs::runSettings(const SettingsFields& initial,
+                                         const std::function<bool(const SettingsFields&)>& accept)
+{
+    SettingsDialog dialog(initial, accept, m_owner);
+    return dialog.exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
+}
+
+void QtModalDialogs::runTempo(std::int32_t tempoBpm,
+                              const std::function<bool(std::string_view)>& accept)
+{
+    TempoDialog dialog(tempoBpm, accept, m_owner);
+    dialog.exec();
+}
+
+void QtModalDialogs::runAbout(const AboutText& about)
+{
+    QMessageBox box(m_owner);
+    box.setWindowTitle(QStringLiteral("About"));
+    box.setText(QStringLiteral("<b>%1</b><br>Version %2")
+                    .arg(latin1(about.programName), latin1(about.version)));
+    box.setInformativeText(latin1(about.description));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+std::optional<FileChoice> QtFileDialogs::openFile(const std::vector<FileFilter>& filters,
+                                                  const std::string& initialPath)
+{
+    return run(false, filters, initialPath);
+}
+
+std::optional<FileChoice> QtFileDialogs::saveFile(const std::vector<FileFilter>& filters,
+                                                  const std::string& initialPath)
+{
+    return run(true, filters, initialPath);
+}
+
+std::optional<FileChoice> QtFileDialogs::run(bool save, const std::vector<FileFilter>& filters,
+                                             const std::string& initialPath)
+{
+    QFileDialog dialog(m_owner);
+    QStringList names;
+    for (const FileFilter& f : filters)
+        names << QStringLiteral("%1 (%2)").arg(latin1(f.name), latin1(f.pattern));
+    dialog.setNameFilters(names);
+    if (!names.isEmpty()) dialog.selectNameFilter(names.front());
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setWindowTitle(save ? QStringLiteral("Save as") : QStringLiteral("Open"));
+    if (!initialPath.empty()) dialog.selectFile(QString::fromLocal8Bit(initialPath.c_str()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const int index = static_cast<int>(names.indexOf(dialog.selectedNameFilter()));
+    return FileChoice{dialog.selectedFiles().front().toLocal8Bit().toStdString(),
+                      index >= 0 ? index + 1 : 1};
+}
+
+} // namespace qte

@@ -1,0 +1,97 @@
+#pragma once
+// The editor's modal dialogs as QDialogs laid out from their templates'
+// dialog units, and the file dialogs as QFileDialogs.
+
+#include "platform/dialogs.h"
+#include "platform/file_dialogs.h"
+#include "platform/tick.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+
+class QCheckBox;
+class QLineEdit;
+class QWidget;
+
+namespace qte {
+
+// Dialog units of an 8-point "MS Sans Serif" template, in pixels.
+[[nodiscard]] QRect dialogUnitsRect(int x, int y, int w, int h);
+
+class SettingsDialog final : public QDialog {
+    Q_OBJECT
+public:
+    SettingsDialog(const SettingsFields& initial,
+                   std::function<bool(const SettingsFields&)> accept, QWidget* parent);
+    [[nodiscard]] SettingsFields fields() const;
+
+    QLineEdit* nameEdit;
+    QLineEdit* idEdit;
+    QCheckBox* drawKeys;
+    QCheckBox* writeTempo;
+    QCheckBox* keepNaturalNotes;
+    QCheckBox* scrollWhenPlaying;
+
+private:
+    std::function<bool(const SettingsFields&)> m_accept;
+};
+
+// The one-line tempo strip: no caption, opens at the mouse, closes only
+// by an accepted OK.
+class TempoDialog final : public QDialog {
+    Q_OBJECT
+public:
+    TempoDialog(std::int32_t tempoBpm, std::function<bool(std::string_view)> accept,
+                QWidget* parent);
+    void reject() override {} // Escape does not close it
+
+    QLineEdit* tempoEdit;
+
+private:
+    std::function<bool(std::string_view)> m_accept;
+};
+
+class QtModalDialogs final : public ModalDialogs {
+public:
+    explicit QtModalDialogs(QWidget* owner = nullptr) : m_owner(owner) {}
+    void setOwner(QWidget* owner) { m_owner = owner; }
+
+    DialogResult runSettings(const SettingsFields& initial,
+                             const std::function<bool(const SettingsFields&)>& accept) override;
+    void runTempo(std::int32_t tempoBpm,
+                  const std::function<bool(std::string_view)>& accept) override;
+    void runAbout(const AboutText& about) override;
+
+private:
+    QWidget* m_owner;
+};
+
+class QtFileDialogs final : public FileDialogs {
+public:
+    explicit QtFileDialogs(QWidget* owner = nullptr) : m_owner(owner) {}
+    void setOwner(QWidget* owner) { m_owner = owner; }
+
+    std::optional<FileChoice> openFile(const std::vector<FileFilter>& filters,
+                                       const std::string& initialPath) override;
+    std::optional<FileChoice> saveFile(const std::vector<FileFilter>& filters,
+                                       const std::string& initialPath) override;
+
+private:
+    std::optional<FileChoice> run(bool save, const std::vector<FileFilter>& filters,
+                                  const std::string& initialPath);
+    QWidget* m_owner;
+};
+
+class QtTickClock final : public TickClock {
+public:
+    QtTickClock() { m_timer.start(); }
+    std::uint32_t nowMs() const override
+    {
+        return static_cast<std::uint32_t>(m_timer.elapsed());
+    }
+
+private:
+    QElapsedTimer m_timer;
+};
+
+} // namespace qte

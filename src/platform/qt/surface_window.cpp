@@ -1,0 +1,185 @@
+#include "platform/qt/surface_window.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace qte {
+
+namespace {
+
+// ScrollCode values of the platform's scroll messages.
+constexpr int kLineUp = 0, kLineDown = 1, kPageUp = 2, kPageDown = 3, kThumbTrack = 5, kTop = 6,
+              kBottom = 7;
+
+} // namespace
+
+SurfaceCanvas::SurfaceCanvas(QWidget* parent) : QWidget(parent), m_surface(1, 1)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+    setMinimumSize(1, 1);
+}
+
+void SurfaceCanvas::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_surface.image());
+    // Beyond the image (while a resize is under way) the client is black.
+    const int w = m_surface.width(), h = m_surface.height();
+    if (width() > w) painter.fillRect(w, 0, width() - w, height(), Qt::black);
+    if (height() > h) painter.fillRect(0, h, width(), height() - h, Qt::black);
+}
+
+void SurfaceCanvas::resizeEvent(QResizeEvent*)
+{
+    m_surface.resize(width(), height());
+    if (onResized) onResized();
+}
+
+void SurfaceCanvas::report(MouseAction action, QMouseEvent* event)
+{
+    if (onMouse) {
+        const QPoint p = event->position().toPoint();
+        onMouse(action, p.x(), p.y());
+    }
+}
+
+void SurfaceCanvas::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) report(MouseAction::LeftDown, event);
+    else if (event->button() == Qt::RightButton) report(MouseAction::RightDown, event);
+}
+
+void SurfaceCanvas::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) report(MouseAction::LeftUp, event);
+    else if (event->button() == Qt::RightButton) report(MouseAction::RightUp, event);
+}
+
+void SurfaceCanvas::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) report(MouseAction::LeftDouble, event);
+}
+
+void SurfaceCanvas::mouseMoveEvent(QMouseEvent* event) { report(MouseAction::Move, event); }
+
+SurfaceWindow::SurfaceWindow(const QString& caption, QWidget* parent)
+    : QMdiSubWindow(parent), m_canvas(new SurfaceCanvas),
+      m_horizontal(new QScrollBar(Qt::Horizontal)), m_vertical(new QScrollBar(Qt::Vertical))
+{
+    auto* client = new QWidget;
+    auto* grid = new QGridLayout(client);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    grid->addWidget(m_canvas, 0, 0);
+    grid->addWidget(m_vertical, 0, 1);
+    grid->addWidget(m_horizontal, 1, 0);
+    setWidget(client);
+    setWindowTitle(caption);
+    // Caption, system menu and sizing frame; no minimise or maximise box.
+    setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    connect(m_horizontal, &QScrollBar::actionTriggered, this,
+            [this](int action) { barAction(ScrollBar::Horizontal, action); });
+    connect(m_vertical, &QScrollBar::actionTriggered, this,
+            [this](int action) { barAction(ScrollBar::Vertical, action); });
+    applyBar(ScrollBar::Horizontal);
+    applyBar(ScrollBar::Vertical);
+}
+
+void SurfaceWindow::barAction(ScrollBar bar, int action)
+{
+    QScrollBar* q = bar == ScrollBar::Horizontal ? m_horizontal : m_vertical;
+    int code = -1;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub: code = kLineUp; break;
+    case QAbstractSlider::SliderSingleStepAdd: code = kLineDown; break;
+    case QAbstractSlider::SliderPageStepSub: code = kPageUp; break;
+    case QAbstractSlider::SliderPageStepAdd: code = kPageDown; break;
+    case QAbstractSlider::SliderMove: code = kThumbTrack; break;
+    case QAbstractSlider::SliderToMinimum: code = kTop; break;
+    case QAbstractSlider::SliderToMaximum: code = kBottom; break;
+    default: break;
+    }
+    if (code >= 0 && onScroll) onScroll(bar, code, q->sliderPosition());
+    // The slider moves itself after this signal; put back what the logic set.
+    QTimer::singleShot(0, this, [this, bar] { applyBar(bar); });
+}
+
+void SurfaceWindow::applyBar(ScrollBar bar)
+{
+    QScrollBar* q = bar == ScrollBar::Horizontal ? m_horizontal : m_vertical;
+    const ScrollBarState& s = bar == ScrollBar::Horizontal ? m_horizontalState : m_verticalState;
+    const int top = std::max(s.minimum, s.page > 0 ? s.maximum - s.page + 1 : s.maximum);
+    const QSignalBlocker block(q);
+    if (q->isSliderDown()) return; // a drag keeps its own thumb
+    q->setRange(s.minimum, top);
+    q->setPageStep(std::max(1, s.page));
+    q->setSingleStep(1);
+    q->setValue(std::clamp(s.position, s.minimum, top));
+}
+
+void SurfaceWindow::setCaption(std::string_view caption)
+{
+    setWindowTitle(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+}
+
+std::string SurfaceWindow::caption() const { return windowTitle().toLatin1().toStdString(); }
+
+void SurfaceWindow::invalidate(bool) { m_canvas->update(); }
+
+int SurfaceWindow::clientWidth() const { return m_canvas->width(); }
+int SurfaceWindow::clientHeight() const { return m_canvas->height(); }
+
+void SurfaceWindow::setScrollBar(ScrollBar bar, const ScrollBarState& state)
+{
+    ScrollBarState& s = bar == ScrollBar::Horizontal ? m_horizontalState : m_verticalState;
+    s = state;
+    s.position = clampScrollPosition(state, state.position);
+    applyBar(bar);
+}
+
+void SurfaceWindow::setScrollPosition(ScrollBar bar, int position)
+{
+    ScrollBarState& s = bar == ScrollBar::Horizontal ? m_horizontalState : m_verticalState;
+    s.position = clampScrollPosition(s, position);
+    applyBar(bar);
+}
+
+ScrollBarState SurfaceWindow::scrollBar(ScrollBar bar) const
+{
+    return bar == ScrollBar::Horizontal ? m_horizontalState : m_verticalState;
+}
+
+void SurfaceWindow::captureMouse()
+{
+    m_captured = true;
+    m_canvas->grabMouse();
+}
+
+void SurfaceWindow::releaseMouse()
+{
+    if (!m_captured) return;
+    m_captured = false;
+    m_canvas->QWidget::releaseMouse();
+}
+
+void SurfaceWindow::setVisible(bool visible) { QMdiSubWindow::setVisible(visible); }
+bool SurfaceWindow::isVisible() const { return !isHidden(); }
+
+void SurfaceWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    hide();
+    if (onHidden) onHidden();
+}
+
+} // namespace qte
