@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
+# A fixed seed keeps the test run repeatable; QTE_FUZZ_SEED=0 explores.
+seed=${QTE_FUZZ_SEED:-1}
 shift || true
 dir=build-fuzz
 CXX=clang++ cmake -S . -B "$dir" -G Ninja -DQTE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -24,7 +26,7 @@ for t in "${targets[@]}"; do
   dict=()
   [ -f "fuzz/$name.dict" ] && dict=(-dict="fuzz/$name.dict")
   echo "== $t for ${seconds}s"
-  if ! "$dir/$t" "$work" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if ! "$dir/$t" "$work" "${dict[@]}" -max_total_time="$seconds" -seed="$seed" -timeout=10 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$dir/$t-" 2>"$dir/$t.log"; then
     echo "FAILED: $t (see $dir/$t.log)"
     tail -40 "$dir/$t.log"
