@@ -56,4 +56,23 @@ using NoteNameTable = std::array<std::string, 128>;
 
 [[nodiscard]] NoteNameTable BuildNoteNameTable();
 
+// What a read of config.cfg dropped, as sentences for the user; the file
+// format itself has no errors.
+struct TextConfigResult {
+    std::vector<std::string> warnings;
+};
+
+// Reads config.cfg's bytes into config: the block counts restart at -1; the
+// prefixes, single-line texts and custom notes change only as far as the
+// file supplies them. Line ends may be LF or CR LF.
+TextConfigResult LoadTextConfig(TextConfig& config, std::string_view bytes);
+// A file that cannot be read is not reported: the counts are reset and the
+// rest stays.
+TextConfigResult LoadTextConfigFile(TextConfig& config, const std::filesystem::path& path);
+
+// Replaces the placeholders of the header lines: "*ID*" by the ID, "*Name*"
+// by the name, "*name*" and "*NAME*" by the name in lower or upper case.
+void SubstituteHeaderPlaceholders(TextConfig& config, std::string_view toneName,
+                                  std::string_view toneId);
+
 } // namespace qte

@@ -332,6 +332,12 @@ ToneTextResult SaveToneText(const std::filesystem::path& path, const ToneText& t
     if (text.toneTextLineCount < 1) {
         return {"There is no tone text to save in \"" + path.string() + "\".", {}};
     }
+    if (text.droppedLineCount > 0) {
+        return {"The tone text is longer than " + std::to_string(kMaxToneTextLines) +
+                    " lines, so \"" + path.string() +
+                    "\" was not written. Save the tune in another format, or shorten it.",
+                {}};
+    }
     if (const auto error = writeFileAtomically(path, ToneTextBytes(text))) {
         return {error->message, {}};
     }

@@ -43,31 +43,6 @@ bool beginsWithMarker(std::string_view text, std::string_view marker)
     return !marker.empty() && beginsWith(text, marker);
 }
 
-bool isScanfSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// scanf "%d" on the start of text; consumed is how far the number reached.
-std::optional<std::int32_t> scanDecimalPrefix(std::string_view text, std::size_t& consumed)
-{
-    std::size_t i = 0;
-    while (i < text.size() && isScanfSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    const std::size_t firstDigit = i;
-    std::int64_t value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        if (value <= INT32_MAX) value = value * 10 + (text[i] - '0');
-        ++i;
-    }
-    if (i == firstDigit) return std::nullopt;
-    consumed = i;
-    if (negative) value = -value;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
 // The text after the first "(" up to the next ")", both searched within
 // their windows; nothing when the "(" is missing.
 std::optional<std::string_view> bracketArgument(std::string_view text)
@@ -266,11 +241,11 @@ private:
             }
             arg = arg.substr(0, close);
             std::size_t used = 0;
-            const auto a = scanDecimalPrefix(arg, used);
+            const auto a = ScanDecimalPrefix(arg, used);
             if (!a) return true;
             std::size_t usedB = 0;
             const auto b = used < arg.size() && arg[used] == '/'
-                               ? scanDecimalPrefix(arg.substr(used + 1), usedB)
+                               ? ScanDecimalPrefix(arg.substr(used + 1), usedB)
                                : std::nullopt;
             if (b) {
                 // a over b times the unit, as the firmware's macro computes it.
@@ -460,12 +435,6 @@ private:
 };
 
 } // namespace
-
-std::optional<std::int32_t> ScanDecimal(std::string_view text)
-{
-    std::size_t used = 0;
-    return scanDecimalPrefix(text, used);
-}
 
 void RemoveSpaces(std::string& text)
 {

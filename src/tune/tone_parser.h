@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/scan.h"
 #include "config/text_config.h"
 #include "tune/tune.h"
 
@@ -87,9 +88,5 @@ std::int32_t ReadFreqDefineGroups(std::string_view spaceFreeText, FreqDefineTabl
 // Removes every space (code 32); tabs and line ends stay.
 void RemoveSpaces(std::string& text);
 void TrimLeadingSpaces(std::string& text);
-
-// A decimal integer the way scanf "%d" reads it (leading white space and a
-// sign allowed), saturated to 32 bits; nothing when no digit comes.
-[[nodiscard]] std::optional<std::int32_t> ScanDecimal(std::string_view text);
 
 } // namespace qte

@@ -13,7 +13,6 @@ namespace qte {
 constexpr int kMaxToneTextLines = 1000;
 constexpr std::size_t kMaxToneTextLineChars = 129; // a stored line, line end included
 
-
 enum class LineItemKind : std::uint8_t {
     Pause = 0,
     Note = 1,
@@ -35,6 +34,9 @@ struct ToneText {
     std::array<std::string, kMaxToneTextLines> toneTextLines{};
     std::array<LineInfo, kMaxToneTextLines> lineInfo{};
     std::int32_t toneTextLineCount = 0;
+    // Lines the generator could not keep (beyond the 1000 a text holds); a
+    // text that lost lines is not a faithful copy of the tune.
+    std::int32_t droppedLineCount = 0;
 };
 
 } // namespace qte

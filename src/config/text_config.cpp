@@ -1,0 +1,296 @@
+#include "config/text_config.h"
+
+#include "config/scan.h"
+#include "platform/files.h"
+#include "platform/linereader.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace qte {
+
+namespace {
+
+// fgets buffers: a line of 254 characters, a value line of 49, line end
+// included.
+constexpr std::size_t kLineBuffer = 255;
+constexpr std::size_t kValueBuffer = 50;
+
+// The file was written for a reader in text mode, where CR LF reads as LF.
+std::string textModeBytes(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        out.push_back(bytes[i]);
+    }
+    return out;
+}
+
+std::string_view lessLast(std::string_view s)
+{
+    return s.empty() ? s : s.substr(0, s.size() - 1);
+}
+
+std::string keyForm(std::string_view raw)
+{
+    std::string key(raw);
+    key.erase(std::remove(key.begin(), key.end(), ' '), key.end());
+    return key;
+}
+
+// A block of stored lines and how it keeps within its capacity.
+struct Block {
+    const char* name;
+    std::string* lines;
+    int capacity;
+    std::size_t maxChars;
+    std::int32_t* count;
+    bool dropped = false;
+    bool cut = false;
+
+    void open() { *count = 0; }
+    void store(std::string_view text)
+    {
+        if (*count >= capacity) {
+            dropped = true;
+            return;
+        }
+        if (text.size() > maxChars) {
+            cut = true;
+            text = text.substr(0, maxChars);
+        }
+        lines[(*count)++] = std::string(text);
+    }
+    void report(std::vector<std::string>& warnings) const
+    {
+        if (dropped)
+            warnings.push_back("config.cfg: the " + std::string(name) + " block holds more than " +
+                               std::to_string(capacity) + " lines; the rest were not used.");
+        if (cut)
+            warnings.push_back("config.cfg: a line of the " + std::string(name) +
+                               " block is longer than " + std::to_string(maxChars) +
+                               " characters; it was cut.");
+    }
+};
+
+// scanf "%d,%s": a number, a comma, and a name up to the first white space.
+void scanCustomNote(std::string_view text, std::int32_t& freq, std::string& name, bool& cut)
+{
+    std::size_t used = 0;
+    const std::optional<std::int32_t> value = ScanDecimalPrefix(text, used);
+    if (!value) return;
+    freq = *value;
+    if (used >= text.size() || text[used] != ',') return;
+    std::size_t i = used + 1;
+    while (i < text.size() && IsScanfSpace(text[i]))
+        ++i;
+    std::size_t end = i;
+    while (end < text.size() && !IsScanfSpace(text[end]))
+        ++end;
+    if (end == i) return;
+    if (end - i > kMaxCustomNameChars) {
+        cut = true;
+        end = i + kMaxCustomNameChars;
+    }
+    name = std::string(text.substr(i, end - i));
+}
+
+} // namespace
+
+NoteNameTable BuildNoteNameTable()
+{
+    static constexpr const char* kNames[] = {
+        "_A,",   "_B,",   "_H,",  "_C,",   "_Db,", "_D,",   "_Eb,",  "_E,",  "_F,",   "_Gb,",
+        "_G,",   "_A2b,", "_A2,", "_B2,",  "_H2,", "_C2,",  "_D2b,", "_D2,", "_E2b,", "_E2,",
+        "_F2,",  "_G2b,", "_G2,", "_A3b,", "_A3,", "_B3,",  "_H3,",  "_C3,", "_D3b,", "_D3,",
+        "_E3b,", "_E3,",  "_F3,", "_G3b,", "_G3,", "_A4b,", "_A4,",  "_B4,", "_H4,",  "_C4,",
+    };
+    NoteNameTable table;
+    table.fill("_UNK");
+    for (int p = 69; p <= 108; ++p)
+        table[static_cast<std::size_t>(p)] = kNames[p - 69];
+    return table;
+}
+
+TextConfigResult LoadTextConfig(TextConfig& config, std::string_view bytes)
+{
+    config.headerLineCount = -1;
+    config.footerLineCount = -1;
+    config.defaultStartLineCount = -1;
+    config.defaultEndLineCount = -1;
+    config.customNoteCount = -1;
+
+    std::int32_t prefixCount = 0;
+    Block prefixes{"NOTENAMES", config.noteNamePrefix.data(), kMaxPrefixes, kMaxPrefixChars,
+                   &prefixCount};
+    Block header{"HEADER", config.headerLines.data(), kMaxHeaderLines, kMaxHeaderChars,
+                 &config.headerLineCount};
+    Block footer{"FOOTER", config.footerLines.data(), kMaxFooterLines, kMaxFooterChars,
+                 &config.footerLineCount};
+    Block defStart{"DEF_STARTING", config.defaultStartLines.data(), kMaxDefaultLines,
+                   kMaxDefaultChars, &config.defaultStartLineCount};
+    Block defEnd{"DEF_ENDING", config.defaultEndLines.data(), kMaxDefaultLines, kMaxDefaultChars,
+                 &config.defaultEndLineCount};
+    bool customDropped = false;
+    bool customCut = false;
+
+    const std::string text = textModeBytes(bytes);
+    LineReader reader(text);
+    auto readValue = [&reader](std::string& target) {
+        if (const std::optional<ReadLine> v = reader.next(kValueBuffer))
+            target = std::string(lessLast(v->text));
+    };
+    // Three states per block: its key, "*BEGIN*", then lines up to "*END*".
+    auto blockStep = [](int& state, const std::string& key, std::string_view raw, Block& block,
+                        const char* blockKey) {
+        const int phase = (state - 7) % 3;
+        if (phase == 0) {
+            if (key.starts_with(blockKey)) ++state;
+        } else if (phase == 1) {
+            if (key.starts_with("*BEGIN*")) {
+                block.open();
+                ++state;
+            }
+        } else if (key.starts_with("*END*")) {
+            ++state;
+        } else {
+            block.store(lessLast(raw));
+        }
+    };
+
+    int state = 1;
+    while (std::optional<ReadLine> line = reader.next(kLineBuffer)) {
+        if (line->hitEnd) break;
+        const std::string_view raw = line->text;
+        const std::string key = keyForm(raw);
+        switch (state) {
+        case 1:
+            if (key.starts_with("NOTENAMES:")) state = 2;
+            break;
+        case 2:
+            if (key.starts_with("*BEGIN*")) state = 3;
+            break;
+        case 3:
+            if (key.starts_with("*END*"))
+                state = 4;
+            else
+                prefixes.store(lessLast(key));
+            break;
+        case 4:
+            if (key.starts_with("VIBRA:")) {
+                readValue(config.vibraOnText);
+                readValue(config.vibraOffText);
+                state = 5;
+            }
+            break;
+        case 5:
+            if (key.starts_with("REPEAT:")) {
+                readValue(config.repeatOpenText);
+                readValue(config.repeatCloseText);
+                state = 6;
+            }
+            break;
+        case 6:
+            if (key.starts_with("POLITE:")) {
+                readValue(config.politeMarkerText);
+                state = 7;
+            }
+            break;
+        case 7:
+        case 8:
+        case 9: blockStep(state, key, raw, header, "HEADER:"); break;
+        case 10:
+        case 11:
+        case 12: blockStep(state, key, raw, footer, "FOOTER:"); break;
+        case 13:
+        case 14:
+        case 15: blockStep(state, key, raw, defStart, "DEF_STARTING:"); break;
+        case 16:
+        case 17:
+        case 18: blockStep(state, key, raw, defEnd, "DEF_ENDING:"); break;
+        case 19:
+            if (key.starts_with("CUSTOMNOTES:")) state = 20;
+            break;
+        case 20:
+            if (key.starts_with("*BEGIN*")) {
+                config.customNoteCount = 0;
+                state = 21;
+            }
+            break;
+        case 21:
+            if (key.starts_with("*END*")) {
+                state = 22;
+            } else if (config.customNoteCount >= kMaxCustomNotes) {
+                customDropped = true;
+            } else {
+                const auto i = static_cast<std::size_t>(config.customNoteCount++);
+                scanCustomNote(lessLast(raw), config.customNoteFreq[i], config.customNoteName[i],
+                               customCut);
+            }
+            break;
+        default: break;
+        }
+    }
+    if (prefixCount >= 1) config.noteNamePrefixCount = prefixCount;
+
+    TextConfigResult result;
+    for (const Block* b : {&prefixes, &header, &footer, &defStart, &defEnd})
+        b->report(result.warnings);
+    if (customDropped)
+        result.warnings.push_back("config.cfg: the CUSTOMNOTES block holds more than " +
+                                  std::to_string(kMaxCustomNotes) +
+                                  " notes; the rest were not used.");
+    if (customCut)
+        result.warnings.push_back("config.cfg: a custom note name is longer than " +
+                                  std::to_string(kMaxCustomNameChars) + " characters; it was cut.");
+    return result;
+}
+
+TextConfigResult LoadTextConfigFile(TextConfig& config, const std::filesystem::path& path)
+{
+    const FileReadResult file = readWholeFile(path);
+    return LoadTextConfig(config, file.bytes ? std::string_view(*file.bytes) : std::string_view());
+}
+
+void SubstituteHeaderPlaceholders(TextConfig& config, std::string_view toneName,
+                                  std::string_view toneId)
+{
+    std::string lower(toneName);
+    std::string upper(toneName);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const struct {
+        std::string_view placeholder;
+        std::string_view value;
+    } kReplacements[] = {
+        {"*ID*", toneId}, {"*Name*", toneName}, {"*name*", lower}, {"*NAME*", upper}};
+
+    const int count = std::clamp(config.headerLineCount, 0, kMaxHeaderLines);
+    for (int k = 0; k < count; ++k) {
+        std::string& line = config.headerLines[static_cast<std::size_t>(k)];
+        const std::string_view in = line;
+        std::string out;
+        for (std::size_t i = 0; i < in.size();) {
+            bool replaced = false;
+            if (in[i] == '*') {
+                for (const auto& r : kReplacements) {
+                    if (in.substr(i).starts_with(r.placeholder)) {
+                        out += r.value;
+                        i += r.placeholder.size();
+                        replaced = true;
+                        break;
+                    }
+                }
+            }
+            if (!replaced) out.push_back(in[i++]);
+        }
+        if (out.size() > kMaxHeaderChars) out.resize(kMaxHeaderChars);
+        line = std::move(out);
+    }
+}
+
+} // namespace qte

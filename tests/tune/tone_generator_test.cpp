@@ -1,0 +1,256 @@
+#include "tune/tone_generator.h"
+
+#include "support/testsupport.h"
+#include "tune/ringdata_file.h"
+#include "tune/tone_fixture.h"
+#include "tune/tune_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace qte {
+namespace {
+
+using test::TuneBuilder;
+
+struct Line {
+    std::string text;
+    int kind;
+    int index;
+};
+
+std::vector<Line> linesOf(const ToneText& t)
+{
+    std::vector<Line> out;
+    for (int i = 0; i < t.toneTextLineCount; ++i)
+        out.push_back({t.toneTextLines[static_cast<std::size_t>(i)],
+                       t.lineInfo[static_cast<std::size_t>(i)].itemKind,
+                       t.lineInfo[static_cast<std::size_t>(i)].itemIndex});
+    return out;
+}
+
+bool operator==(const Line& a, const Line& b)
+{
+    return a.text == b.text && a.kind == b.kind && a.index == b.index;
+}
+void PrintTo(const Line& l, std::ostream* os)
+{
+    *os << l.kind << ":" << l.index << " " << l.text;
+}
+
+const std::string kIndent(8, ' ');
+Line other(const std::string& body)
+{
+    return {kIndent + body + "\n", 255, 0};
+}
+Line blank()
+{
+    return other("");
+}
+Line pause(int ms)
+{
+    return {kIndent + "TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(" + std::to_string(ms) + "))\n", 0,
+            ms};
+}
+Line item(const std::string& body, int kind, int index)
+{
+    return {kIndent + body + "\n", kind, index};
+}
+
+TEST(GenerateToneText, LinesForEachShapeOfTune)
+{
+    TextConfig bare = test::exampleTextConfig();
+    bare.headerLineCount = bare.footerLineCount = -1;
+    bare.defaultStartLineCount = bare.defaultEndLineCount = -1;
+    struct Case {
+        const char* what;
+        Tune tune;
+        std::vector<Line> want;
+    };
+    const Case cases[] = {
+        {"an empty tune is one indent-only line", TuneBuilder().build(), {blank()}},
+        {"a first note at 0 ms has no pause before it",
+         TuneBuilder().note(0, 375, 108).build(),
+         {blank(), item("TONE(AUD_NOTE_C4, TONE_TIME_IN_MS(375))", 1, 1)}},
+        {"a first note at 500 ms follows a pause of 500; the FreqDefine example",
+         TuneBuilder().note(500, 875, 73, NoteKind::FreqDefine).build(),
+         {blank(), pause(500), item("TONE(2, TONE_TIME_IN_MS(375))", 1, 1)}},
+        {"special notes are named from the custom notes",
+         TuneBuilder().note(0, 100, 73, NoteKind::Special).note(150, 250, 69).build(),
+         {blank(), item("TONE(AUD_TONE_B6, TONE_TIME_IN_MS(100))", 1, 1), pause(50),
+          item("TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))", 1, 2)}},
+        {"a text before a note at the same time; an empty text has its placeholder",
+         TuneBuilder().note(0, 100, 72).text(0, "/* hi */").text(100, "").build(),
+         {blank(), item("/* hi */", 4, 1), item("TONE(AUD_NOTE_C, TONE_TIME_IN_MS(100))", 1, 1),
+          item("--- free text ---", 4, 2)}},
+        {"vibra start before a note at its time; the gap is measured from the marker",
+         TuneBuilder().note(0, 100, 72).note(300, 400, 74).vibra(200, 400).build(),
+         {blank(), item("TONE(AUD_NOTE_C, TONE_TIME_IN_MS(100))", 1, 1), pause(100),
+          item("VIBRA_ON,", 2, 1), pause(100), item("TONE(AUD_NOTE_D, TONE_TIME_IN_MS(100))", 1, 2),
+          item("VIBRA_OFF,", 102, 1)}},
+        {"repeat start, vibra, then repeat end at the same times",
+         TuneBuilder().note(0, 100, 72).repeat(0, 100, 3).vibra(0, 100).build(),
+         {blank(), item("REPEAT_BEGIN(3)", 3, 1), item("VIBRA_ON,", 2, 1),
+          item("TONE(AUD_NOTE_C, TONE_TIME_IN_MS(100))", 1, 1), item("VIBRA_OFF,", 102, 1),
+          item("REPEAT_END,", 103, 1)}},
+        {"the length written is durationMs, whatever the end",
+         [] {
+             Tune t = TuneBuilder().note(0, 100, 72).build();
+             t.noteTable[1].durationMs = 99;
+             return t;
+         }(),
+         {blank(), item("TONE(AUD_NOTE_C, TONE_TIME_IN_MS(99))", 1, 1)}},
+        {"a note of a pitch without a name",
+         TuneBuilder().note(0, 10, 60).build(),
+         {blank(), item("TONE(AUD_NOTE_UNK TONE_TIME_IN_MS(10))", 1, 1)}},
+    };
+    const NoteNameTable names = BuildNoteNameTable();
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Tune tune = k.tune;
+        const GeneratedToneText g = GenerateToneText(tune, bare, names, {});
+        EXPECT_EQ(linesOf(g.text), k.want);
+        EXPECT_TRUE(g.warnings.empty());
+    }
+}
+
+TEST(GenerateToneText, HeaderTempoDefaultPartsAndFooter)
+{
+    TextConfig config = test::exampleTextConfig();
+    SubstituteHeaderPlaceholders(config, "Ring1", "R001");
+    Tune tune = TuneBuilder(160).note(0, 375, 72).build();
+    tune.noteNameSet = 1;
+
+    const auto plain = GenerateToneText(tune, config, BuildNoteNameTable(), {});
+    EXPECT_EQ(ToneTextBytes(plain.text), "/* Ring1 (R001) */\n"
+                                         "static TONE tone_ring1[] =\n"
+                                         "{\n"
+                                         "        \n"
+                                         "        TONE(RING_NOTE_C, TONE_TIME_IN_MS(375))\n"
+                                         "};\n");
+
+    const auto full = GenerateToneText(tune, config, BuildNoteNameTable(), {true, true});
+    EXPECT_EQ(ToneTextBytes(full.text), "/* Ring1 (R001) */\n"
+                                        "static TONE tone_ring1[] =\n"
+                                        "{\n"
+                                        "        /*Tempo: 160bpm*/        \n"
+                                        "        VOLUME_SET(AUD_VOLUME_RING),\n"
+                                        "        \n"
+                                        "        TONE(RING_NOTE_C, TONE_TIME_IN_MS(375))\n"
+                                        "        \n"
+                                        "        VOLUME_RESTORE,\n"
+                                        "};\n");
+    // The tempo comment is a line of its own in the view.
+    EXPECT_EQ(full.text.toneTextLines[3], "        /*Tempo: 160bpm*/");
+    EXPECT_EQ(full.text.toneTextLineCount, 11);
+    for (int i = 0; i < full.text.toneTextLineCount; ++i) {
+        const LineInfo& info = full.text.lineInfo[static_cast<std::size_t>(i)];
+        EXPECT_EQ(info.itemKind, i == 7 ? 1 : 255) << i;
+        if (i != 7) {
+            EXPECT_EQ(info.colour, rgbColour(180, 180, 180)) << i;
+        }
+    }
+    // Lines past the count keep the reset values.
+    EXPECT_EQ(full.text.lineInfo[11].itemKind, 255);
+}
+
+TEST(GenerateToneText, LineColours)
+{
+    const struct {
+        int pitch;
+        NoteKind kind;
+        bool selected;
+        Colour want;
+    } cases[] = {
+        {69, NoteKind::Normal, false, rgbColour(0, 255, 0)},
+        {69, NoteKind::Normal, true, rgbColour(0, 0, 255)},
+        {108, NoteKind::Normal, false, rgbColour(234, 255, 234)},
+        {60, NoteKind::Normal, false, rgbColour(0, 255, 0)},
+        {80, NoteKind::Special, false, rgbColour(255, 66, 175)},
+        {73, NoteKind::FreqDefine, false, rgbColour(24, 255, 255)},
+        {73, NoteKind::FreqDefine, true, rgbColour(0, 24, 255)},
+        {127, NoteKind::Normal, false, rgbColour(92, 255, 92)}, // 348 kept to its low byte
+    };
+    for (const auto& k : cases) {
+        NoteRecord n;
+        n.pitch = k.pitch;
+        n.kind = static_cast<std::int32_t>(k.kind);
+        n.selected = k.selected;
+        EXPECT_EQ(noteLineColour(n), k.want) << k.pitch;
+    }
+    // Marker, pause and text lines have their own colours.
+    Tune tune =
+        TuneBuilder().note(100, 200, 72).vibra(0, 200).repeat(0, 200, 2).text(0, "x").build();
+    const auto g = GenerateToneText(tune, test::exampleTextConfig(), BuildNoteNameTable(), {});
+    std::vector<std::pair<int, Colour>> seen;
+    for (int i = 0; i < g.text.toneTextLineCount; ++i)
+        seen.emplace_back(g.text.lineInfo[static_cast<std::size_t>(i)].itemKind,
+                          g.text.lineInfo[static_cast<std::size_t>(i)].colour);
+    for (const auto& [kind, colour] : seen) {
+        switch (kind) {
+        case 0: EXPECT_EQ(colour, rgbColour(150, 150, 150)); break;
+        case 2:
+        case 102: EXPECT_EQ(colour, rgbColour(150, 150, 0)); break;
+        case 3:
+        case 103: EXPECT_EQ(colour, rgbColour(200, 150, 0)); break;
+        case 4: EXPECT_EQ(colour, rgbColour(20, 200, 125)); break;
+        default: break;
+        }
+    }
+}
+
+TEST(GenerateToneText, TailIsWhatTheLastItemReachesPastTheLastNote)
+{
+    const struct {
+        Tune tune;
+        int want;
+    } cases[] = {
+        {TuneBuilder().note(0, 100, 72).build(), 0},
+        {TuneBuilder().note(0, 100, 72).vibra(0, 400).build(), 300},
+        {TuneBuilder().note(0, 100, 72).text(250, "t").build(), 150},
+        // The last event's value stays, and it may lie before the last note's end.
+        {TuneBuilder().note(0, 100, 72).note(500, 600, 72).vibra(0, 550).build(), -50},
+        {TuneBuilder().vibra(0, 550).text(700, "t").text(800, "u").build(), 800},
+    };
+    for (const auto& k : cases) {
+        Tune tune = k.tune;
+        tune.tailMs = -1;
+        (void)GenerateToneText(tune, test::exampleTextConfig(), BuildNoteNameTable(), {});
+        EXPECT_EQ(tune.tailMs, k.want);
+    }
+}
+
+TEST(GenerateToneText, OutputBoundsAreKept)
+{
+    // 999 notes with pauses between them need more lines than a text holds.
+    TuneBuilder b;
+    for (int i = 0; i < kMaxNotes; ++i)
+        b.note(i * 200 + 100, i * 200 + 200, 72);
+    Tune tune = b.build();
+    const auto g = GenerateToneText(tune, test::exampleTextConfig(), BuildNoteNameTable(), {});
+    EXPECT_EQ(g.text.toneTextLineCount, kMaxToneTextLines);
+    EXPECT_GT(g.text.droppedLineCount, 0);
+    ASSERT_EQ(g.warnings.size(), 1u);
+    test::TempDir dir;
+    const auto saved = SaveToneText(dir.file("long.h"), g.text);
+    EXPECT_FALSE(saved.ok());
+    EXPECT_FALSE(std::filesystem::exists(dir.file("long.h")));
+
+    // A line longer than a stored line is cut and keeps its line end.
+    TextConfig config = test::exampleTextConfig();
+    config.noteNamePrefix[0] = std::string(kMaxPrefixChars, 'P');
+    config.headerLines[0] = std::string(kMaxHeaderChars, 'H');
+    Tune one = TuneBuilder().note(0, 100, 72).build();
+    const auto cut = GenerateToneText(one, config, BuildNoteNameTable(), {});
+    ASSERT_EQ(cut.warnings.size(), 1u);
+    for (int i = 0; i < cut.text.toneTextLineCount; ++i) {
+        const std::string& line = cut.text.toneTextLines[static_cast<std::size_t>(i)];
+        EXPECT_LE(line.size(), kMaxToneTextLineChars);
+        EXPECT_EQ(line.back(), '\n');
+    }
+    EXPECT_EQ(cut.text.toneTextLines[0], std::string(kMaxToneTextLineChars - 1, 'H') + "\n");
+}
+
+} // namespace
+} // namespace qte
