@@ -55,8 +55,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             if (a == "--screenshot") {
                 line.screenshot = value;
             } else if (!parseSize(value, line.width, line.height)) {
-                line.error = "--size takes WIDTHxHEIGHT, for example 1280x1024, not \"" + value +
-                             "\".";
+                line.error =
+                    "--size takes WIDTHxHEIGHT, for example 1280x1024, not \"" + value + "\".";
                 return line;
             }
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {

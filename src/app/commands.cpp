@@ -31,8 +31,10 @@ void toggleChild(EditorContext& ctx, int id)
 
 void zoom(EditorContext& ctx, bool horizontal, ZoomDirection direction)
 {
-    if (horizontal) ZoomX(ctx.matrixView, ctx.tune, direction);
-    else ZoomY(ctx.matrixView, ctx.tune, direction);
+    if (horizontal)
+        ZoomX(ctx.matrixView, ctx.tune, direction);
+    else
+        ZoomY(ctx.matrixView, ctx.tune, direction);
     layoutMatrixWindow(ctx);
     ctx.child(Child::MatrixEdit).invalidate(true);
 }
@@ -40,18 +42,19 @@ void zoom(EditorContext& ctx, bool horizontal, ZoomDirection direction)
 void chooseStyle(EditorContext& ctx, StyleMode style)
 {
     ctx.settings.styleMode = static_cast<std::int32_t>(style);
-    setNoteLength(ctx.noteLength, ctx.noteLength.noteLengthIndex,
-                  ctx.noteLength.noteLengthModifier, ctx.settings.styleMode, ctx.tune.msPerUnit);
+    setNoteLength(ctx.noteLength, ctx.noteLength.noteLengthIndex, ctx.noteLength.noteLengthModifier,
+                  ctx.settings.styleMode, ctx.tune.msPerUnit);
 }
 
 void newTune(EditorContext& ctx)
 {
     if (ctx.tune.hasItems() &&
-        ctx.platform.messages.show("Discard current tune?", "New tune",
-                                   MessageButtons::OkCancel) != MessageAnswer::Ok)
+        ctx.platform.messages.show("Discard current tune?", "New tune", MessageButtons::OkCancel) !=
+            MessageAnswer::Ok)
         return;
     clearEditorTune(ctx);
     ctx.tune.currentFileKind = static_cast<std::int32_t>(FileKind::None);
+    (void)reloadTextConfig(ctx);
     (void)runSettingsDialog(ctx);
     repaintMatrix(ctx);
     regenerateToneText(ctx);
@@ -84,8 +87,10 @@ void deleteCommand(EditorContext& ctx)
 
 void scrollMatrix(EditorContext& ctx, bool horizontal, ScrollCode code, std::int32_t position = 0)
 {
-    if (horizontal) ScrollHorizontal(ctx.matrixView, code, position);
-    else ScrollVertical(ctx.matrixView, code, position);
+    if (horizontal)
+        ScrollHorizontal(ctx.matrixView, code, position);
+    else
+        ScrollVertical(ctx.matrixView, code, position);
     repaintMatrix(ctx);
 }
 
@@ -201,8 +206,8 @@ bool isCommandChecked(const EditorContext& ctx, int id)
 bool confirmClose(EditorContext& ctx)
 {
     if (!ctx.tune.hasItems()) return true;
-    return ctx.platform.messages.show("Ready to quit?", "Confirm exit",
-                                      MessageButtons::OkCancel) == MessageAnswer::Ok;
+    return ctx.platform.messages.show("Ready to quit?", "Confirm exit", MessageButtons::OkCancel) ==
+           MessageAnswer::Ok;
 }
 
 void keyDown(EditorContext& ctx, int key)

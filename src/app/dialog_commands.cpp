@@ -29,7 +29,8 @@ bool applySettings(EditorContext& ctx, const SettingsFields& fields)
     ctx.tune.toneName = fields.toneName.substr(0, kSettingsNameChars);
     updateTitles(ctx);
     std::string id = fields.toneId.substr(0, kSettingsIdChars);
-    for (char& c : id) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : id)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     ctx.tune.toneId = id;
     applyDrawKeys(ctx.matrixView, fields.drawKeys);
 
@@ -38,6 +39,7 @@ bool applySettings(EditorContext& ctx, const SettingsFields& fields)
                                    MessageButtons::Ok);
         return false;
     }
+    (void)reloadTextConfig(ctx);
     regenerateToneText(ctx);
     layoutMatrixWindow(ctx);
     ctx.child(Child::MatrixEdit).invalidate(true);

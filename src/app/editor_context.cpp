@@ -1,5 +1,9 @@
 #include "app/editor_context.h"
 
+#include "tune/tone_generator.h"
+
+#include "platform/file_store.h"
+#include "platform/messages.h"
 #include "platform/surface.h"
 #include "platform/window.h"
 
@@ -42,8 +46,7 @@ MatrixSession::MatrixSession(EditorContext& ctx)
     : options{ctx.settings.drawKeys != 0, ctx.settings.styleMode, ctx.noteLength.newNoteUnits,
               ctx.newNoteKind, std::max(0, ctx.textConfig.customNoteCount)},
       context{ctx.tune, ctx.matrixView, ctx.matrixEdit, options, ctx.keys, ctx.play}
-{
-}
+{}
 
 void repaintMatrix(EditorContext& ctx)
 {
@@ -57,12 +60,30 @@ void repaintMatrix(EditorContext& ctx)
 
 void regenerateToneText(EditorContext& ctx)
 {
+    GeneratedToneText generated =
+        GenerateToneText(ctx.tune, ctx.textConfig, ctx.noteNames,
+                         {ctx.settings.writeTempo != 0, ctx.settings.addDefaultParts != 0});
+    ctx.toneText = std::move(generated.text);
+    const std::string warning = joinLines(generated.warnings);
+    if (!warning.empty() && warning != ctx.toneTextWarning)
+        ctx.platform.messages.show(warning, "Warning", MessageButtons::Ok);
+    ctx.toneTextWarning = warning;
+
     Window& w = ctx.child(Child::RingdataView);
     resizeRingdataView(ctx.ringdataView, w.clientWidth(), w.clientHeight());
     w.setScrollBar(ScrollBar::Vertical, toBar(ringdataVerticalBar(ctx.ringdataView, ctx.toneText)));
     w.setScrollBar(ScrollBar::Horizontal, toBar(ringdataHorizontalBar(ctx.ringdataView)));
     PaintToneText(ctx.ringdataView, ctx.toneText, w.surface());
     w.invalidate(false);
+}
+
+TextConfigResult reloadTextConfig(EditorContext& ctx)
+{
+    const FileReadResult file = ctx.platform.files.read(ctx.startFile("config.cfg"));
+    TextConfigResult result =
+        LoadTextConfig(ctx.textConfig, file.bytes ? std::string_view(*file.bytes) : "");
+    SubstituteHeaderPlaceholders(ctx.textConfig, ctx.tune.toneName, ctx.tune.toneId);
+    return result;
 }
 
 void repaintCatalogue(EditorContext& ctx)
@@ -84,7 +105,10 @@ void refreshViews(EditorContext& ctx)
     regenerateToneText(ctx);
 }
 
-void repaintToolbar(EditorContext& ctx) { ctx.platform.mainWindow.invalidate(false); }
+void repaintToolbar(EditorContext& ctx)
+{
+    ctx.platform.mainWindow.invalidate(false);
+}
 
 void clearEditorTune(EditorContext& ctx)
 {
@@ -101,6 +125,20 @@ void afterTuneCleared(EditorContext& ctx)
     applyDrawKeys(ctx.matrixView, ctx.settings.drawKeys != 0);
     layoutMatrixWindow(ctx);
     ctx.noteFrequencyHz = BuildNoteFrequencies(ctx.frequencyTable);
+}
+
+std::string joinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& l : lines)
+        text += (text.empty() ? "" : "\n") + l;
+    return text;
+}
+
+void showWarnings(EditorContext& ctx, const std::vector<std::string>& warnings)
+{
+    if (!warnings.empty())
+        ctx.platform.messages.show(joinLines(warnings), "Warning", MessageButtons::Ok);
 }
 
 std::string fileNamePart(const std::string& path)

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace qte {
 
@@ -54,6 +55,7 @@ struct EditorContext {
     Tune tune;
     ToneText toneText;
     TextConfig textConfig;
+    NoteNameTable noteNames = BuildNoteNameTable();
     UserSettings settings;
     FrequencyTable frequencyTable = DefaultFrequencyTable();
     NoteFrequencyTable noteFrequencyHz = BuildNoteFrequencies(DefaultFrequencyTable());
@@ -72,9 +74,12 @@ struct EditorContext {
     std::string ringdataTitle;
     // The shared file dialog record: every dialog starts with the last path.
     std::string dialogPath;
+    // What the last generation warned of, so that the same cut is reported
+    // once and not after every edit.
+    std::string toneTextWarning;
 
     std::int32_t newNoteKind = 0; // a NoteKind value for notes drawn next
-    ModifierKeys keys; // Shift and Ctrl held
+    ModifierKeys keys;            // Shift and Ctrl held
     Child activeChild = Child::MatrixEdit;
     // Set by Exit once the user agreed; the window layer then closes.
     bool quitRequested = false;
@@ -103,6 +108,9 @@ void layoutMatrixWindow(EditorContext& ctx);
 void repaintMatrix(EditorContext& ctx);
 // Rebuilds the tone text from the tune and repaints the Ringdata view.
 void regenerateToneText(EditorContext& ctx);
+// Reads the start directory's config.cfg again and puts the tone's name and
+// ID into its header lines; the tone text is not regenerated.
+TextConfigResult reloadTextConfig(EditorContext& ctx);
 // Repaints the "Tunes in Ringdata" list from the catalogue.
 void repaintCatalogue(EditorContext& ctx);
 // Repaint of the Matrix editor, then the tone text.
@@ -116,6 +124,10 @@ void repaintToolbar(EditorContext& ctx);
 void clearEditorTune(EditorContext& ctx);
 // The same for a tune that replaced the old one whole (a file was opened).
 void afterTuneCleared(EditorContext& ctx);
+
+// The sentences one per line, and a "Warning" box of them when there are any.
+[[nodiscard]] std::string joinLines(const std::vector<std::string>& lines);
+void showWarnings(EditorContext& ctx, const std::vector<std::string>& warnings);
 
 // The last component of a path ("x.ota" of "/a/b/x.ota").
 [[nodiscard]] std::string fileNamePart(const std::string& path);

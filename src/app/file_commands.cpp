@@ -2,8 +2,10 @@
 
 #include "app/dialog_commands.h"
 #include "app/editor_context.h"
+#include "formats/event_file.h"
 #include "formats/format_result.h"
 #include "formats/ota.h"
+#include "formats/rtx.h"
 #include "platform/file_store.h"
 #include "platform/messages.h"
 #include "platform/window.h"
@@ -25,11 +27,23 @@ const std::array<FileKindInfo, 5> kKinds = {{
 }};
 
 // The reader of one kind, into a tune that the caller commits on success.
+// A tone text that stops parsing part way keeps what was read before the
+// line at fault: its error comes back as parseError.
 FormatResult importInto(EditorContext& ctx, FileKind kind, std::string_view bytes, Tune& tune,
-                        NoteLengthState& length)
+                        NoteLengthState& length, std::string& parseError)
 {
     switch (kind) {
+    case FileKind::Ringdata: {
+        ToneTextResult r =
+            LoadToneFile(tune, bytes, ctx.parserState, ctx.textConfig, ctx.noteNames);
+        parseError = std::move(r.error);
+        return {{}, std::move(r.warnings)};
+    }
     case FileKind::Ota: return ImportOta(bytes, tune, length, ctx.settings.styleMode);
+    case FileKind::Rtx:
+        return ImportRtx(bytes, tune, length, ctx.settings.styleMode,
+                         ctx.settings.keepNaturalNotes != 0);
+    case FileKind::Event: return ImportEvt(bytes, tune);
     default: return {"This kind of file cannot be read.", {}};
     }
 }
@@ -37,12 +51,21 @@ FormatResult importInto(EditorContext& ctx, FileKind kind, std::string_view byte
 // The writer of one kind: the file's bytes, or the reason there are none.
 FormatResult exportFrom(EditorContext& ctx, FileKind kind, std::string& bytes)
 {
-    switch (kind) {
-    case FileKind::Ota: {
-        ExportResult r = ExportOta(ctx.tune);
+    auto take = [&bytes](ExportResult r) -> FormatResult {
         bytes = std::move(r.bytes);
         return r;
+    };
+    switch (kind) {
+    case FileKind::Ringdata: {
+        regenerateToneText(ctx);
+        if (std::string error = ToneTextSaveError(ctx.toneText); !error.empty())
+            return {std::move(error), {}};
+        bytes = ToneTextBytes(ctx.toneText);
+        return {};
     }
+    case FileKind::Ota: return take(ExportOta(ctx.tune));
+    case FileKind::Rtx: return take(ExportRtx(ctx.tune));
+    case FileKind::Event: return take(ExportEvt(ctx.tune));
     case FileKind::Wave: {
         WaveFileResult r = renderWaveFile(ctx.tune, ctx.textConfig, ctx.noteFrequencyHz,
                                           {ctx.settings.playPolitely != 0});
@@ -54,28 +77,19 @@ FormatResult exportFrom(EditorContext& ctx, FileKind kind, std::string& bytes)
     }
 }
 
-void showWarnings(EditorContext& ctx, const std::vector<std::string>& warnings)
-{
-    if (warnings.empty()) return;
-    std::string text;
-    for (const std::string& w : warnings) {
-        if (!text.empty()) text += '\n';
-        text += w;
-    }
-    ctx.platform.messages.show(text, "Warning", MessageButtons::Ok);
-}
-
 std::vector<FileFilter> openFilters(const std::vector<FileKind>& kinds)
 {
     std::vector<FileFilter> filters;
-    for (FileKind k : kinds) filters.push_back(fileKindInfo(k).openFilter);
+    for (FileKind k : kinds)
+        filters.push_back(fileKindInfo(k).openFilter);
     return filters;
 }
 
 std::vector<FileFilter> saveFilters(const std::vector<FileKind>& kinds)
 {
     std::vector<FileFilter> filters;
-    for (FileKind k : kinds) filters.push_back(fileKindInfo(k).saveFilter);
+    for (FileKind k : kinds)
+        filters.push_back(fileKindInfo(k).saveFilter);
     return filters;
 }
 
@@ -97,7 +111,8 @@ bool loadTune(EditorContext& ctx, const std::string& path, FileKind kind, bool c
     auto next = std::make_unique<Tune>(ctx.tune);
     NoteLengthState length = ctx.noteLength;
     if (clearFirst) ClearTune(*next);
-    const FormatResult result = importInto(ctx, kind, *file.bytes, *next, length);
+    std::string parseError;
+    const FormatResult result = importInto(ctx, kind, *file.bytes, *next, length, parseError);
     if (!result.ok()) {
         ctx.platform.messages.showError("Cannot open \"" + path + "\": " + result.error);
         return false;
@@ -112,6 +127,7 @@ bool loadTune(EditorContext& ctx, const std::string& path, FileKind kind, bool c
     ctx.tune.currentFileKind = static_cast<std::int32_t>(kind);
     ctx.tune.tuneSourceName = fileNamePart(path);
     updateTitles(ctx);
+    if (!parseError.empty()) ctx.platform.messages.showError("\"" + path + "\": " + parseError);
     showWarnings(ctx, result.warnings);
     return true;
 }
@@ -126,8 +142,14 @@ const FileKindInfo& fileKindInfo(FileKind kind)
     return none;
 }
 
-bool canOpen(FileKind kind) { return kind == FileKind::Ota; }
-bool canSave(FileKind kind) { return kind == FileKind::Ota || kind == FileKind::Wave; }
+bool canOpen(FileKind kind)
+{
+    return kind != FileKind::None && kind != FileKind::Wave;
+}
+bool canSave(FileKind kind)
+{
+    return kind != FileKind::None;
+}
 
 std::vector<FileKind> openableKinds()
 {

@@ -75,13 +75,16 @@ constexpr int Up = 0x26;
 constexpr int Right = 0x27;
 constexpr int Down = 0x28;
 constexpr int Delete = 0x2E;
-constexpr int Digit0 = 0x30; // '0' .. '9' are 0x30 .. 0x39
+constexpr int Digit0 = 0x30;  // '0' .. '9' are 0x30 .. 0x39
 constexpr int LetterA = 0x41; // 'A' .. 'Z' are 0x41 .. 0x5A
 constexpr int Multiply = 0x6A;
 constexpr int Add = 0x6B;
 constexpr int Subtract = 0x6D;
 constexpr int Divide = 0x6F;
-constexpr int letter(char c) { return LetterA + (c - 'A'); }
+constexpr int letter(char c)
+{
+    return LetterA + (c - 'A');
+}
 } // namespace vk
 
 // One key press as the window layer sees it. character is the 8-bit

@@ -30,6 +30,10 @@ void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory
     if (frequencies.bytes) LoadFrequencyTable(ctx.frequencyTable, *frequencies.bytes);
     ctx.noteFrequencyHz = BuildNoteFrequencies(ctx.frequencyTable);
 
+    ClearTune(ctx.tune);
+    showWarnings(ctx, reloadTextConfig(ctx).warnings);
+    ctx.noteNames = BuildNoteNameTable();
+
     ctx.activeChild = Child::MatrixEdit;
     clearEditorTune(ctx);
     ctx.matrixView.lowestPitch = kInitialLowestPitch;

@@ -37,9 +37,15 @@ constexpr int kKeyBottom = 49;
 constexpr int kNoteValueHitWidth = 22;
 constexpr int kModifierHitWidth = 16;
 
-Rect at(int x, int y, int w, int h) { return Rect{x, y, x + w, y + h}; }
+Rect at(int x, int y, int w, int h)
+{
+    return Rect{x, y, x + w, y + h};
+}
 
-bool inside(int v, int lo, int hi) { return v >= lo && v <= hi; }
+bool inside(int v, int lo, int hi)
+{
+    return v >= lo && v <= hi;
+}
 
 void copy(Surface& target, const Surface& table, const ToolbarPicture& p)
 {
@@ -57,12 +63,10 @@ ToolbarPicture transportPicture(ToolbarItem item, const PlayState& play)
         return {at(10, kButtonTop, kButtonWidth, kButtonHeight), 149, row(play.playButtonDown)};
     case ToolbarItem::Loop:
         return {at(50, kButtonTop, kButtonWidth, kButtonHeight), 184, row(play.loopPlayback)};
-    case ToolbarItem::Stop:
-        return {at(90, kButtonTop, kButtonWidth, kButtonHeight), 219, 0};
+    case ToolbarItem::Stop: return {at(90, kButtonTop, kButtonWidth, kButtonHeight), 219, 0};
     case ToolbarItem::Pause:
         return {at(130, kButtonTop, kButtonWidth, kButtonHeight), 254, row(play.pauseButtonDown)};
-    case ToolbarItem::Tempo:
-        break;
+    case ToolbarItem::Tempo: break;
     }
     return {at(180, kButtonTop, kTempoWidth, kButtonHeight), 289, 0};
 }
@@ -113,13 +117,11 @@ ToolbarHit toolbarHitTest(int x, int y)
     if (inside(y, kButtonTop, kKeyBottom)) {
         for (int i = 1; i <= kNoteValueCount; ++i) {
             const int left = kNoteValueLeft + kKeyPitch * (i - 1);
-            if (inside(x, left, left + kNoteValueHitWidth))
-                return {ToolbarHitKind::NoteValue, i};
+            if (inside(x, left, left + kNoteValueHitWidth)) return {ToolbarHitKind::NoteValue, i};
         }
         for (int j = 1; j <= kModifierCount; ++j) {
             const int left = kModifierLeft + kKeyPitch * (j - 1);
-            if (inside(x, left, left + kModifierHitWidth))
-                return {ToolbarHitKind::Modifier, j};
+            if (inside(x, left, left + kModifierHitWidth)) return {ToolbarHitKind::Modifier, j};
         }
     }
     return {};
@@ -147,8 +149,7 @@ void toolbarClick(int x, int y, PlaybackEnv& env, NoteLengthState& length)
         break;
     }
     }
-    if (env.hooks.repaintToolbar)
-        env.hooks.repaintToolbar();
+    if (env.hooks.repaintToolbar) env.hooks.repaintToolbar();
 }
 
 } // namespace qte

@@ -327,17 +327,19 @@ std::string ToneTextBytes(const ToneText& text)
     return bytes;
 }
 
+std::string ToneTextSaveError(const ToneText& text)
+{
+    if (text.toneTextLineCount < 1) return "there is no tone text.";
+    if (text.droppedLineCount > 0)
+        return "the tone text is longer than " + std::to_string(kMaxToneTextLines) +
+               " lines. Save the tune in another format, or shorten it.";
+    return {};
+}
+
 ToneTextResult SaveToneText(const std::filesystem::path& path, const ToneText& text)
 {
-    if (text.toneTextLineCount < 1) {
-        return {"There is no tone text to save in \"" + path.string() + "\".", {}};
-    }
-    if (text.droppedLineCount > 0) {
-        return {"The tone text is longer than " + std::to_string(kMaxToneTextLines) +
-                    " lines, so \"" + path.string() +
-                    "\" was not written. Save the tune in another format, or shorten it.",
-                {}};
-    }
+    if (std::string error = ToneTextSaveError(text); !error.empty())
+        return {"Cannot save \"" + path.string() + "\": " + error, {}};
     if (const auto error = writeFileAtomically(path, ToneTextBytes(text))) {
         return {error->message, {}};
     }

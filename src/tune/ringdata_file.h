@@ -103,6 +103,10 @@ template <FilePath P>
 // The bytes of a tone file: every line of the text unchanged, in order.
 [[nodiscard]] std::string ToneTextBytes(const ToneText& text);
 
+// Why the text cannot be saved as a tone file (empty, or cut short by the
+// generator); empty when it can.
+[[nodiscard]] std::string ToneTextSaveError(const ToneText& text);
+
 // Writes the tone text atomically; an empty text writes nothing and is
 // reported.
 [[nodiscard]] ToneTextResult SaveToneText(const std::filesystem::path& path, const ToneText& text);

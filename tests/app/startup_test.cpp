@@ -22,7 +22,8 @@ TEST_F(Startup, ReadsSettingsThenFrequenciesAndWritesSettingsAtExit)
     files.files[kStart / "midihz.ini"] = "69,450.0\n";
 
     start();
-    EXPECT_EQ(takeLog(), (std::vector<std::string>{"read config.dat", "read midihz.ini"}));
+    EXPECT_EQ(takeLog(),
+              (std::vector<std::string>{"read config.dat", "read midihz.ini", "read config.cfg"}));
     EXPECT_EQ(ctx.settings, stored);
     EXPECT_EQ(ctx.matrixView.keyStripWidth, 0);
     EXPECT_EQ(ctx.matrixView.unitWidth, 20);
