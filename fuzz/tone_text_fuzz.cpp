@@ -1,8 +1,10 @@
 // Reads arbitrary bytes as a single-tone file (tone-text parsing) with the
 // text configuration of our config.cfg, twice with one parser state, the
-// way the editor opens files one after the other.
+// way the editor opens files one after the other, and writes what it read
+// as tone text again.
 #include "tune/ringdata_file.h"
 #include "tune/tone_fixture.h"
+#include "tune/tone_generator.h"
 #include "tune_checks.h"
 
 #include <cstddef>
@@ -22,6 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         qte::fuzz::checkTune(*tune);
         QTE_FUZZ_CHECK(tune->noteNameSet >= 0 && tune->noteNameSet < config.noteNamePrefixCount);
         QTE_FUZZ_CHECK(state.noteTimeMs > 0);
+        qte::fuzz::checkToneText(
+            qte::GenerateToneText(*tune, config, names, {pass == 0, pass == 1}).text);
     }
     return 0;
 }

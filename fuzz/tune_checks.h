@@ -3,6 +3,7 @@
 // capacity, lists in time order, lengths never negative, times and tempo
 // finite, texts within a record. Shared by the fuzz targets.
 
+#include "tune/tone_text.h"
 #include "tune/tune.h"
 
 #include <cmath>
@@ -61,6 +62,15 @@ inline void checkTune(const Tune& t)
         QTE_FUZZ_CHECK(std::isfinite(x.timeUnits) && x.timeMs >= 0);
         if (i > 1) QTE_FUZZ_CHECK(t.textList[i - 1].timeMs <= x.timeMs);
     }
+}
+
+// What the generator writes stays within a text's lines.
+inline void checkToneText(const ToneText& text)
+{
+    QTE_FUZZ_CHECK(text.toneTextLineCount >= 0 && text.toneTextLineCount <= kMaxToneTextLines);
+    for (int i = 0; i < text.toneTextLineCount; ++i)
+        QTE_FUZZ_CHECK(text.toneTextLines[static_cast<std::size_t>(i)].size() <=
+                       kMaxToneTextLineChars);
 }
 
 } // namespace qte::fuzz
