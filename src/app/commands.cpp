@@ -4,6 +4,7 @@
 #include "app/editor_context.h"
 #include "app/file_commands.h"
 #include "app/menu.h"
+#include "app/playback_commands.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/window.h"
@@ -171,6 +172,7 @@ void runCommand(EditorContext& ctx, int id)
         ctx.newNoteKind = static_cast<std::int32_t>(NoteKind::FreqDefine);
         break;
     case cmd::About: ctx.platform.dialogs.runAbout(aboutText()); break;
+    case cmd::Play: playCommand(ctx); break;
     default: break;
     }
 }
@@ -178,8 +180,6 @@ void runCommand(EditorContext& ctx, int id)
 bool isCommandEnabled(const EditorContext&, int id)
 {
     switch (id) {
-    // Playback is not part of this editor yet.
-    case cmd::Play: return false;
     default: return true;
     }
 }

@@ -10,6 +10,7 @@
 #include "matrix/matrix_edit.h"
 #include "matrix/matrix_painter.h"
 #include "matrix/matrix_view.h"
+#include "sound/playback.h"
 #include "sound/tempo.h"
 #include "tune/ringdata_file.h"
 #include "tune/tone_parser.h"
@@ -31,6 +32,7 @@ class FileStore;
 class MessageSink;
 class ModalDialogs;
 class TickClock;
+class WaveOutDevice;
 class Window;
 
 // The three children, in the order of their control IDs 100, 101, 102.
@@ -43,6 +45,7 @@ struct PlatformServices {
     ModalDialogs& dialogs;
     FileStore& files;
     TickClock& tick;
+    WaveOutDevice& waveOut;
     Window& mainWindow;
     std::array<Window*, kChildCount> children; // never null
 };
@@ -64,6 +67,9 @@ struct EditorContext {
     MatrixEditState matrixEdit;
     MatrixPainter matrixPainter;
     PlayInfo play; // what the Matrix shows of playback
+    PlayState playState;
+    // The button table the toolbar is drawn from; the window layer loads it.
+    const Surface* buttonTable = nullptr;
     RingdataView ringdataView;
     CatalogueView catalogueView;
 

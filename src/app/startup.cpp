@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/editor_context.h"
+#include "app/playback_commands.h"
 #include "platform/file_store.h"
 #include "platform/window.h"
 
@@ -24,6 +25,7 @@ void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory
     const FileReadResult settingsFile = files.read(ctx.startFile("config.dat"));
     if (settingsFile.bytes) ctx.settings = LoadUserSettings(*settingsFile.bytes).settings;
     applyStoredZoom(ctx.matrixView, ctx.settings.unitWidth, ctx.settings.rowHeight);
+    openSound(ctx);
 
     ctx.frequencyTable = DefaultFrequencyTable();
     const FileReadResult frequencies = files.read(ctx.startFile("midihz.ini"));
@@ -43,6 +45,7 @@ void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory
 
 void shutdownEditor(EditorContext& ctx)
 {
+    closeSound(ctx);
     ctx.settings.unitWidth = ctx.matrixView.unitWidth;
     ctx.settings.rowHeight = ctx.matrixView.rowHeight;
     (void)ctx.platform.files.write(ctx.startFile("config.dat"), EncodeUserSettings(ctx.settings));

@@ -6,6 +6,7 @@
 #include "platform/fakes/fake_dialogs.h"
 #include "platform/fakes/fake_file_dialogs.h"
 #include "platform/fakes/fake_tick.h"
+#include "platform/fakes/fake_wave_out.h"
 #include "platform/fakes/fake_window.h"
 #include "platform/file_store.h"
 #include "platform/messages.h"
@@ -23,7 +24,7 @@ protected:
     EditorFixture()
         : matrixWindow(915, 900), ringdataWindow(430, 900), catalogueWindow(300, 900),
           mainWindow(1280, 1000),
-          ctx(PlatformServices{messages, fileDialogs, dialogs, files, tick, mainWindow,
+          ctx(PlatformServices{messages, fileDialogs, dialogs, files, tick, waveOut, mainWindow,
                                {&matrixWindow, &ringdataWindow, &catalogueWindow}})
     {
     }
@@ -58,6 +59,7 @@ protected:
     fakes::FakeModalDialogs dialogs;
     MemoryFileStore files;
     fakes::FakeTickClock tick;
+    fakes::FakeWaveOut waveOut;
     fakes::FakeWindow matrixWindow;
     fakes::FakeWindow ringdataWindow;
     fakes::FakeWindow catalogueWindow;

@@ -1,9 +1,11 @@
 #include "app/qt/main_window.h"
 
-#include "app/commands.h"
 #include "app/command_line.h"
+#include "app/commands.h"
 #include "app/menu.h"
+#include "app/playback_commands.h"
 #include "app/startup.h"
+#include "platform/qt/button_table_image.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,7 +85,6 @@ int virtualKey(const QKeyEvent* e)
     }
 }
 
-
 } // namespace
 
 ClientArea::ClientArea(QWidget* parent) : QMdiArea(parent), m_surface(1, 1)
@@ -94,11 +95,26 @@ ClientArea::ClientArea(QWidget* parent) : QMdiArea(parent), m_surface(1, 1)
     m_surface.fillRect({0, 0, 1, 1}, kFrameBackground);
 }
 
-void ClientArea::setCaption(std::string_view caption) { window()->setWindowTitle(latin1(caption)); }
-std::string ClientArea::caption() const { return window()->windowTitle().toLatin1().toStdString(); }
-void ClientArea::invalidate(bool) { viewport()->update(); }
-int ClientArea::clientWidth() const { return viewport()->width(); }
-int ClientArea::clientHeight() const { return viewport()->height(); }
+void ClientArea::setCaption(std::string_view caption)
+{
+    window()->setWindowTitle(latin1(caption));
+}
+std::string ClientArea::caption() const
+{
+    return window()->windowTitle().toLatin1().toStdString();
+}
+void ClientArea::invalidate(bool)
+{
+    viewport()->update();
+}
+int ClientArea::clientWidth() const
+{
+    return viewport()->width();
+}
+int ClientArea::clientHeight() const
+{
+    return viewport()->height();
+}
 
 void ClientArea::paintEvent(QPaintEvent*)
 {
@@ -133,7 +149,10 @@ void ClientArea::mouseMoveEvent(QMouseEvent* event)
     QMdiArea::mouseMoveEvent(event);
 }
 
-MainWindow::MainWindow() : m_client(new ClientArea)
+MainWindow::MainWindow()
+    : m_buttonTable(imageSurfaceFrom(loadButtonTableImage())),
+      m_pumpTimer([this] { return pumpPlayback(*m_ctx, isActiveWindow()); }),
+      m_client(new ClientArea)
 {
     setWindowTitle(QStringLiteral("Quelo Internal Tune Editor"));
     setCentralWidget(m_client);
@@ -143,18 +162,27 @@ MainWindow::MainWindow() : m_client(new ClientArea)
 
     const char* captions[kChildCount] = {"Matrix edit", "Ringdata view", "Tunes in Ringdata "};
     for (int i = 0; i < kChildCount; ++i) {
-        m_children[static_cast<std::size_t>(i)] = new SurfaceWindow(QString::fromLatin1(captions[i]));
+        m_children[static_cast<std::size_t>(i)] =
+            new SurfaceWindow(QString::fromLatin1(captions[i]));
         m_client->addSubWindow(m_children[static_cast<std::size_t>(i)]);
     }
-    m_ctx = std::make_unique<EditorContext>(PlatformServices{
-        m_messages, m_fileDialogs, m_dialogs, m_files, m_tick, *m_client,
-        {m_children[0], m_children[1], m_children[2]}});
+    m_ctx = std::make_unique<EditorContext>(
+        PlatformServices{m_messages,
+                         m_fileDialogs,
+                         m_dialogs,
+                         m_files,
+                         m_tick,
+                         m_waveOut,
+                         *m_client,
+                         {m_children[0], m_children[1], m_children[2]}});
+    m_ctx->buttonTable = &m_buttonTable;
 
     buildMenus();
     wireChildren();
     resize(1280, 1024);
     layoutChildren();
-    for (SurfaceWindow* w : m_children) w->show();
+    for (SurfaceWindow* w : m_children)
+        w->show();
     startEditor(*m_ctx, std::filesystem::current_path());
     m_started = true;
     syncMenus();
@@ -162,7 +190,10 @@ MainWindow::MainWindow() : m_client(new ClientArea)
     qApp->installEventFilter(this);
 }
 
-MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+MainWindow::~MainWindow()
+{
+    qApp->removeEventFilter(this);
+}
 
 void MainWindow::buildMenus()
 {
@@ -201,12 +232,19 @@ void MainWindow::command(int id)
 {
     runCommand(*m_ctx, id);
     syncMenus();
+    followPlayback();
     if (m_ctx->quitRequested) close();
+}
+
+void MainWindow::followPlayback()
+{
+    if (m_ctx->playState.playing != 0) m_pumpTimer.wake();
 }
 
 void MainWindow::openFiles(const std::vector<std::string>& paths)
 {
-    for (const std::string& p : paths) openCommandLineFile(*m_ctx, p);
+    for (const std::string& p : paths)
+        openCommandLineFile(*m_ctx, p);
     syncMenus();
 }
 
@@ -231,14 +269,16 @@ void MainWindow::wireChildren()
     matrix->onScroll = [&ctx](ScrollBar bar, int code, int position) {
         if (bar == ScrollBar::Horizontal)
             ScrollHorizontal(ctx.matrixView, static_cast<ScrollCode>(code), position);
-        else ScrollVertical(ctx.matrixView, static_cast<ScrollCode>(code), position);
+        else
+            ScrollVertical(ctx.matrixView, static_cast<ScrollCode>(code), position);
         repaintMatrix(ctx);
     };
     ringdata->onScroll = [&ctx](ScrollBar bar, int code, int position) {
         if (bar == ScrollBar::Horizontal)
             scrollRingdataHorizontally(ctx.ringdataView, static_cast<ScrollCode>(code), position);
-        else scrollRingdataVertically(ctx.ringdataView, ctx.toneText,
-                                      static_cast<ScrollCode>(code), position);
+        else
+            scrollRingdataVertically(ctx.ringdataView, ctx.toneText, static_cast<ScrollCode>(code),
+                                     position);
         regenerateToneText(ctx);
     };
     tunes->onScroll = [&ctx](ScrollBar bar, int code, int position) {
@@ -256,15 +296,23 @@ void MainWindow::wireChildren()
     tunes->canvas()->onResized = [this] {
         if (m_started) repaintCatalogue(*m_ctx);
     };
-    for (SurfaceWindow* w : m_children) w->onHidden = [this] { syncMenus(); };
+    for (SurfaceWindow* w : m_children)
+        w->onHidden = [this] { syncMenus(); };
 
     connect(m_client, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         for (int i = 0; i < kChildCount; ++i)
-            if (w == m_children[static_cast<std::size_t>(i)]) m_ctx->activeChild = static_cast<Child>(i);
+            if (w == m_children[static_cast<std::size_t>(i)])
+                m_ctx->activeChild = static_cast<Child>(i);
     });
     // The fixed places follow the client area, so a smaller screen still
     // shows every child.
     m_client->onResized = [this] { layoutChildren(); };
+    m_client->onPaint = [this] { paintToolbar(*m_ctx); };
+    m_client->onMouse = [this](MouseAction action, int x, int y) {
+        if (action != MouseAction::LeftDown) return;
+        clickToolbar(*m_ctx, x, y);
+        followPlayback();
+    };
 }
 
 bool MainWindow::handleKey(QKeyEvent* e, bool press)

@@ -5,9 +5,12 @@
 
 #include "app/editor_context.h"
 #include "platform/file_store.h"
+#include "platform/image_surface.h"
+#include "platform/qt/playback_timer.h"
 #include "platform/qt/qimage_surface.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_message_sink.h"
+#include "platform/qt/qt_wave_out.h"
 #include "platform/qt/surface_window.h"
 
 #include <QMainWindow>
@@ -81,12 +84,17 @@ private:
     void layoutChildren();
     void wireChildren();
     bool handleKey(QKeyEvent* event, bool press);
+    // After anything that may have started a tune playing.
+    void followPlayback();
 
     QtMessageSink m_messages;
     QtFileDialogs m_fileDialogs;
     QtModalDialogs m_dialogs;
     DiskFileStore m_files;
     QtTickClock m_tick;
+    QtWaveOut m_waveOut;
+    ImageSurface m_buttonTable;
+    PlaybackTimer m_pumpTimer;
     ClientArea* m_client;
     std::array<SurfaceWindow*, kChildCount> m_children{};
     std::unique_ptr<EditorContext> m_ctx;

@@ -1,0 +1,30 @@
+#pragma once
+// Playback in the running editor: the transport on the toolbar and the
+// Space key, the pump that moves the Matrix with the sound, and the
+// device's done notification.
+
+namespace qte {
+
+struct EditorContext;
+struct PlaybackEnv;
+
+// The records and window hooks playback works on, for this moment.
+[[nodiscard]] PlaybackEnv playbackEnv(EditorContext& ctx);
+
+// Opens the sound device at start-up (a failure is shown and the editor
+// runs on without sound) and routes its done notification.
+void openSound(EditorContext& ctx);
+void closeSound(EditorContext& ctx);
+
+// A left click on the main window's client area, where the toolbar is.
+void clickToolbar(EditorContext& ctx, int x, int y);
+// The Space key's play command.
+void playCommand(EditorContext& ctx);
+// Draws the toolbar into the main window's surface.
+void paintToolbar(EditorContext& ctx);
+
+// One tick of the pump timer; false once nothing plays, when the timer
+// may stop.
+[[nodiscard]] bool pumpPlayback(EditorContext& ctx, bool windowActive);
+
+} // namespace qte
