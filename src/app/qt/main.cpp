@@ -27,7 +27,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelo Internal Tune Editor"));
-    qte::MainWindow window;
+    qte::MainWindow window(line.screenshot.has_value());
     if (line.screenshot) {
         window.resize(line.width, line.height);
         window.show();

@@ -149,7 +149,7 @@ void ClientArea::mouseMoveEvent(QMouseEvent* event)
     QMdiArea::mouseMoveEvent(event);
 }
 
-MainWindow::MainWindow()
+MainWindow::MainWindow(bool unattended)
     : m_buttonTable(imageSurfaceFrom(loadButtonTableImage())),
       m_pumpTimer([this] { return pumpPlayback(*m_ctx, isActiveWindow()); }),
       m_client(new ClientArea)
@@ -157,6 +157,7 @@ MainWindow::MainWindow()
     setWindowTitle(QStringLiteral("Quelo Internal Tune Editor"));
     setCentralWidget(m_client);
     m_messages.setOwner(this);
+    m_messages.setUnattended(unattended);
     m_fileDialogs.setOwner(this);
     m_dialogs.setOwner(this);
 

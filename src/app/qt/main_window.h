@@ -63,7 +63,8 @@ private:
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow();
+    // Unattended: no one answers message boxes (a picture without a display).
+    explicit MainWindow(bool unattended = false);
     ~MainWindow() override;
 
     [[nodiscard]] EditorContext& context() { return *m_ctx; }

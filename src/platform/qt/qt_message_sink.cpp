@@ -1,6 +1,8 @@
 #include "platform/qt/qt_message_sink.h"
 
 #include <QMessageBox>
+
+#include <cstdio>
 #include <QString>
 
 namespace qte {
@@ -43,6 +45,11 @@ MessageAnswer QtMessageSink::show(std::string_view text, std::string_view title,
         break;
     }
     box.setEscapeButton(fallback);
+    if (m_unattended) {
+        std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
+                     static_cast<int>(text.size()), text.data());
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    }
     switch (static_cast<QMessageBox::StandardButton>(box.exec())) {
     case QMessageBox::Ok: return MessageAnswer::Ok;
     case QMessageBox::Yes: return MessageAnswer::Yes;
