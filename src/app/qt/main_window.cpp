@@ -177,6 +177,7 @@ MainWindow::MainWindow(bool unattended)
                          *m_client,
                          {m_children[0], m_children[1], m_children[2]}});
     m_ctx->buttonTable = &m_buttonTable;
+    m_ctx->matrixPainter.setButtonTable(&m_buttonTable);
 
     buildMenus();
     wireChildren();
