@@ -1,49 +1,156 @@
 #include "cli/commands.h"
 
+#include "platform/files.h"
 #include "tune/ringdata_file.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
+#include <new>
+#include <system_error>
 
 namespace qte::cli {
 
 namespace {
 
-void printWarnings(const ToneTextResult& result, std::ostream& err)
+void printWarnings(const std::vector<std::string>& warnings, std::ostream& err,
+                   const std::string& prefix = {})
 {
-    for (const std::string& w : result.warnings)
-        err << "warning: " << w << "\n";
+    for (const std::string& w : warnings)
+        err << "warning: " << prefix << w << "\n";
+}
+
+int fail(std::ostream& err, const std::string& message)
+{
+    err << "error: " << message << "\n";
+    return 1;
+}
+
+// The commands run inside this, so that an allocation failure or any other
+// exception ends as a message and status 1, also when they are called from
+// another program.
+template <class F> int guarded(std::ostream& err, F&& command)
+{
+    try {
+        return command();
+    } catch (const std::bad_alloc&) {
+        return fail(err, "out of memory.");
+    } catch (const std::exception& e) {
+        return fail(err, e.what());
+    } catch (...) {
+        return fail(err, "unexpected failure.");
+    }
+}
+
+ToolConfig loadConfig(const CommandOptions& options, std::ostream& err)
+{
+    ToolConfig config = LoadToolConfig(options.configFolder);
+    printWarnings(config.warnings, err, "config.cfg: ");
+    return config;
+}
+
+// Reads the tune of file; prints its warnings, and the error when there is
+// no tune.
+ReadTuneResult readTune(const std::filesystem::path& file, const CommandOptions& options,
+                        const ToolConfig& config, std::ostream& err)
+{
+    ReadTuneResult read = ReadTuneFile(file, options.choice, config, options.tune);
+    printWarnings(read.warnings, err);
+    if (!read.tune) (void)fail(err, read.error);
+    return read;
 }
 
 } // namespace
 
 int runList(const std::filesystem::path& file, std::ostream& out, std::ostream& err)
 {
-    auto catalogue = std::make_unique<TuneCatalogue>();
-    const ToneTextResult r = ScanRingdataFile(file, *catalogue);
-    printWarnings(r, err);
-    if (!r.ok()) {
-        err << "error: " << r.error << "\n";
-        return 1;
-    }
-    if (catalogue->tuneCount == 0) {
-        err << "\"" << file.string() << "\" holds no tone definitions.\n";
+    return guarded(err, [&] {
+        auto catalogue = std::make_unique<TuneCatalogue>();
+        const ToneTextResult r = ScanRingdataFile(file, *catalogue);
+        printWarnings(r.warnings, err);
+        if (!r.ok()) return fail(err, r.error);
+        if (catalogue->tuneCount == 0) {
+            err << "\"" << file.string() << "\" holds no tone definitions.\n";
+            return 0;
+        }
+        std::size_t nameWidth = 0;
+        for (int i = 1; i <= catalogue->tuneCount; ++i) {
+            nameWidth =
+                std::max(nameWidth, catalogue->entries[static_cast<std::size_t>(i)].name.size());
+        }
+        const std::size_t indexWidth = std::to_string(catalogue->tuneCount).size();
+        for (int i = 1; i <= catalogue->tuneCount; ++i) {
+            const CatalogueEntry& e = catalogue->entries[static_cast<std::size_t>(i)];
+            const std::string index = std::to_string(i);
+            out << std::string(indexWidth - index.size(), ' ') << index << "  " << e.name
+                << std::string(nameWidth - e.name.size(), ' ') << "  lines " << e.firstLine << "-"
+                << e.lastLine << "\n";
+        }
         return 0;
-    }
-    std::size_t nameWidth = 0;
-    for (int i = 1; i <= catalogue->tuneCount; ++i) {
-        nameWidth =
-            std::max(nameWidth, catalogue->entries[static_cast<std::size_t>(i)].name.size());
-    }
-    const std::size_t indexWidth = std::to_string(catalogue->tuneCount).size();
-    for (int i = 1; i <= catalogue->tuneCount; ++i) {
-        const CatalogueEntry& e = catalogue->entries[static_cast<std::size_t>(i)];
-        const std::string index = std::to_string(i);
-        out << std::string(indexWidth - index.size(), ' ') << index << "  " << e.name
-            << std::string(nameWidth - e.name.size(), ' ') << "  lines " << e.firstLine << "-"
-            << e.lastLine << "\n";
-    }
-    return 0;
+    });
+}
+
+int runText(const std::filesystem::path& file, const CommandOptions& options, std::ostream& out,
+            std::ostream& err)
+{
+    return guarded(err, [&] {
+        const ToolConfig config = loadConfig(options, err);
+        const ReadTuneResult read = readTune(file, options, config, err);
+        if (!read.tune) return 1;
+        const GeneratedToneText generated = ToneTextOf(*read.tune, config, options.tune);
+        printWarnings(generated.warnings, err);
+        out << ToneTextBytes(generated.text);
+        return read.parseError.empty() ? 0 : fail(err, read.parseError);
+    });
+}
+
+int runInfo(const std::filesystem::path& file, const CommandOptions& options, std::ostream& out,
+            std::ostream& err)
+{
+    return guarded(err, [&] {
+        const ToolConfig config = loadConfig(options, err);
+        const ReadTuneResult read = readTune(file, options, config, err);
+        if (!read.tune) return 1;
+        Tune& tune = *read.tune;
+        // The generator works out how far markers and texts reach past the
+        // last note; what it says about the text is no matter here.
+        (void)ToneTextOf(tune, config, options.tune);
+        const std::int32_t lengthMs = tune.lastNoteEndMs() + std::max(0, tune.tailMs);
+        out << "name:    " << tune.toneName << "\n"
+            << "ID:      " << tune.toneId << "\n"
+            << "tempo:   " << tune.tempoBpm << " bpm\n"
+            << "notes:   " << tune.noteCount << "\n"
+            << "vibras:  " << tune.vibraCount << "\n"
+            << "repeats: " << tune.repeatCount << "\n"
+            << "texts:   " << tune.textCount << "\n"
+            << "length:  " << lengthMs << " ms\n";
+        return read.parseError.empty() ? 0 : fail(err, read.parseError);
+    });
+}
+
+int runConvert(const std::filesystem::path& in, const std::filesystem::path& out,
+               const CommandOptions& options, std::ostream& err)
+{
+    return guarded(err, [&] {
+        const FileKind outKind = kindOfFile(out);
+        if (outKind == FileKind::None) {
+            return fail(err, "\"" + out.string() +
+                                 "\": tunetool writes .h, .ota, .rtx, .evt and .wav files.");
+        }
+        const ToolConfig config = loadConfig(options, err);
+        const ReadTuneResult read = readTune(in, options, config, err);
+        if (!read.tune) return 1;
+        if (!read.parseError.empty()) return fail(err, read.parseError + " Nothing was written.");
+        TuneBytesResult bytes = TuneFileBytes(*read.tune, outKind, config, options.tune);
+        printWarnings(bytes.warnings, err);
+        if (!bytes.bytes) return fail(err, "Cannot save \"" + out.string() + "\": " + bytes.error);
+        if (const auto error = writeFileAtomically(out, *bytes.bytes)) {
+            std::error_code ec;
+            const bool kept = std::filesystem::is_regular_file(out, ec);
+            return fail(err, error->message + (kept ? " (the old file is unchanged)" : ""));
+        }
+        return 0;
+    });
 }
 
 } // namespace qte::cli

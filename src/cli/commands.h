@@ -1,29 +1,41 @@
 #pragma once
 // The tunetool commands. Each writes its result to out, warnings and errors
-// to err, and returns the exit status (0 done, 1 failed).
+// to err, and returns the exit status (0 done, 1 failed). None throws.
 
 #include <filesystem>
-#include <optional>
 #include <ostream>
-#include <string>
+
+#include "cli/tune_files.h"
 
 namespace qte::cli {
+
+struct CommandOptions {
+    TuneChoice choice;
+    TuneOptions tune;
+    // Where config.cfg and midihz.ini are read from; empty for the current
+    // directory.
+    std::filesystem::path configFolder;
+};
 
 // The catalogue of a Ringdata.h: index, name and line range of each tune.
 [[nodiscard]] int runList(const std::filesystem::path& file, std::ostream& out, std::ostream& err);
 
-struct TuneChoice {
-    std::optional<std::string> name; // a catalogue name, with or without its "[]"
-    std::optional<int> index;        // 1-based
-};
-
-// The generated tone text of a single-tone file, or of one tune of a
-// Ringdata.h when the choice names one.
-[[nodiscard]] int runText(const std::filesystem::path& file, const TuneChoice& choice,
+// The generated tone text of the tune of a file, or of one tune of a
+// Ringdata.h when the choice names one. A tone text that stops at a line the
+// parser cannot read prints what came before it and fails.
+[[nodiscard]] int runText(const std::filesystem::path& file, const CommandOptions& options,
                           std::ostream& out, std::ostream& err);
 
-// Reads a tune and writes it in the kind of the output's extension.
+// Name, ID, tempo, item counts and length of the tune of a file. The length
+// is the end of the last note plus the time a marker or text reaches past
+// it; repeat blocks count once.
+[[nodiscard]] int runInfo(const std::filesystem::path& file, const CommandOptions& options,
+                          std::ostream& out, std::ostream& err);
+
+// Reads a tune and writes it atomically in the kind of the output's
+// extension. Nothing is written when the input is not read completely or
+// the output cannot hold the tune; a failed write keeps the old file.
 [[nodiscard]] int runConvert(const std::filesystem::path& in, const std::filesystem::path& out,
-                             std::ostream& err);
+                             const CommandOptions& options, std::ostream& err);
 
 } // namespace qte::cli

@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "tune/ringdata_file.h"
 
 #include <CLI/CLI.hpp>
 
@@ -7,11 +8,49 @@
 
 namespace {
 
+using qte::cli::CommandOptions;
+
+// --tune/--index and the options that change how a tune is read.
+void addReadOptions(CLI::App& command, CommandOptions& options)
+{
+    CLI::Option* name = command.add_option(
+        "--tune", options.choice.name,
+        "The tune of a Ringdata.h by its name, with or without \"[]\" (see \"tunetool list\")");
+    CLI::Option* index =
+        command
+            .add_option("--index", options.choice.index,
+                        "The tune of a Ringdata.h by its number in \"tunetool list\", from 1")
+            ->check(CLI::Range(1, qte::kMaxCatalogueTunes));
+    name->excludes(index);
+    command
+        .add_option("--style", options.tune.styleMode,
+                    "Style mode for reading .ota and .rtx: 0 none, 1 natural, 2 continuous, "
+                    "3 staccato")
+        ->check(CLI::Range(0, 3))
+        ->capture_default_str();
+    command.add_flag("--keep-natural", options.tune.keepNaturalNotes,
+                     "Keep natural notes 20 ms short when reading .rtx");
+    command.add_option("--config", options.configFolder,
+                       "Read config.cfg and midihz.ini from this folder instead of the current "
+                       "directory");
+}
+
+// The options that change the generated tone text.
+void addTextOptions(CLI::App& command, CommandOptions& options)
+{
+    command.add_flag("--write-tempo,!--no-write-tempo", options.tune.writeTempo,
+                     "Name the tempo in the tone text (default: on)");
+    command.add_flag("--default-parts", options.tune.addDefaultParts,
+                     "Add config.cfg's default starting and ending parts");
+}
+
 int run(int argc, char** argv)
 {
     using namespace qte::cli;
-    CLI::App app{"tunetool: ring tone files from the command line. Reads config.cfg from the "
-                 "current directory."};
+    CLI::App app{"tunetool: ring tone files from the command line. Reads config.cfg and "
+                 "midihz.ini from the current directory (or the folder given with --config), "
+                 "as the editor does from its start directory; missing files leave the "
+                 "built-in values."};
     app.require_subcommand(1);
     int status = 0;
 
@@ -24,6 +63,40 @@ int run(int argc, char** argv)
                                                 "and the lines of their definitions");
     list->add_option("FILE", listFile, "The Ringdata.h")->required();
     list->callback([&] { status = runList(listFile, std::cout, std::cerr); });
+
+    CommandOptions options;
+    std::string inFile;
+    std::string outFile;
+
+    CLI::App* text = app.add_subcommand(
+        "text", "Print the tone text of a tune: a single-tone .h file, one tune of a Ringdata.h "
+                "(--tune or --index), or an .ota, .rtx or .evt file. A tone text that stops at "
+                "a line that cannot be read prints what came before it and fails");
+    text->add_option("FILE", inFile, "The tune file")->required();
+    addReadOptions(*text, options);
+    addTextOptions(*text, options);
+    text->callback([&] { status = runText(inFile, options, std::cout, std::cerr); });
+
+    CLI::App* info = app.add_subcommand(
+        "info", "Print name, ID, tempo, the counts of notes, vibra segments, repeat blocks and "
+                "texts, and the length: the end of the last note plus the time a marker or "
+                "text reaches past it, in ms (repeat blocks counted once)");
+    info->add_option("FILE", inFile, "The tune file")->required();
+    addReadOptions(*info, options);
+    info->callback([&] { status = runInfo(inFile, options, std::cout, std::cerr); });
+
+    CLI::App* convert = app.add_subcommand(
+        "convert", "Read a tune (.h, .ota, .rtx, .evt) and write it as the kind OUT's extension "
+                   "names (.h tone text, .ota, .rtx, .evt, .wav). The file is replaced only once "
+                   "it is written completely; a tone text with a line that cannot be read, or "
+                   "one too long to save, writes nothing");
+    convert->add_option("IN", inFile, "The tune file to read")->required();
+    convert->add_option("OUT", outFile, "The file to write")->required();
+    addReadOptions(*convert, options);
+    addTextOptions(*convert, options);
+    convert->add_flag("--polite", options.tune.playPolitely,
+                      "Play politely in a .wav: the polite prefix before the tune");
+    convert->callback([&] { status = runConvert(inFile, outFile, options, std::cerr); });
 
     try {
         app.parse(argc, argv);

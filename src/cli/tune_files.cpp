@@ -1,0 +1,220 @@
+#include "cli/tune_files.h"
+
+#include "formats/event_file.h"
+#include "formats/ota.h"
+#include "formats/rtx.h"
+#include "platform/files.h"
+#include "sound/tempo.h"
+#include "sound/wave_file.h"
+#include "tune/ringdata_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
+#include <utility>
+
+namespace qte::cli {
+
+namespace {
+
+struct KindExtension {
+    FileKind kind;
+    const char* extension;
+};
+
+constexpr std::array<KindExtension, 5> kExtensions = {{
+    {FileKind::Ringdata, ".h"},
+    {FileKind::Ota, ".ota"},
+    {FileKind::Rtx, ".rtx"},
+    {FileKind::Event, ".evt"},
+    {FileKind::Wave, ".wav"},
+}};
+
+std::string quotedName(const std::filesystem::path& path)
+{
+    return "\"" + path.string() + "\"";
+}
+
+std::string withoutBrackets(std::string_view name)
+{
+    if (name.size() >= 2 && name.substr(name.size() - 2) == "[]") name.remove_suffix(2);
+    return std::string(name);
+}
+
+// The 1-based catalogue entry the choice names, 0 when there is none.
+int chosenEntry(const TuneCatalogue& catalogue, const TuneChoice& choice)
+{
+    if (choice.index)
+        return *choice.index >= 1 && *choice.index <= catalogue.tuneCount ? *choice.index : 0;
+    const std::string wanted = withoutBrackets(*choice.name);
+    for (int i = 1; i <= catalogue.tuneCount; ++i)
+        if (withoutBrackets(catalogue.entries[static_cast<std::size_t>(i)].name) == wanted)
+            return i;
+    return 0;
+}
+
+std::string catalogueNames(const TuneCatalogue& catalogue)
+{
+    std::string names;
+    for (int i = 1; i <= catalogue.tuneCount; ++i) {
+        if (i > 1) names += ", ";
+        names += std::to_string(i) + " " + catalogue.entries[static_cast<std::size_t>(i)].name;
+    }
+    return names;
+}
+
+void readToneText(ReadTuneResult& result, const std::filesystem::path& path, std::string_view bytes,
+                  const TuneChoice& choice, const ToolConfig& config)
+{
+    auto catalogue = std::make_unique<TuneCatalogue>();
+    ToneTextResult scan = ScanRingdataFile(bytes, *catalogue);
+    ParserState state;
+    ToneTextResult loaded;
+    if (!choice.made()) {
+        if (catalogue->tuneCount > 1) {
+            result.error =
+                quotedName(path) + " holds " + std::to_string(catalogue->tuneCount) +
+                " tunes; pick one with --tune NAME or --index N: " + catalogueNames(*catalogue) +
+                ".";
+            return;
+        }
+        result.tune = std::make_unique<Tune>();
+        loaded = LoadToneFile(*result.tune, bytes, state, config.textConfig, config.noteNames);
+    } else {
+        const int n = chosenEntry(*catalogue, choice);
+        if (n == 0) {
+            const std::string which = choice.index ? "number " + std::to_string(*choice.index)
+                                                   : "named \"" + *choice.name + "\"";
+            result.error = quotedName(path) + " holds no tune " + which +
+                           (catalogue->tuneCount > 0 ? "; it holds " + catalogueNames(*catalogue)
+                                                     : std::string("; it holds none")) +
+                           ".";
+            return;
+        }
+        for (std::string& w : scan.warnings)
+            result.warnings.push_back(std::move(w));
+        result.tune = std::make_unique<Tune>();
+        // The entry is known to exist, so an error can only be the parser's.
+        loaded = LoadCatalogueTune(*result.tune, *catalogue, n, bytes, state, config.textConfig,
+                                   config.noteNames);
+    }
+    for (std::string& w : loaded.warnings)
+        result.warnings.push_back(std::move(w));
+    if (!loaded.ok()) result.parseError = quotedName(path) + ": " + loaded.error;
+}
+
+} // namespace
+
+ToolConfig LoadToolConfig(const std::filesystem::path& folder)
+{
+    ToolConfig config;
+    config.warnings = LoadTextConfigFile(config.textConfig, folder / "config.cfg").warnings;
+    FrequencyTable table = DefaultFrequencyTable();
+    // A missing midihz.ini keeps the built-in tuning, as in the editor.
+    (void)LoadFrequencyTable(table, folder / "midihz.ini");
+    config.noteFrequencyHz = BuildNoteFrequencies(table);
+    return config;
+}
+
+FileKind kindOfFile(const std::filesystem::path& path)
+{
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const KindExtension& k : kExtensions)
+        if (ext == k.extension) return k.kind;
+    return FileKind::None;
+}
+
+ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice& choice,
+                            const ToolConfig& config, const TuneOptions& options)
+{
+    ReadTuneResult result;
+    const FileKind kind = kindOfFile(path);
+    if (kind == FileKind::None || kind == FileKind::Wave) {
+        result.error = quotedName(path) + ": tunetool reads .h, .ota, .rtx and .evt files.";
+        return result;
+    }
+    if (choice.made() && kind != FileKind::Ringdata) {
+        result.error = quotedName(path) + ": --tune and --index choose a tune of a .h file.";
+        return result;
+    }
+    const FileReadResult file = readWholeFile(path);
+    if (!file.bytes) {
+        result.error = file.error.message;
+        return result;
+    }
+    const std::string_view bytes = *file.bytes;
+    if (kind == FileKind::Ringdata) {
+        readToneText(result, path, bytes, choice, config);
+        if (result.tune && result.tune->tuneSourceName.empty())
+            result.tune->tuneSourceName = path.filename().string();
+        return result;
+    }
+
+    auto tune = std::make_unique<Tune>();
+    NoteLengthState length;
+    FormatResult imported;
+    switch (kind) {
+    case FileKind::Ota: imported = ImportOta(bytes, *tune, length, options.styleMode); break;
+    case FileKind::Rtx:
+        imported = ImportRtx(bytes, *tune, length, options.styleMode, options.keepNaturalNotes);
+        break;
+    default: imported = ImportEvt(bytes, *tune); break;
+    }
+    result.warnings = std::move(imported.warnings);
+    if (!imported.ok()) {
+        result.error = quotedName(path) + ": " + imported.error;
+        return result;
+    }
+    tune->tuneSourceName = path.filename().string();
+    result.tune = std::move(tune);
+    return result;
+}
+
+GeneratedToneText ToneTextOf(Tune& tune, const ToolConfig& config, const TuneOptions& options)
+{
+    TextConfig named = config.textConfig;
+    SubstituteHeaderPlaceholders(named, tune.toneName, tune.toneId);
+    return GenerateToneText(tune, named, config.noteNames,
+                            {options.writeTempo, options.addDefaultParts});
+}
+
+TuneBytesResult TuneFileBytes(Tune& tune, FileKind kind, const ToolConfig& config,
+                              const TuneOptions& options)
+{
+    TuneBytesResult result;
+    auto take = [&result](ExportResult r) {
+        result.warnings = std::move(r.warnings);
+        if (r.ok())
+            result.bytes = std::move(r.bytes);
+        else
+            result.error = std::move(r.error);
+    };
+    switch (kind) {
+    case FileKind::Ringdata: {
+        GeneratedToneText generated = ToneTextOf(tune, config, options);
+        result.warnings = std::move(generated.warnings);
+        result.error = ToneTextSaveError(generated.text);
+        if (result.error.empty()) result.bytes = ToneTextBytes(generated.text);
+        break;
+    }
+    case FileKind::Ota: take(ExportOta(tune)); break;
+    case FileKind::Rtx: take(ExportRtx(tune)); break;
+    case FileKind::Event: take(ExportEvt(tune)); break;
+    case FileKind::Wave: {
+        WaveFileResult r =
+            renderWaveFile(tune, config.textConfig, config.noteFrequencyHz, {options.playPolitely});
+        result.bytes = std::move(r.bytes);
+        result.error = std::move(r.error);
+        break;
+    }
+    case FileKind::None:
+        result.error = "tunetool writes .h, .ota, .rtx, .evt and .wav files.";
+        break;
+    }
+    return result;
+}
+
+} // namespace qte::cli
