@@ -24,12 +24,13 @@ void addReadOptions(CLI::App& command, CommandOptions& options)
     name->excludes(index);
     command
         .add_option("--style", options.tune.styleMode,
-                    "Style mode for reading .ota and .rtx: 0 none, 1 natural, 2 continuous, "
-                    "3 staccato")
+                    "The editor's style mode, given to the .ota and .rtx readers as the "
+                    "editor gives it: 0 none, 1 natural, 2 continuous, 3 staccato")
         ->check(CLI::Range(0, 3))
         ->capture_default_str();
     command.add_flag("--keep-natural", options.tune.keepNaturalNotes,
-                     "Keep natural notes 20 ms short when reading .rtx");
+                     "The editor's \"Keep natural notes\" setting, given to the .rtx "
+                     "reader as the editor gives it");
     command.add_option("--config", options.configFolder,
                        "Read config.cfg and midihz.ini from this folder instead of the current "
                        "directory");
