@@ -26,6 +26,9 @@ struct SettingsFields {
 constexpr std::size_t kSettingsNameChars = 19;
 constexpr std::size_t kSettingsIdChars = 4;
 
+// What the text field of dialog 158 takes: a free text's record holds no more.
+constexpr std::size_t kTextFieldChars = 91;
+
 // The About box 103.
 struct AboutText {
     std::string programName;
@@ -48,6 +51,16 @@ public:
                           const std::function<bool(std::string_view)>& accept) = 0;
 
     virtual void runAbout(const AboutText& about) = 0;
+
+    // The strips the Matrix editor opens. Like the tempo dialog they have
+    // OK only and stay open until accept takes the field's text.
+
+    // Dialog 158 "Text:", a free text of at most kTextFieldChars.
+    virtual void runText(std::string_view text,
+                         const std::function<bool(std::string_view)>& accept) = 0;
+    // Dialog 154 "Number of repetitions:", digits only.
+    virtual void runRepetitions(std::int32_t repetitions,
+                                const std::function<bool(std::string_view)>& accept) = 0;
 };
 
 } // namespace qte

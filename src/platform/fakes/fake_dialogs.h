@@ -49,6 +49,20 @@ public:
 
     void runAbout(const AboutText& about) override { aboutShown.push_back(about); }
 
+    void runText(std::string_view text,
+                 const std::function<bool(std::string_view)>& accept) override
+    {
+        textShown.emplace_back(text);
+        runOkOnly(textEntries, accept);
+    }
+
+    void runRepetitions(std::int32_t repetitions,
+                        const std::function<bool(std::string_view)>& accept) override
+    {
+        repetitionsShown.push_back(repetitions);
+        runOkOnly(repetitionsEntries, accept);
+    }
+
     std::deque<SettingsRun> settingsRuns;
     std::vector<SettingsFields> settingsShown;
     std::vector<SettingsFields> submittedSettings;
@@ -57,6 +71,26 @@ public:
     std::vector<std::int32_t> tempoShown;
 
     std::vector<AboutText> aboutShown;
+
+    // The text dialog: each entry is the whole field as OK submits it.
+    std::deque<std::string> textEntries;
+    std::vector<std::string> textShown;
+
+    std::deque<std::string> repetitionsEntries;
+    std::vector<std::int32_t> repetitionsShown;
+
+private:
+    // An OK-only dialog cannot be cancelled: with the script used up it
+    // just ends, as the tempo dialog does.
+    static void runOkOnly(std::deque<std::string>& entries,
+                          const std::function<bool(std::string_view)>& accept)
+    {
+        while (!entries.empty()) {
+            std::string text = std::move(entries.front());
+            entries.pop_front();
+            if (accept(text)) return;
+        }
+    }
 };
 
 } // namespace qte::fakes

@@ -31,6 +31,32 @@ template <class W> W* place(W* widget, int x, int y, int w, int h)
     return widget;
 }
 
+// Centred on the mouse, kept on the screen.
+void centreOnMouse(QWidget& dialog)
+{
+    QRect r(QPoint(0, 0), dialog.size());
+    r.moveCenter(QCursor::pos());
+    if (const QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
+        const QRect avail = screen->availableGeometry();
+        r.moveLeft(
+            std::clamp(r.left(), avail.left(), std::max(avail.left(), avail.right() - r.width())));
+        r.moveTop(
+            std::clamp(r.top(), avail.top(), std::max(avail.top(), avail.bottom() - r.height())));
+    }
+    dialog.move(r.topLeft());
+}
+
+// An OK that hands the field to accept and closes only when it is taken.
+void acceptOnOk(QDialog& dialog, QPushButton* ok, QLineEdit* field,
+                const std::function<bool(std::string_view)>& accept)
+{
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, [&dialog, field, &accept] {
+        const std::string text = field->text().toLatin1().toStdString();
+        if (accept(text)) dialog.accept();
+    });
+}
+
 } // namespace
 
 QRect dialogUnitsRect(int x, int y, int w, int h)
@@ -107,15 +133,7 @@ TempoDialog::TempoDialog(std::int32_t tempoBpm, std::function<bool(std::string_v
         const std::string text = tempoEdit->text().toLatin1().toStdString();
         if (m_accept(text)) QDialog::accept();
     });
-    // Centred on the mouse, kept on the screen.
-    QRect r(QPoint(0, 0), size());
-    r.moveCenter(QCursor::pos());
-    if (const QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
-        const QRect avail = screen->availableGeometry();
-        r.moveLeft(std::clamp(r.left(), avail.left(), std::max(avail.left(), avail.right() - r.width())));
-        r.moveTop(std::clamp(r.top(), avail.top(), std::max(avail.top(), avail.bottom() - r.height())));
-    }
-    move(r.topLeft());
+    centreOnMouse(*this);
 }
 
 DialogResult QtModalDialogs::runSettings(const SettingsFields& initial,
@@ -141,6 +159,49 @@ void QtModalDialogs::runAbout(const AboutText& about)
     box.setInformativeText(latin1(about.description));
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
+}
+
+TextDialog::TextDialog(std::string_view text, std::function<bool(std::string_view)> accept,
+                       QWidget* parent)
+    : QDialog(parent), m_accept(std::move(accept))
+{
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setFixedSize(unitsX(331), unitsY(12));
+    place(new QLabel(QStringLiteral("Text:"), this), 4, 2, 17, 8);
+    textEdit = place(new QLineEdit(latin1(text), this), 22, 0, 252, 12);
+    textEdit->setMaxLength(static_cast<int>(kTextFieldChars));
+    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 282, 0, 49, 12);
+    acceptOnOk(*this, ok, textEdit, m_accept);
+    centreOnMouse(*this);
+}
+
+RepetitionsDialog::RepetitionsDialog(std::int32_t repetitions,
+                                     std::function<bool(std::string_view)> accept, QWidget* parent)
+    : QDialog(parent), m_accept(std::move(accept))
+{
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setFixedSize(unitsX(177), unitsY(14));
+    place(new QLabel(QStringLiteral("Number of repetitions:"), this), 4, 2, 70, 8);
+    repetitionsEdit = place(new QLineEdit(QString::number(repetitions), this), 73, 0, 37, 14);
+    repetitionsEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 128, 0, 49, 14);
+    acceptOnOk(*this, ok, repetitionsEdit, m_accept);
+    centreOnMouse(*this);
+}
+
+void QtModalDialogs::runText(std::string_view text,
+                             const std::function<bool(std::string_view)>& accept)
+{
+    TextDialog dialog(text, accept, m_owner);
+    dialog.exec();
+}
+
+void QtModalDialogs::runRepetitions(std::int32_t repetitions,
+                                    const std::function<bool(std::string_view)>& accept)
+{
+    RepetitionsDialog dialog(repetitions, accept, m_owner);
+    dialog.exec();
 }
 
 std::optional<FileChoice> QtFileDialogs::openFile(const std::vector<FileFilter>& filters,

@@ -62,6 +62,11 @@ public:
                   const std::function<bool(std::string_view)>& accept) override;
     void runAbout(const AboutText& about) override;
 
+    void runText(std::string_view text,
+                 const std::function<bool(std::string_view)>& accept) override;
+    void runRepetitions(std::int32_t repetitions,
+                        const std::function<bool(std::string_view)>& accept) override;
+
 private:
     QWidget* m_owner;
 };
@@ -92,6 +97,34 @@ public:
 
 private:
     QElapsedTimer m_timer;
+};
+
+// The Matrix editor's one-line strips 158 and 154: no caption, open at the
+// mouse, OK only (Escape does not close them).
+class TextDialog final : public QDialog {
+    Q_OBJECT
+public:
+    TextDialog(std::string_view text, std::function<bool(std::string_view)> accept,
+               QWidget* parent);
+    void reject() override {}
+
+    QLineEdit* textEdit;
+
+private:
+    std::function<bool(std::string_view)> m_accept;
+};
+
+class RepetitionsDialog final : public QDialog {
+    Q_OBJECT
+public:
+    RepetitionsDialog(std::int32_t repetitions, std::function<bool(std::string_view)> accept,
+                      QWidget* parent);
+    void reject() override {}
+
+    QLineEdit* repetitionsEdit;
+
+private:
+    std::function<bool(std::string_view)> m_accept;
 };
 
 } // namespace qte
