@@ -131,7 +131,13 @@ void runCommand(EditorContext& ctx, int id)
         refreshViews(ctx);
         break;
     case cmd::Paste:
-        if (PasteClipboard(ctx.tune, ctx.matrixEdit)) repaintMatrix(ctx);
+        if (ctx.matrixEdit.clipboardCount < 1) break;
+        if (!PasteClipboard(ctx.tune, ctx.matrixEdit)) {
+            ctx.platform.messages.showError(kPasteTooLarge);
+            break;
+        }
+        repaintMatrix(ctx);
+        regenerateToneText(ctx);
         break;
     case cmd::SelectAll:
         SelectAll(ctx.tune);

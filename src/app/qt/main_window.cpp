@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/commands.h"
+#include "app/matrix_events.h"
 #include "app/menu.h"
 #include "app/playback_commands.h"
 #include "app/startup.h"
@@ -288,6 +289,21 @@ void MainWindow::wireChildren()
         scrollCatalogue(ctx.catalogueView, ctx.catalogue.tuneCount, static_cast<ScrollCode>(code),
                         position);
         repaintCatalogue(ctx);
+    };
+    matrix->canvas()->onMouse = [this, matrix](MouseAction action, int x, int y) {
+        MatrixMouse m = MatrixMouse::Move;
+        switch (action) {
+        case MouseAction::Move: m = MatrixMouse::Move; break;
+        case MouseAction::LeftDown:
+        case MouseAction::LeftDouble: m = MatrixMouse::LeftDown; break;
+        case MouseAction::LeftUp: m = MatrixMouse::LeftUp; break;
+        case MouseAction::RightDown: m = MatrixMouse::RightDown; break;
+        case MouseAction::RightUp: m = MatrixMouse::RightUp; break;
+        }
+        matrixMouse(*m_ctx, m, x, y);
+        if (m == MatrixMouse::LeftDown && m_ctx->activeChild == Child::MatrixEdit &&
+            m_client->activeSubWindow() != matrix)
+            m_client->setActiveSubWindow(matrix);
     };
     matrix->canvas()->onResized = [this] {
         if (m_started) layoutMatrixWindow(*m_ctx);

@@ -63,9 +63,11 @@ void SurfaceCanvas::mouseReleaseEvent(QMouseEvent* event)
     else if (event->button() == Qt::RightButton) report(MouseAction::RightUp, event);
 }
 
+// The second press of a double click, which Qt sends in place of a press.
 void SurfaceCanvas::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) report(MouseAction::LeftDouble, event);
+    else if (event->button() == Qt::RightButton) report(MouseAction::RightDown, event);
 }
 
 void SurfaceCanvas::mouseMoveEvent(QMouseEvent* event) { report(MouseAction::Move, event); }

@@ -1,0 +1,76 @@
+#include "app/matrix_events.h"
+
+#include "app/editor_context.h"
+#include "matrix/matrix_window.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "tune/tone_parser.h"
+#include "tunewindows/edit_dialogs.h"
+
+namespace qte {
+
+static_assert(kTextFieldChars == kMaxTextChars, "the text strip takes what a record holds");
+
+void EditorMatrixDialogs::editText(Tune& tune, int textIndex)
+{
+    if (textIndex < 1 || textIndex > tune.textCount) return;
+    m_ctx.child(Child::MatrixEdit).releaseMouse();
+    m_ctx.platform.dialogs.runText(tune.textList[textIndex].text,
+                                   [&tune, textIndex](std::string_view field) {
+                                       tune.textList[textIndex].setText(field);
+                                       return true;
+                                   });
+}
+
+void EditorMatrixDialogs::editRepetitions(Tune& tune, int repeatIndex)
+{
+    if (repeatIndex < 1 || repeatIndex > tune.repeatCount) return;
+    m_ctx.child(Child::MatrixEdit).releaseMouse();
+    m_ctx.platform.dialogs.runRepetitions(
+        tune.repeatList[repeatIndex].repetitions, [this, &tune, repeatIndex](std::string_view f) {
+            const std::string refusal = applyRepetitionsField(tune, repeatIndex, f);
+            if (refusal.empty()) return true;
+            m_ctx.platform.messages.showError(refusal);
+            return false;
+        });
+}
+
+std::string applyRepetitionsField(Tune& tune, int repeatIndex, std::string_view field)
+{
+    const std::optional<std::int32_t> n = readDialogNumber(field);
+    if (!n || *n < kMinRepetitions || *n > kMaxRepetitions)
+        return "Number of repetitions must be from " + std::to_string(kMinRepetitions) + " to " +
+               std::to_string(kMaxRepetitions) + ".";
+    if (repeatIndex >= 1 && repeatIndex <= tune.repeatCount)
+        tune.repeatList[repeatIndex].repetitions = *n;
+    return {};
+}
+
+void activateMatrix(EditorContext& ctx)
+{
+    ctx.activeChild = Child::MatrixEdit;
+}
+
+void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y)
+{
+    MatrixSession session(ctx);
+    MatrixContext& mc = session.context;
+    EditorMatrixDialogs dialogs(ctx);
+    BlockEdit window(ctx.child(Child::MatrixEdit), ctx.matrixPainter);
+    window.services.messages = &ctx.platform.messages;
+    window.services.dialogs = &dialogs;
+    window.services.clock = &ctx.platform.tick;
+    window.services.changed = [&ctx] { regenerateToneText(ctx); };
+    window.services.textsChanged = [&ctx] { ScanTexts(ctx.tune, ctx.textConfig); };
+    window.activate = [&ctx] { activateMatrix(ctx); };
+    switch (action) {
+    case MatrixMouse::Move: window.onMouseMove(mc, x, y); break;
+    case MatrixMouse::LeftDown: window.onLeftDown(mc, x, y); break;
+    case MatrixMouse::LeftUp: window.onLeftUp(mc, x, y); break;
+    case MatrixMouse::RightDown: window.onRightDown(mc, x, y); break;
+    case MatrixMouse::RightUp: window.onRightUp(mc, x, y); break;
+    }
+}
+
+} // namespace qte

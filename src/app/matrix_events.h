@@ -1,0 +1,47 @@
+#pragma once
+// The "Matrix edit" window inside the editor: the mouse and window events
+// the window layer routes to its BlockEdit, with the editor's services
+// behind the gestures (messages, the strips' dialogs, the tick clock, tone
+// text regeneration and repaint).
+
+#include "matrix/matrix_mouse.h"
+
+#include <string>
+#include <string_view>
+
+namespace qte {
+
+struct EditorContext;
+
+// The largest count the repetitions strip takes; a block is played at
+// least once.
+constexpr std::int32_t kMinRepetitions = 1;
+constexpr std::int32_t kMaxRepetitions = 999;
+
+// The text (158) and repetitions (154) strips on the editor's modal
+// dialogs. The mouse capture is given up first so that the dialog gets
+// the mouse.
+class EditorMatrixDialogs final : public MatrixDialogs {
+public:
+    explicit EditorMatrixDialogs(EditorContext& ctx) : m_ctx(ctx) {}
+    void editText(Tune& tune, int textIndex) override;
+    void editRepetitions(Tune& tune, int repeatIndex) override;
+
+private:
+    EditorContext& m_ctx;
+};
+
+// OK of the repetitions strip. Returns the refusal sentence, or "" when
+// the block took the number.
+[[nodiscard]] std::string applyRepetitionsField(Tune& tune, int repeatIndex,
+                                                std::string_view field);
+
+enum class MatrixMouse { Move, LeftDown, LeftUp, RightDown, RightUp };
+
+// One mouse message of the matrix window at client pixel (x, y).
+void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y);
+
+// The matrix window became the active tune window.
+void activateMatrix(EditorContext& ctx);
+
+} // namespace qte

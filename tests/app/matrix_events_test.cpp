@@ -1,0 +1,379 @@
+// The "Matrix edit" window in the running editor: mouse messages at client
+// pixels become edits of the tune, the tone text follows every change, the
+// strips open their dialogs, and a full list refuses without changing.
+
+#include "app/matrix_events.h"
+
+#include "app/commands.h"
+#include "app/menu.h"
+#include "editor_fixture.h"
+#include "matrix/tune_invariants.h"
+#include "support/testsupport.h"
+#include "tune/tone_text.h"
+
+#include <string>
+
+namespace qte {
+namespace {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+};
+
+class MatrixEvents : public test::EditorFixture {
+protected:
+    MatrixEvents()
+    {
+        files.files[kStart / "config.cfg"] = test::readFileOrDie(test::resourcePath("config.cfg"));
+        start();
+    }
+
+    const MatrixView& view() const { return ctx.matrixView; }
+    // The middle of the cell of a whole unit on a pitch's row.
+    Point cell(float units, int pitch) const
+    {
+        return {view().unitsToX(units + 0.5f), view().pitchToY(pitch) + view().rowHeight / 2};
+    }
+    Point textStrip(float units) const
+    {
+        return {view().unitsToX(units + 0.25f), (view().textTop() + view().textBottom()) / 2};
+    }
+    Point repeatStrip(float units) const { return {view().unitsToX(units), 15}; }
+    // A pitch in the middle of the visible rows.
+    int pitch() const { return view().lowestPitch + view().visibleRows / 2; }
+
+    // A note as the edit operations store it: every ms field from units.
+    void putNote(float startUnits, float lengthUnits, int pitch)
+    {
+        Tune& t = ctx.tune;
+        NoteRecord& n = t.noteTable[++t.noteCount];
+        n = {};
+        n.startUnits = startUnits;
+        n.endUnits = startUnits + lengthUnits;
+        n.durationUnits = lengthUnits;
+        n.startMs = unitsToMs(n.startUnits, t.msPerUnit);
+        n.endMs = unitsToMs(n.endUnits, t.msPerUnit);
+        n.durationMs = unitsToMs(n.durationUnits, t.msPerUnit);
+        n.pitch = pitch;
+    }
+
+    void send(MatrixMouse action, Point p) { matrixMouse(ctx, action, p.x, p.y); }
+    // Press, one move, release; then the tune must keep its rules.
+    void gesture(bool right, Point from, Point to, std::uint32_t heldMs = 0)
+    {
+        send(right ? MatrixMouse::RightDown : MatrixMouse::LeftDown, from);
+        EXPECT_TRUE(matrixWindow.hasMouseCapture());
+        send(MatrixMouse::Move, to);
+        tick.advance(heldMs);
+        send(right ? MatrixMouse::RightUp : MatrixMouse::LeftUp, to);
+        EXPECT_FALSE(matrixWindow.hasMouseCapture());
+        expectInvariants();
+    }
+    void click(bool right, Point p) { gesture(right, p, p); }
+
+    void expectInvariants() const
+    {
+        for (const std::string& problem : checkTuneInvariants(ctx.tune))
+            ADD_FAILURE() << problem;
+    }
+
+    [[nodiscard]] std::string text() const { return ToneTextBytes(ctx.toneText); }
+    [[nodiscard]] bool textHas(const std::string& s) const
+    {
+        return text().find(s) != std::string::npos;
+    }
+    // The TONE line of a Normal note: config.cfg's first note name prefix,
+    // the name of its pitch ("_C," and so on), its length.
+    [[nodiscard]] std::string toneLine(const NoteRecord& n) const
+    {
+        return "TONE(AUD_NOTE" + ctx.noteNames[static_cast<std::size_t>(n.pitch)] +
+               " TONE_TIME_IN_MS(" + std::to_string(n.durationMs) + "))";
+    }
+};
+
+TEST_F(MatrixEvents, RightDragDrawsANoteOfTheToolbarLengthAndTheToneTextShowsIt)
+{
+    struct Case {
+        const char* name;
+        StyleMode style;
+        int lengthKey; // the toolbar's length keys 1..6
+        float dragUnits;
+        float expectedUnits; // in multiples of the chosen length
+    };
+    const Case cases[] = {
+        {"natural ignores the drag", StyleMode::Natural, 4, 20.0f, 1.0f},
+        {"staccato ignores the drag", StyleMode::Staccato, 3, 9.0f, 1.0f},
+        {"continuous follows in whole lengths", StyleMode::Continuous, 3, 9.0f, 3.0f},
+        {"continuous gives at least one length", StyleMode::Continuous, 4, 0.0f, 1.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        runCommand(ctx, cmd::NewTune);
+        runCommand(ctx, c.style == StyleMode::Natural    ? cmd::StyleNatural
+                        : c.style == StyleMode::Staccato ? cmd::StyleStaccato
+                                                         : cmd::StyleContinuous);
+        keyDown(ctx, vk::Digit0 + c.lengthKey);
+        const float length = ctx.noteLength.newNoteUnits;
+        ASSERT_GT(length, 0.0f);
+
+        const int p = pitch();
+        const Point from = cell(6.0f, p);
+        const Point to = {from.x + static_cast<int>(c.dragUnits * view().unitWidth), from.y};
+        gesture(true, from, to);
+
+        ASSERT_EQ(ctx.tune.noteCount, 1);
+        const NoteRecord& n = ctx.tune.noteTable[1];
+        EXPECT_EQ(n.pitch, p);
+        EXPECT_FLOAT_EQ(n.startUnits, 6.0f);
+        EXPECT_NEAR(n.durationUnits, c.expectedUnits * length, 1e-4);
+        EXPECT_TRUE(textHas(toneLine(n))) << text();
+    }
+}
+
+TEST_F(MatrixEvents, LeftDragMovesANoteAndRightClickDeletesIt)
+{
+    keyDown(ctx, vk::Digit0 + 4);
+    const int p = pitch();
+    click(true, cell(2.0f, p));
+    ASSERT_EQ(ctx.tune.noteCount, 1);
+    const float length = ctx.tune.noteTable[1].durationUnits;
+
+    // Taken by its body, dropped three rows up and ten units later.
+    gesture(false, cell(2.0f, p), cell(12.0f, p + 3));
+    ASSERT_EQ(ctx.tune.noteCount, 1);
+    const NoteRecord& moved = ctx.tune.noteTable[1];
+    EXPECT_EQ(moved.pitch, p + 3);
+    EXPECT_FLOAT_EQ(moved.startUnits, 12.0f);
+    EXPECT_FLOAT_EQ(moved.durationUnits, length);
+    EXPECT_TRUE(textHas(toneLine(moved))) << text();
+
+    // With Shift held the note keeps its time and changes only its pitch.
+    keyDown(ctx, vk::Shift);
+    gesture(false, cell(12.0f, p + 3), cell(30.0f, p - 2));
+    keyUp(ctx, vk::Shift);
+    ASSERT_EQ(ctx.tune.noteCount, 1);
+    EXPECT_EQ(ctx.tune.noteTable[1].pitch, p - 2);
+    EXPECT_FLOAT_EQ(ctx.tune.noteTable[1].startUnits, 12.0f);
+
+    click(true, cell(12.0f, p - 2));
+    EXPECT_EQ(ctx.tune.noteCount, 0);
+    EXPECT_FALSE(textHas("TONE(")) << text();
+}
+
+TEST_F(MatrixEvents, ClicksDuringPlaybackOnlyActivate)
+{
+    ctx.activeChild = Child::RingdataView;
+    ctx.play.playing = true;
+    for (const MatrixMouse m : {MatrixMouse::RightDown, MatrixMouse::RightUp, MatrixMouse::LeftDown,
+                                MatrixMouse::LeftUp}) {
+        send(m, cell(2.0f, pitch()));
+        EXPECT_FALSE(matrixWindow.hasMouseCapture());
+    }
+    EXPECT_EQ(ctx.activeChild, Child::MatrixEdit);
+    EXPECT_EQ(ctx.tune.noteCount, 0);
+}
+
+TEST_F(MatrixEvents, TextStripOpensTheTextDialogAndItsTextGoesIntoTheToneText)
+{
+    // A right click puts the default text there at once.
+    click(true, textStrip(4.0f));
+    ASSERT_EQ(ctx.tune.textCount, 1);
+    EXPECT_TRUE(textHas("--- free text ---")) << text();
+
+    dialogs.textEntries = {"Chorus"};
+    click(false, textStrip(4.0f));
+    ASSERT_EQ(dialogs.textShown.size(), 1u);
+    EXPECT_EQ(dialogs.textShown[0], "--- free text ---");
+    EXPECT_EQ(ctx.tune.textList[1].text, "Chorus");
+    EXPECT_TRUE(textHas("Chorus")) << text();
+    EXPECT_FALSE(textHas("--- free text ---"));
+
+    // A text that the tune reads derives its table at once.
+    dialogs.textEntries = {"FREQ_DEFINE((440), (880), (1320))"};
+    click(false, textStrip(4.0f));
+    EXPECT_EQ(ctx.tune.freqDefineCount, 3);
+
+    // More than a record holds is cut to it.
+    dialogs.textEntries = {std::string(kMaxTextChars + 10, 'x')};
+    click(false, textStrip(4.0f));
+    EXPECT_EQ(ctx.tune.textList[1].text, std::string(kMaxTextChars, 'x'));
+
+    // A long press moves the text instead of opening the dialog.
+    gesture(false, textStrip(4.0f), textStrip(9.0f), kLongPressMs);
+    EXPECT_EQ(dialogs.textShown.size(), 3u);
+    EXPECT_FLOAT_EQ(ctx.tune.textList[1].timeUnits, 9.0f);
+
+    // Cleared in the dialog, the text is gone.
+    dialogs.textEntries = {""};
+    click(false, textStrip(9.0f));
+    EXPECT_EQ(ctx.tune.textCount, 0);
+    EXPECT_EQ(ctx.tune.freqDefineCount, 0);
+    EXPECT_FALSE(textHas(std::string(kMaxTextChars, 'x')));
+}
+
+TEST_F(MatrixEvents, RepeatStripOpensTheRepetitionsDialog)
+{
+    keyDown(ctx, vk::Digit0 + 4);
+    click(true, cell(0.0f, pitch()));
+    // Drawn with the right button from unit 0 over twelve units.
+    gesture(true, repeatStrip(0.0f), repeatStrip(12.0f));
+    ASSERT_EQ(ctx.tune.repeatCount, 1);
+    EXPECT_EQ(ctx.tune.repeatList[1].repetitions, 2);
+    EXPECT_TRUE(textHas("REPEAT_BEGIN(2)")) << text();
+
+    // Numbers it cannot take keep the strip open with a message.
+    dialogs.repetitionsEntries = {"", "0", "1000", "5"};
+    click(false, repeatStrip(3.0f));
+    ASSERT_EQ(dialogs.repetitionsShown.size(), 1u);
+    EXPECT_EQ(dialogs.repetitionsShown[0], 2);
+    EXPECT_TRUE(dialogs.repetitionsEntries.empty());
+    EXPECT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(ctx.tune.repeatList[1].repetitions, 5);
+    EXPECT_TRUE(textHas("REPEAT_BEGIN(5)")) << text();
+
+    // A long press does not open it; a click beside the block neither.
+    gesture(false, repeatStrip(3.0f), repeatStrip(3.0f), kLongPressMs);
+    click(false, repeatStrip(20.0f));
+    EXPECT_EQ(dialogs.repetitionsShown.size(), 1u);
+}
+
+TEST_F(MatrixEvents, FullListsRefuseWithAMessageAndChangeNothing)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Tune&)> fill;
+        std::function<Point()> where;
+        bool drag;
+    };
+    const auto notes = [this](Tune& t) {
+        for (int i = 0; i < kMaxNotes; ++i)
+            putNote(static_cast<float>(2 * i + 40), 1.0f, 60);
+        (void)t;
+    };
+    const auto vibras = [](Tune& t) {
+        for (int i = 1; i <= kMaxVibras; ++i) {
+            VibraRecord& v = t.vibraList[i];
+            v.startUnits = static_cast<float>(2 * i + 40);
+            v.endUnits = v.startUnits + 1.0f;
+            v.durationUnits = 1.0f;
+            v.startMs = unitsToMs(v.startUnits, t.msPerUnit);
+            v.endMs = unitsToMs(v.endUnits, t.msPerUnit);
+            v.durationMs = unitsToMs(v.durationUnits, t.msPerUnit);
+        }
+        t.vibraCount = kMaxVibras;
+    };
+    const auto repeats = [](Tune& t) {
+        for (int i = 1; i <= kMaxRepeats; ++i) {
+            RepeatRecord& r = t.repeatList[i];
+            r.startUnits = static_cast<float>(2 * i + 40);
+            r.endUnits = r.startUnits + 1.0f;
+            r.startMs = unitsToMs(r.startUnits, t.msPerUnit);
+            r.endMs = unitsToMs(r.endUnits, t.msPerUnit);
+            r.repetitions = 2;
+        }
+        t.repeatCount = kMaxRepeats;
+    };
+    const auto texts = [](Tune& t) {
+        for (int i = 1; i <= kMaxTexts; ++i) {
+            TextRecord& r = t.textList[i];
+            r.timeUnits = static_cast<float>(i + 40);
+            r.timeMs = unitsToMs(r.timeUnits, t.msPerUnit);
+            r.text = "t";
+        }
+        t.textCount = kMaxTexts;
+    };
+    const Case cases[] = {
+        {"notes", notes, [this] { return cell(3.0f, pitch()); }, false},
+        {"vibra segments", vibras,
+         [this] {
+             return Point{view().unitsToX(3.0f), (view().vibraTop() + view().vibraBottom()) / 2};
+         },
+         true},
+        {"repeat blocks", repeats, [this] { return repeatStrip(3.0f); }, true},
+        {"texts", texts, [this] { return textStrip(3.0f); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearTune(ctx.tune);
+        c.fill(ctx.tune);
+        expectInvariants();
+        // A list this long overflows the tone text: that warning comes once.
+        regenerateToneText(ctx);
+        const Tune before = ctx.tune;
+        messages.shown.clear();
+        const Point p = c.where();
+        gesture(true, p, c.drag ? Point{p.x + 4 * view().unitWidth, p.y} : p);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_NE(messages.shown[0].text.find("Delete"), std::string::npos);
+        EXPECT_EQ(ctx.tune.noteCount, before.noteCount);
+        EXPECT_EQ(ctx.tune.vibraCount, before.vibraCount);
+        EXPECT_EQ(ctx.tune.repeatCount, before.repeatCount);
+        EXPECT_EQ(ctx.tune.textCount, before.textCount);
+        for (int i = 1; i <= ctx.tune.noteCount; ++i)
+            ASSERT_EQ(ctx.tune.noteTable[i].startUnits, before.noteTable[i].startUnits);
+    }
+}
+
+TEST_F(MatrixEvents, PasteThatWouldOverflowPastesNothingAndSaysSo)
+{
+    // Two notes copied, then the list filled to one short of full.
+    keyDown(ctx, vk::Digit0 + 4);
+    const int p = pitch();
+    click(true, cell(0.0f, p));
+    click(true, cell(10.0f, p));
+    runCommand(ctx, cmd::SelectAll);
+    runCommand(ctx, cmd::Copy);
+    ASSERT_EQ(ctx.matrixEdit.clipboardCount, 2);
+    runCommand(ctx, cmd::Unselect);
+    while (ctx.tune.noteCount < kMaxNotes - 1)
+        putNote(static_cast<float>(2 * ctx.tune.noteCount + 100), 1.0f, 60);
+    const int count = ctx.tune.noteCount;
+    messages.shown.clear();
+
+    runCommand(ctx, cmd::Paste);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("Nothing was pasted"), std::string::npos);
+    EXPECT_EQ(ctx.matrixEdit.dragCount, 0);
+    EXPECT_EQ(ctx.tune.selectionMode, 0);
+    click(false, cell(40.0f, p));
+    EXPECT_EQ(ctx.tune.noteCount, count);
+    expectInvariants();
+
+    // With room the notes hang at the mouse and the next click drops them.
+    ClearTune(ctx.tune);
+    messages.shown.clear();
+    runCommand(ctx, cmd::Paste);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(ctx.matrixEdit.dragCount, 2);
+    click(false, cell(20.0f, p + 1));
+    ASSERT_EQ(ctx.tune.noteCount, 2);
+    EXPECT_FLOAT_EQ(ctx.tune.noteTable[1].startUnits, 20.0f);
+    EXPECT_FLOAT_EQ(ctx.tune.noteTable[2].startUnits, 30.0f);
+    EXPECT_EQ(ctx.tune.noteTable[2].pitch, p + 1);
+    EXPECT_EQ(ctx.tune.selectionMode, 2);
+    EXPECT_TRUE(textHas(toneLine(ctx.tune.noteTable[2]))) << text();
+}
+
+TEST_F(MatrixEvents, EditCommandsRegenerateTheToneText)
+{
+    keyDown(ctx, vk::Digit0 + 5);
+    const int p = pitch();
+    click(true, cell(0.0f, p));
+    click(true, cell(20.0f, p));
+    const std::string before = toneLine(ctx.tune.noteTable[2]);
+    ASSERT_TRUE(textHas(before));
+
+    runCommand(ctx, cmd::StaccatoAll);
+    EXPECT_FALSE(textHas(before)) << text();
+    EXPECT_TRUE(textHas(toneLine(ctx.tune.noteTable[2]))) << text();
+
+    runCommand(ctx, cmd::SelectAll);
+    runCommand(ctx, cmd::Cut);
+    EXPECT_EQ(ctx.tune.noteCount, 0);
+    EXPECT_FALSE(textHas("TONE(")) << text();
+    expectInvariants();
+}
+
+} // namespace
+} // namespace qte
