@@ -72,6 +72,7 @@ struct EditorContext {
     const Surface* buttonTable = nullptr;
     RingdataView ringdataView;
     CatalogueView catalogueView;
+    std::int32_t followedNote = 0; // the sounding note the Ringdata view shows, 0 none
 
     std::filesystem::path startDirectory;
     TuneCatalogue catalogue;

@@ -3,6 +3,7 @@
 #include "app/dialog_commands.h"
 #include "app/editor_context.h"
 #include "app/toolbar.h"
+#include "app/tune_windows.h"
 #include "platform/wave_out.h"
 #include "platform/window.h"
 #include "sound/play_control.h"
@@ -90,6 +91,7 @@ bool pumpPlayback(EditorContext& ctx, bool windowActive)
 {
     if (ctx.playState.playing == 0) {
         showPlayState(ctx);
+        followPlayLine(ctx);
         return false;
     }
     MatrixFollow follow{ctx.matrixView.visibleUnits, ctx.matrixView.scrollUnits};
@@ -101,7 +103,9 @@ bool pumpPlayback(EditorContext& ctx, bool windowActive)
         showPlayState(ctx);
         repaintMatrix(ctx);
     };
-    return playbackTimerStep(env, follow, windowActive, ctx.keys.ctrlDown);
+    const bool more = playbackTimerStep(env, follow, windowActive, ctx.keys.ctrlDown);
+    followPlayLine(ctx);
+    return more;
 }
 
 } // namespace qte

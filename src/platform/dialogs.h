@@ -29,6 +29,17 @@ constexpr std::size_t kSettingsIdChars = 4;
 // What the text field of dialog 158 takes: a free text's record holds no more.
 constexpr std::size_t kTextFieldChars = 91;
 
+// The Ringdata view's edit strips: the note strip 147 and the pause strip
+// 159 show their fields as text; what an OK submits is read back by the
+// editor's logic.
+struct NoteDialogFields {
+    std::string note;     // 1007: pitch, or the custom/FREQ_DEFINE number from 1
+    std::string start;    // 1009: start in ms
+    std::string toneTime; // 1006: length in ms
+    bool insert = false;  // 1012 "Insert"
+    friend bool operator==(const NoteDialogFields&, const NoteDialogFields&) = default;
+};
+
 // The About box 103.
 struct AboutText {
     std::string programName;
@@ -61,6 +72,14 @@ public:
     // Dialog 154 "Number of repetitions:", digits only.
     virtual void runRepetitions(std::int32_t repetitions,
                                 const std::function<bool(std::string_view)>& accept) = 0;
+
+    // Dialog 147 and dialog 159: caption-less strips opened at the mouse
+    // pointer. Each returns Ok once accept has taken an OK, Cancel when the
+    // user presses Escape (after any refused OKs).
+    virtual DialogResult runNote(const NoteDialogFields& initial,
+                                 const std::function<bool(const NoteDialogFields&)>& accept) = 0;
+    virtual DialogResult runPause(std::string_view pauseMs,
+                                  const std::function<bool(std::string_view)>& accept) = 0;
 };
 
 } // namespace qte

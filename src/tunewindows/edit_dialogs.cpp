@@ -1,10 +1,14 @@
 #include "tunewindows/edit_dialogs.h"
 
+#include "matrix/matrix_edit.h"
+#include "matrix/tune_invariants.h"
 #include "tune/tone_parser.h"
 #include "tune/tone_text.h"
 #include "tune/tune.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace qte {
@@ -41,19 +45,106 @@ std::string rangeMessage(const char* what, std::int32_t low, std::int32_t high)
            std::to_string(high) + ".";
 }
 
+// Whether a note of these milliseconds still lasts one once its times are
+// derived from units again, as the re-insertion derives them.
+bool lastsAMillisecond(std::int32_t startMs, std::int32_t lengthMs, float mpu)
+{
+    const float startUnits = static_cast<float>(startMs) / mpu;
+    const float endUnits = static_cast<float>(startMs + lengthMs) / mpu;
+    return endUnits > startUnits && unitsToMs(endUnits, mpu) > unitsToMs(startUnits, mpu);
+}
+
+// The end of the latest item of any list.
+std::int32_t latestTimeMs(const Tune& t)
+{
+    std::int32_t latest = 0;
+    for (int i = 1; i <= t.noteCount; ++i)
+        latest = std::max(latest, t.noteTable[i].endMs);
+    for (int i = 1; i <= t.vibraCount; ++i)
+        latest = std::max(latest, t.vibraList[i].endMs);
+    for (int i = 1; i <= t.repeatCount; ++i)
+        latest = std::max(latest, t.repeatList[i].endMs);
+    for (int i = 1; i <= t.textCount; ++i)
+        latest = std::max(latest, t.textList[i].timeMs);
+    return latest;
+}
+
+// Judges edits against the tune as it was: a tune that came in with broken
+// rules (a hand-written file) is held only to not getting worse.
+class BreakCheck {
+public:
+    explicit BreakCheck(const Tune& before)
+        : m_problems(checkTuneInvariants(before).size()), m_latest(latestTimeMs(before))
+    {}
+    [[nodiscard]] bool breaks(const Tune& after) const
+    {
+        const std::int32_t latest = latestTimeMs(after);
+        if (latest > kMaxDialogTimeMs && latest > m_latest) return true;
+        const std::size_t problems = checkTuneInvariants(after).size();
+        return problems > 0 && problems > m_problems;
+    }
+
+private:
+    std::size_t m_problems;
+    std::int32_t m_latest;
+};
+
+// The values from `low` to `high` around `known` for which ok holds, by
+// bisection on each side; ok(known) is taken to hold.
+std::pair<std::int32_t, std::int32_t> passingRange(std::int32_t low, std::int32_t high,
+                                                   std::int32_t known,
+                                                   const std::function<bool(std::int32_t)>& ok)
+{
+    std::int32_t lo = low;
+    if (!ok(lo)) {
+        std::int32_t fail = low, pass = known;
+        while (pass - fail > 1) {
+            const std::int32_t mid = fail + (pass - fail) / 2;
+            (ok(mid) ? pass : fail) = mid;
+        }
+        lo = pass;
+    }
+    std::int32_t hi = high;
+    if (!ok(hi)) {
+        std::int32_t pass = known, fail = high;
+        while (fail - pass > 1) {
+            const std::int32_t mid = pass + (fail - pass) / 2;
+            (ok(mid) ? pass : fail) = mid;
+        }
+        hi = pass;
+    }
+    return {lo, hi};
+}
+
+// The note edit on `out`, a copy of the tune: fields, then re-insertion.
+std::string tryNoteEdit(Tune& out, const ToneText& text, std::int32_t noteIndex,
+                        std::int32_t lineIndex, const NoteDialogFields& fields,
+                        std::int32_t customNoteCount)
+{
+    std::string refusal = applyNoteDialog(out, text, noteIndex, lineIndex, fields, customNoteCount);
+    if (!refusal.empty()) return refusal;
+    const NoteRecord edited = out.noteTable[noteIndex];
+    DeleteNoteAt(out, noteIndex);
+    if (InsertNote(out, edited, customNoteCount) == 0) return "The note would last no time.";
+    return {};
+}
+
 } // namespace
 
 void ShiftItemsAfterLine(Tune& tune, const ToneText& text, std::int32_t line, float d)
 {
     const float mpu = tune.msPerUnit;
     if (std::int32_t i = firstIndexAfter(text, line, LineItemKind::Note); i >= 1) {
-        for (; i <= tune.noteCount; ++i) shiftSpan(tune.noteTable[i], d, mpu);
+        for (; i <= tune.noteCount; ++i)
+            shiftSpan(tune.noteTable[i], d, mpu);
     }
     if (std::int32_t i = firstIndexAfter(text, line, LineItemKind::VibraOn); i >= 1) {
-        for (; i <= tune.vibraCount; ++i) shiftSpan(tune.vibraList[i], d, mpu);
+        for (; i <= tune.vibraCount; ++i)
+            shiftSpan(tune.vibraList[i], d, mpu);
     }
     if (std::int32_t i = firstIndexAfter(text, line, LineItemKind::RepeatOpen); i >= 1) {
-        for (; i <= tune.repeatCount; ++i) shiftSpan(tune.repeatList[i], d, mpu);
+        for (; i <= tune.repeatCount; ++i)
+            shiftSpan(tune.repeatList[i], d, mpu);
     }
     if (std::int32_t i = firstIndexAfter(text, line, LineItemKind::FreeText); i >= 1) {
         for (; i <= tune.textCount; ++i) {
@@ -95,6 +186,12 @@ std::string applyNoteDialog(Tune& tune, const ToneText& text, std::int32_t noteI
                                                 : std::string("Note must be a number.");
     }
     const float mpu = tune.msPerUnit;
+    if (!lastsAMillisecond(*start, *length, mpu)) {
+        std::int32_t shortest = *length;
+        while (shortest < kMaxDialogTimeMs - *start && !lastsAMillisecond(*start, shortest, mpu))
+            ++shortest;
+        return rangeMessage("Tone time in ms", shortest, kMaxDialogTimeMs - *start);
+    }
     const float d = static_cast<float>(*length) / mpu - n.durationUnits;
     if (fields.insert) ShiftItemsAfterLine(tune, text, lineIndex, d);
     n.durationMs = *length;
@@ -137,8 +234,7 @@ std::string applyPauseDialog(Tune& tune, ToneText& text, std::int32_t line, std:
     LineInfo& info = text.lineInfo[static_cast<std::size_t>(line)];
     const std::int32_t old = info.itemIndex;
     info.itemIndex = *length;
-    ShiftItemsAfterLine(tune, text, line,
-                        static_cast<float>(*length - old) / tune.msPerUnit);
+    ShiftItemsAfterLine(tune, text, line, static_cast<float>(*length - old) / tune.msPerUnit);
     return {};
 }
 
@@ -147,6 +243,73 @@ bool applyTextDialog(Tune& tune, std::int32_t textIndex, std::string_view field)
     if (textIndex < 1 || textIndex > tune.textCount) return false;
     tune.textList[textIndex].setText(field);
     return tune.textList[textIndex].text.empty();
+}
+
+} // namespace qte
+
+namespace qte {
+
+std::string EditNoteLine(Tune& tune, const ToneText& text, std::int32_t noteIndex,
+                         std::int32_t lineIndex, const NoteDialogFields& fields,
+                         std::int32_t customNoteCount)
+{
+    if (noteIndex < 1 || noteIndex > tune.noteCount) return "The note no longer exists.";
+    const BreakCheck check(tune);
+    auto trial = std::make_unique<Tune>(tune);
+    if (std::string refusal =
+            tryNoteEdit(*trial, text, noteIndex, lineIndex, fields, customNoteCount);
+        !refusal.empty())
+        return refusal;
+    if (!check.breaks(*trial)) {
+        tune = std::move(*trial);
+        return {};
+    }
+    // With Insert the later items follow the length, which is then the value
+    // at fault; without it only the note's own place can be.
+    const NoteDialogFields shown = noteDialogFields(tune, noteIndex);
+    const bool byLength = fields.insert;
+    const auto known = readDialogNumber(byLength ? shown.toneTime : shown.start).value_or(0);
+    const auto other = readDialogNumber(byLength ? fields.start : fields.toneTime).value_or(0);
+    auto ok = [&](std::int32_t v) {
+        NoteDialogFields f = fields;
+        (byLength ? f.toneTime : f.start) = std::to_string(v);
+        *trial = tune;
+        return tryNoteEdit(*trial, text, noteIndex, lineIndex, f, customNoteCount).empty() &&
+               !check.breaks(*trial);
+    };
+    const std::int32_t high = std::max(0, kMaxDialogTimeMs - other);
+    const auto [lo, hi] = passingRange(byLength ? 1 : 0, high, std::clamp(known, 0, high), ok);
+    return rangeMessage(byLength ? "Tone time in ms" : "Start", lo, hi);
+}
+
+std::string EditPauseLine(Tune& tune, ToneText& text, std::int32_t line, std::string_view field)
+{
+    if (line < 0 || line >= std::min(text.toneTextLineCount, kMaxToneTextLines))
+        return "The pause no longer exists.";
+    LineInfo& info = text.lineInfo[static_cast<std::size_t>(line)];
+    const std::int32_t old = info.itemIndex;
+    const BreakCheck check(tune);
+    auto trial = std::make_unique<Tune>(tune);
+    // The refusal of the strip's own rules; `broken` when the value passed
+    // them but would leave the tune broken.
+    bool broken = false;
+    auto attempt = [&](std::string_view f) {
+        *trial = tune;
+        std::string refusal = applyPauseDialog(*trial, text, line, f);
+        broken = refusal.empty() && check.breaks(*trial);
+        info.itemIndex = old;
+        return refusal;
+    };
+    if (std::string refusal = attempt(field); !refusal.empty()) return refusal;
+    if (!broken) {
+        tune = std::move(*trial);
+        info.itemIndex = *readDialogNumber(field);
+        return {};
+    }
+    const auto [lo, hi] =
+        passingRange(0, kMaxDialogTimeMs, std::clamp(old, 0, kMaxDialogTimeMs),
+                     [&](std::int32_t v) { return attempt(std::to_string(v)).empty() && !broken; });
+    return rangeMessage("Pause in ms", lo, hi);
 }
 
 } // namespace qte

@@ -3,6 +3,8 @@
 // view read and write. The window layer shows the fields; these functions
 // fill them and apply them to the tune.
 
+#include "platform/dialogs.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,13 +27,6 @@ constexpr std::int32_t kMaxDialogTimeMs = 3'600'000;
 // onward by `deltaUnits`, recomputing their milliseconds.
 void ShiftItemsAfterLine(Tune& tune, const ToneText& text, std::int32_t line, float deltaUnits);
 
-struct NoteDialogFields {
-    std::string note;     // 1007: pitch, or the custom/FREQ_DEFINE number from 1
-    std::string start;    // 1009: start in ms
-    std::string toneTime; // 1006: length in ms
-    bool insert = false;  // 1012
-};
-
 [[nodiscard]] NoteDialogFields noteDialogFields(const Tune& tune, std::int32_t noteIndex);
 
 // OK of the note strip. Returns a sentence naming the allowed range when a
@@ -47,6 +42,21 @@ struct NoteDialogFields {
 // Returns the refusal sentence, or "" when applied.
 [[nodiscard]] std::string applyPauseDialog(Tune& tune, ToneText& text, std::int32_t line,
                                            std::string_view field);
+
+// The whole edit of a right click on a note line, as the view finishes
+// it: the strip's fields applied, then the note taken out and inserted
+// again so that the list stays in order and free of overlaps (a longer
+// note trims or removes the ones it now covers). A value that would leave
+// the tune broken (an item of no length, a list out of order or
+// overlapping, a time past kMaxDialogTimeMs) is refused with a sentence
+// naming the range the field allows; the tune is then unchanged.
+[[nodiscard]] std::string EditNoteLine(Tune& tune, const ToneText& text, std::int32_t noteIndex,
+                                       std::int32_t lineIndex, const NoteDialogFields& fields,
+                                       std::int32_t customNoteCount);
+
+// The same for a pause line: the new length, the later items shifted.
+[[nodiscard]] std::string EditPauseLine(Tune& tune, ToneText& text, std::int32_t line,
+                                        std::string_view field);
 
 // OK of the text strip: stores the text (cut to what a record holds).
 // Returns true when the text is now empty (the view then removes it).

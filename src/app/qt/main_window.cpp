@@ -6,6 +6,7 @@
 #include "app/menu.h"
 #include "app/playback_commands.h"
 #include "app/startup.h"
+#include "app/tune_windows.h"
 #include "platform/qt/button_table_image.h"
 
 #include <QAction>
@@ -277,18 +278,22 @@ void MainWindow::wireChildren()
         repaintMatrix(ctx);
     };
     ringdata->onScroll = [&ctx](ScrollBar bar, int code, int position) {
-        if (bar == ScrollBar::Horizontal)
-            scrollRingdataHorizontally(ctx.ringdataView, static_cast<ScrollCode>(code), position);
-        else
-            scrollRingdataVertically(ctx.ringdataView, ctx.toneText, static_cast<ScrollCode>(code),
-                                     position);
-        regenerateToneText(ctx);
+        ringdataScroll(ctx, bar, static_cast<ScrollCode>(code), position);
     };
     tunes->onScroll = [&ctx](ScrollBar bar, int code, int position) {
-        if (bar != ScrollBar::Vertical) return;
-        scrollCatalogue(ctx.catalogueView, ctx.catalogue.tuneCount, static_cast<ScrollCode>(code),
-                        position);
-        repaintCatalogue(ctx);
+        if (bar == ScrollBar::Vertical) catalogueScroll(ctx, static_cast<ScrollCode>(code), position);
+    };
+    // A click acts where it was made: the position goes in as a move first.
+    ringdata->canvas()->onMouse = [&ctx](MouseAction action, int x, int y) {
+        ringdataMouseMove(ctx, x, y);
+        if (action == MouseAction::LeftDown) ringdataLeftDown(ctx);
+        else if (action == MouseAction::RightDown) ringdataRightDown(ctx);
+    };
+    tunes->canvas()->onMouse = [this](MouseAction action, int x, int y) {
+        catalogueMouseMove(*m_ctx, x, y);
+        if (action != MouseAction::LeftDown) return;
+        catalogueLeftDown(*m_ctx);
+        syncMenus();
     };
     matrix->canvas()->onMouse = [this, matrix](MouseAction action, int x, int y) {
         MatrixMouse m = MatrixMouse::Move;

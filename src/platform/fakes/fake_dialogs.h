@@ -63,6 +63,40 @@ public:
         runOkOnly(repetitionsEntries, accept);
     }
 
+    // One run of the note strip: the OKs pressed in order, each editing the
+    // fields shown into what is submitted. No run left: Escape.
+    struct NoteRun {
+        std::vector<std::function<void(NoteDialogFields&)>> oks;
+    };
+
+    DialogResult runNote(const NoteDialogFields& initial,
+                         const std::function<bool(const NoteDialogFields&)>& accept) override
+    {
+        noteShown.push_back(initial);
+        if (noteRuns.empty()) return DialogResult::Cancel;
+        NoteRun run = std::move(noteRuns.front());
+        noteRuns.pop_front();
+        for (const auto& edit : run.oks) {
+            NoteDialogFields fields = initial;
+            edit(fields);
+            if (accept(fields)) return DialogResult::Ok;
+        }
+        return DialogResult::Cancel;
+    }
+
+    // One run of the pause strip: the texts submitted by OK, in order.
+    DialogResult runPause(std::string_view pauseMs,
+                          const std::function<bool(std::string_view)>& accept) override
+    {
+        pauseShown.emplace_back(pauseMs);
+        if (pauseRuns.empty()) return DialogResult::Cancel;
+        std::vector<std::string> run = std::move(pauseRuns.front());
+        pauseRuns.pop_front();
+        for (const std::string& text : run)
+            if (accept(text)) return DialogResult::Ok;
+        return DialogResult::Cancel;
+    }
+
     std::deque<SettingsRun> settingsRuns;
     std::vector<SettingsFields> settingsShown;
     std::vector<SettingsFields> submittedSettings;
@@ -71,6 +105,11 @@ public:
     std::vector<std::int32_t> tempoShown;
 
     std::vector<AboutText> aboutShown;
+
+    std::deque<NoteRun> noteRuns;
+    std::vector<NoteDialogFields> noteShown;
+    std::deque<std::vector<std::string>> pauseRuns;
+    std::vector<std::string> pauseShown;
 
     // The text dialog: each entry is the whole field as OK submits it.
     std::deque<std::string> textEntries;

@@ -204,6 +204,80 @@ void QtModalDialogs::runRepetitions(std::int32_t repetitions,
     dialog.exec();
 }
 
+namespace {
+
+QLineEdit* numericEdit(QDialog* dialog, std::string_view text, int x, int y, int w, int h)
+{
+    auto* edit = place(new QLineEdit(latin1(text), dialog), x, y, w, h);
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), dialog));
+    return edit;
+}
+
+std::string fieldText(const QLineEdit* edit)
+{
+    return edit->text().toLatin1().toStdString();
+}
+
+} // namespace
+
+NoteDialog::NoteDialog(const NoteDialogFields& initial,
+                       std::function<bool(const NoteDialogFields&)> accept, QWidget* parent)
+    : QDialog(parent), m_accept(std::move(accept))
+{
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setFixedSize(unitsX(324), unitsY(12));
+    place(new QLabel(QStringLiteral("Note:"), this), 3, 2, 18, 8);
+    noteEdit = numericEdit(this, initial.note, 23, 0, 37, 12);
+    place(new QLabel(QStringLiteral("Start:"), this), 69, 2, 18, 8);
+    startEdit = numericEdit(this, initial.start, 89, 0, 37, 12);
+    place(new QLabel(QStringLiteral("Tone time in ms:"), this), 135, 2, 52, 8);
+    toneTimeEdit = numericEdit(this, initial.toneTime, 187, 0, 41, 12);
+    insertBox = place(new QCheckBox(QStringLiteral("Insert"), this), 241, 1, 33, 10);
+    insertBox->setChecked(initial.insert);
+    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 275, 0, 49, 12);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] {
+        if (m_accept(fields())) QDialog::accept();
+    });
+    centreOnMouse(*this);
+}
+
+NoteDialogFields NoteDialog::fields() const
+{
+    return {fieldText(noteEdit), fieldText(startEdit), fieldText(toneTimeEdit),
+            insertBox->isChecked()};
+}
+
+PauseDialog::PauseDialog(std::string_view pauseMs, std::function<bool(std::string_view)> accept,
+                         QWidget* parent)
+    : QDialog(parent), m_accept(std::move(accept))
+{
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setFixedSize(unitsX(208), unitsY(14));
+    place(new QLabel(QStringLiteral("Pause in ms:"), this), 0, 1, 41, 8);
+    pauseEdit = numericEdit(this, pauseMs, 49, 0, 40, 14);
+    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 103, 0, 50, 11);
+    acceptOnOk(*this, ok, pauseEdit, m_accept);
+    auto* cancel = place(new QPushButton(QStringLiteral("Cancel"), this), 158, 0, 50, 11);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    centreOnMouse(*this);
+}
+
+DialogResult QtModalDialogs::runNote(const NoteDialogFields& initial,
+                                     const std::function<bool(const NoteDialogFields&)>& accept)
+{
+    NoteDialog dialog(initial, accept, m_owner);
+    return dialog.exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
+}
+
+DialogResult QtModalDialogs::runPause(std::string_view pauseMs,
+                                      const std::function<bool(std::string_view)>& accept)
+{
+    PauseDialog dialog(pauseMs, accept, m_owner);
+    return dialog.exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
+}
+
 std::optional<FileChoice> QtFileDialogs::openFile(const std::vector<FileFilter>& filters,
                                                   const std::string& initialPath)
 {

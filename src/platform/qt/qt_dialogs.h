@@ -51,6 +51,37 @@ private:
     std::function<bool(std::string_view)> m_accept;
 };
 
+// The Ringdata view's note strip 147: no caption, opens at the mouse,
+// Escape cancels.
+class NoteDialog final : public QDialog {
+    Q_OBJECT
+public:
+    NoteDialog(const NoteDialogFields& initial,
+               std::function<bool(const NoteDialogFields&)> accept, QWidget* parent);
+    [[nodiscard]] NoteDialogFields fields() const;
+
+    QLineEdit* noteEdit;
+    QLineEdit* startEdit;
+    QLineEdit* toneTimeEdit;
+    QCheckBox* insertBox;
+
+private:
+    std::function<bool(const NoteDialogFields&)> m_accept;
+};
+
+// The pause strip 159, with OK and Cancel.
+class PauseDialog final : public QDialog {
+    Q_OBJECT
+public:
+    PauseDialog(std::string_view pauseMs, std::function<bool(std::string_view)> accept,
+                QWidget* parent);
+
+    QLineEdit* pauseEdit;
+
+private:
+    std::function<bool(std::string_view)> m_accept;
+};
+
 class QtModalDialogs final : public ModalDialogs {
 public:
     explicit QtModalDialogs(QWidget* owner = nullptr) : m_owner(owner) {}
@@ -61,6 +92,10 @@ public:
     void runTempo(std::int32_t tempoBpm,
                   const std::function<bool(std::string_view)>& accept) override;
     void runAbout(const AboutText& about) override;
+    DialogResult runNote(const NoteDialogFields& initial,
+                         const std::function<bool(const NoteDialogFields&)>& accept) override;
+    DialogResult runPause(std::string_view pauseMs,
+                          const std::function<bool(std::string_view)>& accept) override;
 
     void runText(std::string_view text,
                  const std::function<bool(std::string_view)>& accept) override;
