@@ -7,6 +7,7 @@
 #include "sound/play_control.h"
 #include "sound/playback.h"
 #include "tune/ringdata_file.h"
+#include "tune/tone_parser.h"
 #include "tunewindows/edit_dialogs.h"
 
 #include <algorithm>
@@ -56,6 +57,19 @@ void editPauseLine(EditorContext& ctx, std::int32_t line)
     finishEdit(ctx);
 }
 
+// An emptied text is removed; either way the texts are read again for
+// FREQ_DEFINE and the polite section.
+void editTextLine(EditorContext& ctx, std::int32_t t)
+{
+    if (t < 1 || t > ctx.tune.textCount) return;
+    ctx.platform.dialogs.runText(ctx.tune.textList[t].text, [&ctx, t](std::string_view f) {
+        if (applyTextDialog(ctx.tune, t, f)) DeleteTextAt(ctx.tune, t);
+        return true;
+    });
+    ScanTexts(ctx.tune, ctx.textConfig);
+    finishEdit(ctx);
+}
+
 // Whether the file still lists entry n as the catalogue has it.
 bool stillListed(std::string_view bytes, const TuneCatalogue& catalogue, std::int32_t n)
 {
@@ -88,6 +102,7 @@ void ringdataRightDown(EditorContext& ctx)
     switch (static_cast<LineItemKind>(info.itemKind)) {
     case LineItemKind::Note: editNoteLine(ctx, line, info.itemIndex); break;
     case LineItemKind::Pause: editPauseLine(ctx, line); break;
+    case LineItemKind::FreeText: editTextLine(ctx, info.itemIndex); break;
     default: break;
     }
 }

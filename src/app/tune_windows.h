@@ -1,8 +1,8 @@
 #pragma once
 // The "Ringdata view" and "Tunes in Ringdata" windows in the running
-// editor: their mouse, their scroll bars, the note and pause strips of a
-// right click on a text line, loading a tune of the catalogue, and the
-// text following the play clock.
+// editor: their mouse, their scroll bars, the note, pause and text strips
+// of a right click on a text line, loading a tune of the catalogue, and
+// the text following the play clock.
 
 #include "platform/dialogs.h"
 #include "platform/window.h"
@@ -19,7 +19,7 @@ struct EditorContext;
 void ringdataMouseMove(EditorContext& ctx, int x, int y);
 void ringdataLeftDown(EditorContext& ctx);
 // Opens the strip of the note, pause or free-text line under the mouse and
-// applies it; nothing while the tune plays or on any other line.
+// applies it (an emptied text is removed); nothing while the tune plays or on any other line.
 void ringdataRightDown(EditorContext& ctx);
 void ringdataScroll(EditorContext& ctx, ScrollBar bar, ScrollCode code, std::int32_t position);
 // Paints the text as it is, with the bars, without regenerating it.

@@ -310,6 +310,29 @@ TEST_F(TuneWindows, ValuesThatWouldBreakTheTuneAreRefusedWithTheRangeAllowed)
     EXPECT_EQ(ctx.tune.noteTable[3].startMs, 800);
 }
 
+TEST_F(TuneWindows, TextStripChangesOrRemovesTheFreeText)
+{
+    constexpr int kOffice = 3; // FREQ_DEFINE and VOLUME_SET lead its texts
+    loadTune(kOffice);
+    ASSERT_EQ(ctx.tune.freqDefineCount, 3);
+    const int volume = lineOf(LineItemKind::FreeText, 2);
+    dialogs.textEntries = {"VOLUME_SET(AUD_VOLUME_LOW),"};
+    rightClickLine(volume);
+    ASSERT_EQ(dialogs.textShown, std::vector<std::string>{"VOLUME_SET(AUD_VOLUME_RING),"});
+    EXPECT_EQ(ctx.tune.textList[2].text, "VOLUME_SET(AUD_VOLUME_LOW),");
+    EXPECT_NE(ctx.toneText.toneTextLines[volume].find("AUD_VOLUME_LOW"), std::string::npos);
+
+    // Emptied, the FREQ_DEFINE text goes and its values with it.
+    const int texts = ctx.tune.textCount;
+    dialogs.textEntries = {""};
+    rightClickLine(lineOf(LineItemKind::FreeText, 1));
+    EXPECT_EQ(ctx.tune.textCount, texts - 1);
+    EXPECT_EQ(ctx.tune.textList[1].text, "VOLUME_SET(AUD_VOLUME_LOW),");
+    EXPECT_EQ(ctx.tune.freqDefineCount, 0);
+    EXPECT_EQ(ToneTextBytes(ctx.toneText).find("FREQ_DEFINE"), std::string::npos);
+    EXPECT_TRUE(messages.shown.empty()) << lastMessage();
+}
+
 TEST_F(TuneWindows, ACatalogueRowLoadsItsTuneAndRowsWithoutOneLoadNothing)
 {
     openRingdata();

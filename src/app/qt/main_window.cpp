@@ -284,15 +284,20 @@ void MainWindow::wireChildren()
         if (bar == ScrollBar::Vertical) catalogueScroll(ctx, static_cast<ScrollCode>(code), position);
     };
     // A click acts where it was made: the position goes in as a move first.
-    ringdata->canvas()->onMouse = [&ctx](MouseAction action, int x, int y) {
-        ringdataMouseMove(ctx, x, y);
-        if (action == MouseAction::LeftDown) ringdataLeftDown(ctx);
-        else if (action == MouseAction::RightDown) ringdataRightDown(ctx);
+    ringdata->canvas()->onMouse = [this, ringdata](MouseAction action, int x, int y) {
+        ringdataMouseMove(*m_ctx, x, y);
+        if (action == MouseAction::LeftDown) {
+            ringdataLeftDown(*m_ctx);
+            m_client->setActiveSubWindow(ringdata);
+        } else if (action == MouseAction::RightDown) {
+            ringdataRightDown(*m_ctx);
+        }
     };
-    tunes->canvas()->onMouse = [this](MouseAction action, int x, int y) {
+    tunes->canvas()->onMouse = [this, tunes](MouseAction action, int x, int y) {
         catalogueMouseMove(*m_ctx, x, y);
         if (action != MouseAction::LeftDown) return;
         catalogueLeftDown(*m_ctx);
+        m_client->setActiveSubWindow(tunes);
         syncMenus();
     };
     matrix->canvas()->onMouse = [this, matrix](MouseAction action, int x, int y) {
