@@ -131,7 +131,10 @@ void runCommand(EditorContext& ctx, int id)
         refreshViews(ctx);
         break;
     case cmd::Paste:
-        if (ctx.matrixEdit.clipboardCount < 1) break;
+        // Notes taken up by a move still in progress would be lost.
+        if (ctx.matrixEdit.clipboardCount < 1 ||
+            (ctx.matrixEdit.dragCount > 0 && !ctx.matrixEdit.dragIsPaste))
+            break;
         if (!PasteClipboard(ctx.tune, ctx.matrixEdit)) {
             ctx.platform.messages.showError(kPasteTooLarge);
             break;

@@ -353,6 +353,16 @@ TEST_F(MatrixEvents, PasteThatWouldOverflowPastesNothingAndSaysSo)
     EXPECT_EQ(ctx.tune.noteTable[2].pitch, p + 1);
     EXPECT_EQ(ctx.tune.selectionMode, 2);
     EXPECT_TRUE(textHas(toneLine(ctx.tune.noteTable[2]))) << text();
+
+    // A paste while a moved note hangs at the mouse would lose that note.
+    runCommand(ctx, cmd::Unselect);
+    send(MatrixMouse::LeftDown, cell(20.0f, p + 1));
+    ASSERT_EQ(ctx.matrixEdit.dragCount, 1);
+    runCommand(ctx, cmd::Paste);
+    send(MatrixMouse::LeftUp, cell(50.0f, p + 1));
+    ASSERT_EQ(ctx.tune.noteCount, 2);
+    EXPECT_FLOAT_EQ(ctx.tune.noteTable[2].startUnits, 50.0f);
+    expectInvariants();
 }
 
 TEST_F(MatrixEvents, EditCommandsRegenerateTheToneText)
@@ -373,6 +383,45 @@ TEST_F(MatrixEvents, EditCommandsRegenerateTheToneText)
     EXPECT_EQ(ctx.tune.noteCount, 0);
     EXPECT_FALSE(textHas("TONE(")) << text();
     expectInvariants();
+}
+
+// However small or large the window, zoom and scroll stay inside their
+// limits and a gesture anywhere in it leaves a sound tune.
+TEST_F(MatrixEvents, AnyWindowSizeKeepsZoomScrollAndGesturesInBounds)
+{
+    struct Size {
+        int w, h;
+    };
+    for (const Size size : {Size{1, 1}, Size{40, 30}, Size{200, 190}, Size{6000, 4000}}) {
+        SCOPED_TRACE(std::to_string(size.w) + "x" + std::to_string(size.h));
+        matrixWindow.resize(size.w, size.h);
+        layoutMatrixWindow(ctx);
+        for (const int command : {cmd::ZoomXIn, cmd::ZoomYIn, cmd::ZoomXOut, cmd::ZoomYOut}) {
+            for (int i = 0; i < 60; ++i) {
+                runCommand(ctx, command);
+                const MatrixView& v = view();
+                ASSERT_GE(v.unitWidth, 1);
+                ASSERT_LE(v.unitWidth, kMaxUnitWidthZoom);
+                ASSERT_GE(v.rowHeight, 1);
+                ASSERT_LE(v.rowHeight, kMaxRowHeightZoom);
+                ASSERT_GE(v.visibleUnits, 1);
+                ASSERT_GE(v.visibleRows, 1);
+                ASSERT_GE(v.lowestPitch, 1);
+            }
+            for (const int key : {vk::End, vk::Right, vk::Down, vk::Up, vk::Home}) {
+                keyDown(ctx, key);
+                for (const ScrollBar bar : {ScrollBar::Horizontal, ScrollBar::Vertical}) {
+                    const ScrollBarState b = matrixWindow.scrollBar(bar);
+                    EXPECT_EQ(b.position, clampScrollPosition(b, b.position));
+                }
+                EXPECT_GE(view().scrollUnits, 0);
+            }
+            const Point middle{size.w / 2, size.h / 2};
+            gesture(true, middle, {size.w, size.h});
+            gesture(false, middle, {0, 0});
+            gesture(false, {-5, -5}, {size.w + 50, size.h + 50});
+        }
+    }
 }
 
 } // namespace

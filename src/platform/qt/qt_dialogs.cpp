@@ -46,6 +46,24 @@ void centreOnMouse(QWidget& dialog)
     dialog.move(r.topLeft());
 }
 
+// The templates were measured for a narrower font: a label gets the width
+// its text needs, and what lies right of it moves over to make room.
+void fitLabels(QDialog& dialog)
+{
+    const auto widgets = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QLabel* label : dialog.findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        const int textRight = label->x() + label->sizeHint().width();
+        int nextLeft = dialog.width();
+        for (QWidget* w : widgets)
+            if (w->x() > label->x()) nextLeft = std::min(nextLeft, w->x());
+        const int shift = std::max(0, textRight - nextLeft);
+        for (QWidget* w : widgets)
+            if (w->x() > label->x()) w->move(w->x() + shift, w->y());
+        label->resize(std::max(label->width(), textRight - label->x()), label->height());
+        dialog.setFixedWidth(dialog.width() + shift);
+    }
+}
+
 // An OK that hands the field to accept and closes only when it is taken.
 void acceptOnOk(QDialog& dialog, QPushButton* ok, QLineEdit* field,
                 const std::function<bool(std::string_view)>& accept)
@@ -172,6 +190,7 @@ TextDialog::TextDialog(std::string_view text, std::function<bool(std::string_vie
     textEdit->setMaxLength(static_cast<int>(kTextFieldChars));
     auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 282, 0, 49, 12);
     acceptOnOk(*this, ok, textEdit, m_accept);
+    fitLabels(*this);
     centreOnMouse(*this);
 }
 
@@ -187,6 +206,7 @@ RepetitionsDialog::RepetitionsDialog(std::int32_t repetitions,
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
     auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 128, 0, 49, 14);
     acceptOnOk(*this, ok, repetitionsEdit, m_accept);
+    fitLabels(*this);
     centreOnMouse(*this);
 }
 
