@@ -1,7 +1,6 @@
 #include "app/matrix_events.h"
 
 #include "app/editor_context.h"
-#include "matrix/matrix_window.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
 #include "platform/window.h"
@@ -50,6 +49,11 @@ std::string applyRepetitionsField(Tune& tune, int repeatIndex, std::string_view 
 void activateMatrix(EditorContext& ctx)
 {
     ctx.activeChild = Child::MatrixEdit;
+}
+
+MinTrackSize matrixMinTrackSize(const EditorContext& ctx)
+{
+    return {ctx.matrixView.keyStripWidth, kMatrixMinTrackHeight};
 }
 
 void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y)

@@ -5,6 +5,7 @@
 // text regeneration and repaint).
 
 #include "matrix/matrix_mouse.h"
+#include "matrix/matrix_window.h"
 
 #include <string>
 #include <string_view>
@@ -43,5 +44,9 @@ void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y);
 
 // The matrix window became the active tune window.
 void activateMatrix(EditorContext& ctx);
+
+// The smallest size the user may drag the window to: the key strip's
+// width, kMatrixMinTrackHeight high.
+[[nodiscard]] MinTrackSize matrixMinTrackSize(const EditorContext& ctx);
 
 } // namespace qte

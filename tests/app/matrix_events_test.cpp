@@ -174,6 +174,16 @@ TEST_F(MatrixEvents, ClicksDuringPlaybackOnlyActivate)
     EXPECT_EQ(ctx.tune.noteCount, 0);
 }
 
+TEST_F(MatrixEvents, MinimumSizeFollowsTheKeyStrip)
+{
+    EXPECT_EQ(matrixMinTrackSize(ctx).width, kKeyStripWidth);
+    EXPECT_EQ(matrixMinTrackSize(ctx).height, kMatrixMinTrackHeight);
+    dialogs.settingsRuns.push_back({{[](SettingsFields& f) { f.drawKeys = false; }}});
+    runCommand(ctx, cmd::Settings);
+    EXPECT_EQ(matrixMinTrackSize(ctx).width, view().keyStripWidth);
+    EXPECT_LT(matrixMinTrackSize(ctx).width, kKeyStripWidth);
+}
+
 TEST_F(MatrixEvents, TextStripOpensTheTextDialogAndItsTextGoesIntoTheToneText)
 {
     // A right click puts the default text there at once.

@@ -190,6 +190,7 @@ MainWindow::MainWindow(bool unattended)
     startEditor(*m_ctx, std::filesystem::current_path());
     m_started = true;
     syncMenus();
+    applyMatrixMinimum();
     m_client->setActiveSubWindow(child(Child::MatrixEdit));
     qApp->installEventFilter(this);
 }
@@ -236,8 +237,15 @@ void MainWindow::command(int id)
 {
     runCommand(*m_ctx, id);
     syncMenus();
+    applyMatrixMinimum();
     followPlayback();
     if (m_ctx->quitRequested) close();
+}
+
+void MainWindow::applyMatrixMinimum()
+{
+    const MinTrackSize min = matrixMinTrackSize(*m_ctx);
+    child(Child::MatrixEdit)->setMinimumSize(min.width, min.height);
 }
 
 void MainWindow::followPlayback()

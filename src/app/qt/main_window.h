@@ -87,6 +87,8 @@ private:
     bool handleKey(QKeyEvent* event, bool press);
     // After anything that may have started a tune playing.
     void followPlayback();
+    // The matrix window's minimum follows the key strip ("Draw keys").
+    void applyMatrixMinimum();
 
     QtMessageSink m_messages;
     QtFileDialogs m_fileDialogs;

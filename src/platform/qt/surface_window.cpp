@@ -161,17 +161,19 @@ ScrollBarState SurfaceWindow::scrollBar(ScrollBar bar) const
     return bar == ScrollBar::Horizontal ? m_horizontalState : m_verticalState;
 }
 
+// Captures are taken on a press and given up on its release. While a button
+// is held Qt already sends every move and the release to the pressed widget,
+// also outside the window; an explicit grab on top would keep the mouse from
+// a message box that an edit shows before its release, or hold it after a
+// release that went to such a box.
 void SurfaceWindow::captureMouse()
 {
     m_captured = true;
-    m_canvas->grabMouse();
 }
 
 void SurfaceWindow::releaseMouse()
 {
-    if (!m_captured) return;
     m_captured = false;
-    m_canvas->QWidget::releaseMouse();
 }
 
 void SurfaceWindow::setVisible(bool visible) { QMdiSubWindow::setVisible(visible); }
