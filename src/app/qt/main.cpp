@@ -3,15 +3,52 @@
 #include "app/qt/main_window.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QPixmap>
+#include <QTimer>
+
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+namespace {
+
+// QTE_STARTUP_PROBE=1: report the time from start to the first painted
+// window and the peak resident memory then, and quit (for the
+// performance report).
+class StartupProbe final : public QObject {
+public:
+    explicit StartupProbe(const QElapsedTimer& sinceStart) : m_sinceStart(sinceStart) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!m_done && event->type() == QEvent::Paint) {
+            m_done = true;
+            rusage usage{};
+            getrusage(RUSAGE_SELF, &usage);
+            std::fprintf(stderr, "first paint after %lld ms, peak resident memory %ld kB\n",
+                         static_cast<long long>(m_sinceStart.elapsed()), usage.ru_maxrss);
+            QTimer::singleShot(0, qApp, &QApplication::quit);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer& m_sinceStart;
+    bool m_done = false;
+};
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     std::vector<std::string> args(argv + 1, argv + argc);
     const qte::CommandLine line = qte::parseCommandLine(args);
     if (!line.error.empty()) {
@@ -27,6 +64,11 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelo Internal Tune Editor"));
+    // Installed before the window exists, so that a box shown while it
+    // starts is the first paint rather than a wait forever.
+    StartupProbe probe(sinceStart);
+    const bool probing = std::getenv("QTE_STARTUP_PROBE") != nullptr;
+    if (probing) app.installEventFilter(&probe);
     qte::MainWindow window(line.screenshot.has_value());
     if (line.screenshot) {
         window.resize(line.width, line.height);
@@ -40,6 +82,12 @@ int main(int argc, char** argv)
             return 1;
         }
         return 0;
+    }
+    if (probing) {
+        // Opened before the first paint, so that the memory reported holds them.
+        window.openFiles(line.files);
+        window.showMaximized();
+        return QApplication::exec();
     }
     window.showMaximized();
     window.openFiles(line.files);
