@@ -39,6 +39,11 @@ template <class R> void shiftSpan(R& r, float d, float mpu)
     r.endMs = unitsToMs(r.endUnits, mpu);
 }
 
+constexpr const char* kToneTimeField = "Tone time in ms";
+constexpr const char* kStartField = "Start";
+constexpr const char* kPauseField = "Pause in ms";
+constexpr const char* kNoTime = "The note would last no time.";
+
 std::string rangeMessage(const char* what, std::int32_t low, std::int32_t high)
 {
     return std::string(what) + " must be a number from " + std::to_string(low) + " to " +
@@ -125,7 +130,7 @@ std::string tryNoteEdit(Tune& out, const ToneText& text, std::int32_t noteIndex,
     if (!refusal.empty()) return refusal;
     const NoteRecord edited = out.noteTable[noteIndex];
     DeleteNoteAt(out, noteIndex);
-    if (InsertNote(out, edited, customNoteCount) == 0) return "The note would last no time.";
+    if (InsertNote(out, edited, customNoteCount) == 0) return kNoTime;
     return {};
 }
 
@@ -173,11 +178,11 @@ std::string applyNoteDialog(Tune& tune, const ToneText& text, std::int32_t noteI
     if (noteIndex < 1 || noteIndex > tune.noteCount) return "The note no longer exists.";
     const auto length = readDialogNumber(fields.toneTime);
     if (!length || *length < 1 || *length > kMaxDialogTimeMs) {
-        return rangeMessage("Tone time in ms", 1, kMaxDialogTimeMs);
+        return rangeMessage(kToneTimeField, 1, kMaxDialogTimeMs);
     }
     const auto start = readDialogNumber(fields.start);
     if (!start || *start < 0 || *start > kMaxDialogTimeMs - *length) {
-        return rangeMessage("Start", 0, kMaxDialogTimeMs - *length);
+        return rangeMessage(kStartField, 0, kMaxDialogTimeMs - *length);
     }
     NoteRecord& n = tune.noteTable[noteIndex];
     const auto value = readDialogNumber(fields.note);
@@ -190,7 +195,7 @@ std::string applyNoteDialog(Tune& tune, const ToneText& text, std::int32_t noteI
         std::int32_t shortest = *length;
         while (shortest < kMaxDialogTimeMs - *start && !lastsAMillisecond(*start, shortest, mpu))
             ++shortest;
-        return rangeMessage("Tone time in ms", shortest, kMaxDialogTimeMs - *start);
+        return rangeMessage(kToneTimeField, shortest, kMaxDialogTimeMs - *start);
     }
     const float d = static_cast<float>(*length) / mpu - n.durationUnits;
     if (fields.insert) ShiftItemsAfterLine(tune, text, lineIndex, d);
@@ -229,7 +234,7 @@ std::string applyPauseDialog(Tune& tune, ToneText& text, std::int32_t line, std:
     }
     const auto length = readDialogNumber(field);
     if (!length || *length < 0 || *length > kMaxDialogTimeMs) {
-        return rangeMessage("Pause in ms", 0, kMaxDialogTimeMs);
+        return rangeMessage(kPauseField, 0, kMaxDialogTimeMs);
     }
     LineInfo& info = text.lineInfo[static_cast<std::size_t>(line)];
     const std::int32_t old = info.itemIndex;
@@ -256,18 +261,23 @@ std::string EditNoteLine(Tune& tune, const ToneText& text, std::int32_t noteInde
     if (noteIndex < 1 || noteIndex > tune.noteCount) return "The note no longer exists.";
     const BreakCheck check(tune);
     auto trial = std::make_unique<Tune>(tune);
-    if (std::string refusal =
-            tryNoteEdit(*trial, text, noteIndex, lineIndex, fields, customNoteCount);
-        !refusal.empty())
-        return refusal;
-    if (!check.breaks(*trial)) {
+    const std::string refusal =
+        tryNoteEdit(*trial, text, noteIndex, lineIndex, fields, customNoteCount);
+    if (refusal.empty() && !check.breaks(*trial)) {
         tune = std::move(*trial);
         return {};
     }
-    // With Insert the later items follow the length, which is then the value
-    // at fault; without it only the note's own place can be.
+    // The field at fault: the one the strip's own rules named; else, with
+    // Insert, the length, which the later items follow; else the note's place.
+    bool byLength = fields.insert;
+    if (refusal.rfind(kToneTimeField, 0) == 0 || refusal == kNoTime)
+        byLength = true;
+    else if (refusal.rfind(kStartField, 0) == 0)
+        byLength = false;
+    else if (!refusal.empty())
+        return refusal;
+    // The range is searched outward from what the note has now.
     const NoteDialogFields shown = noteDialogFields(tune, noteIndex);
-    const bool byLength = fields.insert;
     const auto known = readDialogNumber(byLength ? shown.toneTime : shown.start).value_or(0);
     const auto other = readDialogNumber(byLength ? fields.start : fields.toneTime).value_or(0);
     auto ok = [&](std::int32_t v) {
@@ -277,9 +287,13 @@ std::string EditNoteLine(Tune& tune, const ToneText& text, std::int32_t noteInde
         return tryNoteEdit(*trial, text, noteIndex, lineIndex, f, customNoteCount).empty() &&
                !check.breaks(*trial);
     };
-    const std::int32_t high = std::max(0, kMaxDialogTimeMs - other);
-    const auto [lo, hi] = passingRange(byLength ? 1 : 0, high, std::clamp(known, 0, high), ok);
-    return rangeMessage(byLength ? "Tone time in ms" : "Start", lo, hi);
+    const std::int32_t low = byLength ? 1 : 0;
+    const std::int32_t high = std::max(low, kMaxDialogTimeMs - std::max(other, 0));
+    const std::int32_t from = std::clamp(known, low, high);
+    const char* name = byLength ? kToneTimeField : kStartField;
+    if (!ok(from)) return refusal.empty() ? rangeMessage(name, low, high) : refusal;
+    const auto [lo, hi] = passingRange(low, high, from, ok);
+    return rangeMessage(name, lo, hi);
 }
 
 std::string EditPauseLine(Tune& tune, ToneText& text, std::int32_t line, std::string_view field)
@@ -300,16 +314,19 @@ std::string EditPauseLine(Tune& tune, ToneText& text, std::int32_t line, std::st
         info.itemIndex = old;
         return refusal;
     };
-    if (std::string refusal = attempt(field); !refusal.empty()) return refusal;
-    if (!broken) {
+    const std::string refusal = attempt(field);
+    if (refusal.empty() && !broken) {
         tune = std::move(*trial);
         info.itemIndex = *readDialogNumber(field);
         return {};
     }
-    const auto [lo, hi] =
-        passingRange(0, kMaxDialogTimeMs, std::clamp(old, 0, kMaxDialogTimeMs),
-                     [&](std::int32_t v) { return attempt(std::to_string(v)).empty() && !broken; });
-    return rangeMessage("Pause in ms", lo, hi);
+    // The range is searched outward from the length the pause has now.
+    auto ok = [&](std::int32_t v) { return attempt(std::to_string(v)).empty() && !broken; };
+    const std::int32_t from = std::clamp(old, 0, kMaxDialogTimeMs);
+    if (!ok(from))
+        return refusal.empty() ? rangeMessage(kPauseField, 0, kMaxDialogTimeMs) : refusal;
+    const auto [lo, hi] = passingRange(0, kMaxDialogTimeMs, from, ok);
+    return rangeMessage(kPauseField, lo, hi);
 }
 
 } // namespace qte

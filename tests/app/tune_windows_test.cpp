@@ -282,12 +282,29 @@ TEST_F(TuneWindows, ValuesThatWouldBreakTheTuneAreRefusedWithTheRangeAllowed)
              rightClickLine(8);
          },
          "Pause in ms must be a number from 250 to 3598500."},
+        // Beyond what the strip itself takes, the range named is still the
+        // one this tune allows.
+        {"a pause beyond any list",
+         [this] {
+             dialogs.pauseRuns.push_back({"9999999"});
+             rightClickLine(8);
+         },
+         "Pause in ms must be a number from 250 to 3598500."},
+        {"a length beyond any list with Insert",
+         [this] {
+             dialogs.noteRuns.push_back(noteOk([](NoteDialogFields& f) {
+                 f.toneTime = "9999999";
+                 f.insert = true;
+             }));
+             rightClickLine(7);
+         },
+         "Tone time in ms must be a number from 250 to 3598500."},
         {"an empty pause",
          [this] {
              dialogs.pauseRuns.push_back({""});
              rightClickLine(8);
          },
-         "Pause in ms must be a number from 0 to 3600000."},
+         "Pause in ms must be a number from 250 to 3598500."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
