@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -25,6 +26,32 @@ QPushButton* button(QWidget& dialog, const char* text)
     return nullptr;
 }
 
+// Every label and check box shows its whole text inside the strip.
+void expectReadable(QDialog& d, const std::vector<QString>& texts)
+{
+    std::vector<QString> seen;
+    const auto children = d.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* w : children) {
+        EXPECT_LE(w->geometry().right(), d.width() - 1);
+        QString text;
+        if (auto* l = qobject_cast<QLabel*>(w))
+            text = l->text();
+        else if (auto* c = qobject_cast<QCheckBox*>(w))
+            text = c->text();
+        else
+            continue;
+        seen.push_back(text);
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_GE(w->width(), w->sizeHint().width());
+        const QRect needed(w->pos(), QSize(w->sizeHint().width(), w->height()));
+        for (QWidget* other : children)
+            if (other != w) {
+                EXPECT_FALSE(other->geometry().intersects(needed));
+            }
+    }
+    EXPECT_EQ(seen, texts);
+}
+
 TEST(RingdataStripsQt, NoteStripShowsItsFieldsAndClosesOnlyOnATakenOk)
 {
     std::vector<NoteDialogFields> submitted;
@@ -37,6 +64,7 @@ TEST(RingdataStripsQt, NoteStripShowsItsFieldsAndClosesOnlyOnATakenOk)
         },
         nullptr);
     EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
+    expectReadable(dialog, {"Note:", "Start:", "Tone time in ms:", "Insert"});
     EXPECT_EQ(dialog.noteEdit->text(), "69");
     EXPECT_EQ(dialog.startEdit->text(), "375");
     EXPECT_EQ(dialog.toneTimeEdit->text(), "187");
@@ -68,6 +96,7 @@ TEST(RingdataStripsQt, PauseStripCancels)
             return f == "300";
         },
         nullptr);
+    expectReadable(dialog, {"Pause in ms:"});
     EXPECT_EQ(dialog.pauseEdit->text(), "250");
     button(dialog, "OK")->click(); // "250" refused
     EXPECT_NE(dialog.result(), QDialog::Accepted);

@@ -46,12 +46,14 @@ void centreOnMouse(QWidget& dialog)
     dialog.move(r.topLeft());
 }
 
-// The templates were measured for a narrower font: a label gets the width
-// its text needs, and what lies right of it moves over to make room.
+// The templates were measured for a narrower font: a label (or check box)
+// gets the width its text needs, and what lies right of it moves over to
+// make room.
 void fitLabels(QDialog& dialog)
 {
     const auto widgets = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (QLabel* label : dialog.findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+    for (QWidget* label : widgets) {
+        if (!qobject_cast<QLabel*>(label) && !qobject_cast<QCheckBox*>(label)) continue;
         const int textRight = label->x() + label->sizeHint().width();
         int nextLeft = dialog.width();
         for (QWidget* w : widgets)
@@ -260,6 +262,7 @@ NoteDialog::NoteDialog(const NoteDialogFields& initial,
     connect(ok, &QPushButton::clicked, this, [this] {
         if (m_accept(fields())) QDialog::accept();
     });
+    fitLabels(*this);
     centreOnMouse(*this);
 }
 
@@ -281,6 +284,7 @@ PauseDialog::PauseDialog(std::string_view pauseMs, std::function<bool(std::strin
     acceptOnOk(*this, ok, pauseEdit, m_accept);
     auto* cancel = place(new QPushButton(QStringLiteral("Cancel"), this), 158, 0, 50, 11);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    fitLabels(*this);
     centreOnMouse(*this);
 }
 
