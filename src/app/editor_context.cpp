@@ -26,6 +26,17 @@ ScrollBarState toBar(const ScrollSetting& s)
     return {s.minimum, s.maximum, s.page, s.position};
 }
 
+// A warning that differs only in its counts (how many lines are dropped)
+// is the same news: one box while the text stays too long, not one per
+// edit, and none in the middle of a mouse gesture.
+std::string withoutNumbers(std::string_view text)
+{
+    std::string out;
+    for (const char c : text)
+        if (c < '0' || c > '9') out += c;
+    return out;
+}
+
 } // namespace
 
 void updateTitles(EditorContext& ctx)
@@ -65,7 +76,7 @@ void regenerateToneText(EditorContext& ctx)
                          {ctx.settings.writeTempo != 0, ctx.settings.addDefaultParts != 0});
     ctx.toneText = std::move(generated.text);
     const std::string warning = joinLines(generated.warnings);
-    if (!warning.empty() && warning != ctx.toneTextWarning)
+    if (!warning.empty() && withoutNumbers(warning) != withoutNumbers(ctx.toneTextWarning))
         ctx.platform.messages.show(warning, "Warning", MessageButtons::Ok);
     ctx.toneTextWarning = warning;
 

@@ -82,7 +82,7 @@ struct EditorContext {
     // The shared file dialog record: every dialog starts with the last path.
     std::string dialogPath;
     // What the last generation warned of, so that the same cut is reported
-    // once and not after every edit.
+    // once and not after every edit (also when its count changes).
     std::string toneTextWarning;
 
     std::int32_t newNoteKind = 0; // a NoteKind value for notes drawn next

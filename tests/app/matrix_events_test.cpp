@@ -325,6 +325,28 @@ TEST_F(MatrixEvents, FullListsRefuseWithAMessageAndChangeNothing)
     }
 }
 
+TEST_F(MatrixEvents, ATooLongToneTextIsReportedOnceNotAfterEveryGesture)
+{
+    // Notes with gaps take two lines each: 600 of them overflow the text.
+    for (int i = 0; i < 600; ++i)
+        putNote(static_cast<float>(2 * i + 40), 1.0f, 60);
+    regenerateToneText(ctx);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "Warning");
+    for (const float u : {2.0f, 10.0f, 20.0f})
+        click(true, cell(u, pitch()));
+    EXPECT_EQ(ctx.tune.noteCount, 603);
+    EXPECT_EQ(messages.shown.size(), 1u);
+
+    // Back under the limit and over it again is news once more.
+    runCommand(ctx, cmd::SelectAll);
+    runCommand(ctx, cmd::Delete);
+    for (int i = 0; i < 600; ++i)
+        putNote(static_cast<float>(2 * i + 40), 1.0f, 60);
+    click(true, cell(2.0f, pitch()));
+    EXPECT_EQ(messages.shown.size(), 2u);
+}
+
 TEST_F(MatrixEvents, PasteThatWouldOverflowPastesNothingAndSaysSo)
 {
     // Two notes copied, then the list filled to one short of full.
