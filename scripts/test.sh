@@ -11,6 +11,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 scripts/build.sh build
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+scripts/tidy.sh build
 
 # Every reader under libFuzzer, briefly, over its seed corpus.
 scripts/fuzz.sh "${QTE_FUZZ_SECONDS:-20}"

@@ -80,6 +80,7 @@ FormatResult exportFrom(EditorContext& ctx, FileKind kind, std::string& bytes)
 std::vector<FileFilter> openFilters(const std::vector<FileKind>& kinds)
 {
     std::vector<FileFilter> filters;
+    filters.reserve(kinds.size());
     for (FileKind k : kinds)
         filters.push_back(fileKindInfo(k).openFilter);
     return filters;
@@ -88,6 +89,7 @@ std::vector<FileFilter> openFilters(const std::vector<FileKind>& kinds)
 std::vector<FileFilter> saveFilters(const std::vector<FileKind>& kinds)
 {
     std::vector<FileFilter> filters;
+    filters.reserve(kinds.size());
     for (FileKind k : kinds)
         filters.push_back(fileKindInfo(k).saveFilter);
     return filters;

@@ -7,12 +7,12 @@
 
 namespace qte {
 
-Rect childPlacement(Child child, int r, int b)
+Rect childPlacement(Child child, int clientRight, int clientBottom)
 {
     switch (child) {
-    case Child::MatrixEdit: return {460, 63, 460 + (r - 455), 63 + (b - 63)};
-    case Child::RingdataView: return {20, 63, 20 + 430, 63 + (b - 63)};
-    case Child::TunesInRingdata: return {0, 40, 300, 40 + (b - 60)};
+    case Child::MatrixEdit: return {460, 63, 460 + (clientRight - 455), 63 + (clientBottom - 63)};
+    case Child::RingdataView: return {20, 63, 20 + 430, 63 + (clientBottom - 63)};
+    case Child::TunesInRingdata: return {0, 40, 300, 40 + (clientBottom - 60)};
     }
     return {};
 }

@@ -421,7 +421,7 @@ bool OtaParser::readInstruction(int index, int total)
         if (m_noteRead) {
             // The tune keeps one tempo; later notes follow the new one in
             // their unit lengths only.
-            warnings.push_back("Tempo changed during the tune. Only tunes with fixed tempo will "
+            warnings.emplace_back("Tempo changed during the tune. Only tunes with fixed tempo will "
                                "be loaded correctly.");
         } else if (!setTempo(m_tune, bpm, false, m_length, m_styleMode)) {
             error = "The file's tempo of " + std::to_string(bpm) + " bpm cannot be used.";
@@ -450,7 +450,7 @@ bool OtaParser::parse()
     }
     const int rest = static_cast<int>(std::min<std::size_t>(8, m_bits.bitsLeft()));
     if (get(rest, "in the end marker").value_or(0) != 0)
-        warnings.push_back("File contains more than one pattern, only first was loaded.");
+        warnings.emplace_back("File contains more than one pattern, only first was loaded.");
 
     if (m_dropped > 0) {
         warnings.push_back("Only the first " + std::to_string(kMaxNotes) + " notes were loaded; " +

@@ -433,8 +433,7 @@ ExportResult ExportRtx(const Tune& tune)
     for (char c : tune.toneName)
         if (c != ':') name.push_back(c);
     if (name.size() != tune.toneName.size())
-        result.warnings.push_back(
-            "The tone name holds \":\", which ends the name in an RTX file; it was left out.");
+        result.warnings.emplace_back("The tone name holds \":\", which ends the name in an RTX file; it was left out.");
 
     std::string out = std::string(cutChars(name, kRtxMaxNameChars)) +
                       ":d=4,o=5,b=" + std::to_string(tune.tempoBpm) + ":";

@@ -26,12 +26,15 @@ void say(MatrixServices& svc, std::string_view text)
     if (svc.messages) svc.messages->showError(text);
 }
 
-std::uint32_t now(const MatrixServices& svc) { return svc.clock ? svc.clock->nowMs() : 0; }
+std::uint32_t now(const MatrixServices& svc)
+{
+    return svc.clock ? svc.clock->nowMs() : 0;
+}
 
 // Mouse values shared by the handlers.
 struct Mouse {
     MatrixHit hit;
-    float time = 0.0f;  // units under the mouse
+    float time = 0.0f; // units under the mouse
     float timeMs = 0.0f;
     int pitch = 0;
 };
@@ -101,8 +104,11 @@ NoteHit findNote(const Tune& t, const Mouse& m, bool selectionPresent, int unitW
     for (int i = 1; i <= t.noteCount; ++i) {
         const NoteRecord& n = t.noteTable[i];
         if (n.pitch != m.pitch || static_cast<float>(n.startMs) > m.timeMs) continue;
+        // Whole pixels per unit, as the zones were always measured.
+        // NOLINTNEXTLINE(bugprone-integer-division)
         const float zone = selectionPresent ? static_cast<float>(25 / unitWidth) * mpu
                                             : (5.0f / static_cast<float>(unitWidth)) * mpu;
+        // NOLINTNEXTLINE(bugprone-integer-division)
         const float tol = std::min(zone, static_cast<float>(n.durationMs / 4));
         const float end = static_cast<float>(n.endMs);
         if (end - tol <= m.timeMs && m.timeMs < end) {
@@ -242,16 +248,21 @@ void releaseRubberBand(MatrixContext& ctx, const Mouse& m)
         for (int i = 1; i <= t.noteCount; ++i) {
             NoteRecord& n = t.noteTable[i];
             const float s = static_cast<float>(n.startMs), en = static_cast<float>(n.endMs);
-            const bool inside = n.pitch > pmin && n.pitch <= pmax &&
-                                ((LO <= s && s <= HI) || (LO <= en && en <= HI) ||
-                                 (s <= LO && en >= HI));
-            if (inside) n.selected = ctrl ? !n.selected : 1;
-            else if (!ctrl) n.selected = 0;
+            const bool inside =
+                n.pitch > pmin && n.pitch <= pmax &&
+                ((LO <= s && s <= HI) || (LO <= en && en <= HI) || (s <= LO && en >= HI));
+            if (inside)
+                n.selected = ctrl ? !n.selected : 1;
+            else if (!ctrl)
+                n.selected = 0;
         }
     }
-    if (anySelected(t)) t.selectionMode = 2;
-    else if (ctrl) t.selectionMode = 0;
-    else ClearSelection(t);
+    if (anySelected(t))
+        t.selectionMode = 2;
+    else if (ctrl)
+        t.selectionMode = 0;
+    else
+        ClearSelection(t);
 }
 
 // Re-sorts a text whose time was moved; returns its new index.
@@ -263,7 +274,8 @@ int resortText(Tune& t, int index)
     std::move(t.textList.begin() + index + 1, t.textList.begin() + t.textCount + 1,
               t.textList.begin() + index);
     int j = 1;
-    while (j < t.textCount && t.textList[j].timeMs < moved.timeMs) ++j;
+    while (j < t.textCount && t.textList[j].timeMs < moved.timeMs)
+        ++j;
     std::move_backward(t.textList.begin() + j, t.textList.begin() + t.textCount,
                        t.textList.begin() + t.textCount + 1);
     t.textList[j] = moved;
@@ -369,8 +381,7 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
             // Rows under pitch 1 take no notes.
             NoteRecord n;
             n.pitch = m.pitch;
-            n.startUnits =
-                ctx.keys.ctrlDown ? m.time : SnapDown(t, m.time, ctx.options.styleMode);
+            n.startUnits = ctx.keys.ctrlDown ? m.time : SnapDown(t, m.time, ctx.options.styleMode);
             n.endUnits = n.startUnits + 1.0f;
             n.selected = 0;
             n.kind = ctx.options.newNoteKind;

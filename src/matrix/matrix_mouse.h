@@ -41,9 +41,10 @@ struct MatrixServices {
 // A press of 300 ms or more on a text moves it instead of opening it.
 constexpr unsigned kLongPressMs = 300;
 
-void LeftPress(MatrixContext& ctx, MatrixServices& services);
-void LeftRelease(MatrixContext& ctx, MatrixServices& services);
-void RightPress(MatrixContext& ctx, MatrixServices& services);
-void RightRelease(MatrixContext& ctx, MatrixServices& services);
+// svc: the dialogs, messages and callbacks of the gesture.
+void LeftPress(MatrixContext& ctx, MatrixServices& svc);
+void LeftRelease(MatrixContext& ctx, MatrixServices& svc);
+void RightPress(MatrixContext& ctx, MatrixServices& svc);
+void RightRelease(MatrixContext& ctx, MatrixServices& svc);
 
 } // namespace qte

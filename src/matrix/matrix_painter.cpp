@@ -18,7 +18,10 @@ int truncInt(float v)
     return static_cast<int>(v);
 }
 
-int mod12(int p) { return ((p % 12) + 12) % 12; }
+int mod12(int p)
+{
+    return ((p % 12) + 12) % 12;
+}
 
 // The time under the mouse as the painter and the gestures read it.
 float mouseColumns(const MatrixView& v, int mouseX)
@@ -28,8 +31,7 @@ float mouseColumns(const MatrixView& v, int mouseX)
 
 // A block from x(start) to x(end), clipped to the grid. The grid line at
 // its start stays visible, and a block shorter than a pixel still shows one.
-void fillBlock(const MatrixView& v, Surface& s, int xStart, int xEnd, int top, int bottom,
-               Colour c)
+void fillBlock(const MatrixView& v, Surface& s, int xStart, int xEnd, int top, int bottom, Colour c)
 {
     const int left = std::max(xStart, v.gridLeft());
     const int right = std::max(std::min(xEnd, v.gridRight()), left + 2);
@@ -85,6 +87,8 @@ void followMouse(MatrixContext& ctx)
     if (e.pressedText >= 1 && e.pressedText <= t.textCount) {
         float time = ctx.keys.ctrlDown
                          ? mx + S
+                         // The grid snaps a text to a whole unit.
+                         // NOLINTNEXTLINE(bugprone-integer-division)
                          : static_cast<float>((e.mouseX - v.keyStripWidth) / v.unitWidth) + S;
         time = toNoteStart(t, time);
         TextRecord& text = t.textList[e.pressedText];
@@ -185,11 +189,16 @@ void MatrixPainter::paintGridLines(const MatrixContext& ctx, Surface& s) const
     for (int i = 0; i <= v.visibleUnits; ++i) {
         const int c = v.scrollUnits + i;
         Colour brush;
-        if (c % 8 == 0) brush = m_colours.gridEvery8;
-        else if (c % 4 == 0) brush = m_colours.gridEvery4;
-        else if (c % 2 == 0) brush = m_colours.gridEvery2;
-        else if (c % 2 == 1) brush = m_colours.gridOdd;
-        else continue; // negative odd units
+        if (c % 8 == 0)
+            brush = m_colours.gridEvery8;
+        else if (c % 4 == 0)
+            brush = m_colours.gridEvery4;
+        else if (c % 2 == 0)
+            brush = m_colours.gridEvery2;
+        else if (c % 2 == 1)
+            brush = m_colours.gridOdd;
+        else
+            continue; // negative odd units
         s.fillRect({i * W + L, kGridTop, i * W + L + 1, v.gridBottom()}, brush);
     }
 }
@@ -201,8 +210,7 @@ void MatrixPainter::paintStripFrames(const MatrixContext& ctx, Surface& s) const
     for (int k = 0; k < 2; ++k) {
         const int off = k * (h + 10);
         s.line(L, R * h + 50 + off, v.gridRight(), R * h + 50 + off, m_colours.gridPen);
-        s.line(L, (R + 1) * h + 50 + off, v.gridRight(), (R + 1) * h + 50 + off,
-               m_colours.gridPen);
+        s.line(L, (R + 1) * h + 50 + off, v.gridRight(), (R + 1) * h + 50 + off, m_colours.gridPen);
         const bool empty = k == 0 ? ctx.tune.vibraCount == 0 : ctx.tune.textCount == 0;
         if (empty)
             s.fillRect({L, R * h + 51 + off, v.gridRight(), (R + 1) * h + 50 + off},
@@ -219,7 +227,8 @@ void MatrixPainter::paintVibraGaps(const MatrixContext& ctx, Surface& s) const
     const float S = v.firstUnit(), E = v.endUnit();
     const Colour black = m_colours.background;
     int i = 1;
-    while (i <= t.vibraCount && !(t.vibraList[i].endUnits > S)) ++i;
+    while (i <= t.vibraCount && !(t.vibraList[i].endUnits > S))
+        ++i;
     if (i > t.vibraCount || t.vibraList[i].startUnits >= E) {
         s.fillRect({v.gridLeft(), top, v.gridRight(), bottom}, black);
         return;
@@ -246,7 +255,8 @@ void MatrixPainter::paintTextGaps(const MatrixContext& ctx, Surface& s) const
     const float marker = 20.0f / static_cast<float>(v.unitWidth);
     const Colour black = m_colours.background;
     int i = 1;
-    while (i <= t.textCount && !(t.textList[i].timeUnits + marker > S)) ++i;
+    while (i <= t.textCount && !(t.textList[i].timeUnits + marker > S))
+        ++i;
     if (i > t.textCount || t.textList[i].timeUnits >= E) {
         s.fillRect({v.gridLeft(), top, v.gridRight(), bottom}, black);
         return;
@@ -284,8 +294,10 @@ void MatrixPainter::paintCells(const MatrixContext& ctx, Surface& s) const
         int lo = 1, hi = t.noteCount + 1;
         while (lo < hi) {
             const int mid = (lo + hi) / 2;
-            if (static_cast<float>(t.noteTable[mid].endMs) >= viewStartMs) hi = mid;
-            else lo = mid + 1;
+            if (static_cast<float>(t.noteTable[mid].endMs) >= viewStartMs)
+                hi = mid;
+            else
+                lo = mid + 1;
         }
         first = lo;
     }
@@ -307,9 +319,8 @@ void MatrixPainter::paintCells(const MatrixContext& ctx, Surface& s) const
                 const float e0 = static_cast<float>(n.endMs);
                 if (s0 <= cellStart && e0 >= cellEnd) continue; // covered by the note
                 if (s0 < cellStart && cellStart < e0 && e0 < cellEnd) {
-                    const int cut = truncInt((e0 / mpu - static_cast<float>(c)) *
-                                                 static_cast<float>(W) -
-                                             1.0f);
+                    const int cut =
+                        truncInt((e0 / mpu - static_cast<float>(c)) * static_cast<float>(W) - 1.0f);
                     s.fillRect({i * W + L + cut + 1, top, right, bottom}, black);
                     continue;
                 }

@@ -168,7 +168,7 @@ ToneTextResult ScanRingdataFile(std::string_view bytes, TuneCatalogue& catalogue
                                   " has no closing \"};\"; it runs to the end of the file.");
     }
     if (tooMany) {
-        result.warnings.push_back("The file holds more than 999 tunes; the rest are not listed.");
+        result.warnings.emplace_back("The file holds more than 999 tunes; the rest are not listed.");
     }
     return result;
 }
@@ -256,7 +256,7 @@ ToneTextResult ReadToneFileLines(std::string_view bytes, SourceLines& lines)
         if (endsWith(body, kCloseMarker)) lines.bodyCloseLine = k;
     }
     if (k == kMaxSourceLines && !reader.atEnd()) {
-        result.warnings.push_back("The file has more than 999 lines; the rest were not loaded.");
+        result.warnings.emplace_back("The file has more than 999 lines; the rest were not loaded.");
     }
     store.warn(result);
     if (lines.bodyOpenLine == -1) lines.bodyOpenLine = 0;

@@ -27,8 +27,9 @@ struct Event {
 std::vector<Event> mergeEvents(Tune& tune)
 {
     std::vector<Event> events;
-    events.reserve(static_cast<std::size_t>(tune.noteCount + tune.textCount +
-                                            2 * (tune.vibraCount + tune.repeatCount)));
+    events.reserve(static_cast<std::size_t>(tune.noteCount) +
+                   static_cast<std::size_t>(tune.textCount) +
+                   2 * static_cast<std::size_t>(tune.vibraCount + tune.repeatCount));
     std::int32_t note = 1, vibra = 1, repeat = 1, text = 1;
     int vibraPhase = 0, repeatPhase = 0;
     const std::int32_t lastNoteEnd = tune.noteTable[static_cast<std::size_t>(tune.noteCount)].endMs;

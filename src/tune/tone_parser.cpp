@@ -357,24 +357,22 @@ private:
     void finish()
     {
         if (m_repeatOpen) {
-            m_result.warnings.push_back(
-                "The last repeat block has no end; it now ends with the tune.");
+            m_result.warnings.emplace_back("The last repeat block has no end; it now ends with the tune.");
             closeRepeat();
         }
         if (m_vibraOpen) {
-            m_result.warnings.push_back(
-                "The last vibra segment has no end; it now ends with the tune.");
+            m_result.warnings.emplace_back("The last vibra segment has no end; it now ends with the tune.");
             closeVibra();
         }
         auto& w = m_result.warnings;
         if (m_droppedNotes)
-            w.push_back("The tune has more than 999 notes; the rest were not loaded.");
+            w.emplace_back("The tune has more than 999 notes; the rest were not loaded.");
         if (m_droppedVibras)
-            w.push_back("The tune has more than 499 vibra segments; the rest were not loaded.");
+            w.emplace_back("The tune has more than 499 vibra segments; the rest were not loaded.");
         if (m_droppedRepeats)
-            w.push_back("The tune has more than 99 repeat blocks; the rest were not loaded.");
+            w.emplace_back("The tune has more than 99 repeat blocks; the rest were not loaded.");
         if (m_droppedTexts)
-            w.push_back("The tune has more than 499 texts; the rest were not loaded.");
+            w.emplace_back("The tune has more than 499 texts; the rest were not loaded.");
         m_longText.emit(w, "the text is longer than 91 characters and was cut.");
         m_negativeLength.emit(w, "a length below 0 ms cannot be played; the line was not read "
                                  "as a note or pause.");

@@ -261,7 +261,7 @@ std::string EditNoteLine(Tune& tune, const ToneText& text, std::int32_t noteInde
     if (noteIndex < 1 || noteIndex > tune.noteCount) return "The note no longer exists.";
     const BreakCheck check(tune);
     auto trial = std::make_unique<Tune>(tune);
-    const std::string refusal =
+    std::string refusal =
         tryNoteEdit(*trial, text, noteIndex, lineIndex, fields, customNoteCount);
     if (refusal.empty() && !check.breaks(*trial)) {
         tune = std::move(*trial);

@@ -27,7 +27,7 @@ QImageSurface::QImageSurface(int width, int height)
     m_image.fill(qRgb(0, 0, 0));
 }
 
-QImageSurface::QImageSurface(QImage image) : m_image(image.convertToFormat(QImage::Format_RGB32)) {}
+QImageSurface::QImageSurface(const QImage& image) : m_image(image.convertToFormat(QImage::Format_RGB32)) {}
 
 void QImageSurface::setPixel(int x, int y, QRgb c)
 {

@@ -12,7 +12,7 @@ namespace qte {
 class QImageSurface final : public Surface {
 public:
     QImageSurface(int width, int height);
-    explicit QImageSurface(QImage image); // converted to RGB32
+    explicit QImageSurface(const QImage& image); // converted to RGB32
 
     int width() const override { return m_image.width(); }
     int height() const override { return m_image.height(); }
