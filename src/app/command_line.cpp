@@ -1,12 +1,13 @@
 #include "app/command_line.h"
 
+#include "formats/file_kinds.h"
+
 #include "app/editor_context.h"
 #include "app/file_commands.h"
 #include "platform/file_store.h"
 #include "platform/messages.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <memory>
@@ -27,14 +28,6 @@ bool parseSize(const std::string& text, int& width, int& height)
     auto [hEnd, hErr] = std::from_chars(begin + x + 1, end, height);
     return wErr == std::errc{} && hErr == std::errc{} && wEnd == begin + x && hEnd == end &&
            width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide;
-}
-
-std::string lowerExtension(const std::string& path)
-{
-    std::string ext = std::filesystem::path(path).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
 }
 
 } // namespace
@@ -80,8 +73,8 @@ std::string commandLineUsage()
 
 bool openCommandLineFile(EditorContext& ctx, const std::string& path)
 {
-    const std::string ext = lowerExtension(path);
-    if (ext == ".h") {
+    const FileKind kind = fileKindOfName(path);
+    if (kind == FileKind::Ringdata) {
         const FileReadResult file = ctx.platform.files.read(path);
         if (!file.bytes) {
             ctx.platform.messages.showError(file.error.message);
@@ -92,9 +85,7 @@ bool openCommandLineFile(EditorContext& ctx, const std::string& path)
         if (scanned && catalogue->tuneCount > 1) return openRingdataFile(ctx, path);
         return openTuneFile(ctx, path, FileKind::Ringdata);
     }
-    if (ext == ".ota") return openTuneFile(ctx, path, FileKind::Ota);
-    if (ext == ".rtx") return openTuneFile(ctx, path, FileKind::Rtx);
-    if (ext == ".evt") return openTuneFile(ctx, path, FileKind::Event);
+    if (isExchangeKind(kind)) return openTuneFile(ctx, path, kind);
     ctx.platform.messages.showError("Cannot open \"" + path +
                                     "\": the editor opens *.h, *.ota, *.rtx and *.evt files.");
     return false;

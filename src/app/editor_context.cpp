@@ -79,7 +79,11 @@ void regenerateToneText(EditorContext& ctx)
     if (!warning.empty() && withoutNumbers(warning) != withoutNumbers(ctx.toneTextWarning))
         ctx.platform.messages.show(warning, "Warning", MessageButtons::Ok);
     ctx.toneTextWarning = warning;
+    repaintToneText(ctx);
+}
 
+void repaintToneText(EditorContext& ctx)
+{
     Window& w = ctx.child(Child::RingdataView);
     resizeRingdataView(ctx.ringdataView, w.clientWidth(), w.clientHeight());
     w.setScrollBar(ScrollBar::Vertical, toBar(ringdataVerticalBar(ctx.ringdataView, ctx.toneText)));

@@ -115,6 +115,8 @@ void layoutMatrixWindow(EditorContext& ctx);
 void repaintMatrix(EditorContext& ctx);
 // Rebuilds the tone text from the tune and repaints the Ringdata view.
 void regenerateToneText(EditorContext& ctx);
+// Paints the text as it is, with the bars, without regenerating it.
+void repaintToneText(EditorContext& ctx);
 // Reads the start directory's config.cfg again and puts the tone's name and
 // ID into its header lines; the tone text is not regenerated.
 TextConfigResult reloadTextConfig(EditorContext& ctx);

@@ -2,10 +2,8 @@
 
 #include "app/dialog_commands.h"
 #include "app/editor_context.h"
-#include "formats/event_file.h"
+#include "formats/file_kinds.h"
 #include "formats/format_result.h"
-#include "formats/ota.h"
-#include "formats/rtx.h"
 #include "platform/file_store.h"
 #include "platform/messages.h"
 #include "platform/window.h"
@@ -19,11 +17,11 @@ namespace qte {
 namespace {
 
 const std::array<FileKindInfo, 5> kKinds = {{
-    {FileKind::Ringdata, {"Ringdata.h files", "*.h"}, {"Ringdata.h file", "*.h"}, ".h"},
-    {FileKind::Ota, {"OTA files", "*.ota"}, {"OTA file", "*.ota"}, ".ota"},
-    {FileKind::Rtx, {"Rttl/Rtx files", "*.rtx"}, {"Rttl/Rtx file", "*.rtx"}, ".rtx"},
-    {FileKind::Event, {"Event files", "*.evt"}, {"Event file", "*.evt"}, ".evt"},
-    {FileKind::Wave, {}, {"Wave file", "*.wav"}, ".wav"},
+    {FileKind::Ringdata, {"Ringdata.h files", "*.h"}, {"Ringdata.h file", "*.h"}},
+    {FileKind::Ota, {"OTA files", "*.ota"}, {"OTA file", "*.ota"}},
+    {FileKind::Rtx, {"Rttl/Rtx files", "*.rtx"}, {"Rttl/Rtx file", "*.rtx"}},
+    {FileKind::Event, {"Event files", "*.evt"}, {"Event file", "*.evt"}},
+    {FileKind::Wave, {}, {"Wave file", "*.wav"}},
 }};
 
 // The reader of one kind, into a tune that the caller commits on success.
@@ -39,22 +37,15 @@ FormatResult importInto(EditorContext& ctx, FileKind kind, std::string_view byte
         parseError = std::move(r.error);
         return {{}, std::move(r.warnings)};
     }
-    case FileKind::Ota: return ImportOta(bytes, tune, length, ctx.settings.styleMode);
-    case FileKind::Rtx:
-        return ImportRtx(bytes, tune, length, ctx.settings.styleMode,
-                         ctx.settings.keepNaturalNotes != 0);
-    case FileKind::Event: return ImportEvt(bytes, tune);
-    default: return {"This kind of file cannot be read.", {}};
+    default:
+        return ImportExchange(kind, bytes, tune, length,
+                              {ctx.settings.styleMode, ctx.settings.keepNaturalNotes != 0});
     }
 }
 
 // The writer of one kind: the file's bytes, or the reason there are none.
 FormatResult exportFrom(EditorContext& ctx, FileKind kind, std::string& bytes)
 {
-    auto take = [&bytes](ExportResult r) -> FormatResult {
-        bytes = std::move(r.bytes);
-        return r;
-    };
     switch (kind) {
     case FileKind::Ringdata: {
         regenerateToneText(ctx);
@@ -63,9 +54,6 @@ FormatResult exportFrom(EditorContext& ctx, FileKind kind, std::string& bytes)
         bytes = ToneTextBytes(ctx.toneText);
         return {};
     }
-    case FileKind::Ota: return take(ExportOta(ctx.tune));
-    case FileKind::Rtx: return take(ExportRtx(ctx.tune));
-    case FileKind::Event: return take(ExportEvt(ctx.tune));
     case FileKind::Wave: {
         WaveFileResult r = renderWaveFile(ctx.tune, ctx.textConfig, ctx.noteFrequencyHz,
                                           {ctx.settings.playPolitely != 0});
@@ -73,7 +61,11 @@ FormatResult exportFrom(EditorContext& ctx, FileKind kind, std::string& bytes)
         bytes = std::move(*r.bytes);
         return {};
     }
-    default: return {"This kind of file cannot be written.", {}};
+    default: {
+        ExportResult r = ExportExchange(kind, ctx.tune);
+        bytes = std::move(r.bytes);
+        return r;
+    }
     }
 }
 
@@ -266,7 +258,7 @@ void saveAsCommand(EditorContext& ctx)
     ctx.dialogPath = choice->path;
     const FileKind kind = kindOfChoice(kinds, choice->filterIndex);
     std::string path = choice->path;
-    appendExtension(path, fileKindInfo(kind).extension);
+    appendExtension(path, fileKindExtension(kind));
     if (writeTuneFile(ctx, path, kind)) {
         ctx.tune.currentFilePath = path;
         ctx.tune.currentFileKind = static_cast<std::int32_t>(kind);

@@ -17,7 +17,6 @@ struct FileKindInfo {
     FileKind kind = FileKind::None;
     FileFilter openFilter; // as "Open ringing tone" lists it
     FileFilter saveFilter; // as "Save as..." lists it
-    const char* extension = "";
 };
 
 [[nodiscard]] const FileKindInfo& fileKindInfo(FileKind kind);

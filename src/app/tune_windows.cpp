@@ -17,11 +17,6 @@ namespace qte {
 
 namespace {
 
-ScrollBarState toBar(const ScrollSetting& s)
-{
-    return {s.minimum, s.maximum, s.page, s.position};
-}
-
 // The text line that shows note n, or -1.
 std::int32_t lineOfNote(const ToneText& text, std::int32_t n)
 {
@@ -114,16 +109,6 @@ void ringdataScroll(EditorContext& ctx, ScrollBar bar, ScrollCode code, std::int
             ? scrollRingdataHorizontally(ctx.ringdataView, code, position)
             : scrollRingdataVertically(ctx.ringdataView, ctx.toneText, code, position);
     if (handled) repaintToneText(ctx);
-}
-
-void repaintToneText(EditorContext& ctx)
-{
-    Window& w = ctx.child(Child::RingdataView);
-    resizeRingdataView(ctx.ringdataView, w.clientWidth(), w.clientHeight());
-    w.setScrollBar(ScrollBar::Vertical, toBar(ringdataVerticalBar(ctx.ringdataView, ctx.toneText)));
-    w.setScrollBar(ScrollBar::Horizontal, toBar(ringdataHorizontalBar(ctx.ringdataView)));
-    PaintToneText(ctx.ringdataView, ctx.toneText, w.surface());
-    w.invalidate(false);
 }
 
 bool applyNoteEdit(EditorContext& ctx, std::int32_t line, std::int32_t noteIndex,

@@ -22,8 +22,6 @@ void ringdataLeftDown(EditorContext& ctx);
 // applies it (an emptied text is removed); nothing while the tune plays or on any other line.
 void ringdataRightDown(EditorContext& ctx);
 void ringdataScroll(EditorContext& ctx, ScrollBar bar, ScrollCode code, std::int32_t position);
-// Paints the text as it is, with the bars, without regenerating it.
-void repaintToneText(EditorContext& ctx);
 
 // The OKs of the strips: a refused value is shown with the range allowed
 // and false returned; the tune is then unchanged.

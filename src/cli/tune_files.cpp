@@ -1,35 +1,18 @@
 #include "cli/tune_files.h"
 
-#include "formats/event_file.h"
-#include "formats/ota.h"
-#include "formats/rtx.h"
+#include "formats/file_kinds.h"
 #include "platform/files.h"
 #include "sound/tempo.h"
 #include "sound/wave_file.h"
 #include "tune/ringdata_file.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 #include <string_view>
 #include <utility>
 
 namespace qte::cli {
 
 namespace {
-
-struct KindExtension {
-    FileKind kind;
-    const char* extension;
-};
-
-constexpr std::array<KindExtension, 5> kExtensions = {{
-    {FileKind::Ringdata, ".h"},
-    {FileKind::Ota, ".ota"},
-    {FileKind::Rtx, ".rtx"},
-    {FileKind::Event, ".evt"},
-    {FileKind::Wave, ".wav"},
-}};
 
 std::string quotedName(const std::filesystem::path& path)
 {
@@ -119,12 +102,7 @@ ToolConfig LoadToolConfig(const std::filesystem::path& folder)
 
 FileKind kindOfFile(const std::filesystem::path& path)
 {
-    std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const KindExtension& k : kExtensions)
-        if (ext == k.extension) return k.kind;
-    return FileKind::None;
+    return fileKindOfName(path.filename().string());
 }
 
 ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice& choice,
@@ -155,14 +133,8 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
 
     auto tune = std::make_unique<Tune>();
     NoteLengthState length;
-    FormatResult imported;
-    switch (kind) {
-    case FileKind::Ota: imported = ImportOta(bytes, *tune, length, options.styleMode); break;
-    case FileKind::Rtx:
-        imported = ImportRtx(bytes, *tune, length, options.styleMode, options.keepNaturalNotes);
-        break;
-    default: imported = ImportEvt(bytes, *tune); break;
-    }
+    FormatResult imported =
+        ImportExchange(kind, bytes, *tune, length, {options.styleMode, options.keepNaturalNotes});
     result.warnings = std::move(imported.warnings);
     if (!imported.ok()) {
         result.error = quotedName(path) + ": " + imported.error;
@@ -200,9 +172,9 @@ TuneBytesResult TuneFileBytes(Tune& tune, FileKind kind, const ToolConfig& confi
         if (result.error.empty()) result.bytes = ToneTextBytes(generated.text);
         break;
     }
-    case FileKind::Ota: take(ExportOta(tune)); break;
-    case FileKind::Rtx: take(ExportRtx(tune)); break;
-    case FileKind::Event: take(ExportEvt(tune)); break;
+    case FileKind::Ota:
+    case FileKind::Rtx:
+    case FileKind::Event: take(ExportExchange(kind, tune)); break;
     case FileKind::Wave: {
         WaveFileResult r =
             renderWaveFile(tune, config.textConfig, config.noteFrequencyHz, {options.playPolitely});
