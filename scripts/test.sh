@@ -18,3 +18,6 @@ scripts/fuzz.sh "${QTE_FUZZ_SECONDS:-20}"
 
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQTE_SANITIZE=ON -DQTE_BUILD_BENCH=OFF
 ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)"
+
+# The playback tests once more under ThreadSanitizer.
+scripts/tsan.sh build-tsan
