@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Set-up, then build and run the whole suite twice, a normal build and one
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and every fuzz
-# target for a short while.
+# under AddressSanitizer and UndefinedBehaviorSanitizer; clang-tidy over
+# src/, every fuzz target for a short while, and the playback tests under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
