@@ -10,7 +10,7 @@ PACKAGES=(
   fonts-liberation
   xvfb xauth xdotool imagemagick x11-utils
   pulseaudio pulseaudio-utils sox
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-tidy clang-format
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
