@@ -17,12 +17,18 @@ constexpr std::size_t kLineBuffer = 255;
 constexpr std::size_t kValueBuffer = 50;
 
 // The file was written for a reader in text mode, where CR LF reads as LF.
-std::string textModeBytes(std::string_view bytes)
+// Also leaves out NUL bytes, counting them: kept, one would end a note name
+// prefix or marker for good and no tone text would ever match it.
+std::string textModeBytes(std::string_view bytes, std::size_t& nulBytes)
 {
     std::string out;
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        if (bytes[i] == '\0') {
+            ++nulBytes;
+            continue;
+        }
         out.push_back(bytes[i]);
     }
     return out;
@@ -136,7 +142,8 @@ TextConfigResult LoadTextConfig(TextConfig& config, std::string_view bytes)
     bool customDropped = false;
     bool customCut = false;
 
-    const std::string text = textModeBytes(bytes);
+    std::size_t nulBytes = 0;
+    const std::string text = textModeBytes(bytes, nulBytes);
     LineReader reader(text);
     auto readValue = [&reader](std::string& target) {
         if (const std::optional<ReadLine> v = reader.next(kValueBuffer))
@@ -236,6 +243,8 @@ TextConfigResult LoadTextConfig(TextConfig& config, std::string_view bytes)
     if (prefixCount >= 1) config.noteNamePrefixCount = prefixCount;
 
     TextConfigResult result;
+    if (nulBytes > 0)
+        result.warnings.push_back("config.cfg: the file holds NUL bytes; they were left out.");
     for (const Block* b : {&prefixes, &header, &footer, &defStart, &defEnd})
         b->report(result.warnings);
     if (customDropped)

@@ -89,22 +89,38 @@ public:
             if (m_cut++ == 0) m_firstCut = fileLine;
             line = line.substr(0, kMaxSourceLineChars);
         }
-        m_lines.sourceLines.emplace_back(line);
+        std::string& stored = m_lines.sourceLines.emplace_back(line);
+        // A NUL is no text: kept, it would hide the rest of the line from the
+        // parser and be written back into the next saved file.
+        if (stored.find('\0') != std::string::npos) {
+            if (m_nul++ == 0) m_firstNul = fileLine;
+            std::erase(stored, '\0');
+        }
     }
 
     void warn(ToneTextResult& result) const
     {
-        if (m_cut == 0) return;
-        std::string w = "Line " + std::to_string(m_firstCut);
-        if (m_cut > 1) w += " (and " + std::to_string(m_cut - 1) + " more)";
-        w += ": the line is longer than 129 characters and was cut.";
-        result.warnings.push_back(std::move(w));
+        if (m_cut > 0)
+            result.warnings.push_back(linesOf(m_firstCut, m_cut) +
+                                      ": the line is longer than 129 characters and was cut.");
+        if (m_nul > 0)
+            result.warnings.push_back(linesOf(m_firstNul, m_nul) +
+                                      ": the line holds NUL bytes; they were left out.");
     }
 
 private:
+    static std::string linesOf(std::int32_t first, int count)
+    {
+        std::string w = "Line " + std::to_string(first);
+        if (count > 1) w += " (and " + std::to_string(count - 1) + " more)";
+        return w;
+    }
+
     SourceLines& m_lines;
     int m_cut = 0;
     std::int32_t m_firstCut = 0;
+    int m_nul = 0;
+    std::int32_t m_firstNul = 0;
 };
 
 std::string entryName(const CatalogueEntry& entry)
@@ -168,7 +184,8 @@ ToneTextResult ScanRingdataFile(std::string_view bytes, TuneCatalogue& catalogue
                                   " has no closing \"};\"; it runs to the end of the file.");
     }
     if (tooMany) {
-        result.warnings.emplace_back("The file holds more than 999 tunes; the rest are not listed.");
+        result.warnings.emplace_back(
+            "The file holds more than 999 tunes; the rest are not listed.");
     }
     return result;
 }

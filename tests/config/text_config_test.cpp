@@ -285,6 +285,19 @@ TEST(TextConfig, OversizedBlocksAndLinesAreCutWithOneWarningEach)
     EXPECT_EQ(named.warnings.size(), 1u);
 }
 
+TEST(TextConfig, NulBytesAreLeftOut)
+{
+    // Kept, the NUL made a prefix no tone text can match.
+    Sections s;
+    s.names = std::string("NOTENAMES:\n*BEGIN*\nAUD_\0NOTE\n*END*\n", 35);
+    TextConfig c;
+    const auto result = LoadTextConfig(c, s.text());
+    EXPECT_EQ(c.noteNamePrefix[0], "AUD_NOTE");
+    EXPECT_EQ(c.vibraOnText, "V_ON,");
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_EQ(result.warnings[0], "config.cfg: the file holds NUL bytes; they were left out.");
+}
+
 TEST(TextConfig, HeaderPlaceholders)
 {
     const struct {

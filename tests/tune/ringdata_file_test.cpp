@@ -309,6 +309,29 @@ TEST_F(RingdataTest, FailedParseKeepsWhatWasRead)
     EXPECT_FLOAT_EQ(tune.noteTable[1].endUnits, 4.0f);
 }
 
+TEST_F(RingdataTest, NulBytesAreLeftOutOfTheLines)
+{
+    using namespace std::string_literals;
+    // Kept, the NUL hid the note from the parser and went back out in the
+    // next saved tone text.
+    const std::string text = "x[] = {\nTONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))\n"
+                             "TONE(AUD_NOTE_A,\0 TONE_TIME_IN_MS(100))\n\0\0\n};\n"s;
+    const ToneTextResult r = LoadToneFile(tune, text, state, config, names);
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_THAT(r.warnings, ::testing::ElementsAre("Line 3 (and 1 more): the line holds NUL "
+                                                   "bytes; they were left out."));
+    EXPECT_EQ(tune.noteCount, 2);
+    for (int i = 1; i <= tune.textCount; ++i)
+        EXPECT_EQ(tune.textList[static_cast<std::size_t>(i)].text.find('\0'), std::string::npos);
+
+    TuneCatalogue catalogue;
+    ASSERT_TRUE(ScanRingdataFile(text, catalogue).ok());
+    ASSERT_EQ(catalogue.tuneCount, 1);
+    const ToneTextResult entry = LoadCatalogueTune(tune, catalogue, 1, text, state, config, names);
+    EXPECT_THAT(entry.warnings, ::testing::Contains(HasSubstr("NUL bytes")));
+    EXPECT_EQ(tune.noteCount, 2);
+}
+
 TEST_F(RingdataTest, SaveWritesTheLinesAtomically)
 {
     test::TempDir dir;
