@@ -13,11 +13,10 @@ namespace qte::cli {
 
 namespace {
 
-void printWarnings(const std::vector<std::string>& warnings, std::ostream& err,
-                   const std::string& prefix = {})
+void printWarnings(const std::vector<std::string>& warnings, std::ostream& err)
 {
     for (const std::string& w : warnings)
-        err << "warning: " << prefix << w << "\n";
+        err << "warning: " << w << "\n";
 }
 
 int fail(std::ostream& err, const std::string& message)
@@ -45,7 +44,8 @@ template <class F> int guarded(std::ostream& err, F&& command)
 ToolConfig loadConfig(const CommandOptions& options, std::ostream& err)
 {
     ToolConfig config = LoadToolConfig(options.configFolder);
-    printWarnings(config.warnings, err, "config.cfg: ");
+    // The reader's warnings name config.cfg themselves.
+    printWarnings(config.warnings, err);
     return config;
 }
 
