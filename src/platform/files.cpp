@@ -41,6 +41,12 @@ FileReadResult readWholeFile(const std::filesystem::path& path)
         ::close(fd);
         return result;
     }
+    // Refused before a byte is read, rather than after reading the limit.
+    if (S_ISREG(st.st_mode) && static_cast<std::uintmax_t>(st.st_size) > kMaxReadBytes) {
+        result.error = describeFileError("read", path, EFBIG);
+        ::close(fd);
+        return result;
+    }
     std::string data;
     // One allocation for a file that keeps its size while it is read.
     if (st.st_size > 0 && static_cast<std::uintmax_t>(st.st_size) <= kMaxReadBytes) {
