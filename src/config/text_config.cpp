@@ -244,7 +244,7 @@ TextConfigResult LoadTextConfig(TextConfig& config, std::string_view bytes)
 
     TextConfigResult result;
     if (nulBytes > 0)
-        result.warnings.push_back("config.cfg: the file holds NUL bytes; they were left out.");
+        result.warnings.emplace_back("config.cfg: the file holds NUL bytes; they were left out.");
     for (const Block* b : {&prefixes, &header, &footer, &defStart, &defEnd})
         b->report(result.warnings);
     if (customDropped)
