@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/qt/main_window.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -43,6 +44,24 @@ private:
     bool m_done = false;
 };
 
+// QTE_REPORT_LAYOUT=1: once the window is shown, print where the toolbar's
+// client area and each child's client area sit on the screen, as
+// "layout <name> X Y WIDTH HEIGHT", for scripts that drive the editor with
+// a pointer (the children are not windows of the display).
+void reportLayout(qte::MainWindow& window)
+{
+    auto print = [](const char* name, const QWidget* w) {
+        const QPoint at = w->mapToGlobal(QPoint(0, 0));
+        std::printf("layout %s %d %d %d %d\n", name, at.x(), at.y(), w->width(), w->height());
+    };
+    if (const auto* area = qobject_cast<QAbstractScrollArea*>(window.centralWidget()))
+        print("toolbar", area->viewport());
+    print("matrix", window.child(qte::Child::MatrixEdit)->canvas());
+    print("ringdata", window.child(qte::Child::RingdataView)->canvas());
+    print("tunes", window.child(qte::Child::TunesInRingdata)->canvas());
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -60,7 +79,8 @@ int main(int argc, char** argv)
         return 0;
     }
     // A picture needs no display.
-    if (line.screenshot && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (line.screenshot && !std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelo Internal Tune Editor"));
@@ -91,5 +111,9 @@ int main(int argc, char** argv)
     }
     window.showMaximized();
     window.openFiles(line.files);
+    if (std::getenv("QTE_REPORT_LAYOUT")) {
+        // After the first layout and paint, when the places are final.
+        QTimer::singleShot(500, &window, [&window] { reportLayout(window); });
+    }
     return QApplication::exec();
 }
