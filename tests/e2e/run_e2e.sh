@@ -1,0 +1,269 @@
+#!/usr/bin/env bash
+# The editor in a real window: draws three notes with the mouse in the
+# Matrix edit, selects them with a rubber band, copies and pastes them,
+# sets the tempo through the TEMPO button, plays, saves as RTX and as OTA
+# through the file dialog, and checks both files with tunetool. Screenshots
+# of every step go to BUILD_DIR/e2e-artifacts.
+#
+# run_e2e.sh BUILD_DIR
+# Exit status 77 (skipped) only when no X server can be started.
+set -Eeuo pipefail
+
+build=$(cd "${1:?usage: run_e2e.sh BUILD_DIR}" && pwd)
+editor=$build/quelo-tune-editor
+tunetool=$build/tunetool
+artifacts=$build/e2e-artifacts
+tempo=125 # one of the tempos an OTA file can hold
+
+if [ -z "${QTE_E2E_INSIDE:-}" ]; then
+  for tool in "$editor" "$tunetool"; do
+    [ -x "$tool" ] || { echo "e2e: $tool is not built" >&2; exit 1; }
+  done
+  if ! command -v xvfb-run >/dev/null; then
+    echo "e2e: SKIPPED, xvfb-run is not installed (package xvfb)"
+    exit 77
+  fi
+  if ! timeout 30 xvfb-run -a -s "-screen 0 1280x1024x24" true >/dev/null 2>&1; then
+    echo "e2e: SKIPPED, Xvfb cannot start here"
+    exit 77
+  fi
+  for tool in xdotool import pulseaudio; do
+    command -v "$tool" >/dev/null || { echo "e2e: $tool is not installed (scripts/setup.sh)" >&2; exit 1; }
+  done
+  rm -rf "$artifacts"
+  mkdir -p "$artifacts"
+  export QTE_E2E_INSIDE=1
+  # The whole run, X server included, within three minutes.
+  exec timeout -k 5 180 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build"
+fi
+
+# ---- inside the X server from here on ----
+unset QT_QPA_PLATFORM # CTest's offscreen platform would show nothing
+step="start"
+say() { echo "e2e: $*"; }
+fail() {
+  echo "e2e: FAILED at step \"$step\": $*" >&2
+  shot "failed" || true
+  exit 1
+}
+shot() { import -window root "$artifacts/$(printf '%02d' "$shots")-$1.png"; shots=$((shots + 1)); }
+shots=1
+pause() { sleep "${1:-0.4}"; }
+# Menus and the frameless edit dialogs are windows of their own with the
+# application's name: wait for one to open (or for all of them to close),
+# so that keys go where they are meant.
+extra_windows() {
+  local w
+  for w in $(xdotool search --onlyvisible --class "" 2>/dev/null); do
+    [ "$w" != "$main_window" ] || continue
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Quelo Internal Tune Editor" ] && echo "$w"
+  done
+  return 0
+}
+wait_open() {
+  for _ in $(seq 50); do
+    [ -n "$(extra_windows)" ] && return 0
+    sleep 0.2
+  done
+  fail "no $1 opened within 10 seconds"
+}
+wait_closed() {
+  for _ in $(seq 50); do
+    [ -z "$(extra_windows)" ] && return 0
+    sleep 0.2
+  done
+  fail "the $1 did not close within 10 seconds"
+}
+
+work=$(mktemp -d)
+editor_pid=""
+cleanup() {
+  [ -n "$editor_pid" ] && kill "$editor_pid" 2>/dev/null || true
+  XDG_RUNTIME_DIR=$work/runtime pulseaudio --kill 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'fail "command failed: $BASH_COMMAND"' ERR
+
+step="sound server"
+say "starting a private PulseAudio with a null sink"
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
+pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
+  --load='module-null-sink sink_name=e2e' --load='module-native-protocol-unix' 2>/dev/null ||
+  fail "pulseaudio did not start"
+
+step="editor start"
+say "starting the editor in $work/start with our config.cfg and midihz.ini"
+mkdir "$work/start"
+cp "$build/config.cfg" "$build/midihz.ini" "$work/start/"
+(cd "$work/start" && exec env QTE_REPORT_LAYOUT=1 "$editor" >"$work/editor.out" 2>"$work/editor.err") &
+editor_pid=$!
+main_window=$(timeout 20 xdotool search --sync --onlyvisible --name "^Quelo Internal Tune Editor$" | head -1) ||
+  fail "no editor window within 20 seconds"
+for _ in $(seq 50); do
+  grep -q '^layout matrix' "$work/editor.out" 2>/dev/null && break
+  kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended: $(cat "$work/editor.err")"
+  pause 0.2
+done
+grep -q '^layout matrix' "$work/editor.out" || fail "the editor did not report its layout"
+pause 1
+shot "started"
+if xdotool search --name "Problems with sound device" >/dev/null 2>&1; then
+  fail "the editor found no sound device"
+fi
+
+# Where things are: the canvases' screen places, from the editor itself
+# (the children are not windows of the X display).
+read -r _ _ mx my mw mh < <(grep '^layout matrix' "$work/editor.out")
+read -r _ _ tx ty _ _ < <(grep '^layout toolbar' "$work/editor.out")
+say "Matrix edit client area at $mx,$my size ${mw}x$mh; toolbar area at $tx,$ty"
+
+# Matrix geometry with no config.dat: key strip 67, 11 pixels a unit, 12 a
+# row; the grid starts 40 pixels down; the rows shown and the bottom pitch
+# follow from the client height as the window lays itself out.
+L=67 W=11 h=12
+R=$(((mh - 2 * h - 65) / h))
+[ "$R" -gt 108 ] && R=108
+vpos=$((111 - R - 69))
+[ "$vpos" -lt 0 ] && vpos=0
+vpos=$((vpos - 1))
+[ "$vpos" -lt 1 ] && vpos=1
+P0=$((110 - R - vpos))
+say "grid: $R rows from pitch $P0"
+# Screen point of unit u (middle of its column) and pitch p (middle of its row).
+ux() { echo $((mx + L + W * $1 + W / 2)); }
+py() { echo $((my + (P0 + R - 1 - $1) * h + 40 + h / 2)); }
+for p in 70 72 76 79 85; do
+  [ "$p" -ge "$P0" ] && [ "$p" -lt $((P0 + R)) ] || fail "pitch $p is not on the grid"
+done
+
+step="draw three notes"
+draw() { # start unit, end unit, pitch
+  say "right-drag a note at pitch $3 from unit $1 to $2"
+  xdotool mousemove "$(ux "$1")" "$(py "$3")"
+  pause 0.2
+  xdotool mousedown 3
+  pause 0.2
+  xdotool mousemove "$(ux $(($1 + 1)))" "$(py "$3")"
+  pause 0.1
+  xdotool mousemove "$(ux "$2")" "$(py "$3")"
+  pause 0.2
+  xdotool mouseup 3
+  pause
+}
+draw 4 10 72
+draw 12 18 76
+draw 20 26 79
+shot "three-notes"
+
+step="rubber band"
+say "left-drag a rubber band around the three notes"
+xdotool mousemove "$(ux 1)" "$(py 85)"
+pause 0.2
+xdotool mousedown 1
+pause 0.2
+xdotool mousemove "$(ux 15)" "$(py 78)"
+pause 0.1
+xdotool mousemove "$(ux 30)" "$(py 70)"
+pause 0.2
+xdotool mouseup 1
+pause
+shot "selected"
+
+step="copy and paste"
+say "Ctrl+C, Ctrl+V, then a click drops the copies at unit 40"
+xdotool key ctrl+c
+pause
+xdotool key ctrl+v
+pause
+xdotool mousemove "$(ux 40)" "$(py 76)"
+pause 0.3
+xdotool click 1
+pause
+shot "pasted"
+
+step="tempo"
+say "TEMPO button, type $tempo, Enter"
+xdotool mousemove $((tx + 198)) $((ty + 20))
+pause 0.2
+xdotool click 1
+wait_open "tempo dialog"
+pause 0.3
+xdotool key ctrl+a
+xdotool type --delay 50 "$tempo"
+shot "tempo-dialog"
+xdotool key Return
+wait_closed "tempo dialog"
+pause
+
+step="play"
+say "Space plays the tune"
+xdotool mousemove "$(ux 30)" "$(py 60)"
+xdotool key space
+pause 1
+shot "playing"
+pause 3
+
+# The Save as dialog: choose the filter first (one Tab from the file name;
+# the kinds in order .h, .ota, .rtx, .evt, .wav), come back, type the path.
+save_in_dialog() { # path, number of Downs from the first filter
+  timeout 15 xdotool search --sync --onlyvisible --name "^Save as$" >/dev/null ||
+    fail "no Save as dialog within 15 seconds"
+  pause 0.5
+  xdotool key Tab
+  pause 0.2
+  for _ in $(seq "$2"); do
+    xdotool key Down
+    pause 0.1
+  done
+  xdotool key shift+Tab
+  pause 0.2
+  xdotool key ctrl+a
+  xdotool type --delay 20 "$1"
+  pause 0.3
+  shot "save-dialog-$(basename "$1")"
+  xdotool key Return
+  for _ in $(seq 25); do
+    [ -s "$1" ] && break
+    pause 0.2
+  done
+  [ -s "$1" ] || fail "$1 was not written"
+}
+
+step="save as RTX"
+rtx=$work/e2e.rtx
+say "Ctrl+S on a new tune opens Save as: $rtx as Rttl/Rtx file"
+xdotool key ctrl+s
+save_in_dialog "$rtx" 2
+
+step="save as OTA"
+ota=$work/e2e.ota
+say "File menu, Save as...: $ota as OTA file"
+xdotool mousemove 20 8 # "File", the first entry of the menu bar
+pause 0.2
+xdotool click 1
+wait_open "File menu"
+pause 0.3
+for _ in 1 2 3 4 5; do # New Tune, Open ringing tone, Open Ringdata.h, Save, Save as...
+  xdotool key Down
+  pause 0.1
+done
+xdotool key Return
+save_in_dialog "$ota" 1
+shot "saved"
+
+step="check the files"
+cp "$rtx" "$ota" "$artifacts/"
+for f in "$rtx" "$ota"; do
+  info=$(cd "$work/start" && "$tunetool" info "$f") || fail "tunetool cannot read $f"
+  say "$(basename "$f"): $(echo "$info" | tr -s ' ' | tr '\n' ';')"
+  echo "$info" | grep -qx "notes: *6" || fail "$(basename "$f") does not hold 6 notes: $info"
+  echo "$info" | grep -qx "tempo: *$tempo bpm" || fail "$(basename "$f") is not at $tempo bpm: $info"
+done
+
+step="quit"
+kill "$editor_pid"
+wait "$editor_pid" 2>/dev/null || true
+editor_pid=""
+say "passed; screenshots in $artifacts"
