@@ -78,15 +78,19 @@ BadFiles::BadFiles()
             throw std::runtime_error("cannot make huge.ota");
         ::close(fd);
     }
-    // The most notes one message can count.
-    for (int n = kMaxNotes; n > 0; --n) {
+    // The most notes one message can count: more notes never need fewer
+    // instructions, so a binary search finds it.
+    int fits = 0;
+    int failsAt = kMaxNotes + 1;
+    while (failsAt - fits > 1) {
+        const int n = (fits + failsAt) / 2;
         const ExportResult r = ExportOta(eighthNotes(n));
-        if (r.ok() && r.warnings.empty()) {
-            biggestOtaNotes = n;
-            writeOrDie(d / "biggest.ota", r.bytes);
-            break;
-        }
+        (r.ok() && r.warnings.empty() ? fits : failsAt) = n;
     }
+    const ExportResult biggest = ExportOta(eighthNotes(fits));
+    if (fits == 0 || !biggest.ok()) throw std::runtime_error("no OTA message holds a note");
+    biggestOtaNotes = fits;
+    writeOrDie(d / "biggest.ota", biggest.bytes);
 
     // Binary bytes where a tone text is expected.
     std::mt19937 random(20261208);
