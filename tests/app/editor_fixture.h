@@ -17,17 +17,23 @@
 
 namespace qte::test {
 
-class EditorFixture : public ::testing::Test {
+// Files is the file store: the in-memory one, or the real disk.
+template <class Files> class EditorFixtureOn : public ::testing::Test {
 protected:
     static inline const std::filesystem::path kStart = "/start";
 
-    EditorFixture()
+    EditorFixtureOn()
         : matrixWindow(915, 900), ringdataWindow(430, 900), catalogueWindow(300, 900),
           mainWindow(1280, 1000),
-          ctx(PlatformServices{messages, fileDialogs, dialogs, files, tick, waveOut, mainWindow,
+          ctx(PlatformServices{messages,
+                               fileDialogs,
+                               dialogs,
+                               files,
+                               tick,
+                               waveOut,
+                               mainWindow,
                                {&matrixWindow, &ringdataWindow, &catalogueWindow}})
-    {
-    }
+    {}
 
     void start() { startEditor(ctx, kStart); }
 
@@ -36,7 +42,8 @@ protected:
     {
         std::vector<std::string> out;
         for (const auto& a : files.log)
-            out.push_back(std::string(a.write ? "write " : "read ") + a.path.lexically_relative(kStart).string());
+            out.push_back(std::string(a.write ? "write " : "read ") +
+                          a.path.lexically_relative(kStart).string());
         files.log.clear();
         return out;
     }
@@ -57,7 +64,7 @@ protected:
     RecordingMessageSink messages;
     fakes::FakeFileDialogs fileDialogs;
     fakes::FakeModalDialogs dialogs;
-    MemoryFileStore files;
+    Files files;
     fakes::FakeTickClock tick;
     fakes::FakeWaveOut waveOut;
     fakes::FakeWindow matrixWindow;
@@ -66,5 +73,7 @@ protected:
     fakes::FakeWindow mainWindow;
     EditorContext ctx;
 };
+
+using EditorFixture = EditorFixtureOn<MemoryFileStore>;
 
 } // namespace qte::test

@@ -6,15 +6,11 @@
 
 #include "app/commands.h"
 #include "app/editor_context.h"
+#include "app/editor_fixture.h"
 #include "app/file_commands.h"
 #include "app/startup.h"
 #include "app/tune_windows.h"
 #include "bad-input/bad_files.h"
-#include "platform/fakes/fake_dialogs.h"
-#include "platform/fakes/fake_file_dialogs.h"
-#include "platform/fakes/fake_tick.h"
-#include "platform/fakes/fake_wave_out.h"
-#include "platform/fakes/fake_window.h"
 #include "platform/file_store.h"
 #include "platform/messages.h"
 
@@ -44,22 +40,9 @@ constexpr int kWaveFilter = 5;
 // An editor on fake windows and dialogs, reading and writing real files,
 // started in the folder of the bad files (which holds our config.cfg and
 // midihz.ini).
-class DiskEditorTest : public ::testing::Test {
+class DiskEditorTest : public test::EditorFixtureOn<DiskFileStore> {
 protected:
-    DiskEditorTest()
-        : matrixWindow(915, 900), ringdataWindow(430, 900), catalogueWindow(300, 900),
-          mainWindow(1280, 1000),
-          ctx(PlatformServices{messages,
-                               fileDialogs,
-                               dialogs,
-                               files,
-                               tick,
-                               waveOut,
-                               mainWindow,
-                               {&matrixWindow, &ringdataWindow, &catalogueWindow}})
-    {
-        startEditor(ctx, badFiles().dir());
-    }
+    DiskEditorTest() { startEditor(ctx, badFiles().dir()); }
 
     void open(const std::string& path, int filter)
     {
@@ -96,18 +79,6 @@ protected:
             all += "[" + m.title + "] " + m.text + "\n";
         return all;
     }
-
-    RecordingMessageSink messages;
-    fakes::FakeFileDialogs fileDialogs;
-    fakes::FakeModalDialogs dialogs;
-    DiskFileStore files;
-    fakes::FakeTickClock tick;
-    fakes::FakeWaveOut waveOut;
-    fakes::FakeWindow matrixWindow;
-    fakes::FakeWindow ringdataWindow;
-    fakes::FakeWindow catalogueWindow;
-    fakes::FakeWindow mainWindow;
-    EditorContext ctx;
 };
 
 // Writes to regular files fail past limitBytes while it lives, with EFBIG

@@ -4,7 +4,7 @@
 // it was cut).
 
 #include "bad-input/bad_files.h"
-#include "bad-input/tool_run.h"
+#include "support/tool_run.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

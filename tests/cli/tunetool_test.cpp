@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "config/text_config.h"
 #include "support/testsupport.h"
+#include "support/tool_run.h"
 #include "tune/ringdata_file.h"
 
 #include <gmock/gmock.h>
@@ -17,7 +18,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace qte {
@@ -26,38 +26,13 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& arg)
-{
-    std::string q = "'";
-    for (char c : arg) {
-        if (c == '\'')
-            q += "'\\''";
-        else
-            q += c;
-    }
-    return q + "'";
-}
+using test::ToolRun;
 
 // Runs tunetool in dir with the arguments, capturing both streams.
 ToolRun tunetool(const std::vector<std::string>& args, const std::filesystem::path& dir)
 {
-    test::TempDir capture;
-    std::string cmd = "cd " + quoted(dir.string()) + " && " + quoted(QTE_BINARY_DIR "/tunetool");
-    for (const std::string& a : args)
-        cmd += " " + quoted(a);
-    cmd +=
-        " >" + quoted(capture.file("out").string()) + " 2>" + quoted(capture.file("err").string());
-    const int raw = std::system(cmd.c_str());
-    ToolRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = test::readFileOrDie(capture.file("out"));
-    r.err = test::readFileOrDie(capture.file("err"));
+    ToolRun r = test::runTunetool(args, dir);
+    EXPECT_TRUE(r.exited) << r.how;
     return r;
 }
 
@@ -685,7 +660,10 @@ TEST(Tunetool, ConvertsToWave)
     EXPECT_NEAR(static_cast<double>(samples) / 44100.0, 2.625, 0.001);
     if (std::system("command -v soxi >/dev/null 2>&1") != 0) return;
     const std::string seconds = dir.file("seconds").string();
-    ASSERT_EQ(std::system(("soxi -D " + quoted(wav) + " >" + quoted(seconds)).c_str()), 0);
+    ASSERT_EQ(
+        std::system(
+            ("soxi -D " + test::shellQuoted(wav) + " >" + test::shellQuoted(seconds)).c_str()),
+        0);
     EXPECT_NEAR(std::stod(test::readFileOrDie(seconds)), static_cast<double>(samples) / 44100.0,
                 0.0001);
 }
