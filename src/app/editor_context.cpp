@@ -150,10 +150,12 @@ std::string joinLines(const std::vector<std::string>& lines)
     return text;
 }
 
-void showWarnings(EditorContext& ctx, const std::vector<std::string>& warnings)
+void showWarnings(EditorContext& ctx, const std::vector<std::string>& warnings,
+                  std::string_view file)
 {
-    if (!warnings.empty())
-        ctx.platform.messages.show(joinLines(warnings), "Warning", MessageButtons::Ok);
+    if (warnings.empty()) return;
+    const std::string heading = file.empty() ? "" : "\"" + std::string(file) + "\":\n";
+    ctx.platform.messages.show(heading + joinLines(warnings), "Warning", MessageButtons::Ok);
 }
 
 std::string fileNamePart(const std::string& path)

@@ -134,9 +134,11 @@ void clearEditorTune(EditorContext& ctx);
 // The same for a tune that replaced the old one whole (a file was opened).
 void afterTuneCleared(EditorContext& ctx);
 
-// The sentences one per line, and a "Warning" box of them when there are any.
+// The sentences one per line, and a "Warning" box of them when there are any,
+// headed by the file they are about when one is named.
 [[nodiscard]] std::string joinLines(const std::vector<std::string>& lines);
-void showWarnings(EditorContext& ctx, const std::vector<std::string>& warnings);
+void showWarnings(EditorContext& ctx, const std::vector<std::string>& warnings,
+                  std::string_view file = {});
 
 // The last component of a path ("x.ota" of "/a/b/x.ota").
 [[nodiscard]] std::string fileNamePart(const std::string& path);

@@ -122,7 +122,7 @@ bool loadTune(EditorContext& ctx, const std::string& path, FileKind kind, bool c
     ctx.tune.tuneSourceName = fileNamePart(path);
     updateTitles(ctx);
     if (!parseError.empty()) ctx.platform.messages.showError("\"" + path + "\": " + parseError);
-    showWarnings(ctx, result.warnings);
+    showWarnings(ctx, result.warnings, path);
     return true;
 }
 
@@ -190,7 +190,7 @@ bool writeTuneFile(EditorContext& ctx, const std::string& path, FileKind kind)
         ctx.platform.messages.showError(error->message);
         return false;
     }
-    showWarnings(ctx, result.warnings);
+    showWarnings(ctx, result.warnings, path);
     return true;
 }
 
@@ -224,7 +224,7 @@ bool openRingdataFile(EditorContext& ctx, const std::string& path)
     ctx.ringdataTitle = fileNamePart(path);
     updateTitles(ctx);
     repaintCatalogue(ctx);
-    showWarnings(ctx, result.warnings);
+    showWarnings(ctx, result.warnings, path);
     return true;
 }
 

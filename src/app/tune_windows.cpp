@@ -200,7 +200,7 @@ bool loadCatalogueEntry(EditorContext& ctx, std::int32_t n)
     afterTuneCleared(ctx);
     updateTitles(ctx);
     if (!result.ok()) ctx.platform.messages.showError(name + ": " + result.error);
-    showWarnings(ctx, result.warnings);
+    showWarnings(ctx, result.warnings, name);
     return true;
 }
 

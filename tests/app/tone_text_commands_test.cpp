@@ -138,3 +138,23 @@ TEST_F(ToneTextCommands, AToneFileWithABadLineKeepsWhatCameBeforeIt)
 
 } // namespace
 } // namespace qte
+
+namespace qte {
+namespace {
+
+TEST_F(ToneTextCommands, WarningsOfAnOpenNameTheFile)
+{
+    using namespace std::string_literals;
+    files.files["/tunes/nul.h"] =
+        "static TONE t[] =\n{\n  TONE(AUD_NOTE_C, TONE_TIME_IN_MS(5))\0\n};\n"s;
+    fileDialogs.answers.push_back(
+        FileChoice{"/tunes/nul.h", index(openableKinds(), FileKind::Ringdata)});
+    runCommand(ctx, cmd::OpenRingingTone);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "Warning");
+    EXPECT_EQ(messages.shown[0].text.rfind("\"/tunes/nul.h\":\n", 0), 0u) << messages.shown[0].text;
+    EXPECT_EQ(ctx.tune.noteCount, 1);
+}
+
+} // namespace
+} // namespace qte
