@@ -136,11 +136,6 @@ TEST_F(ToneTextCommands, AToneFileWithABadLineKeepsWhatCameBeforeIt)
     EXPECT_EQ(ctx.tune.noteCount, 1);
 }
 
-} // namespace
-} // namespace qte
-
-namespace qte {
-namespace {
 
 TEST_F(ToneTextCommands, WarningsOfAnOpenNameTheFile)
 {
