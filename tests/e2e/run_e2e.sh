@@ -208,8 +208,8 @@ pause 3
 # The Save as dialog: choose the filter first (one Tab from the file name;
 # the kinds in order .h, .ota, .rtx, .evt, .wav), come back, type the path.
 save_in_dialog() { # path, number of Downs from the first filter
-  timeout 15 xdotool search --sync --onlyvisible --name "^Save as$" >/dev/null ||
-    fail "no Save as dialog within 15 seconds"
+  timeout 30 xdotool search --sync --onlyvisible --name "^Save as$" >/dev/null ||
+    fail "no Save as dialog within 30 seconds"
   pause 0.5
   xdotool key Tab
   pause 0.2
@@ -229,6 +229,8 @@ save_in_dialog() { # path, number of Downs from the first filter
     pause 0.2
   done
   [ -s "$1" ] || fail "$1 was not written"
+  # Keys meant for the main window must not reach a dialog on its way out.
+  wait_closed "Save as dialog"
 }
 
 step="save as RTX"
@@ -244,10 +246,10 @@ xdotool mousemove 20 8 # "File", the first entry of the menu bar
 pause 0.2
 xdotool click 1
 wait_open "File menu"
-pause 0.3
+pause 0.8
 for _ in 1 2 3 4 5; do # New Tune, Open ringing tone, Open Ringdata.h, Save, Save as...
   xdotool key Down
-  pause 0.1
+  pause 0.25
 done
 xdotool key Return
 save_in_dialog "$ota" 1
