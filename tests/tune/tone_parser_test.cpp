@@ -345,7 +345,7 @@ TEST(EstimateBaseLength, SmallestLengthCoveringHalfTheFirstFiftyNotes)
     for (int i = 0; i < 25; ++i)
         many[static_cast<std::size_t>(i)] = 100;
     const Case cases[] = {
-        {"spec example", {100, 200, 200, 400}, 200},
+        {"the worked example", {100, 200, 200, 400}, 200},
         {"one note", {250}, 250},
         {"odd count", {100, 300, 300}, 300},
         {"first fifty only", many, 100},
