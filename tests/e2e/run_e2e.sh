@@ -60,6 +60,18 @@ extra_windows() {
   done
   return 0
 }
+# xdotool's own --sync gives up when a window closes while it looks (X's
+# BadWindow), so wait by asking again.
+find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true; }
+wait_window() { # name pattern, seconds
+  local w
+  for _ in $(seq $(($2 * 5))); do
+    w=$(find_window "$1")
+    [ -n "$w" ] && echo "$w" && return 0
+    sleep 0.2
+  done
+  return 1
+}
 wait_open() {
   for _ in $(seq 50); do
     [ -n "$(extra_windows)" ] && return 0
@@ -67,9 +79,15 @@ wait_open() {
   done
   fail "no $1 opened within 10 seconds"
 }
-wait_closed() {
+wait_closed() { # twice in a row: a failed search also answers nothing
+  local empty=0
   for _ in $(seq 50); do
-    [ -z "$(extra_windows)" ] && return 0
+    if [ -z "$(extra_windows)" ]; then
+      empty=$((empty + 1))
+      [ "$empty" -ge 2 ] && return 0
+    else
+      empty=0
+    fi
     sleep 0.2
   done
   fail "the $1 did not close within 10 seconds"
@@ -99,7 +117,7 @@ mkdir "$work/start"
 cp "$build/config.cfg" "$build/midihz.ini" "$work/start/"
 (cd "$work/start" && exec env QTE_REPORT_LAYOUT=1 "$editor" >"$work/editor.out" 2>"$work/editor.err") &
 editor_pid=$!
-main_window=$(timeout 20 xdotool search --sync --onlyvisible --name "^Quelo Internal Tune Editor$" | head -1) ||
+main_window=$(wait_window "^Quelo Internal Tune Editor$" 20) ||
   fail "no editor window within 20 seconds"
 for _ in $(seq 50); do
   grep -q '^layout matrix' "$work/editor.out" 2>/dev/null && break
@@ -109,7 +127,7 @@ done
 grep -q '^layout matrix' "$work/editor.out" || fail "the editor did not report its layout"
 pause 1
 shot "started"
-if xdotool search --name "Problems with sound device" >/dev/null 2>&1; then
+if [ -n "$(find_window "Problems with sound device")" ]; then
   fail "the editor found no sound device"
 fi
 
@@ -208,8 +226,7 @@ pause 3
 # The Save as dialog: choose the filter first (one Tab from the file name;
 # the kinds in order .h, .ota, .rtx, .evt, .wav), come back, type the path.
 save_in_dialog() { # path, number of Downs from the first filter
-  timeout 30 xdotool search --sync --onlyvisible --name "^Save as$" >/dev/null ||
-    fail "no Save as dialog within 30 seconds"
+  wait_window "^Save as$" 30 >/dev/null || fail "no Save as dialog within 30 seconds"
   pause 0.5
   xdotool key Tab
   pause 0.2
