@@ -143,26 +143,27 @@ CommandOptions choosing(std::optional<std::string> name, std::optional<int> inde
     return o;
 }
 
-Output text(const std::filesystem::path& file, const CommandOptions& options = exampleOptions())
+// A command that prints to out and err, called on one file.
+using PrintingCommand = int (*)(const std::filesystem::path&, const CommandOptions&, std::ostream&,
+                                std::ostream&);
+Output printing(PrintingCommand command, const std::filesystem::path& file,
+                const CommandOptions& options)
 {
     std::ostringstream out;
     std::ostringstream err;
     Output r;
-    r.status = cli::runText(file, options, out, err);
+    r.status = command(file, options, out, err);
     r.out = out.str();
     r.err = err.str();
     return r;
 }
-
+Output text(const std::filesystem::path& file, const CommandOptions& options = exampleOptions())
+{
+    return printing(cli::runText, file, options);
+}
 Output info(const std::filesystem::path& file, const CommandOptions& options = exampleOptions())
 {
-    std::ostringstream out;
-    std::ostringstream err;
-    Output r;
-    r.status = cli::runInfo(file, options, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    return printing(cli::runInfo, file, options);
 }
 
 Output convert(const std::filesystem::path& in, const std::filesystem::path& out,
