@@ -1,22 +1,27 @@
 #include "cli/commands.h"
 
+#include "formats/file_kinds.h"
 #include "platform/files.h"
 #include "tune/ringdata_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <exception>
 #include <memory>
 #include <new>
+#include <set>
 #include <system_error>
 
 namespace qte::cli {
 
 namespace {
 
-void printWarnings(const std::vector<std::string>& warnings, std::ostream& err)
+// about names the tune when a command handles several.
+void printWarnings(const std::vector<std::string>& warnings, std::ostream& err,
+                   const std::string& about = {})
 {
     for (const std::string& w : warnings)
-        err << "warning: " << w << "\n";
+        err << "warning: " << (about.empty() ? "" : about + ": ") << w << "\n";
 }
 
 int fail(std::ostream& err, const std::string& message)
@@ -128,26 +133,109 @@ int runInfo(const std::filesystem::path& file, const CommandOptions& options, st
     });
 }
 
+namespace {
+
+// Writes the tune as kind to out, atomically; false after printing why not.
+bool writeTune(Tune& tune, FileKind kind, const std::filesystem::path& out,
+               const ToolConfig& config, const TuneOptions& options, std::ostream& err,
+               const std::string& about = {})
+{
+    TuneBytesResult bytes = TuneFileBytes(tune, kind, config, options);
+    printWarnings(bytes.warnings, err, about);
+    if (!bytes.bytes) {
+        (void)fail(err, "Cannot save \"" + out.string() + "\": " + bytes.error);
+        return false;
+    }
+    if (const auto error = writeFileAtomically(out, *bytes.bytes)) {
+        std::error_code ec;
+        const bool kept = std::filesystem::is_regular_file(out, ec);
+        (void)fail(err, error->message + (kept ? " (the old file is unchanged)" : ""));
+        return false;
+    }
+    return true;
+}
+
+std::string unwritableKind(const std::string& what)
+{
+    return what + ": tunetool writes .h, .ota, .rtx, .evt and .wav files.";
+}
+
+// A file name made of the tune's name: letters, digits, '_', '-' and '.'
+// kept, anything else '_'; numbered when an earlier tune took it.
+std::string exportFileName(const std::string& name, FileKind kind, std::set<std::string>& taken)
+{
+    std::string base;
+    for (const char c : name) {
+        const bool plain = std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' ||
+                           c == '-' || c == '.';
+        base += plain ? c : '_';
+    }
+    if (base.empty() || base.front() == '.') base = "tune" + base;
+    std::string file = base + fileKindExtension(kind);
+    for (int n = 2; !taken.insert(file).second; ++n)
+        file = base + "-" + std::to_string(n) + fileKindExtension(kind);
+    return file;
+}
+
+} // namespace
+
 int runConvert(const std::filesystem::path& in, const std::filesystem::path& out,
                const CommandOptions& options, std::ostream& err)
 {
     return guarded(err, [&] {
         const FileKind outKind = kindOfFile(out);
-        if (outKind == FileKind::None) {
-            return fail(err, "\"" + out.string() +
-                                 "\": tunetool writes .h, .ota, .rtx, .evt and .wav files.");
-        }
+        if (outKind == FileKind::None) return fail(err, unwritableKind("\"" + out.string() + "\""));
         const ToolConfig config = loadConfig(options, err);
         const ReadTuneResult read = readTune(in, options, config, err);
         if (!read.tune) return 1;
         if (!read.parseError.empty()) return fail(err, read.parseError + " Nothing was written.");
-        TuneBytesResult bytes = TuneFileBytes(*read.tune, outKind, config, options.tune);
-        printWarnings(bytes.warnings, err);
-        if (!bytes.bytes) return fail(err, "Cannot save \"" + out.string() + "\": " + bytes.error);
-        if (const auto error = writeFileAtomically(out, *bytes.bytes)) {
-            std::error_code ec;
-            const bool kept = std::filesystem::is_regular_file(out, ec);
-            return fail(err, error->message + (kept ? " (the old file is unchanged)" : ""));
+        return writeTune(*read.tune, outKind, out, config, options.tune, err) ? 0 : 1;
+    });
+}
+
+int runExport(const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder,
+              const std::string& kindName, const CommandOptions& options, std::ostream& out,
+              std::ostream& err)
+{
+    return guarded(err, [&] {
+        const std::string extension = kindName.starts_with('.') ? kindName : "." + kindName;
+        const FileKind kind = fileKindOfName(extension);
+        if (kind == FileKind::None) return fail(err, unwritableKind("\"" + kindName + "\""));
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        if (ec || !std::filesystem::is_directory(folder, ec)) {
+            return fail(err, "Cannot make the folder \"" + folder.string() +
+                                 "\": " + (ec ? ec.message() : "a file has that name") + ".");
+        }
+        const ToolConfig config = loadConfig(options, err);
+        std::set<std::string> taken;
+        int written = 0;
+        int failed = 0;
+        for (const std::filesystem::path& file : files) {
+            ForEachTune(file, config, options.tune, [&](const std::string& name, ReadTuneResult& read) {
+                printWarnings(read.warnings, err, name);
+                if (!read.tune) {
+                    ++failed;
+                    (void)fail(err, read.error);
+                    return;
+                }
+                if (!read.parseError.empty()) {
+                    ++failed;
+                    (void)fail(err, read.parseError + " " + name + " was not written.");
+                    return;
+                }
+                const std::filesystem::path target = folder / exportFileName(name, kind, taken);
+                if (!writeTune(*read.tune, kind, target, config, options.tune, err, name)) {
+                    ++failed;
+                    return;
+                }
+                ++written;
+                out << file.string() << ": " << name << " -> " << target.string() << "\n";
+            });
+        }
+        if (failed > 0) {
+            return fail(err, std::to_string(failed) + " of " + std::to_string(failed + written) +
+                                 " tunes were not written.");
         }
         return 0;
     });

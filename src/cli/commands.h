@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "cli/tune_files.h"
 
@@ -37,5 +39,14 @@ struct CommandOptions {
 // the output cannot hold the tune; a failed write keeps the old file.
 [[nodiscard]] int runConvert(const std::filesystem::path& in, const std::filesystem::path& out,
                              const CommandOptions& options, std::ostream& err);
+
+// Writes every tune of the files into folder (made when missing) as the
+// kind kindName names ("ota" or ".ota", ...): each tune of a Ringdata.h
+// under its own name, any other file under its stem. Prints a line for each
+// file written; a tune that cannot be read or written is reported and
+// skipped, and the status is then 1.
+[[nodiscard]] int runExport(const std::vector<std::filesystem::path>& files,
+                            const std::filesystem::path& folder, const std::string& kindName,
+                            const CommandOptions& options, std::ostream& out, std::ostream& err);
 
 } // namespace qte::cli

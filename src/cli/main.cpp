@@ -4,7 +4,10 @@
 #include <CLI/CLI.hpp>
 
 #include <exception>
+#include <filesystem>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -98,6 +101,34 @@ int run(int argc, char** argv)
     convert->add_flag("--polite", options.tune.playPolitely,
                       "Play politely in a .wav: the polite prefix before the tune");
     convert->callback([&] { status = runConvert(inFile, outFile, options, std::cerr); });
+
+    std::vector<std::filesystem::path> exportFiles;
+    std::string exportFolder;
+    std::string exportKind;
+    CLI::App* batch = app.add_subcommand(
+        "export", "Write every tune of the files into a folder as one kind: each tune of a "
+                  "Ringdata.h under its own name (tone_morning.ota), any other file under its "
+                  "own stem; a name taken twice is numbered. A tune that cannot be read or "
+                  "written is reported and skipped, and the status is then 1");
+    batch->add_option("FILES", exportFiles, "The tune files to read (.h, .ota, .rtx, .evt)")
+        ->required();
+    batch->add_option("--to", exportFolder, "The folder to write into, made when missing")
+        ->required();
+    batch->add_option("--as", exportKind, "The kind to write: h, ota, rtx, evt or wav")
+        ->required();
+    addReadOptions(*batch, options);
+    addTextOptions(*batch, options);
+    batch->add_flag("--polite", options.tune.playPolitely,
+                    "Play politely in a .wav: the polite prefix before the tune");
+    batch->callback([&] {
+        if (options.choice.made()) {
+            std::cerr << "error: export writes every tune; --tune and --index choose one "
+                         "(use convert).\n";
+            status = 1;
+            return;
+        }
+        status = runExport(exportFiles, exportFolder, exportKind, options, std::cout, std::cerr);
+    });
 
     try {
         app.parse(argc, argv);

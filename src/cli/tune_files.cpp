@@ -7,6 +7,7 @@
 #include "tune/ringdata_file.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 #include <utility>
 
@@ -47,13 +48,30 @@ std::string catalogueNames(const TuneCatalogue& catalogue)
     return names;
 }
 
+void takeLoaded(ReadTuneResult& result, const std::filesystem::path& path, ToneTextResult& loaded)
+{
+    for (std::string& w : loaded.warnings)
+        result.warnings.push_back(std::move(w));
+    if (!loaded.ok()) result.parseError = quotedName(path) + ": " + loaded.error;
+}
+
+// Tune n, known to exist, of the scanned Ringdata.h in bytes.
+void loadEntry(ReadTuneResult& result, const std::filesystem::path& path, std::string_view bytes,
+               const TuneCatalogue& catalogue, int n, const ToolConfig& config)
+{
+    ParserState state;
+    result.tune = std::make_unique<Tune>();
+    // The entry exists, so an error can only be the parser's.
+    ToneTextResult loaded = LoadCatalogueTune(*result.tune, catalogue, n, bytes, state,
+                                              config.textConfig, config.noteNames);
+    takeLoaded(result, path, loaded);
+}
+
 void readToneText(ReadTuneResult& result, const std::filesystem::path& path, std::string_view bytes,
                   const TuneChoice& choice, const ToolConfig& config)
 {
     auto catalogue = std::make_unique<TuneCatalogue>();
     ToneTextResult scan = ScanRingdataFile(bytes, *catalogue);
-    ParserState state;
-    ToneTextResult loaded;
     if (!choice.made()) {
         if (catalogue->tuneCount > 1) {
             result.error =
@@ -62,29 +80,31 @@ void readToneText(ReadTuneResult& result, const std::filesystem::path& path, std
                 ".";
             return;
         }
+        ParserState state;
         result.tune = std::make_unique<Tune>();
-        loaded = LoadToneFile(*result.tune, bytes, state, config.textConfig, config.noteNames);
-    } else {
-        const int n = chosenEntry(*catalogue, choice);
-        if (n == 0) {
-            const std::string which = choice.index ? "number " + std::to_string(*choice.index)
-                                                   : "named \"" + *choice.name + "\"";
-            result.error = quotedName(path) + " holds no tune " + which +
-                           (catalogue->tuneCount > 0 ? "; it holds " + catalogueNames(*catalogue)
-                                                     : std::string("; it holds none")) +
-                           ".";
-            return;
-        }
-        for (std::string& w : scan.warnings)
-            result.warnings.push_back(std::move(w));
-        result.tune = std::make_unique<Tune>();
-        // The entry is known to exist, so an error can only be the parser's.
-        loaded = LoadCatalogueTune(*result.tune, *catalogue, n, bytes, state, config.textConfig,
-                                   config.noteNames);
+        ToneTextResult loaded =
+            LoadToneFile(*result.tune, bytes, state, config.textConfig, config.noteNames);
+        takeLoaded(result, path, loaded);
+        return;
     }
-    for (std::string& w : loaded.warnings)
-        result.warnings.push_back(std::move(w));
-    if (!loaded.ok()) result.parseError = quotedName(path) + ": " + loaded.error;
+    const int n = chosenEntry(*catalogue, choice);
+    if (n == 0) {
+        const std::string which = choice.index ? "number " + std::to_string(*choice.index)
+                                               : "named \"" + *choice.name + "\"";
+        result.error = quotedName(path) + " holds no tune " + which +
+                       (catalogue->tuneCount > 0 ? "; it holds " + catalogueNames(*catalogue)
+                                                 : std::string("; it holds none")) +
+                       ".";
+        return;
+    }
+    result.warnings = std::move(scan.warnings);
+    loadEntry(result, path, bytes, *catalogue, n, config);
+}
+
+void nameSource(ReadTuneResult& result, const std::filesystem::path& path)
+{
+    if (result.tune && result.tune->tuneSourceName.empty())
+        result.tune->tuneSourceName = path.filename().string();
 }
 
 } // namespace
@@ -126,8 +146,7 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
     const std::string_view bytes = *file.bytes;
     if (kind == FileKind::Ringdata) {
         readToneText(result, path, bytes, choice, config);
-        if (result.tune && result.tune->tuneSourceName.empty())
-            result.tune->tuneSourceName = path.filename().string();
+        nameSource(result, path);
         return result;
     }
 
@@ -143,6 +162,41 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
     tune->tuneSourceName = path.filename().string();
     result.tune = std::move(tune);
     return result;
+}
+
+void ForEachTune(const std::filesystem::path& path, const ToolConfig& config,
+                 const TuneOptions& options,
+                 const std::function<void(const std::string& name, ReadTuneResult& read)>& take)
+{
+    const std::string stem = path.stem().string();
+    if (kindOfFile(path) != FileKind::Ringdata) {
+        ReadTuneResult read = ReadTuneFile(path, {}, config, options);
+        take(stem, read);
+        return;
+    }
+    const FileReadResult file = readWholeFile(path);
+    if (!file.bytes) {
+        ReadTuneResult read;
+        read.error = file.error.message;
+        take(stem, read);
+        return;
+    }
+    auto catalogue = std::make_unique<TuneCatalogue>();
+    ToneTextResult scan = ScanRingdataFile(*file.bytes, *catalogue);
+    if (catalogue->tuneCount <= 1) {
+        ReadTuneResult read;
+        readToneText(read, path, *file.bytes, {}, config);
+        nameSource(read, path);
+        take(stem, read);
+        return;
+    }
+    for (int n = 1; n <= catalogue->tuneCount; ++n) {
+        ReadTuneResult read;
+        if (n == 1) read.warnings = std::move(scan.warnings);
+        loadEntry(read, path, *file.bytes, *catalogue, n, config);
+        nameSource(read, path);
+        take(withoutBrackets(catalogue->entries[static_cast<std::size_t>(n)].name), read);
+    }
 }
 
 GeneratedToneText ToneTextOf(Tune& tune, const ToolConfig& config, const TuneOptions& options)

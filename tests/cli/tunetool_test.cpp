@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -89,7 +90,7 @@ TEST(Tunetool, HelpForEachCommand)
         std::vector<const char*> mentions;
     };
     const Case cases[] = {
-        {{"--help"}, {"list", "text", "info", "convert", "config.cfg", "midihz.ini"}},
+        {{"--help"}, {"list", "text", "info", "convert", "export", "config.cfg", "midihz.ini"}},
         {{"list", "--help"}, {"FILE"}},
         {{"text", "--help"},
          {"FILE", "--tune", "--index", "--write-tempo", "--no-write-tempo", "--default-parts",
@@ -97,6 +98,7 @@ TEST(Tunetool, HelpForEachCommand)
         {{"info", "--help"}, {"FILE", "--tune", "--index", "length", "--config"}},
         {{"convert", "--help"},
          {"IN", "OUT", ".wav", "--polite", "--write-tempo", "--default-parts", "--style"}},
+        {{"export", "--help"}, {"FILES", "--to", "--as", "--polite", "--write-tempo", "--config"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.front() + " " + c.args.back());
@@ -604,6 +606,76 @@ TEST(TunetoolConvert, ChoiceIsOnlyForToneTexts)
               notesOf(test::readFileOrDie(example("single_tone.h")), {}));
 }
 
+Output exportTo(const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder,
+                const std::string& kind)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    Output r;
+    r.status = cli::runExport(files, folder, kind, exampleOptions(), out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+TEST(TunetoolExport, WritesEveryTuneAsConvertWould)
+{
+    test::TempDir dir;
+    const std::filesystem::path folder = dir.file("made/here");
+    const Output r = exportTo({example("Ringdata.h"), example("single_tone.h")}, folder, "rtx");
+    EXPECT_EQ(r.status, 0) << r.err;
+    // RTX has no custom notes; the warning says which tune lost them.
+    EXPECT_THAT(r.err, ::testing::StartsWith("warning: tone_office: "));
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1);
+    std::vector<std::string> expected = {"single_tone.rtx"};
+    for (const CatalogueCase& c : kCatalogue) {
+        SCOPED_TRACE(c.name);
+        const std::string stem = std::string(c.name).substr(0, std::strlen(c.name) - 2);
+        expected.push_back(stem + ".rtx");
+        EXPECT_THAT(r.out, HasSubstr(example("Ringdata.h") + ": " + stem + " -> " +
+                                     (folder / (stem + ".rtx")).string() + "\n"));
+        ASSERT_EQ(convert(example("Ringdata.h"), dir.file("one.rtx"), choosing({}, c.index)).status,
+                  0);
+        EXPECT_EQ(test::readFileOrDie(folder / (stem + ".rtx")),
+                  test::readFileOrDie(dir.file("one.rtx")));
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(filesIn(folder), expected);
+    // Another kind, and the same file twice: the second copy is numbered.
+    const Output twice =
+        exportTo({example("single_tone.h"), example("single_tone.h")}, folder, ".wav");
+    EXPECT_EQ(twice.status, 0) << twice.err;
+    EXPECT_EQ(test::readFileOrDie(folder / "single_tone.wav"),
+              test::readFileOrDie(folder / "single_tone-2.wav"));
+}
+
+TEST(TunetoolExport, NamesFilesSafelyAndSkipsWhatItCannotRead)
+{
+    test::TempDir dir;
+    ASSERT_EQ(convert(example("single_tone.h"), dir.file("door bell!.ota")).status, 0);
+    test::writeFileOrDie(dir.file(".hidden.evt"), "69 0.500000\n");
+    test::writeFileOrDie(dir.file("broken.ota"), "not an OTA file");
+    const Output r = exportTo({dir.file("door bell!.ota"), dir.file("broken.ota"),
+                               dir.file("missing.rtx"), dir.file(".hidden.evt")},
+                              dir.file("out"), "evt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("broken.ota"));
+    EXPECT_THAT(r.err, HasSubstr("missing.rtx"));
+    EXPECT_THAT(r.err, HasSubstr("error: 2 of 4 tunes were not written."));
+    EXPECT_EQ(filesIn(dir.file("out")), (std::vector<std::string>{"door_bell_.evt", "tune.hidden.evt"}));
+
+    // Nothing is written where the kind or the folder is wrong.
+    test::writeFileOrDie(dir.file("plain"), "a file, not a folder");
+    const Output badKind = exportTo({example("single_tone.h")}, dir.file("mp3s"), "mp3");
+    EXPECT_EQ(badKind.status, 1);
+    EXPECT_THAT(badKind.err, HasSubstr("writes .h, .ota"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("mp3s")));
+    const Output underFile = exportTo({example("single_tone.h")}, dir.file("plain"), "rtx");
+    EXPECT_EQ(underFile.status, 1);
+    EXPECT_THAT(underFile.err, HasSubstr("Cannot make the folder"));
+    EXPECT_EQ(test::readFileOrDie(dir.file("plain")), "a file, not a folder");
+}
+
 // The binary itself: its options, its start directory and a WAV file.
 
 TEST(Tunetool, OptionsOutOfRangeAreRefused)
@@ -620,6 +692,9 @@ TEST(Tunetool, OptionsOutOfRangeAreRefused)
         {{"text", example("Ringdata.h"), "--index", "1", "--tune", "tone_plain"}, "excludes"},
         {{"convert", example("single_tone.h")}, "OUT"},
         {{"info", example("Ringdata.h"), "--polite"}, "--polite"},
+        {{"export", example("Ringdata.h"), "--as", "ota"}, "--to"},
+        {{"export", example("Ringdata.h"), "--to", "x", "--as", "ota", "--index", "2"},
+         "use convert"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.back());
