@@ -166,8 +166,8 @@ std::string exportFileName(const std::string& name, FileKind kind, std::set<std:
 {
     std::string base;
     for (const char c : name) {
-        const bool plain = std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' ||
-                           c == '-' || c == '.';
+        const bool plain =
+            std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '-' || c == '.';
         base += plain ? c : '_';
     }
     if (base.empty() || base.front() == '.') base = "tune" + base;
@@ -212,26 +212,28 @@ int runExport(const std::vector<std::filesystem::path>& files, const std::filesy
         int written = 0;
         int failed = 0;
         for (const std::filesystem::path& file : files) {
-            ForEachTune(file, config, options.tune, [&](const std::string& name, ReadTuneResult& read) {
-                printWarnings(read.warnings, err, name);
-                if (!read.tune) {
-                    ++failed;
-                    (void)fail(err, read.error);
-                    return;
-                }
-                if (!read.parseError.empty()) {
-                    ++failed;
-                    (void)fail(err, read.parseError + " " + name + " was not written.");
-                    return;
-                }
-                const std::filesystem::path target = folder / exportFileName(name, kind, taken);
-                if (!writeTune(*read.tune, kind, target, config, options.tune, err, name)) {
-                    ++failed;
-                    return;
-                }
-                ++written;
-                out << file.string() << ": " << name << " -> " << target.string() << "\n";
-            });
+            const auto fileWarnings = ForEachTune(
+                file, config, options.tune, [&](const std::string& name, ReadTuneResult& read) {
+                    printWarnings(read.warnings, err, name);
+                    if (!read.tune) {
+                        ++failed;
+                        (void)fail(err, read.error);
+                        return;
+                    }
+                    if (!read.parseError.empty()) {
+                        ++failed;
+                        (void)fail(err, read.parseError + " " + name + " was not written.");
+                        return;
+                    }
+                    const std::filesystem::path target = folder / exportFileName(name, kind, taken);
+                    if (!writeTune(*read.tune, kind, target, config, options.tune, err, name)) {
+                        ++failed;
+                        return;
+                    }
+                    ++written;
+                    out << file.string() << ": " << name << " -> " << target.string() << "\n";
+                });
+            printWarnings(fileWarnings, err, file.string());
         }
         if (failed > 0) {
             return fail(err, std::to_string(failed) + " of " + std::to_string(failed + written) +

@@ -114,8 +114,7 @@ int run(int argc, char** argv)
         ->required();
     batch->add_option("--to", exportFolder, "The folder to write into, made when missing")
         ->required();
-    batch->add_option("--as", exportKind, "The kind to write: h, ota, rtx, evt or wav")
-        ->required();
+    batch->add_option("--as", exportKind, "The kind to write: h, ota, rtx, evt or wav")->required();
     addReadOptions(*batch, options);
     addTextOptions(*batch, options);
     batch->add_flag("--polite", options.tune.playPolitely,

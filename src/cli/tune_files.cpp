@@ -164,22 +164,22 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
     return result;
 }
 
-void ForEachTune(const std::filesystem::path& path, const ToolConfig& config,
-                 const TuneOptions& options,
-                 const std::function<void(const std::string& name, ReadTuneResult& read)>& take)
+std::vector<std::string>
+ForEachTune(const std::filesystem::path& path, const ToolConfig& config, const TuneOptions& options,
+            const std::function<void(const std::string& name, ReadTuneResult& read)>& take)
 {
     const std::string stem = path.stem().string();
     if (kindOfFile(path) != FileKind::Ringdata) {
         ReadTuneResult read = ReadTuneFile(path, {}, config, options);
         take(stem, read);
-        return;
+        return {};
     }
     const FileReadResult file = readWholeFile(path);
     if (!file.bytes) {
         ReadTuneResult read;
         read.error = file.error.message;
         take(stem, read);
-        return;
+        return {};
     }
     auto catalogue = std::make_unique<TuneCatalogue>();
     ToneTextResult scan = ScanRingdataFile(*file.bytes, *catalogue);
@@ -188,15 +188,15 @@ void ForEachTune(const std::filesystem::path& path, const ToolConfig& config,
         readToneText(read, path, *file.bytes, {}, config);
         nameSource(read, path);
         take(stem, read);
-        return;
+        return {};
     }
     for (int n = 1; n <= catalogue->tuneCount; ++n) {
         ReadTuneResult read;
-        if (n == 1) read.warnings = std::move(scan.warnings);
         loadEntry(read, path, *file.bytes, *catalogue, n, config);
         nameSource(read, path);
         take(withoutBrackets(catalogue->entries[static_cast<std::size_t>(n)].name), read);
     }
+    return std::move(scan.warnings);
 }
 
 GeneratedToneText ToneTextOf(Tune& tune, const ToolConfig& config, const TuneOptions& options)

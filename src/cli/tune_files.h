@@ -67,10 +67,11 @@ struct ReadTuneResult {
 
 // Every tune of path, one at a time: each tune of a Ringdata.h holding
 // several, named as the catalogue names it without "[]", or the one tune of
-// any other file, named by the file's stem. The file is read once.
-void ForEachTune(const std::filesystem::path& path, const ToolConfig& config,
-                 const TuneOptions& options,
-                 const std::function<void(const std::string& name, ReadTuneResult& read)>& take);
+// any other file, named by the file's stem. The file is read once. Returns
+// the warnings about the file as a whole (a catalogue cut short).
+std::vector<std::string>
+ForEachTune(const std::filesystem::path& path, const ToolConfig& config, const TuneOptions& options,
+            const std::function<void(const std::string& name, ReadTuneResult& read)>& take);
 
 // The tone text of the tune, with config.cfg's header placeholders filled
 // in from its name and ID. Sets tune.tailMs, as the generator does.

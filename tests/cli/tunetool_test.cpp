@@ -606,8 +606,8 @@ TEST(TunetoolConvert, ChoiceIsOnlyForToneTexts)
               notesOf(test::readFileOrDie(example("single_tone.h")), {}));
 }
 
-Output exportTo(const std::vector<std::filesystem::path>& files, const std::filesystem::path& folder,
-                const std::string& kind)
+Output exportTo(const std::vector<std::filesystem::path>& files,
+                const std::filesystem::path& folder, const std::string& kind)
 {
     std::ostringstream out;
     std::ostringstream err;
@@ -662,7 +662,8 @@ TEST(TunetoolExport, NamesFilesSafelyAndSkipsWhatItCannotRead)
     EXPECT_THAT(r.err, HasSubstr("broken.ota"));
     EXPECT_THAT(r.err, HasSubstr("missing.rtx"));
     EXPECT_THAT(r.err, HasSubstr("error: 2 of 4 tunes were not written."));
-    EXPECT_EQ(filesIn(dir.file("out")), (std::vector<std::string>{"door_bell_.evt", "tune.hidden.evt"}));
+    EXPECT_EQ(filesIn(dir.file("out")),
+              (std::vector<std::string>{"door_bell_.evt", "tune.hidden.evt"}));
 
     // Nothing is written where the kind or the folder is wrong.
     test::writeFileOrDie(dir.file("plain"), "a file, not a folder");
