@@ -40,13 +40,10 @@ TEST(MatrixView, LayoutCountsColumnsRowsAndBars)
         v.keyStripWidth = c.keyStrip;
         applyStoredZoom(v, c.unitWidth, c.rowHeight);
         LayoutMatrix(v, tune, c.width, c.height);
-        EXPECT_EQ(v.visibleUnits, c.columns);
-        EXPECT_EQ(v.visibleRows, c.rows);
-        EXPECT_EQ(v.horizontalBar.maximum, 2 * c.columns); // empty tune
-        EXPECT_EQ(v.horizontalBar.page, c.columns);
-        EXPECT_EQ(v.verticalBar.minimum, 1);
-        EXPECT_EQ(v.verticalBar.maximum, 108);
-        EXPECT_EQ(v.verticalBar.page, c.rows);
+        EXPECT_EQ((std::pair{v.visibleUnits, v.visibleRows}), (std::pair{c.columns, c.rows}));
+        // An empty tune: two screens of room.
+        EXPECT_EQ(v.horizontalBar, (ScrollSetting{0, 2 * c.columns, c.columns, 0, false}));
+        EXPECT_EQ(v.verticalBar, (ScrollSetting{1, 108, c.rows, v.verticalPos, false}));
         // The bottom pitch stays unless that would put the top row above 108.
         if (110 - c.rows - 69 >= 1) {
             EXPECT_EQ(v.lowestPitch, 69);
@@ -297,7 +294,8 @@ TEST(MatrixView, SnapDownPicksTheLatestPointBeforeTheTime)
         SCOPED_TRACE(c.name);
         Tune tune;
         tune.noteCount = static_cast<int>(c.ends.size());
-        for (std::size_t i = 0; i < c.ends.size(); ++i) tune.noteTable[i + 1].endUnits = c.ends[i];
+        for (std::size_t i = 0; i < c.ends.size(); ++i)
+            tune.noteTable[i + 1].endUnits = c.ends[i];
         EXPECT_FLOAT_EQ(SnapDown(tune, c.u, c.style), c.expected);
     }
     // The scratch record (a copy of the last inserted note) counts too.
@@ -305,12 +303,6 @@ TEST(MatrixView, SnapDownPicksTheLatestPointBeforeTheTime)
     tune.noteTable[0].endUnits = 5.4f;
     EXPECT_FLOAT_EQ(SnapDown(tune, 5.9f, continuous), 5.4f);
 }
-
-} // namespace
-} // namespace qte
-
-namespace qte {
-namespace {
 
 TEST(MatrixView, ShrinkingPullsTheScrollPositionBackIntoRange)
 {
@@ -323,8 +315,8 @@ TEST(MatrixView, ShrinkingPullsTheScrollPositionBackIntoRange)
     const int farRight = v.scrollUnits;
     EXPECT_EQ(farRight, v.horizontalBar.maximum - v.visibleUnits + 1);
     // A window made very small or very large keeps a position the bar allows.
-    for (auto [w, h] : {std::pair{1, 1}, std::pair{100, 50}, std::pair{30000, 20000},
-                        std::pair{-5, -5}}) {
+    for (auto [w, h] :
+         {std::pair{1, 1}, std::pair{100, 50}, std::pair{30000, 20000}, std::pair{-5, -5}}) {
         SCOPED_TRACE(w);
         LayoutMatrix(v, tune, w, h);
         EXPECT_GE(v.scrollUnits, 0);
