@@ -55,32 +55,6 @@ TEST(MatrixView, LayoutCountsColumnsRowsAndBars)
     }
 }
 
-TEST(MatrixView, LayoutRangeFollowsTheLastNote)
-{
-    Tune tune;
-    tune.noteCount = 1;
-    tune.noteTable[1].endMs = 4687; // 99.98 units at 46.875 ms
-    const MatrixView v = laidOut(tune, 800, 600);
-    EXPECT_EQ(v.horizontalBar.maximum, static_cast<int>(4687 / 46.875 + 2 * v.visibleUnits));
-}
-
-TEST(MatrixView, ResizeKeepsTheBottomPitchWhileItCan)
-{
-    Tune tune;
-    for (int h : {200, 400, 900, 1300, 3000, 190}) {
-        SCOPED_TRACE(h);
-        MatrixView v = laidOut(tune, 800, 600);
-        v.lowestPitch = 40;
-        LayoutMatrix(v, tune, 800, h);
-        const int pos = 110 - v.visibleRows - 40;
-        if (pos >= 1 && pos <= 108) {
-            EXPECT_EQ(v.lowestPitch, 40);
-        }
-        EXPECT_LE(v.topPitch(), 108);
-        EXPECT_GE(v.topPitch(), 1);
-    }
-}
-
 TEST(MatrixView, ZoomStepsAndFloors)
 {
     Tune tune;
@@ -113,18 +87,45 @@ TEST(MatrixView, ZoomStepsAndFloors)
     EXPECT_GE(v.visibleUnits, 1);
     EXPECT_GE(y.visibleRows, 1);
     EXPECT_FALSE(ZoomX(v, tune, ZoomDirection::In));
+
+    // A stored zoom is brought inside the limits.
+    applyStoredZoom(v, 0, -3);
+    EXPECT_EQ((std::pair{v.unitWidth, v.rowHeight}), (std::pair{1, 1}));
+    applyStoredZoom(v, 100000, 100000);
+    EXPECT_EQ((std::pair{v.unitWidth, v.rowHeight}),
+              (std::pair{kMaxUnitWidthZoom, kMaxRowHeightZoom}));
+    EXPECT_FLOAT_EQ(v.unitWidthExact, kMaxUnitWidthZoom - 0.5f);
 }
 
-TEST(MatrixView, StoredZoomIsBroughtInsideLimits)
+// Any window size keeps the bottom pitch while it can and a scroll position
+// the bar allows.
+TEST(MatrixView, ResizeKeepsTheBottomPitchAndPullsTheScrollPositionIntoRange)
 {
-    MatrixView v;
-    applyStoredZoom(v, 0, -3);
-    EXPECT_EQ(v.unitWidth, 1);
-    EXPECT_EQ(v.rowHeight, 1);
-    applyStoredZoom(v, 100000, 100000);
-    EXPECT_EQ(v.unitWidth, kMaxUnitWidthZoom);
-    EXPECT_EQ(v.rowHeight, kMaxRowHeightZoom);
-    EXPECT_FLOAT_EQ(v.unitWidthExact, kMaxUnitWidthZoom - 0.5f);
+    Tune tune;
+    tune.noteCount = 1;
+    tune.noteTable[1].endMs = 46875; // 1000 units
+    MatrixView v = laidOut(tune, 1920, 1080);
+    ASSERT_TRUE(ScrollHorizontal(v, ScrollCode::ThumbTrack, 1000000));
+    EXPECT_EQ(v.scrollUnits, v.horizontalBar.maximum - v.visibleUnits + 1);
+    const std::pair<int, int> sizes[] = {{800, 200},     {800, 400}, {800, 900}, {800, 1300},
+                                         {800, 3000},    {800, 190}, {1, 1},     {100, 50},
+                                         {30000, 20000}, {-5, -5}};
+    for (auto [w, h] : sizes) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h);
+        v.lowestPitch = 40;
+        LayoutMatrix(v, tune, w, h);
+        const int pos = 110 - v.visibleRows - 40;
+        if (pos >= 1 && pos <= 108) {
+            EXPECT_EQ(v.lowestPitch, 40);
+        }
+        EXPECT_GE(v.scrollUnits, 0);
+        EXPECT_LE(v.scrollUnits, v.horizontalBar.maximum - v.visibleUnits + 1);
+        EXPECT_EQ(v.horizontalBar.position, v.scrollUnits);
+        EXPECT_GE(v.visibleRows, 1);
+        EXPECT_LE(v.visibleRows, 108);
+        EXPECT_GE(v.topPitch(), 1);
+        EXPECT_LE(v.topPitch(), 108);
+    }
 }
 
 TEST(MatrixView, HorizontalScrollCodesAndClamp)
@@ -247,11 +248,16 @@ TEST(MatrixView, HitTestNamesEachBand)
     EXPECT_TRUE(hitTest(v, v.gridRight(), 50).insideGrid);
 }
 
-TEST(MatrixView, UpdateRangeTakesTheLatestListEnd)
+TEST(MatrixView, RangeTakesTheLatestListEnd)
 {
     Tune tune;
+    tune.noteCount = 1;
+    tune.noteTable[1].endMs = 4687; // 99.98 units at 46.875 ms
     MatrixView v = laidOut(tune, 800, 600);
     const int room = 2 * v.visibleUnits;
+    // A layout goes by the last note's end in ms, a repaint by every list's end in units.
+    EXPECT_EQ(v.horizontalBar.maximum, static_cast<int>(4687 / 46.875 + room));
+    tune.noteCount = 0;
     UpdateHorizontalRange(v, tune);
     EXPECT_EQ(v.horizontalBar.maximum, room);
     tune.noteCount = 1;
@@ -302,30 +308,6 @@ TEST(MatrixView, SnapDownPicksTheLatestPointBeforeTheTime)
     Tune tune;
     tune.noteTable[0].endUnits = 5.4f;
     EXPECT_FLOAT_EQ(SnapDown(tune, 5.9f, continuous), 5.4f);
-}
-
-TEST(MatrixView, ShrinkingPullsTheScrollPositionBackIntoRange)
-{
-    Tune tune;
-    tune.noteCount = 1;
-    tune.noteTable[1].endMs = 46875; // 1000 units
-    MatrixView v;
-    LayoutMatrix(v, tune, 1920, 1080);
-    ASSERT_TRUE(ScrollHorizontal(v, ScrollCode::ThumbTrack, 1000000));
-    const int farRight = v.scrollUnits;
-    EXPECT_EQ(farRight, v.horizontalBar.maximum - v.visibleUnits + 1);
-    // A window made very small or very large keeps a position the bar allows.
-    for (auto [w, h] :
-         {std::pair{1, 1}, std::pair{100, 50}, std::pair{30000, 20000}, std::pair{-5, -5}}) {
-        SCOPED_TRACE(w);
-        LayoutMatrix(v, tune, w, h);
-        EXPECT_GE(v.scrollUnits, 0);
-        EXPECT_LE(v.scrollUnits, v.horizontalBar.maximum - v.visibleUnits + 1);
-        EXPECT_EQ(v.horizontalBar.position, v.scrollUnits);
-        EXPECT_GE(v.visibleRows, 1);
-        EXPECT_LE(v.visibleRows, 108);
-        EXPECT_LE(v.topPitch(), 108);
-    }
 }
 
 } // namespace
