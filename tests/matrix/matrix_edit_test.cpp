@@ -12,6 +12,7 @@ namespace qte {
 namespace {
 
 using testing_support::expectSound;
+using testing_support::insertNotes;
 using testing_support::makeNote;
 using testing_support::notesOf;
 using testing_support::repeatsOf;
@@ -54,8 +55,7 @@ TEST(MatrixEdit, InsertNoteCutsBackRemovesNeighboursOrRefuses)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Tune t;
-        for (const Span& i : c.before)
-            ASSERT_GT(InsertNote(t, makeNote(i.start, i.end, i.value), 0), 0);
+        ASSERT_TRUE(insertNotes(t, c.before));
         const Span& n = c.inserted;
         const auto place = std::find(c.after.begin(), c.after.end(), n);
         const int index =
@@ -178,9 +178,7 @@ TEST(MatrixEdit, FullListsRefuseAndStayAsTheyWere)
 TEST(MatrixEdit, SelectDeleteAndCopyOffsets)
 {
     Tune t;
-    ASSERT_GT(InsertNote(t, makeNote(4, 8, 65), 0), 0);
-    ASSERT_GT(InsertNote(t, makeNote(12, 14, 70), 0), 0);
-    ASSERT_GT(InsertNote(t, makeNote(16, 18, 72), 0), 0);
+    ASSERT_TRUE(insertNotes(t, {{4, 8, 65}, {12, 14, 70}, {16, 18, 72}}));
     t.noteTable[2].selected = 1;
     t.noteTable[3].selected = 1;
     t.selectionMode = 2;
@@ -214,8 +212,7 @@ TEST(MatrixEdit, SelectDeleteAndCopyOffsets)
 TEST(MatrixEdit, CutAndPasteHangTheNotesAtTheMouse)
 {
     Tune t;
-    ASSERT_GT(InsertNote(t, makeNote(4, 8, 65), 0), 0);
-    ASSERT_GT(InsertNote(t, makeNote(8, 9, 67), 0), 0);
+    ASSERT_TRUE(insertNotes(t, {{4, 8, 65}, {8, 9, 67}}));
     SelectAll(t);
     MatrixEditState edit;
     CutSelection(t, edit);
@@ -265,10 +262,8 @@ TEST(MatrixEdit, PasteThatWouldOverflowPastesNothing)
 TEST(MatrixEdit, StaccatoShortensInPlace)
 {
     Tune t;
-    ASSERT_GT(InsertNote(t, makeNote(0, 8), 0), 0);      // 375 ms, staccato 60
-    ASSERT_GT(InsertNote(t, makeNote(10, 11), 0), 0);    // 46 ms
-    ASSERT_GT(InsertNote(t, makeNote(20, 20.5f), 0), 0); // grows to 0.6665 ...
-    ASSERT_GT(InsertNote(t, makeNote(20.5f, 22), 0), 0); // ... but not into this one
+    // 375 ms, capped at 60; 46 ms; one that grows to 0.6665 but not into the next.
+    ASSERT_TRUE(insertNotes(t, {{0, 8, 60}, {10, 11, 60}, {20, 20.5f, 60}, {20.5f, 22, 60}}));
     StaccatoAll(t);
     EXPECT_FLOAT_EQ(t.noteTable[1].durationUnits, 1.28f);
     EXPECT_FLOAT_EQ(t.noteTable[1].startUnits, 0.0f);

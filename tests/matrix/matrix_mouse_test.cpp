@@ -148,8 +148,7 @@ TEST(MatrixMouse, RightDrawingFollowsTheStyle)
 TEST(MatrixMouse, RightClickDeletesOrClearsTheSelection)
 {
     Gestures g;
-    ASSERT_GT(g.addNote(2, 6, 75), 0);
-    ASSERT_GT(g.addNote(8, 9, 76), 0);
+    ASSERT_TRUE(g.addNotes({{2, 6, 75}, {8, 9, 76}}));
     g.tune.noteTable[2].selected = 1;
     g.tune.selectionMode = 2;
     g.rightClick(g.xAt(3), g.yAt(75));
@@ -236,8 +235,7 @@ TEST(MatrixMouse, NoResizeZoneWhileASelectionExistsAtWideZoom)
     Gestures g;
     applyStoredZoom(g.view, 40, 12);
     LayoutMatrix(g.view, g.tune, 480, 360);
-    ASSERT_GT(g.addNote(1, 5, 75), 0);
-    ASSERT_GT(g.addNote(6, 7, 70), 0);
+    ASSERT_TRUE(g.addNotes({{1, 5, 75}, {6, 7, 70}}));
     g.tune.noteTable[1].selected = 1;
     g.tune.selectionMode = 2;
     g.leftDown(g.xAt(4.9f), g.yAt(75)); // 4 pixels before the end
@@ -268,8 +266,7 @@ TEST(MatrixMouse, RubberBandSelectsTheRowsItEncloses)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Gestures g;
-        for (const Span& n : {Span{2, 4, 72}, Span{6, 8, 74}, Span{10, 12, 80}, Span{20, 22, 73}})
-            ASSERT_GT(g.addNote(n.start, n.end, n.value), 0);
+        ASSERT_TRUE(g.addNotes({{2, 4, 72}, {6, 8, 74}, {10, 12, 80}, {20, 22, 73}}));
         for (int i : c.preselected)
             g.tune.noteTable[i].selected = 1;
         if (!c.preselected.empty()) g.tune.selectionMode = 2;
@@ -286,9 +283,7 @@ TEST(MatrixMouse, RubberBandSelectsTheRowsItEncloses)
 TEST(MatrixMouse, SelectionClicksAndGroupMoves)
 {
     Gestures g;
-    ASSERT_GT(g.addNote(2, 4, 72), 0);
-    ASSERT_GT(g.addNote(6, 8, 74), 0);
-    ASSERT_GT(g.addNote(10, 12, 80), 0);
+    ASSERT_TRUE(g.addNotes({{2, 4, 72}, {6, 8, 74}, {10, 12, 80}}));
     SelectAll(g.tune);
     // Ctrl+click unselects, and the last one clears the mode.
     g.keys.ctrlDown = true;
@@ -329,8 +324,7 @@ TEST(MatrixMouse, SelectionClicksAndGroupMoves)
 TEST(MatrixMouse, CopyPasteDropRoundTrip)
 {
     Gestures g;
-    ASSERT_GT(g.addNote(2, 4, 72), 0);
-    ASSERT_GT(g.addNote(6, 7, 74), 0);
+    ASSERT_TRUE(g.addNotes({{2, 4, 72}, {6, 7, 74}}));
     SelectAll(g.tune);
     CopySelection(g.tune, g.edit);
     ASSERT_TRUE(PasteClipboard(g.tune, g.edit));

@@ -76,6 +76,14 @@ inline NoteRecord makeNote(float start, float end, int pitch = 60, NoteKind kind
     return n;
 }
 
+// Inserts each note; false when one is refused.
+[[nodiscard]] inline bool insertNotes(Tune& t, const std::vector<Span>& notes, int customCount = 0)
+{
+    for (const Span& n : notes)
+        if (!InsertNote(t, makeNote(n.start, n.end, n.value), customCount)) return false;
+    return true;
+}
+
 inline void expectSound(const Tune& t)
 {
     EXPECT_EQ(checkTuneInvariants(t), std::vector<std::string>{});
@@ -104,6 +112,10 @@ struct MatrixScene {
     int addNote(float start, float end, int pitch, NoteKind kind = NoteKind::Normal)
     {
         return InsertNote(tune, makeNote(start, end, pitch, kind), options.customNoteCount);
+    }
+    [[nodiscard]] bool addNotes(const std::vector<Span>& notes)
+    {
+        return insertNotes(tune, notes, options.customNoteCount);
     }
     // The middle pixel of a unit's cell on a pitch row.
     [[nodiscard]] std::pair<int, int> cellCentre(int unit, int pitch) const
