@@ -175,7 +175,7 @@ TEST(MatrixEdit, FullListsRefuseAndStayAsTheyWere)
     EXPECT_EQ(textsOf(t), texts);
 }
 
-TEST(MatrixEdit, SelectDeleteAndCopyOffsets)
+TEST(MatrixEdit, SelectDeleteCopyAndCut)
 {
     Tune t;
     ASSERT_TRUE(insertNotes(t, {{4, 8, 65}, {12, 14, 70}, {16, 18, 72}}));
@@ -196,67 +196,41 @@ TEST(MatrixEdit, SelectDeleteAndCopyOffsets)
     EXPECT_EQ(t.selectionMode, 0);
     expectSound(t);
 
-    SelectAll(t);
-    EXPECT_EQ(t.noteTable[1].selected, 1);
-    EXPECT_EQ(t.selectionMode, 2);
-    Tune empty;
-    SelectAll(empty);
-    EXPECT_EQ(empty.selectionMode, 2);
-
-    // Copy with nothing selected empties the clipboard.
-    ClearSelection(t);
+    // Copy with nothing selected empties the clipboard; cut is copy and delete.
     CopySelection(t, edit);
     EXPECT_EQ(edit.clipboardCount, 0);
-}
-
-TEST(MatrixEdit, CutAndPasteHangTheNotesAtTheMouse)
-{
-    Tune t;
-    ASSERT_TRUE(insertNotes(t, {{4, 8, 65}, {8, 9, 67}}));
     SelectAll(t);
-    MatrixEditState edit;
     CutSelection(t, edit);
     EXPECT_EQ(t.noteCount, 0);
-    EXPECT_EQ(edit.clipboardCount, 2);
-
-    ASSERT_TRUE(PasteClipboard(t, edit));
-    EXPECT_EQ(edit.dragCount, 2);
-    EXPECT_TRUE(edit.dragIsPaste);
+    EXPECT_EQ(edit.clipboardCount, 1);
+    SelectAll(t); // an empty tune too
     EXPECT_EQ(t.selectionMode, 2);
-    EXPECT_FLOAT_EQ(edit.dragBuffer[2].startUnits, 8.0f);
-    EXPECT_EQ(edit.dragOffsets[2].pitchOffset, 2);
-    EXPECT_EQ(t.noteCount, 0) << "nothing is inserted before the click";
-
-    // An empty clipboard changes nothing, not even the selection.
-    Tune u;
-    ASSERT_GT(InsertNote(u, makeNote(0, 1), 0), 0);
-    u.noteTable[1].selected = 1;
-    u.selectionMode = 2;
-    MatrixEditState none;
-    EXPECT_TRUE(PasteClipboard(u, none));
-    EXPECT_EQ(none.dragCount, 0);
-    EXPECT_EQ(u.noteTable[1].selected, 1);
-    EXPECT_EQ(u.selectionMode, 2);
 }
 
-TEST(MatrixEdit, PasteThatWouldOverflowPastesNothing)
+TEST(MatrixEdit, PasteHangsTheClipboardAtTheMouseOnlyWhenItFits)
 {
     Tune t;
     for (int i = 1; i <= kMaxNotes - 1; ++i)
         ASSERT_EQ(InsertNote(t, makeNote(i, i + 1.0f), 0), i);
     MatrixEditState edit;
-    edit.clipboardCount = 2;
     edit.clipboardNotes[1] = makeNote(0, 1);
     edit.clipboardNotes[2] = makeNote(1, 2);
     t.noteTable[3].selected = 1;
     t.selectionMode = 2;
-    EXPECT_FALSE(PasteClipboard(t, edit));
-    EXPECT_EQ(edit.dragCount, 0);
-    EXPECT_EQ(t.noteTable[3].selected, 1);
-    EXPECT_EQ(t.selectionMode, 2);
+    // Too many to fit is refused, none is no paste: either way nothing changes.
+    for (int count : {2, 0}) {
+        edit.clipboardCount = count;
+        EXPECT_EQ(PasteClipboard(t, edit), count == 0);
+        EXPECT_EQ(edit.dragCount, 0);
+        EXPECT_EQ(t.noteTable[3].selected, 1);
+        EXPECT_EQ(t.selectionMode, 2);
+    }
     edit.clipboardCount = 1;
     EXPECT_TRUE(PasteClipboard(t, edit));
     EXPECT_EQ(edit.dragCount, 1);
+    EXPECT_TRUE(edit.dragIsPaste);
+    EXPECT_EQ(t.noteTable[3].selected, 0);
+    EXPECT_EQ(t.noteCount, kMaxNotes - 1) << "nothing is inserted before the click";
 }
 
 TEST(MatrixEdit, StaccatoShortensInPlace)

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,20 +26,6 @@ MATCHER(SpanNear, "")
            a.value == b.value;
 }
 
-class FakeMatrixDialogs final : public MatrixDialogs {
-public:
-    void editText(Tune& tune, int textIndex) override
-    {
-        texts.push_back(textIndex);
-        if (newText) tune.textList[textIndex].setText(*newText);
-    }
-    void editRepetitions(Tune&, int repeatIndex) override { repeats.push_back(repeatIndex); }
-
-    std::vector<int> texts;
-    std::vector<int> repeats;
-    std::optional<std::string> newText;
-};
-
 // Ten pixels per unit, so mouse times in tenths are exact.
 class Gestures : public MatrixScene {
 public:
@@ -49,7 +34,6 @@ public:
     {
         options.styleMode = static_cast<std::int32_t>(style);
         options.newNoteUnits = noteUnits;
-        services.dialogs = &dialogs;
         services.changed = [this] { ++changes; };
     }
 
@@ -100,7 +84,6 @@ public:
         return out;
     }
 
-    FakeMatrixDialogs dialogs;
     int changes = 0;
 };
 
@@ -389,19 +372,13 @@ TEST(MatrixMouse, VibraSegmentsAreDrawnAndDeleted)
     EXPECT_EQ(testing_support::vibrasOf(h.tune), (std::vector<Span>{{1, 9, 0}}));
 }
 
-TEST(MatrixMouse, RepeatBlocksAndTheirDialog)
+// The strips' dialogs are checked in the running editor (MatrixEvents).
+TEST(MatrixMouse, RepeatBlocksAreDrawnAndDeleted)
 {
     Gestures g;
     const int y = Gestures::repeatY;
     g.rightDrag(g.xAt(3.2f), y, g.xAt(7.5f), y);
     EXPECT_EQ(testing_support::repeatsOf(g.tune), (std::vector<Span>{{3, 8, 2}}));
-    // A short click opens "Number of repetitions:"; a long press does not.
-    g.leftClick(g.xAt(4.0f), 10);
-    EXPECT_EQ(g.dialogs.repeats, (std::vector<int>{1}));
-    g.leftDown(g.xAt(4.0f), 10);
-    g.clock.advance(300);
-    g.leftUp(g.xAt(4.0f), 10);
-    EXPECT_EQ(g.dialogs.repeats.size(), 1u);
     // A left click while a right-drawn block is in progress inserts it.
     g.rightDown(g.xAt(12.0f), y);
     g.move(g.xAt(14.5f), y);
@@ -415,7 +392,7 @@ TEST(MatrixMouse, RepeatBlocksAndTheirDialog)
     EXPECT_EQ(g.tune.repeatCount, 1);
 }
 
-TEST(MatrixMouse, FreeTextsAreAddedOpenedMovedAndDeleted)
+TEST(MatrixMouse, FreeTextsAreAddedMovedAndDeleted)
 {
     using Texts = std::vector<std::pair<float, std::string>>;
     const std::string free(kFreeTextDefault);
@@ -425,11 +402,6 @@ TEST(MatrixMouse, FreeTextsAreAddedOpenedMovedAndDeleted)
     g.rightClick(g.xAt(6.3f), g.textY());
     EXPECT_EQ(testing_support::textsOf(g.tune), (Texts{{4, free}, {6, free}}));
 
-    // A short click opens the Text dialog.
-    g.leftClick(g.xAt(4.2f), g.textY());
-    EXPECT_EQ(g.dialogs.texts, (std::vector<int>{1}));
-    EXPECT_EQ(g.tune.textCount, 2);
-
     // A long press moves it, past the other text and to the start of the
     // note it lands in.
     g.tune.textList[1].setText("moved");
@@ -438,15 +410,10 @@ TEST(MatrixMouse, FreeTextsAreAddedOpenedMovedAndDeleted)
     g.move(g.xAt(9.4f), g.textY());
     g.leftUp(g.xAt(9.4f), g.textY());
     EXPECT_EQ(testing_support::textsOf(g.tune), (Texts{{6, free}, {8, "moved"}}));
-    EXPECT_EQ(g.dialogs.texts.size(), 1u);
 
-    // Emptied in the dialog, a text is removed.
-    g.dialogs.newText = "";
-    g.leftClick(g.xAt(6.2f), g.textY());
-    EXPECT_EQ(testing_support::textsOf(g.tune), (Texts{{8, "moved"}}));
     // A right click on a text deletes it.
-    g.rightClick(g.xAt(8.1f), g.textY());
-    EXPECT_EQ(g.tune.textCount, 0);
+    g.rightClick(g.xAt(6.2f), g.textY());
+    EXPECT_EQ(testing_support::textsOf(g.tune), (Texts{{8, "moved"}}));
 }
 
 TEST(MatrixMouse, RowsUnderPitchOneTakeNoNotes)
