@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 namespace qte {
 namespace {
@@ -205,10 +207,8 @@ TEST(MatrixView, PixelMappingAndCellsAreInverse)
         for (auto [x, y] : {std::pair{r.left, r.top}, std::pair{r.right - 1, r.bottom - 1},
                             std::pair{(r.left + r.right) / 2, (r.top + r.bottom) / 2}}) {
             const MatrixHit hit = hitTest(v, x, y);
-            EXPECT_EQ(hit.region, MatrixRegion::Grid);
-            EXPECT_EQ(hit.unit, c.unit);
-            EXPECT_EQ(hit.pitch, c.pitch);
-            EXPECT_TRUE(hit.insideGrid);
+            EXPECT_EQ((std::tuple{hit.region, hit.unit, hit.pitch, hit.insideGrid}),
+                      (std::tuple{MatrixRegion::Grid, c.unit, c.pitch, true}));
         }
         EXPECT_NE(hitTest(v, r.right, r.top).unit, c.unit);
         EXPECT_NE(hitTest(v, r.left, r.bottom).pitch, c.pitch);
