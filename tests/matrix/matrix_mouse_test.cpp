@@ -128,7 +128,8 @@ TEST(MatrixMouse, RightDrawingFollowsTheStyle)
     }
 }
 
-TEST(MatrixMouse, RightClickDeletesOrClearsTheSelection)
+// Without a selection a right click deletes the note (MatrixEvents checks it).
+TEST(MatrixMouse, RightClickWithASelectionOnlyClearsIt)
 {
     Gestures g;
     ASSERT_TRUE(g.addNotes({{2, 6, 75}, {8, 9, 76}}));
@@ -138,8 +139,6 @@ TEST(MatrixMouse, RightClickDeletesOrClearsTheSelection)
     EXPECT_EQ(g.notes().size(), 2u) << "with a selection only the selection goes";
     EXPECT_EQ(g.tune.selectionMode, 0);
     EXPECT_TRUE(g.selected().empty());
-    g.rightClick(g.xAt(3), g.yAt(75));
-    EXPECT_EQ(g.notes(), (std::vector<Span>{{8, 9, 76}}));
     EXPECT_FALSE(g.edit.drawingItem);
 }
 
