@@ -3,10 +3,7 @@
 // overlaps and of empty items once each gesture is finished.
 
 #include "matrix/matrix_mouse.h"
-#include "matrix/tune_invariants.h"
 #include "matrix_scene.h"
-#include "platform/fakes/fake_tick.h"
-#include "platform/messages.h"
 
 #include <gtest/gtest.h>
 
@@ -38,24 +35,23 @@ TEST(MatrixGestureFuzz, RandomSessionsKeepTheListsSound)
         SCOPED_TRACE(seed);
         std::mt19937 rng(seed);
         MatrixScene s(seed % 2 == 0, 480, 360, 6 + static_cast<int>(seed % 5) * 4, 12);
-        fakes::FakeTickClock clock;
-        RecordingMessageSink messages;
         ClearingDialogs dialogs(rng);
-        MatrixServices svc;
-        svc.clock = &clock;
-        svc.messages = &messages;
+        MatrixServices& svc = s.services;
         svc.dialogs = &dialogs;
-        svc.repaint = [&] { s.paint(); };
 
         auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
         auto randomPoint = [&] {
             // Mostly inside the bands, sometimes outside the window.
             s.edit.mouseX = pick(520) - 20;
             const int band = pick(5);
-            if (band == 0) s.edit.mouseY = 5 + pick(21);
-            else if (band == 1) s.edit.mouseY = s.view.vibraTop() + pick(s.view.rowHeight + 1);
-            else if (band == 2) s.edit.mouseY = s.view.textTop() + pick(s.view.rowHeight + 1);
-            else s.edit.mouseY = pick(400) - 20;
+            if (band == 0)
+                s.edit.mouseY = 5 + pick(21);
+            else if (band == 1)
+                s.edit.mouseY = s.view.vibraTop() + pick(s.view.rowHeight + 1);
+            else if (band == 2)
+                s.edit.mouseY = s.view.textTop() + pick(s.view.rowHeight + 1);
+            else
+                s.edit.mouseY = pick(400) - 20;
         };
         bool left = false, right = false;
         for (int step = 0; step < 600; ++step) {
@@ -65,7 +61,7 @@ TEST(MatrixGestureFuzz, RandomSessionsKeepTheListsSound)
             s.options.newNoteUnits = 0.5f * static_cast<float>(1 + pick(8));
             s.options.newNoteKind = pick(6) == 0 ? 1 : 0;
             s.options.customNoteCount = 4;
-            clock.advance(static_cast<unsigned>(pick(600)));
+            s.clock.advance(static_cast<unsigned>(pick(600)));
             randomPoint();
             MatrixContext c = s.context();
             switch (pick(9)) {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 namespace qte {
 namespace {
@@ -40,13 +42,10 @@ TEST(MatrixView, LayoutCountsColumnsRowsAndBars)
         v.keyStripWidth = c.keyStrip;
         applyStoredZoom(v, c.unitWidth, c.rowHeight);
         LayoutMatrix(v, tune, c.width, c.height);
-        EXPECT_EQ(v.visibleUnits, c.columns);
-        EXPECT_EQ(v.visibleRows, c.rows);
-        EXPECT_EQ(v.horizontalBar.maximum, 2 * c.columns); // empty tune
-        EXPECT_EQ(v.horizontalBar.page, c.columns);
-        EXPECT_EQ(v.verticalBar.minimum, 1);
-        EXPECT_EQ(v.verticalBar.maximum, 108);
-        EXPECT_EQ(v.verticalBar.page, c.rows);
+        EXPECT_EQ((std::pair{v.visibleUnits, v.visibleRows}), (std::pair{c.columns, c.rows}));
+        // An empty tune: two screens of room.
+        EXPECT_EQ(v.horizontalBar, (ScrollSetting{0, 2 * c.columns, c.columns, 0, false}));
+        EXPECT_EQ(v.verticalBar, (ScrollSetting{1, 108, c.rows, v.verticalPos, false}));
         // The bottom pitch stays unless that would put the top row above 108.
         if (110 - c.rows - 69 >= 1) {
             EXPECT_EQ(v.lowestPitch, 69);
@@ -55,32 +54,6 @@ TEST(MatrixView, LayoutCountsColumnsRowsAndBars)
         }
         EXPECT_GE(v.verticalPos, 1);
         EXPECT_LE(v.verticalPos, 108);
-    }
-}
-
-TEST(MatrixView, LayoutRangeFollowsTheLastNote)
-{
-    Tune tune;
-    tune.noteCount = 1;
-    tune.noteTable[1].endMs = 4687; // 99.98 units at 46.875 ms
-    const MatrixView v = laidOut(tune, 800, 600);
-    EXPECT_EQ(v.horizontalBar.maximum, static_cast<int>(4687 / 46.875 + 2 * v.visibleUnits));
-}
-
-TEST(MatrixView, ResizeKeepsTheBottomPitchWhileItCan)
-{
-    Tune tune;
-    for (int h : {200, 400, 900, 1300, 3000, 190}) {
-        SCOPED_TRACE(h);
-        MatrixView v = laidOut(tune, 800, 600);
-        v.lowestPitch = 40;
-        LayoutMatrix(v, tune, 800, h);
-        const int pos = 110 - v.visibleRows - 40;
-        if (pos >= 1 && pos <= 108) {
-            EXPECT_EQ(v.lowestPitch, 40);
-        }
-        EXPECT_LE(v.topPitch(), 108);
-        EXPECT_GE(v.topPitch(), 1);
     }
 }
 
@@ -116,18 +89,45 @@ TEST(MatrixView, ZoomStepsAndFloors)
     EXPECT_GE(v.visibleUnits, 1);
     EXPECT_GE(y.visibleRows, 1);
     EXPECT_FALSE(ZoomX(v, tune, ZoomDirection::In));
+
+    // A stored zoom is brought inside the limits.
+    applyStoredZoom(v, 0, -3);
+    EXPECT_EQ((std::pair{v.unitWidth, v.rowHeight}), (std::pair{1, 1}));
+    applyStoredZoom(v, 100000, 100000);
+    EXPECT_EQ((std::pair{v.unitWidth, v.rowHeight}),
+              (std::pair{kMaxUnitWidthZoom, kMaxRowHeightZoom}));
+    EXPECT_FLOAT_EQ(v.unitWidthExact, kMaxUnitWidthZoom - 0.5f);
 }
 
-TEST(MatrixView, StoredZoomIsBroughtInsideLimits)
+// Any window size keeps the bottom pitch while it can and a scroll position
+// the bar allows.
+TEST(MatrixView, ResizeKeepsTheBottomPitchAndPullsTheScrollPositionIntoRange)
 {
-    MatrixView v;
-    applyStoredZoom(v, 0, -3);
-    EXPECT_EQ(v.unitWidth, 1);
-    EXPECT_EQ(v.rowHeight, 1);
-    applyStoredZoom(v, 100000, 100000);
-    EXPECT_EQ(v.unitWidth, kMaxUnitWidthZoom);
-    EXPECT_EQ(v.rowHeight, kMaxRowHeightZoom);
-    EXPECT_FLOAT_EQ(v.unitWidthExact, kMaxUnitWidthZoom - 0.5f);
+    Tune tune;
+    tune.noteCount = 1;
+    tune.noteTable[1].endMs = 46875; // 1000 units
+    MatrixView v = laidOut(tune, 1920, 1080);
+    ASSERT_TRUE(ScrollHorizontal(v, ScrollCode::ThumbTrack, 1000000));
+    EXPECT_EQ(v.scrollUnits, v.horizontalBar.maximum - v.visibleUnits + 1);
+    const std::pair<int, int> sizes[] = {{800, 200},     {800, 400}, {800, 900}, {800, 1300},
+                                         {800, 3000},    {800, 190}, {1, 1},     {100, 50},
+                                         {30000, 20000}, {-5, -5}};
+    for (auto [w, h] : sizes) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h);
+        v.lowestPitch = 40;
+        LayoutMatrix(v, tune, w, h);
+        const int pos = 110 - v.visibleRows - 40;
+        if (pos >= 1 && pos <= 108) {
+            EXPECT_EQ(v.lowestPitch, 40);
+        }
+        EXPECT_GE(v.scrollUnits, 0);
+        EXPECT_LE(v.scrollUnits, v.horizontalBar.maximum - v.visibleUnits + 1);
+        EXPECT_EQ(v.horizontalBar.position, v.scrollUnits);
+        EXPECT_GE(v.visibleRows, 1);
+        EXPECT_LE(v.visibleRows, 108);
+        EXPECT_GE(v.topPitch(), 1);
+        EXPECT_LE(v.topPitch(), 108);
+    }
 }
 
 TEST(MatrixView, HorizontalScrollCodesAndClamp)
@@ -207,10 +207,8 @@ TEST(MatrixView, PixelMappingAndCellsAreInverse)
         for (auto [x, y] : {std::pair{r.left, r.top}, std::pair{r.right - 1, r.bottom - 1},
                             std::pair{(r.left + r.right) / 2, (r.top + r.bottom) / 2}}) {
             const MatrixHit hit = hitTest(v, x, y);
-            EXPECT_EQ(hit.region, MatrixRegion::Grid);
-            EXPECT_EQ(hit.unit, c.unit);
-            EXPECT_EQ(hit.pitch, c.pitch);
-            EXPECT_TRUE(hit.insideGrid);
+            EXPECT_EQ((std::tuple{hit.region, hit.unit, hit.pitch, hit.insideGrid}),
+                      (std::tuple{MatrixRegion::Grid, c.unit, c.pitch, true}));
         }
         EXPECT_NE(hitTest(v, r.right, r.top).unit, c.unit);
         EXPECT_NE(hitTest(v, r.left, r.bottom).pitch, c.pitch);
@@ -250,11 +248,16 @@ TEST(MatrixView, HitTestNamesEachBand)
     EXPECT_TRUE(hitTest(v, v.gridRight(), 50).insideGrid);
 }
 
-TEST(MatrixView, UpdateRangeTakesTheLatestListEnd)
+TEST(MatrixView, RangeTakesTheLatestListEnd)
 {
     Tune tune;
+    tune.noteCount = 1;
+    tune.noteTable[1].endMs = 4687; // 99.98 units at 46.875 ms
     MatrixView v = laidOut(tune, 800, 600);
     const int room = 2 * v.visibleUnits;
+    // A layout goes by the last note's end in ms, a repaint by every list's end in units.
+    EXPECT_EQ(v.horizontalBar.maximum, static_cast<int>(4687 / 46.875 + room));
+    tune.noteCount = 0;
     UpdateHorizontalRange(v, tune);
     EXPECT_EQ(v.horizontalBar.maximum, room);
     tune.noteCount = 1;
@@ -297,43 +300,14 @@ TEST(MatrixView, SnapDownPicksTheLatestPointBeforeTheTime)
         SCOPED_TRACE(c.name);
         Tune tune;
         tune.noteCount = static_cast<int>(c.ends.size());
-        for (std::size_t i = 0; i < c.ends.size(); ++i) tune.noteTable[i + 1].endUnits = c.ends[i];
+        for (std::size_t i = 0; i < c.ends.size(); ++i)
+            tune.noteTable[i + 1].endUnits = c.ends[i];
         EXPECT_FLOAT_EQ(SnapDown(tune, c.u, c.style), c.expected);
     }
     // The scratch record (a copy of the last inserted note) counts too.
     Tune tune;
     tune.noteTable[0].endUnits = 5.4f;
     EXPECT_FLOAT_EQ(SnapDown(tune, 5.9f, continuous), 5.4f);
-}
-
-} // namespace
-} // namespace qte
-
-namespace qte {
-namespace {
-
-TEST(MatrixView, ShrinkingPullsTheScrollPositionBackIntoRange)
-{
-    Tune tune;
-    tune.noteCount = 1;
-    tune.noteTable[1].endMs = 46875; // 1000 units
-    MatrixView v;
-    LayoutMatrix(v, tune, 1920, 1080);
-    ASSERT_TRUE(ScrollHorizontal(v, ScrollCode::ThumbTrack, 1000000));
-    const int farRight = v.scrollUnits;
-    EXPECT_EQ(farRight, v.horizontalBar.maximum - v.visibleUnits + 1);
-    // A window made very small or very large keeps a position the bar allows.
-    for (auto [w, h] : {std::pair{1, 1}, std::pair{100, 50}, std::pair{30000, 20000},
-                        std::pair{-5, -5}}) {
-        SCOPED_TRACE(w);
-        LayoutMatrix(v, tune, w, h);
-        EXPECT_GE(v.scrollUnits, 0);
-        EXPECT_LE(v.scrollUnits, v.horizontalBar.maximum - v.visibleUnits + 1);
-        EXPECT_EQ(v.horizontalBar.position, v.scrollUnits);
-        EXPECT_GE(v.visibleRows, 1);
-        EXPECT_LE(v.visibleRows, 108);
-        EXPECT_LE(v.topPitch(), 108);
-    }
 }
 
 } // namespace

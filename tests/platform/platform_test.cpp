@@ -1,9 +1,11 @@
 #include "platform/files.h"
 #include "platform/linereader.h"
-#include "platform/messages.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -13,41 +15,34 @@ namespace {
 struct Read {
     std::string text;
     bool hitEnd;
+    friend bool operator==(const Read&, const Read&) = default;
 };
-
-std::vector<Read> readAll(std::string_view data, std::size_t buf)
-{
-    LineReader r(data);
-    std::vector<Read> out;
-    while (auto l = r.next(buf)) out.push_back({std::string(l->text), l->hitEnd});
-    return out;
-}
 
 TEST(LineReader, BehavesLikeFgets)
 {
-    auto lines = readAll("ab\ncd\n", 254);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].text, "cd\n");
-    EXPECT_FALSE(lines[1].hitEnd); // the end is only seen by the next read
-
-    lines = readAll("ab\ncd", 254);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].text, "cd");
-    EXPECT_TRUE(lines[1].hitEnd);
-
-    // A line longer than the buffer is split; the rest is the next read.
-    lines = readAll("abcdefg\n", 4);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].text, "abc");
-    EXPECT_EQ(lines[1].text, "def");
-    EXPECT_EQ(lines[2].text, "g\n");
-
-    // Exactly filling the buffer at the end does not see the end yet.
-    lines = readAll("abc", 4);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_FALSE(lines[0].hitEnd);
-
-    EXPECT_TRUE(readAll("", 10).empty());
+    struct Case {
+        std::string_view data;
+        std::size_t buffer;
+        std::vector<Read> reads;
+    };
+    const Case cases[] = {
+        // The end is only seen by the read after the last newline.
+        {"ab\ncd\n", 254, {{"ab\n", false}, {"cd\n", false}}},
+        {"ab\ncd", 254, {{"ab\n", false}, {"cd", true}}},
+        // A line longer than the buffer is split; the rest is the next read.
+        {"abcdefg\n", 4, {{"abc", false}, {"def", false}, {"g\n", false}}},
+        // Exactly filling the buffer at the end does not see the end yet.
+        {"abc", 4, {{"abc", false}}},
+        {"", 10, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.data);
+        LineReader r(c.data);
+        std::vector<Read> got;
+        while (auto l = r.next(c.buffer))
+            got.push_back({std::string(l->text), l->hitEnd});
+        EXPECT_EQ(got, c.reads);
+    }
 }
 
 TEST(Files, AtomicWriteReplacesAndReadsBack)
@@ -61,7 +56,8 @@ TEST(Files, AtomicWriteReplacesAndReadsBack)
     EXPECT_EQ(*r.bytes, "second");
     // No temporary file is left behind.
     int files = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++files;
     EXPECT_EQ(files, 1);
 }
 
@@ -89,18 +85,6 @@ TEST(Files, FailuresNameTheFileAndKeepTheOld)
         EXPECT_EQ(test::readFileOrDie(ro / "old.h"), "old");
     }
     EXPECT_TRUE(writeFileAtomically(dir.file("no/such/dir/x.h"), "x").has_value());
-}
-
-TEST(Messages, RecordingSinkAnswersFromItsScript)
-{
-    RecordingMessageSink sink;
-    sink.answers = {MessageAnswer::Cancel};
-    EXPECT_EQ(sink.show("Discard current tune?", "New tune", MessageButtons::OkCancel),
-              MessageAnswer::Cancel);
-    sink.showError("bad");
-    ASSERT_EQ(sink.shown.size(), 2u);
-    EXPECT_EQ(sink.shown[1].title, "Error!");
-    EXPECT_EQ(sink.shown[1].text, "bad");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace qte {
 namespace {
@@ -17,8 +18,7 @@ TEST(PpmImage, ReadsPixelsAfterAHeaderWithComments)
     bytes += std::string("\x10\x20\x30\xff\x00\x80", 6);
     const PpmResult r = readPpmImage(std::string_view(bytes));
     ASSERT_TRUE(r.image) << r.error;
-    EXPECT_EQ(r.image->width(), 2);
-    EXPECT_EQ(r.image->height(), 1);
+    EXPECT_EQ((std::pair{r.image->width(), r.image->height()}), (std::pair{2, 1}));
     EXPECT_EQ(r.image->pixel(0, 0), rgbColour(0x10, 0x20, 0x30));
     EXPECT_EQ(r.image->pixel(1, 0), rgbColour(0xff, 0x00, 0x80));
 }
@@ -38,7 +38,8 @@ TEST(PpmImage, RefusesWhatItCannotRead)
         {"huge", std::string("P6 99999 1 255\n"), "The PPM image size is out of range."},
         {"16 bit", std::string("P6 1 1 65535\n\0\0\0\0\0\0", 19),
          "Only PPM images with 8 bits per channel are read."},
-        {"short", std::string("P6 2 2 255\n\0\0\0", 14), "The PPM image ends before its last pixel."},
+        {"short", std::string("P6 2 2 255\n\0\0\0", 14),
+         "The PPM image ends before its last pixel."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -55,8 +56,7 @@ TEST(PpmImage, ButtonTableCopyHasItsSize)
 {
     const PpmResult r = readPpmImage(test::resourcePath("buttontable.ppm"));
     ASSERT_TRUE(r.image) << r.error;
-    EXPECT_EQ(r.image->width(), 357);
-    EXPECT_EQ(r.image->height(), 495);
+    EXPECT_EQ((std::pair{r.image->width(), r.image->height()}), (std::pair{357, 495}));
 }
 
 } // namespace
