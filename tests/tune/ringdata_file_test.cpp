@@ -63,8 +63,7 @@ TEST_F(RingdataTest, ListsAndLoadsEachExampleTune)
         {120, "N69 0-125\nN71 125-250\nN84 250-500\nN88 562-1062\nN86 1062-1249\n"
               "T 0 #define NOTE_TIME(time) TONE_TIME_IN_MS(250*time)\n"},
         // plain: no tempo line, so the tempo is estimated
-        {150, "N81 0-100\nN81 200-400\nN81 500-700\nN100 700-1100\n"},
-    };
+        {150, "N81 0-100\nN81 200-400\nN81 500-700\nN100 700-1100\n"}};
     for (int n = 1; n <= 5; ++n) {
         SCOPED_TRACE(n);
         tune.toneName = "Before";
@@ -107,8 +106,7 @@ TEST_F(RingdataTest, ScanRules)
         {"close outside is ignored", "};\nstatic TONE tone_c[] = {\n};\n", "tone_c[] 2-3\n"},
         // A line of 300 characters is read as a piece of 253 and the rest.
         {"long lines count as their pieces",
-         "/*" + std::string(296, 'x') + "*/\nstatic TONE tone_l[] = {\n};\n", "tone_l[] 3-4\n"},
-    };
+         "/*" + std::string(296, 'x') + "*/\nstatic TONE tone_l[] = {\n};\n", "tone_l[] 3-4\n"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(ScanRingdataFile(c.bytes, catalogue).ok());
@@ -201,12 +199,10 @@ TEST_F(RingdataTest, ToneFileBodyBounds)
         const char* name;
         const char* bytes;
         std::int32_t open, close, lines;
-    } cases[] = {
-        {"braces", "head\nx[] = {\nbody\n};\n", 2, 4, 4},
-        {"last of each counts", "{\n{\na\n};\nb\n  } ;\n", 2, 6, 6},
-        {"no braces", "a\nb\nc\n", 0, 4, 3},
-        {"unterminated last line not stored", "{\na\n};", 1, 3, 2},
-    };
+    } cases[] = {{"braces", "head\nx[] = {\nbody\n};\n", 2, 4, 4},
+                 {"last of each counts", "{\n{\na\n};\nb\n  } ;\n", 2, 6, 6},
+                 {"no braces", "a\nb\nc\n", 0, 4, 3},
+                 {"unterminated last line not stored", "{\na\n};", 1, 3, 2}};
     for (const auto& c : cases) {
         SourceLines lines;
         ASSERT_TRUE(ReadToneFileLines(c.bytes, lines).ok());

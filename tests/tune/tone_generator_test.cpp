@@ -78,8 +78,7 @@ TEST(GenerateToneText, LinesForEachShapeOfTune)
          {"255:0 ", "1:1 TONE(AUD_NOTE_C, TONE_TIME_IN_MS(99))"}},
         {"a note of a pitch without a name",
          TuneBuilder().note(0, 10, 60).build(),
-         {"255:0 ", "1:1 TONE(AUD_NOTE_UNK TONE_TIME_IN_MS(10))"}},
-    };
+         {"255:0 ", "1:1 TONE(AUD_NOTE_UNK TONE_TIME_IN_MS(10))"}}};
     const NoteNameTable names = BuildNoteNameTable();
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -145,7 +144,7 @@ TEST(GenerateToneText, LineColours)
         {80, NoteKind::Special, false, rgbColour(255, 66, 175)},
         {73, NoteKind::FreqDefine, false, rgbColour(24, 255, 255)},
         {73, NoteKind::FreqDefine, true, rgbColour(0, 24, 255)},
-        {127, NoteKind::Normal, false, rgbColour(92, 255, 92)}, // 348 kept to its low byte
+        {127, NoteKind::Normal, false, rgbColour(92, 255, 92)} // 348 kept to its low byte
     };
     for (const auto& k : cases) {
         NoteRecord n;
@@ -160,8 +159,7 @@ TEST(GenerateToneText, LineColours)
     const auto g = GenerateToneText(tune, test::exampleTextConfig(), BuildNoteNameTable(), {});
     const std::map<int, Colour> byKind = {
         {0, rgbColour(150, 150, 150)}, {2, rgbColour(150, 150, 0)},   {102, rgbColour(150, 150, 0)},
-        {3, rgbColour(200, 150, 0)},   {103, rgbColour(200, 150, 0)}, {4, rgbColour(20, 200, 125)},
-    };
+        {3, rgbColour(200, 150, 0)},   {103, rgbColour(200, 150, 0)}, {4, rgbColour(20, 200, 125)}};
     std::set<int> seen;
     for (int i = 0; i < g.text.toneTextLineCount; ++i) {
         const LineInfo& info = g.text.lineInfo[static_cast<std::size_t>(i)];
@@ -177,14 +175,12 @@ TEST(GenerateToneText, TailIsWhatTheLastItemReachesPastTheLastNote)
     const struct {
         Tune tune;
         int want;
-    } cases[] = {
-        {TuneBuilder().note(0, 100, 72).build(), 0},
-        {TuneBuilder().note(0, 100, 72).vibra(0, 400).build(), 300},
-        {TuneBuilder().note(0, 100, 72).text(250, "t").build(), 150},
-        // The last event's value stays, and it may lie before the last note's end.
-        {TuneBuilder().note(0, 100, 72).note(500, 600, 72).vibra(0, 550).build(), -50},
-        {TuneBuilder().vibra(0, 550).text(700, "t").text(800, "u").build(), 800},
-    };
+    } cases[] = {{TuneBuilder().note(0, 100, 72).build(), 0},
+                 {TuneBuilder().note(0, 100, 72).vibra(0, 400).build(), 300},
+                 {TuneBuilder().note(0, 100, 72).text(250, "t").build(), 150},
+                 // The last event's value stays, and it may lie before the last note's end.
+                 {TuneBuilder().note(0, 100, 72).note(500, 600, 72).vibra(0, 550).build(), -50},
+                 {TuneBuilder().vibra(0, 550).text(700, "t").text(800, "u").build(), 800}};
     for (const auto& k : cases) {
         Tune tune = k.tune;
         tune.tailMs = -1;

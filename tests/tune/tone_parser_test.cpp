@@ -54,8 +54,7 @@ TEST(ToneStrings, DecimalsReadLikeScanf)
         {"", std::nullopt},
         {"-", std::nullopt},
         {"99999999999", INT32_MAX},
-        {"-99999999999", INT32_MIN},
-    };
+        {"-99999999999", INT32_MIN}};
     for (const auto& [text, value] : cases)
         EXPECT_EQ(ScanDecimal(text), value) << text;
 }
@@ -66,8 +65,7 @@ TEST_F(ParserTest, LengthsInMsAndInNoteTimes)
         {"TONE_TIME_IN_MS(120)", 120}, {"NOTE_TIME(1/4)", 75},
         {"NOTE_TIME(3)", 900},         {"NOTE_TIME", 300},
         {"NOTE_TIME(12/16)", 225},     {"NOTE_TIME(3/2)", 450},
-        {"NOTE_TIME(1/3)", 100},       {"NOTE_TIME(10)", 3000},
-    };
+        {"NOTE_TIME(1/3)", 100},       {"NOTE_TIME(10)", 3000}};
     for (const auto& [length, ms] : cases) {
         SCOPED_TRACE(length);
         EXPECT_EQ(items({"        TONE(AUD_NOTE_C, TONE_TIME_IN_MS(50))",
@@ -240,8 +238,7 @@ TEST(EstimateBaseLength, SmallestLengthCoveringHalfTheFirstFiftyNotes)
         {{100, 300, 300}, 300},
         {many, 100},                  // the first fifty only
         {{40000, 50000, 100}, 32000}, // long ones left out
-        {{}, 0},
-    };
+        {{}, 0}};
     for (const auto& [lengths, expect] : cases) {
         Tune t;
         for (std::int32_t ms : lengths)
@@ -324,8 +321,7 @@ TEST_F(ParserTest, NumberTokensNameAFreqDefineValueTheTableCanHold)
 {
     const std::pair<const char*, int> cases[] = {
         {"1", 72},  {"30", 101},   {"0", 72},           {"31", 101},         {"-3", 72},
-        {"+7", 78}, {"12abc", 83}, {"-2147483648", 72}, {"2147483647", 101}, {"99999999999", 101},
-    };
+        {"+7", 78}, {"12abc", 83}, {"-2147483648", 72}, {"2147483647", 101}, {"99999999999", 101}};
     for (const auto& [token, pitch] : cases) {
         const ToneNameClass k = ClassifyToneName(token, tune, config, names);
         EXPECT_EQ(std::tie(k.kind, k.noteKind, k.pitch),
@@ -343,14 +339,12 @@ TEST(FreqDefineGroups, ReadFromTheThirteenthCharacter)
         std::int32_t count;
         std::vector<std::int32_t> values; // entries from 0, 0 = left unchanged
     };
-    const Case cases[] = {
-        {"FREQ_DEFINE((1000),(1500),(2000))", 3, {1000, 1500, 2000}},
-        {"FREQ_DEFINE(1000)(1500)", 1, {1500}}, // the first bracket is skipped
-        {"FREQ_DEFINE:(440)(x)(880)", 3, {440, 0, 880}},
-        {"FREQ_DEFINE:(440)(88", 1, {440}},
-        {"FREQ_DEFINE:", 0, {}},
-        {"FREQ_DEFINE", 0, {}},
-    };
+    const Case cases[] = {{"FREQ_DEFINE((1000),(1500),(2000))", 3, {1000, 1500, 2000}},
+                          {"FREQ_DEFINE(1000)(1500)", 1, {1500}}, // the first bracket is skipped
+                          {"FREQ_DEFINE:(440)(x)(880)", 3, {440, 0, 880}},
+                          {"FREQ_DEFINE:(440)(88", 1, {440}},
+                          {"FREQ_DEFINE:", 0, {}},
+                          {"FREQ_DEFINE", 0, {}}};
     for (const Case& c : cases) {
         FreqDefineTable table{};
         EXPECT_EQ(ReadFreqDefineGroups(c.text, table), c.count) << c.text;
