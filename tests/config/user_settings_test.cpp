@@ -70,41 +70,28 @@ TEST(UserSettings, ReadingOddFiles)
         std::size_t warnings;
     };
     const UserSettings d;
-    const Case cases[] = {{"empty", "", d, 0},
-                          {"36 raw bytes with a zoom of 26",
-                           rawFields({0, 1, 0, 1, 0, 0, 3, 26, 12}),
-                           {0, 1, 0, 1, 0, 0, 3, 26, 12},
-                           0},
-                          // 13,10 in a 36-byte file is no inserted return: dropping it would
-                          // shift the zoom y field.
-                          {"36 raw bytes holding 13,10",
-                           rawFields({1, 1, 0, 1, 0, 0, 0, 0x0A0D, 20}),
-                           {1, 1, 0, 1, 0, 0, 0, d.unitWidth, 20},
-                           1},
-                          {"short file keeps the rest",
-                           rawFields({0, 0}) + "\x05",
-                           {0, 0, 0, 1, 0, 0, 0, d.unitWidth, d.rowHeight},
-                           0},
-                          {"longer file: the extra bytes are ignored",
-                           rawFields({0, 0, 1, 0, 1, 1, 2, 30, 40, 7}),
-                           {0, 0, 1, 0, 1, 1, 2, 30, 40},
-                           0},
-                          {"flags out of range",
-                           rawFields({2, 0xFFFFFFFF, 0, 1, 5, 0, 0, 10, 12}),
-                           {1, 1, 0, 1, 0, 0, 0, 10, 12},
-                           3},
-                          {"style out of range",
-                           rawFields({1, 1, 0, 1, 0, 0, 4, 10, 12}),
-                           {1, 1, 0, 1, 0, 0, 0, 10, 12},
-                           1},
-                          {"negative style",
-                           rawFields({1, 1, 0, 1, 0, 0, 0xFFFFFFFF, 10, 12}),
-                           {1, 1, 0, 1, 0, 0, 0, 10, 12},
-                           1},
-                          {"zoom below 1", rawFields({1, 1, 0, 1, 0, 0, 0, 0, 0}), d, 2},
-                          {"zoom above the maximum",
-                           rawFields({1, 1, 0, 1, 0, 0, 0, kMaxUnitWidth + 1, kMaxRowHeight + 1}),
-                           d, 2}};
+    const Case cases[] = {
+        {"empty", "", d, 0},
+        {"36 raw bytes with a zoom of 26", rawFields({0, 1, 0, 1, 0, 0, 3, 26, 12}),
+         UserSettings{0, 1, 0, 1, 0, 0, 3, 26, 12}, 0},
+        // 13,10 in a 36-byte file is no inserted return: dropping it would
+        // shift the zoom y field.
+        {"36 raw bytes holding 13,10", rawFields({1, 1, 0, 1, 0, 0, 0, 0x0A0D, 20}),
+         UserSettings{1, 1, 0, 1, 0, 0, 0, d.unitWidth, 20}, 1},
+        {"short file keeps the rest", rawFields({0, 0}) + "\x05",
+         UserSettings{0, 0, 0, 1, 0, 0, 0, d.unitWidth, d.rowHeight}, 0},
+        {"longer file: the extra bytes are ignored", rawFields({0, 0, 1, 0, 1, 1, 2, 30, 40, 7}),
+         UserSettings{0, 0, 1, 0, 1, 1, 2, 30, 40}, 0},
+        {"flags out of range", rawFields({2, 0xFFFFFFFF, 0, 1, 5, 0, 0, 10, 12}),
+         UserSettings{1, 1, 0, 1, 0, 0, 0, 10, 12}, 3},
+        {"style out of range", rawFields({1, 1, 0, 1, 0, 0, 4, 10, 12}),
+         UserSettings{1, 1, 0, 1, 0, 0, 0, 10, 12}, 1},
+        {"negative style", rawFields({1, 1, 0, 1, 0, 0, 0xFFFFFFFF, 10, 12}),
+         UserSettings{1, 1, 0, 1, 0, 0, 0, 10, 12}, 1},
+        {"zoom below 1", rawFields({1, 1, 0, 1, 0, 0, 0, 0, 0}), d, 2},
+        {"zoom above the maximum",
+         rawFields({1, 1, 0, 1, 0, 0, 0, kMaxUnitWidth + 1, kMaxRowHeight + 1}), d, 2},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const UserSettingsResult r = LoadUserSettings(c.bytes);
