@@ -13,6 +13,16 @@ using test::bodyLines;
 using test::itemsOf;
 using ::testing::HasSubstr;
 
+// A note A and a pause of the given length, as the tone text writes them.
+std::string noteA(int ms)
+{
+    return "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(" + std::to_string(ms) + "))";
+}
+std::string pause(int ms)
+{
+    return "TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(" + std::to_string(ms) + "))";
+}
+
 struct ParserTest : ::testing::Test {
     TextConfig config = test::exampleTextConfig();
     NoteNameTable names = test::exampleNoteNames();
@@ -91,8 +101,7 @@ TEST_F(ParserTest, NoteTimeDefineChangesLaterParsesToo)
 
 TEST_F(ParserTest, NotesPausesAndNameSets)
 {
-    EXPECT_EQ(items({"TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(500))",
-                     "TONE(RING_NOTE_C4, TONE_TIME_IN_MS(100))",
+    EXPECT_EQ(items({pause(500), "TONE(RING_NOTE_C4, TONE_TIME_IN_MS(100))",
                      "TONE(DEV_TONE_FREQ_OFF, TONE_TIME_IN_MS(50))",
                      "TONE(AUD_TONE_B6, TONE_TIME_IN_MS(10))", "TONE(2, TONE_TIME_IN_MS(20))",
                      "TONE(RING_NOTE_Db, TONE_TIME_IN_MS(30))"}),
@@ -123,24 +132,23 @@ TEST_F(ParserTest, NameSetIsChosenUntilTheFirstNote)
 TEST_F(ParserTest, ZeroLengthsAndUnknownNamesBecomeTexts)
 {
     // The unknown note adds no time.
-    EXPECT_EQ(
-        items({"TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))", "    TONE(AUD_NOTE_A, TONE_TIME_IN_MS(0))",
-               "    TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(0))",
-               "    TONE(AUD_NOTE_XYZ, TONE_TIME_IN_MS(100))",
-               "    TONE(AUD_NOTE_A, SOMETHING_ELSE)", "", "        /* a comment */"}),
-        "N69 0-100\n"
-        "T 100 TONE(AUD_NOTE_A, TONE_TIME_IN_MS(0))\n"
-        "T 100 TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(0))\n"
-        "T 100 TONE(AUD_NOTE_XYZ, TONE_TIME_IN_MS(100))\n"
-        "T 100 TONE(AUD_NOTE_A, SOMETHING_ELSE)\n"
-        "T 100  \n"
-        "T 100 /* a comment */\n");
+    EXPECT_EQ(items({noteA(100), "    TONE(AUD_NOTE_A, TONE_TIME_IN_MS(0))",
+                     "    TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(0))",
+                     "    TONE(AUD_NOTE_XYZ, TONE_TIME_IN_MS(100))",
+                     "    TONE(AUD_NOTE_A, SOMETHING_ELSE)", "", "        /* a comment */"}),
+              "N69 0-100\n"
+              "T 100 TONE(AUD_NOTE_A, TONE_TIME_IN_MS(0))\n"
+              "T 100 TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(0))\n"
+              "T 100 TONE(AUD_NOTE_XYZ, TONE_TIME_IN_MS(100))\n"
+              "T 100 TONE(AUD_NOTE_A, SOMETHING_ELSE)\n"
+              "T 100  \n"
+              "T 100 /* a comment */\n");
 }
 
 TEST_F(ParserTest, OnlyLinesInsideTheBodyBecomeTexts)
 {
-    SourceLines s = bodyLines({"/* tone */", "static TONE tone_x[] =", "{",
-                               "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))", "inside", "};", "after"});
+    SourceLines s = bodyLines(
+        {"/* tone */", "static TONE tone_x[] =", "{", noteA(100), "inside", "};", "after"});
     s.bodyOpenLine = 3;
     s.bodyCloseLine = 6;
     ASSERT_TRUE(parse(s).ok());
@@ -151,10 +159,9 @@ TEST_F(ParserTest, VibraAndRepeatMarkers)
 {
     // A second REPEAT_END closes nothing; a segment or block closed at once
     // is removed; a repetition count has three digits at most.
-    EXPECT_EQ(items({"VIBRA_ON,", "REPEAT_BEGIN(3)", "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))",
-                     "REPEAT_END,", "REPEAT_END,", "TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(50))",
-                     "VIBRA_OFF,", "VIBRA_ON,", "VIBRA_OFF,", "REPEAT_BEGIN(12)", "REPEAT_END,",
-                     "REPEAT_BEGIN(1234)", "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(10))", "REPEAT_END,"}),
+    EXPECT_EQ(items({"VIBRA_ON,", "REPEAT_BEGIN(3)", noteA(100), "REPEAT_END,", "REPEAT_END,",
+                     pause(50), "VIBRA_OFF,", "VIBRA_ON,", "VIBRA_OFF,", "REPEAT_BEGIN(12)",
+                     "REPEAT_END,", "REPEAT_BEGIN(1234)", noteA(10), "REPEAT_END,"}),
               "N69 0-100\nN69 150-160\nV 0-150\nR 0-100 x3\nR 150-160 x123\n");
     EXPECT_EQ(tune.tailMs, 0);
 }
@@ -162,8 +169,7 @@ TEST_F(ParserTest, VibraAndRepeatMarkers)
 TEST_F(ParserTest, UnclosedMarkersEndWithTheTune)
 {
     const ToneTextResult r =
-        parse(bodyLines({"VIBRA_ON,", "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))", "VIBRA_ON,",
-                         "REPEAT_BEGIN(2)", "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))"}));
+        parse(bodyLines({"VIBRA_ON,", noteA(100), "VIBRA_ON,", "REPEAT_BEGIN(2)", noteA(100)}));
     EXPECT_EQ(itemsOf(tune), "N69 0-100\nN69 100-200\nV 0-100\nV 100-200\nR 100-200 x2\n");
     EXPECT_EQ(r.warnings.size(), 3u);
 }
@@ -173,8 +179,8 @@ TEST_F(ParserTest, MarkersAfterATonesFirstArgumentAndMarkersWithSpaces)
     // A marker with a space never matches; the rest of an unknown TONE line
     // is tested for markers.
     config.vibraOnText = "VIBRA ON";
-    EXPECT_EQ(items({"VIBRA ON", "TONE(X, VIBRA_OFF,)", "TONE(Y, REPEAT_BEGIN(2))",
-                     "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(5))", "REPEAT_END,"}),
+    EXPECT_EQ(items({"VIBRA ON", "TONE(X, VIBRA_OFF,)", "TONE(Y, REPEAT_BEGIN(2))", noteA(5),
+                     "REPEAT_END,"}),
               "N69 0-5\nR 0-5 x2\nT 0 VIBRA ON\n");
 }
 
@@ -186,10 +192,8 @@ TEST_F(ParserTest, EmptyMarkerTextsMatchNothing)
 
 TEST_F(ParserTest, TempoLineSetsTempoAndKeepsTimesRead)
 {
-    ASSERT_TRUE(parse(bodyLines({"TONE(AUD_NOTE_A, TONE_TIME_IN_MS(375))",
-                                 "        /*Tempo: 120bpm*/        ",
-                                 "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(500))"}))
-                    .ok());
+    ASSERT_TRUE(
+        parse(bodyLines({noteA(375), "        /*Tempo: 120bpm*/        ", noteA(500)})).ok());
     EXPECT_EQ(tune.tempoBpm, 120);
     EXPECT_FLOAT_EQ(tune.msPerUnit, 62.5f);
     EXPECT_EQ(itemsOf(tune, true), "N69 0-375 [0,6]\nN69 375-875 [6,14]\n");
@@ -201,7 +205,7 @@ TEST_F(ParserTest, TempoOfZeroOrBelowIsRefused)
         SCOPED_TRACE(line);
         tune.tempoBpm = 90;
         tune.msPerUnit = 7500.0f / 90.0f;
-        const ToneTextResult r = parse(bodyLines({line, "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(80))"}));
+        const ToneTextResult r = parse(bodyLines({line, noteA(80)}));
         EXPECT_TRUE(r.ok());
         EXPECT_EQ(tune.tempoBpm, 90);
         EXPECT_FLOAT_EQ(tune.msPerUnit, 7500.0f / 90.0f);
@@ -212,9 +216,7 @@ TEST_F(ParserTest, TempoOfZeroOrBelowIsRefused)
 
 TEST_F(ParserTest, TempoIsEstimatedWithoutATempoLine)
 {
-    (void)items({"TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))", "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(200))",
-                 "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(200))",
-                 "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(400))"});
+    (void)items({noteA(100), noteA(200), noteA(200), noteA(400)});
     EXPECT_EQ(tune.tempoBpm, 150);
     EXPECT_FLOAT_EQ(tune.msPerUnit, 50.0f);
     EXPECT_FLOAT_EQ(tune.noteTable[4].startUnits, 10.0f);
@@ -223,7 +225,7 @@ TEST_F(ParserTest, TempoIsEstimatedWithoutATempoLine)
     EXPECT_EQ(tune.tempoBpm, 300);
     EXPECT_FLOAT_EQ(tune.msPerUnit, 25.0f);
     // Notes of 32000 ms and more give the slowest tempo there is.
-    (void)items({"TONE(AUD_NOTE_A, TONE_TIME_IN_MS(40000))"});
+    (void)items({noteA(40000)});
     EXPECT_EQ(tune.tempoBpm, 1);
     EXPECT_FLOAT_EQ(tune.msPerUnit, 7500.0f);
 }
@@ -250,8 +252,7 @@ TEST(EstimateBaseLength, SmallestLengthCoveringHalfTheFirstFiftyNotes)
 TEST_F(ParserTest, ALengthWithoutItsBracketStopsTheParse)
 {
     const ToneTextResult r = parse(bodyLines(
-        {"TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))", "text before",
-         "TONE(AUD_NOTE_A, TONE_TIME_IN_MS 100)", "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))"}));
+        {noteA(100), "text before", "TONE(AUD_NOTE_A, TONE_TIME_IN_MS 100)", noteA(100)}));
     EXPECT_THAT(r.error, ::testing::AllOf(HasSubstr("Line 3"), HasSubstr("TONE_TIME_IN_MS")));
     // What came before stays, with units from the tempo estimated from it.
     EXPECT_EQ(itemsOf(tune, true), "N69 0-100 [0,4]\nT 100 text before [4,4]\n");
@@ -267,15 +268,13 @@ TEST_F(ParserTest, ALengthWithoutItsBracketStopsTheParse)
 TEST_F(ParserTest, ListsStopAtTheirCapacityWithOneWarningEach)
 {
     SourceLines s;
-    const auto add = [&](int n, std::initializer_list<const char*> lines) {
+    const auto add = [&](int n, std::initializer_list<std::string> lines) {
         for (int i = 0; i < n; ++i)
             s.sourceLines.insert(s.sourceLines.end(), lines.begin(), lines.end());
     };
-    add(kMaxNotes + 5, {"TONE(AUD_NOTE_A, TONE_TIME_IN_MS(10))"});
-    add(kMaxVibras + 3,
-        {"VIBRA_ON,", "TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(10))", "VIBRA_OFF,"});
-    add(kMaxRepeats + 3,
-        {"REPEAT_BEGIN(2)", "TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(10))", "REPEAT_END,"});
+    add(kMaxNotes + 5, {noteA(10)});
+    add(kMaxVibras + 3, {"VIBRA_ON,", pause(10), "VIBRA_OFF,"});
+    add(kMaxRepeats + 3, {"REPEAT_BEGIN(2)", pause(10), "REPEAT_END,"});
     add(kMaxTexts + 7, {"text"});
     add(1, {"};"});
     s.bodyCloseLine = s.sourceLineCount() + 1;
@@ -300,8 +299,8 @@ TEST_F(ParserTest, OversizedValuesStayWithinBounds)
     const ToneTextResult r = parse(bodyLines({
         longToken,
         "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(-50))",
-        "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(2000000000))",
-        "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(2000000000))",
+        noteA(2000000000),
+        noteA(2000000000),
         "TONE(AUD_NOTE_A, NOTE_TIME(5/0))",
         "TONE(AUD_NOTE_A, NOTE_TIME(99999999))",
         "TONE(" + std::string(31, 'Z'),
@@ -390,7 +389,7 @@ TEST_F(ParserTest, PoliteSectionBetweenTwoMarkerTexts)
         return std::vector{tune.politeDefined, tune.politeFirstNote, tune.politeLastNote,
                            tune.politeNoteCount};
     };
-    const std::string_view n = "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))", p = "/*POLITE*/";
+    const std::string n = noteA(100), p = "/*POLITE*/";
     (void)items({n, p, n, n, p, n, n});
     EXPECT_EQ(polite(), (std::vector{1, 2, 3, 2}));
     // One marker alone opens but defines nothing; a marker in a tune without
@@ -405,10 +404,9 @@ TEST_F(ParserTest, PoliteSectionBetweenTwoMarkerTexts)
 
 TEST_F(ParserTest, TailIsTheTimeAfterTheLastItemEnds)
 {
-    (void)items({"TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))",
-                 "TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(250))", "a text"});
+    (void)items({noteA(100), pause(250), "a text"});
     EXPECT_EQ(tune.tailMs, 250);
-    (void)items({"TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(70))"});
+    (void)items({pause(70)});
     EXPECT_EQ(tune.tailMs, 70);
 }
 
@@ -418,12 +416,12 @@ TEST_F(ParserTest, ParseKeepsNameAndIdAndReplacesItems)
     tune.toneId = "R001";
     tune.noteCount = 5;
     tune.textCount = 3;
-    EXPECT_EQ(items({"TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))"}), "N69 0-100\n");
+    EXPECT_EQ(items({noteA(100)}), "N69 0-100\n");
     EXPECT_EQ(tune.toneName, "Ring1");
     EXPECT_EQ(tune.toneId, "R001");
     // The last stored line is never read.
     SourceLines s;
-    s.sourceLines = {"TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))"};
+    s.sourceLines = {noteA(100)};
     s.bodyCloseLine = 2;
     ASSERT_TRUE(parse(s).ok());
     EXPECT_EQ(tune.noteCount, 0);
