@@ -40,7 +40,7 @@ inline Tune randomTune(std::mt19937& rng, const RandomTuneShape& shape = {})
     // Items at one instant, in the order the text lists them.
     auto instant = [&](bool closeAll) {
         if (!closeAll && chance(0.1) && tune.textCount < kMaxTexts)
-            (next(tune.textList, tune.textCount) = {t})
+            (next(tune.textList, tune.textCount) = {t, 0.0f, {}})
                 .setText(texts[between(0, static_cast<int>(std::size(texts)) - 1)]);
         RepeatRecord& r = tune.repeatList[static_cast<std::size_t>(tune.repeatCount)];
         if (!repeatOpen && !closeAll && chance(0.08) && tune.repeatCount < kMaxRepeats) {

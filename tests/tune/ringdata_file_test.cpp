@@ -74,8 +74,7 @@ TEST_F(RingdataTest, ListsAndLoadsEachExampleTune)
         EXPECT_EQ(tune.toneName, "Undefined"); // loaded into a cleared tune
         EXPECT_EQ(tune.tempoBpm, want[n - 1].tempo);
         EXPECT_EQ(itemsOf(tune), want[n - 1].items);
-        if (n == 1) EXPECT_FLOAT_EQ(tune.noteTable[6].endUnits, 2060.0f / 46.875f);
-        if (n == 2) EXPECT_EQ(tune.noteNameSet, 1);
+        EXPECT_EQ(tune.noteNameSet, n == 2 ? 1 : 0);
         if (n == 3) {
             EXPECT_EQ(tune.freqDefineCount, 3);
             EXPECT_EQ(tune.freqDefineTable[2], 2400);
@@ -83,7 +82,6 @@ TEST_F(RingdataTest, ListsAndLoadsEachExampleTune)
                                tune.politeNoteCount),
                       std::make_tuple(1, 3, 5, 3));
         }
-        if (n == 4) EXPECT_EQ(state.noteTimeMs, 250);
     }
 }
 

@@ -36,7 +36,7 @@ public:
     }
     TuneBuilder& text(int timeMs, std::string_view text)
     {
-        (next(m_tune.textList, m_tune.textCount) = {timeMs}).setText(text);
+        (next(m_tune.textList, m_tune.textCount) = {timeMs, 0.0f, {}}).setText(text);
         return *this;
     }
 
