@@ -333,28 +333,27 @@ TEST_F(ParserTest, NumberTokensNameAFreqDefineValueTheTableCanHold)
 
 TEST(FreqDefineGroups, ReadFromTheThirteenthCharacter)
 {
-    struct Case {
-        const char* text;
-        std::int32_t count;
-        std::vector<std::int32_t> values; // entries from 0, 0 = left unchanged
-    };
-    const Case cases[] = {{"FREQ_DEFINE((1000),(1500),(2000))", 3, {1000, 1500, 2000}},
-                          {"FREQ_DEFINE(1000)(1500)", 1, {1500}}, // the first bracket is skipped
-                          {"FREQ_DEFINE:(440)(x)(880)", 3, {440, 0, 880}},
-                          {"FREQ_DEFINE:(440)(88", 1, {440}},
-                          {"FREQ_DEFINE:", 0, {}},
-                          {"FREQ_DEFINE", 0, {}}};
-    for (const Case& c : cases) {
-        FreqDefineTable table{};
-        EXPECT_EQ(ReadFreqDefineGroups(c.text, table), c.count) << c.text;
-        EXPECT_EQ(std::vector(table.begin(), table.begin() + c.count), c.values) << c.text;
-    }
     std::string many = "FREQ_DEFINE:";
-    for (int i = 1; i <= 40; ++i)
+    std::vector<std::int32_t> thirty;
+    for (int i = 1; i <= 40; ++i) {
         many += "(" + std::to_string(i) + ")";
-    FreqDefineTable table{};
-    EXPECT_EQ(ReadFreqDefineGroups(many, table), kFreqDefineSlots);
-    EXPECT_EQ(table[29], 30);
+        if (i <= kFreqDefineSlots) thirty.push_back(i);
+    }
+    // The groups read, as many as the count returned; 0 is an entry left as it was.
+    const std::pair<std::string, std::vector<std::int32_t>> cases[] = {
+        {"FREQ_DEFINE((1000),(1500),(2000))", {1000, 1500, 2000}},
+        {"FREQ_DEFINE(1000)(1500)", {1500}}, // the first bracket is skipped
+        {"FREQ_DEFINE:(440)(x)(880)", {440, 0, 880}},
+        {"FREQ_DEFINE:(440)(88", {440}},
+        {"FREQ_DEFINE:", {}},
+        {"FREQ_DEFINE", {}},
+        {many, thirty}};
+    for (const auto& [text, values] : cases) {
+        FreqDefineTable table{};
+        const std::int32_t n = ReadFreqDefineGroups(text, table);
+        ASSERT_TRUE(n >= 0 && n <= kFreqDefineSlots) << n;
+        EXPECT_EQ(std::vector(table.begin(), table.begin() + n), values) << text;
+    }
 }
 
 TEST_F(ParserTest, FreqDefineTextsFillTheTableAndClampPitches)
@@ -366,9 +365,8 @@ TEST_F(ParserTest, FreqDefineTextsFillTheTableAndClampPitches)
                "TONE(5, TONE_TIME_IN_MS(100))", "TONE(-3, TONE_TIME_IN_MS(100))",
                "TONE(AUD_TONE_FS7, TONE_TIME_IN_MS(100))"}),
         "F72 0-100\nF73 100-200\nF72 200-300\nS74 300-400\nT 0 FREQ_DEFINE((1000), (1500))\n");
-    EXPECT_EQ(tune.freqDefineCount, 2);
-    EXPECT_EQ(tune.freqDefineTable[0], 1000);
-    EXPECT_EQ(tune.freqDefineTable[1], 1500);
+    EXPECT_EQ(std::tie(tune.freqDefineCount, tune.freqDefineTable[0], tune.freqDefineTable[1]),
+              std::make_tuple(2, 1000, 1500));
 
     // A later FREQ_DEFINE text replaces an earlier one; without any, no clamping.
     tune.textList[2].setText("FREQ_DEFINE ((300))");
@@ -385,21 +383,17 @@ TEST_F(ParserTest, FreqDefineTextsFillTheTableAndClampPitches)
 
 TEST_F(ParserTest, PoliteSectionBetweenTwoMarkerTexts)
 {
-    const auto polite = [&] {
-        return std::vector{tune.politeDefined, tune.politeFirstNote, tune.politeLastNote,
-                           tune.politeNoteCount};
-    };
     const std::string n = noteA(100), p = "/*POLITE*/";
     (void)items({n, p, n, n, p, n, n});
-    EXPECT_EQ(polite(), (std::vector{1, 2, 3, 2}));
+    EXPECT_EQ(std::tie(tune.politeDefined, tune.politeFirstNote, tune.politeLastNote,
+                       tune.politeNoteCount),
+              std::make_tuple(1, 2, 3, 2));
     // One marker alone opens but defines nothing; a marker in a tune without
     // notes does nothing.
     (void)items({n, p});
-    EXPECT_EQ(polite()[0], 0);
-    EXPECT_EQ(polite()[1], 1);
+    EXPECT_EQ(std::tie(tune.politeDefined, tune.politeFirstNote), std::make_tuple(0, 1));
     (void)items({p, p});
-    EXPECT_EQ(polite()[0], 0);
-    EXPECT_EQ(polite()[1], -1);
+    EXPECT_EQ(std::tie(tune.politeDefined, tune.politeFirstNote), std::make_tuple(0, -1));
 }
 
 TEST_F(ParserTest, TailIsTheTimeAfterTheLastItemEnds)
