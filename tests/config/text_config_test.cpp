@@ -222,23 +222,15 @@ TEST(TextConfig, NulBytesAreLeftOut)
 
 TEST(TextConfig, HeaderPlaceholders)
 {
-    const struct {
-        std::string line, want;
-    } cases[] = {{"/* *NAME* (*ID*) *name* */", "/* RING1 (R001) ring1 */"},
-                 {"*Name**Name*", "Ring1Ring1"},
-                 {"*Id* *id* **ID** *", "*Id* *id* *R001* *"},
-                 {"tone_*name*[] = {", "tone_ring1[] = {"},
-                 {"***", "***"},
-                 {"", ""}};
     TextConfig c;
-    c.headerLineCount = 0;
-    for (const auto& k : cases)
-        c.headerLines[static_cast<std::size_t>(c.headerLineCount++)] = k.line;
-    c.headerLines[static_cast<std::size_t>(c.headerLineCount)] = "*ID* beyond the count";
+    c.headerLines = {"/* *NAME* (*ID*) *name* */", "*Name**Name*", "*Id* *id* **ID** *",
+                     "tone_*name*[] = {",          "***",          "",
+                     "*ID* beyond the count"};
+    c.headerLineCount = 6;
     SubstituteHeaderPlaceholders(c, "Ring1", "R001");
-    for (int i = 0; i < static_cast<int>(std::size(cases)); ++i)
-        EXPECT_EQ(c.headerLines[static_cast<std::size_t>(i)], cases[i].want) << cases[i].line;
-    EXPECT_EQ(c.headerLines[static_cast<std::size_t>(c.headerLineCount)], "*ID* beyond the count");
+    EXPECT_THAT(describe(c), HasSubstr("\nheader=6:/* RING1 (R001) ring1 */|Ring1Ring1|"
+                                       "*Id* *id* *R001* *|tone_ring1[] = {|***|\n"));
+    EXPECT_EQ(c.headerLines[6], "*ID* beyond the count");
 
     // A name that makes the line longer than a header line holds is cut.
     c.headerLines[0] = "*Name* *Name*";
