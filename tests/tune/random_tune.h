@@ -32,34 +32,30 @@ inline Tune randomTune(std::mt19937& rng, const RandomTuneShape& shape = {})
     const int notes = between(0, shape.maxNotes);
     std::int32_t t = 0;
     bool vibraOn = false, repeatOpen = false;
+    auto next = [](auto& list, std::int32_t& count) -> auto&
+    {
+        return list[static_cast<std::size_t>(++count)] = {};
+    };
 
     // Items at one instant, in the order the text lists them.
     auto instant = [&](bool closeAll) {
-        if (!closeAll && chance(0.1) && tune.textCount < kMaxTexts) {
-            TextRecord& r = tune.textList[static_cast<std::size_t>(++tune.textCount)];
-            r = {};
-            r.timeMs = t;
-            r.setText(texts[between(0, static_cast<int>(std::size(texts)) - 1)]);
-        }
+        if (!closeAll && chance(0.1) && tune.textCount < kMaxTexts)
+            (next(tune.textList, tune.textCount) = {t, 0.0f, {}})
+                .setText(texts[between(0, static_cast<int>(std::size(texts)) - 1)]);
+        RepeatRecord& r = tune.repeatList[static_cast<std::size_t>(tune.repeatCount)];
         if (!repeatOpen && !closeAll && chance(0.08) && tune.repeatCount < kMaxRepeats) {
-            RepeatRecord& r = tune.repeatList[static_cast<std::size_t>(++tune.repeatCount)];
-            r = {};
-            r.startMs = t;
-            r.repetitions = between(1, 20);
+            next(tune.repeatList, tune.repeatCount) = {t, 0, 0, 0, between(1, 20)};
             repeatOpen = true;
-        } else if (repeatOpen && tune.repeatList[tune.repeatCount].startMs < t &&
-                   (closeAll || chance(0.2))) {
-            tune.repeatList[static_cast<std::size_t>(tune.repeatCount)].endMs = t;
+        } else if (repeatOpen && r.startMs < t && (closeAll || chance(0.2))) {
+            r.endMs = t;
             repeatOpen = false;
         }
-        VibraRecord* v = &tune.vibraList[static_cast<std::size_t>(tune.vibraCount)];
-        if (vibraOn && v->startMs < t && (closeAll || chance(0.3))) {
-            SetEnd(*v, t);
+        VibraRecord& v = tune.vibraList[static_cast<std::size_t>(tune.vibraCount)];
+        if (vibraOn && v.startMs < t && (closeAll || chance(0.3))) {
+            SetEnd(v, t);
             vibraOn = false;
         } else if (!vibraOn && !closeAll && chance(0.1) && tune.vibraCount < kMaxVibras) {
-            v = &tune.vibraList[static_cast<std::size_t>(++tune.vibraCount)];
-            *v = {};
-            v->startMs = t;
+            next(tune.vibraList, tune.vibraCount).startMs = t;
             vibraOn = true;
         }
     };
@@ -69,21 +65,17 @@ inline Tune randomTune(std::mt19937& rng, const RandomTuneShape& shape = {})
             t += between(1, 2000);
             instant(false);
         }
-        NoteRecord& n = tune.noteTable[static_cast<std::size_t>(++tune.noteCount)];
-        n = {};
+        NoteRecord& n = next(tune.noteTable, tune.noteCount);
         n.startMs = t;
         SetEnd(n, t + between(1, 3000));
         const int kind = i == 0 ? 0 : between(0, 9);
-        if (kind < 7) {
-            n.kind = static_cast<std::int32_t>(NoteKind::Normal);
-            n.pitch = between(69, 108);
-        } else if (kind < 8 && shape.customNoteCount > 0) {
-            n.kind = static_cast<std::int32_t>(NoteKind::Special);
-            n.pitch = between(72, 71 + shape.customNoteCount);
-        } else {
-            n.kind = static_cast<std::int32_t>(NoteKind::FreqDefine);
-            n.pitch = between(72, 71 + kFreqDefineSlots);
-        }
+        const bool special = kind == 7 && shape.customNoteCount > 0;
+        n.kind = static_cast<std::int32_t>(kind < 7  ? NoteKind::Normal
+                                           : special ? NoteKind::Special
+                                                     : NoteKind::FreqDefine);
+        n.pitch = kind < 7  ? between(69, 108)
+                  : special ? between(72, 71 + shape.customNoteCount)
+                            : between(72, 71 + kFreqDefineSlots);
         t = n.endMs;
     }
     instant(true);

@@ -13,33 +13,24 @@ namespace qte::test {
 
 inline TextConfig exampleTextConfig()
 {
-    TextConfig c;
-    c.noteNamePrefix[0] = "AUD_NOTE";
-    c.noteNamePrefix[1] = "RING_NOTE";
-    c.noteNamePrefixCount = 2;
-    c.vibraOnText = "VIBRA_ON,";
-    c.vibraOffText = "VIBRA_OFF,";
-    c.repeatOpenText = "REPEAT_BEGIN(";
-    c.repeatCloseText = "REPEAT_END,";
-    c.politeMarkerText = "/*POLITE*/";
-    c.headerLines[0] = "/* *Name* (*ID*) */";
-    c.headerLines[1] = "static TONE tone_*name*[] =";
-    c.headerLines[2] = "{";
-    c.headerLineCount = 3;
-    c.footerLines[0] = "};";
-    c.footerLineCount = 1;
-    c.defaultStartLines[0] = "VOLUME_SET(AUD_VOLUME_RING),";
-    c.defaultStartLineCount = 1;
-    c.defaultEndLines[0] = "VOLUME_RESTORE,";
-    c.defaultEndLineCount = 1;
-    c.customNoteFreq[0] = 1480;
-    c.customNoteName[0] = "AUD_TONE_FS6";
-    c.customNoteFreq[1] = 1975;
-    c.customNoteName[1] = "AUD_TONE_B6";
-    c.customNoteFreq[2] = 2960;
-    c.customNoteName[2] = "AUD_TONE_FS7";
-    c.customNoteCount = 3;
-    return c;
+    return {.noteNamePrefix = {"AUD_NOTE", "RING_NOTE"},
+            .noteNamePrefixCount = 2,
+            .vibraOnText = "VIBRA_ON,",
+            .vibraOffText = "VIBRA_OFF,",
+            .repeatOpenText = "REPEAT_BEGIN(",
+            .repeatCloseText = "REPEAT_END,",
+            .politeMarkerText = "/*POLITE*/",
+            .headerLines = {"/* *Name* (*ID*) */", "static TONE tone_*name*[] =", "{"},
+            .headerLineCount = 3,
+            .footerLines = {"};"},
+            .footerLineCount = 1,
+            .defaultStartLines = {"VOLUME_SET(AUD_VOLUME_RING),"},
+            .defaultStartLineCount = 1,
+            .defaultEndLines = {"VOLUME_RESTORE,"},
+            .defaultEndLineCount = 1,
+            .customNoteFreq = {1480, 1975, 2960},
+            .customNoteName = {"AUD_TONE_FS6", "AUD_TONE_B6", "AUD_TONE_FS7"},
+            .customNoteCount = 3};
 }
 
 inline NoteNameTable exampleNoteNames()

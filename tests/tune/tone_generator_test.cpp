@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <vector>
 
 namespace qte {
@@ -14,48 +16,19 @@ namespace {
 
 using test::TuneBuilder;
 
-struct Line {
-    std::string text;
-    int kind;
-    int index;
-};
-
-std::vector<Line> linesOf(const ToneText& t)
+// Each line as "kind:index text", without the indent and line end every
+// body line has.
+std::vector<std::string> linesOf(const ToneText& t)
 {
-    std::vector<Line> out;
-    for (int i = 0; i < t.toneTextLineCount; ++i)
-        out.push_back({t.toneTextLines[static_cast<std::size_t>(i)],
-                       t.lineInfo[static_cast<std::size_t>(i)].itemKind,
-                       t.lineInfo[static_cast<std::size_t>(i)].itemIndex});
+    std::vector<std::string> out;
+    for (int i = 0; i < t.toneTextLineCount; ++i) {
+        const std::string& line = t.toneTextLines[static_cast<std::size_t>(i)];
+        const LineInfo& info = t.lineInfo[static_cast<std::size_t>(i)];
+        EXPECT_TRUE(line.starts_with("        ") && line.ends_with('\n')) << line;
+        out.push_back(std::to_string(info.itemKind) + ":" + std::to_string(info.itemIndex) + " " +
+                      (line.size() > 8 ? line.substr(8, line.size() - 9) : line));
+    }
     return out;
-}
-
-bool operator==(const Line& a, const Line& b)
-{
-    return a.text == b.text && a.kind == b.kind && a.index == b.index;
-}
-void PrintTo(const Line& l, std::ostream* os)
-{
-    *os << l.kind << ":" << l.index << " " << l.text;
-}
-
-const std::string kIndent(8, ' ');
-Line other(const std::string& body)
-{
-    return {kIndent + body + "\n", 255, 0};
-}
-Line blank()
-{
-    return other("");
-}
-Line pause(int ms)
-{
-    return {kIndent + "TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(" + std::to_string(ms) + "))\n", 0,
-            ms};
-}
-Line item(const std::string& body, int kind, int index)
-{
-    return {kIndent + body + "\n", kind, index};
 }
 
 TEST(GenerateToneText, LinesForEachShapeOfTune)
@@ -66,45 +39,46 @@ TEST(GenerateToneText, LinesForEachShapeOfTune)
     struct Case {
         const char* what;
         Tune tune;
-        std::vector<Line> want;
+        std::vector<std::string> want;
     };
     const Case cases[] = {
-        {"an empty tune is one indent-only line", TuneBuilder().build(), {blank()}},
+        {"an empty tune is one indent-only line", TuneBuilder().build(), {"255:0 "}},
         {"a first note at 0 ms has no pause before it",
          TuneBuilder().note(0, 375, 108).build(),
-         {blank(), item("TONE(AUD_NOTE_C4, TONE_TIME_IN_MS(375))", 1, 1)}},
+         {"255:0 ", "1:1 TONE(AUD_NOTE_C4, TONE_TIME_IN_MS(375))"}},
         {"a first note at 500 ms follows a pause of 500; the FreqDefine example",
          TuneBuilder().note(500, 875, 73, NoteKind::FreqDefine).build(),
-         {blank(), pause(500), item("TONE(2, TONE_TIME_IN_MS(375))", 1, 1)}},
+         {"255:0 ", "0:500 TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(500))",
+          "1:1 TONE(2, TONE_TIME_IN_MS(375))"}},
         {"special notes are named from the custom notes",
          TuneBuilder().note(0, 100, 73, NoteKind::Special).note(150, 250, 69).build(),
-         {blank(), item("TONE(AUD_TONE_B6, TONE_TIME_IN_MS(100))", 1, 1), pause(50),
-          item("TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))", 1, 2)}},
+         {"255:0 ", "1:1 TONE(AUD_TONE_B6, TONE_TIME_IN_MS(100))",
+          "0:50 TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(50))",
+          "1:2 TONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))"}},
         {"a text before a note at the same time; an empty text has its placeholder",
          TuneBuilder().note(0, 100, 72).text(0, "/* hi */").text(100, "").build(),
-         {blank(), item("/* hi */", 4, 1), item("TONE(AUD_NOTE_C, TONE_TIME_IN_MS(100))", 1, 1),
-          item("--- free text ---", 4, 2)}},
+         {"255:0 ", "4:1 /* hi */", "1:1 TONE(AUD_NOTE_C, TONE_TIME_IN_MS(100))",
+          "4:2 --- free text ---"}},
         {"vibra start before a note at its time; the gap is measured from the marker",
          TuneBuilder().note(0, 100, 72).note(300, 400, 74).vibra(200, 400).build(),
-         {blank(), item("TONE(AUD_NOTE_C, TONE_TIME_IN_MS(100))", 1, 1), pause(100),
-          item("VIBRA_ON,", 2, 1), pause(100), item("TONE(AUD_NOTE_D, TONE_TIME_IN_MS(100))", 1, 2),
-          item("VIBRA_OFF,", 102, 1)}},
+         {"255:0 ", "1:1 TONE(AUD_NOTE_C, TONE_TIME_IN_MS(100))",
+          "0:100 TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(100))", "2:1 VIBRA_ON,",
+          "0:100 TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(100))",
+          "1:2 TONE(AUD_NOTE_D, TONE_TIME_IN_MS(100))", "102:1 VIBRA_OFF,"}},
         {"repeat start, vibra, then repeat end at the same times",
          TuneBuilder().note(0, 100, 72).repeat(0, 100, 3).vibra(0, 100).build(),
-         {blank(), item("REPEAT_BEGIN(3)", 3, 1), item("VIBRA_ON,", 2, 1),
-          item("TONE(AUD_NOTE_C, TONE_TIME_IN_MS(100))", 1, 1), item("VIBRA_OFF,", 102, 1),
-          item("REPEAT_END,", 103, 1)}},
+         {"255:0 ", "3:1 REPEAT_BEGIN(3)", "2:1 VIBRA_ON,",
+          "1:1 TONE(AUD_NOTE_C, TONE_TIME_IN_MS(100))", "102:1 VIBRA_OFF,", "103:1 REPEAT_END,"}},
         {"the length written is durationMs, whatever the end",
          [] {
              Tune t = TuneBuilder().note(0, 100, 72).build();
              t.noteTable[1].durationMs = 99;
              return t;
          }(),
-         {blank(), item("TONE(AUD_NOTE_C, TONE_TIME_IN_MS(99))", 1, 1)}},
+         {"255:0 ", "1:1 TONE(AUD_NOTE_C, TONE_TIME_IN_MS(99))"}},
         {"a note of a pitch without a name",
          TuneBuilder().note(0, 10, 60).build(),
-         {blank(), item("TONE(AUD_NOTE_UNK TONE_TIME_IN_MS(10))", 1, 1)}},
-    };
+         {"255:0 ", "1:1 TONE(AUD_NOTE_UNK TONE_TIME_IN_MS(10))"}}};
     const NoteNameTable names = BuildNoteNameTable();
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -170,7 +144,7 @@ TEST(GenerateToneText, LineColours)
         {80, NoteKind::Special, false, rgbColour(255, 66, 175)},
         {73, NoteKind::FreqDefine, false, rgbColour(24, 255, 255)},
         {73, NoteKind::FreqDefine, true, rgbColour(0, 24, 255)},
-        {127, NoteKind::Normal, false, rgbColour(92, 255, 92)}, // 348 kept to its low byte
+        {127, NoteKind::Normal, false, rgbColour(92, 255, 92)} // 348 kept to its low byte
     };
     for (const auto& k : cases) {
         NoteRecord n;
@@ -183,21 +157,17 @@ TEST(GenerateToneText, LineColours)
     Tune tune =
         TuneBuilder().note(100, 200, 72).vibra(0, 200).repeat(0, 200, 2).text(0, "x").build();
     const auto g = GenerateToneText(tune, test::exampleTextConfig(), BuildNoteNameTable(), {});
-    std::vector<std::pair<int, Colour>> seen;
-    for (int i = 0; i < g.text.toneTextLineCount; ++i)
-        seen.emplace_back(g.text.lineInfo[static_cast<std::size_t>(i)].itemKind,
-                          g.text.lineInfo[static_cast<std::size_t>(i)].colour);
-    for (const auto& [kind, colour] : seen) {
-        switch (kind) {
-        case 0: EXPECT_EQ(colour, rgbColour(150, 150, 150)); break;
-        case 2:
-        case 102: EXPECT_EQ(colour, rgbColour(150, 150, 0)); break;
-        case 3:
-        case 103: EXPECT_EQ(colour, rgbColour(200, 150, 0)); break;
-        case 4: EXPECT_EQ(colour, rgbColour(20, 200, 125)); break;
-        default: break;
-        }
+    const std::map<int, Colour> byKind = {
+        {0, rgbColour(150, 150, 150)}, {2, rgbColour(150, 150, 0)},   {102, rgbColour(150, 150, 0)},
+        {3, rgbColour(200, 150, 0)},   {103, rgbColour(200, 150, 0)}, {4, rgbColour(20, 200, 125)}};
+    std::set<int> seen;
+    for (int i = 0; i < g.text.toneTextLineCount; ++i) {
+        const LineInfo& info = g.text.lineInfo[static_cast<std::size_t>(i)];
+        if (!byKind.contains(info.itemKind)) continue;
+        seen.insert(info.itemKind);
+        EXPECT_EQ(info.colour, byKind.at(info.itemKind)) << info.itemKind;
     }
+    EXPECT_EQ(seen.size(), byKind.size());
 }
 
 TEST(GenerateToneText, TailIsWhatTheLastItemReachesPastTheLastNote)
@@ -205,14 +175,12 @@ TEST(GenerateToneText, TailIsWhatTheLastItemReachesPastTheLastNote)
     const struct {
         Tune tune;
         int want;
-    } cases[] = {
-        {TuneBuilder().note(0, 100, 72).build(), 0},
-        {TuneBuilder().note(0, 100, 72).vibra(0, 400).build(), 300},
-        {TuneBuilder().note(0, 100, 72).text(250, "t").build(), 150},
-        // The last event's value stays, and it may lie before the last note's end.
-        {TuneBuilder().note(0, 100, 72).note(500, 600, 72).vibra(0, 550).build(), -50},
-        {TuneBuilder().vibra(0, 550).text(700, "t").text(800, "u").build(), 800},
-    };
+    } cases[] = {{TuneBuilder().note(0, 100, 72).build(), 0},
+                 {TuneBuilder().note(0, 100, 72).vibra(0, 400).build(), 300},
+                 {TuneBuilder().note(0, 100, 72).text(250, "t").build(), 150},
+                 // The last event's value stays, and it may lie before the last note's end.
+                 {TuneBuilder().note(0, 100, 72).note(500, 600, 72).vibra(0, 550).build(), -50},
+                 {TuneBuilder().vibra(0, 550).text(700, "t").text(800, "u").build(), 800}};
     for (const auto& k : cases) {
         Tune tune = k.tune;
         tune.tailMs = -1;

@@ -19,38 +19,24 @@ public:
     TuneBuilder& note(int startMs, int endMs, int pitch, NoteKind kind = NoteKind::Normal,
                       bool selected = false)
     {
-        NoteRecord& n = m_tune.noteTable[static_cast<std::size_t>(++m_tune.noteCount)];
-        n = {};
-        n.startMs = startMs;
-        SetEnd(n, endMs);
-        n.pitch = pitch;
-        n.kind = static_cast<std::int32_t>(kind);
-        n.selected = selected ? 1 : 0;
+        const auto k = static_cast<std::int32_t>(kind);
+        next(m_tune.noteTable, m_tune.noteCount) = {startMs, endMs, endMs - startMs, 0, 0, 0,
+                                                    pitch,   k,     selected ? 1 : 0};
         return *this;
     }
     TuneBuilder& vibra(int startMs, int endMs)
     {
-        VibraRecord& v = m_tune.vibraList[static_cast<std::size_t>(++m_tune.vibraCount)];
-        v = {};
-        v.startMs = startMs;
-        SetEnd(v, endMs);
+        next(m_tune.vibraList, m_tune.vibraCount) = {startMs, endMs, endMs - startMs};
         return *this;
     }
     TuneBuilder& repeat(int startMs, int endMs, int repetitions)
     {
-        RepeatRecord& r = m_tune.repeatList[static_cast<std::size_t>(++m_tune.repeatCount)];
-        r = {};
-        r.startMs = startMs;
-        r.endMs = endMs;
-        r.repetitions = repetitions;
+        next(m_tune.repeatList, m_tune.repeatCount) = {startMs, endMs, 0, 0, repetitions};
         return *this;
     }
     TuneBuilder& text(int timeMs, std::string_view text)
     {
-        TextRecord& t = m_tune.textList[static_cast<std::size_t>(++m_tune.textCount)];
-        t = {};
-        t.timeMs = timeMs;
-        t.setText(text);
+        (next(m_tune.textList, m_tune.textCount) = {timeMs, 0.0f, {}}).setText(text);
         return *this;
     }
 
@@ -61,6 +47,10 @@ public:
     }
 
 private:
+    template <class List> static typename List::value_type& next(List& list, std::int32_t& count)
+    {
+        return list[static_cast<std::size_t>(++count)];
+    }
     Tune m_tune;
 };
 
