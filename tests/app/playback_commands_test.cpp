@@ -4,39 +4,20 @@
 
 #include "app/playback_commands.h"
 
-#include "app/commands.h"
-#include "app/menu.h"
 #include "app/toolbar.h"
 #include "editor_fixture.h"
 
 namespace qte {
 namespace {
 
-// A point of the toolbar that hits the kind.
-std::pair<int, int> pointOf(ToolbarHitKind kind)
-{
-    for (int y = 0; y < 60; ++y)
-        for (int x = 0; x < 800; ++x)
-            if (toolbarHitTest(x, y).kind == kind) return {x, y};
-    ADD_FAILURE() << "no toolbar point for kind " << static_cast<int>(kind);
-    return {-1, -1};
-}
-
-class PlaybackCommands : public test::EditorFixture {
-protected:
-    void click(ToolbarHitKind kind)
-    {
-        const auto [x, y] = pointOf(kind);
-        clickToolbar(ctx, x, y);
-    }
-};
+class PlaybackCommands : public test::EditorFixture {};
 
 TEST_F(PlaybackCommands, DeviceOpensAtStartAndClosesAtShutdown)
 {
     start();
     EXPECT_TRUE(waveOut.isOpen());
     EXPECT_EQ(ctx.playState.deviceOpen, 1);
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(takeMessage(), "");
     shutdownEditor(ctx);
     EXPECT_FALSE(waveOut.isOpen());
     EXPECT_EQ(waveOut.calls.back(), "close");
@@ -104,47 +85,80 @@ TEST_F(PlaybackCommands, ToolbarTransport)
     addNote(8, 8, 71);
 
     // Loop is taken at the next start and only while nothing plays.
-    click(ToolbarHitKind::Loop);
+    clickToolbar(ctx, 60, 20);
     EXPECT_EQ(ctx.playState.loopPlayback, 1);
-    click(ToolbarHitKind::Play);
+    clickToolbar(ctx, 47, 20); // between the Play and Loop pictures
     ASSERT_EQ(waveOut.writes.size(), 1u);
     EXPECT_EQ(waveOut.writes[0].plays, kLoopPlays);
     EXPECT_EQ(ctx.playState.playButtonDown, 1);
-    click(ToolbarHitKind::Loop);
+    clickToolbar(ctx, 60, 20);
     EXPECT_EQ(ctx.playState.loopPlayback, 1);
 
-    click(ToolbarHitKind::Pause);
+    clickToolbar(ctx, 140, 20);
     EXPECT_TRUE(waveOut.isPaused());
-    click(ToolbarHitKind::Pause);
+    EXPECT_EQ(ctx.playState.pauseButtonDown, 1);
+    clickToolbar(ctx, 140, 20);
     EXPECT_FALSE(waveOut.isPaused());
+    clickToolbar(ctx, 140, 20);
 
     // Stop resets the device; its done notification ends the play.
-    click(ToolbarHitKind::Stop);
+    clickToolbar(ctx, 100, 20);
     EXPECT_EQ(ctx.playState.playing, 0);
+    EXPECT_EQ(ctx.playState.pauseButtonDown, 0);
     EXPECT_FALSE(waveOut.blockOut());
     EXPECT_FALSE(ctx.play.playing);
-
-    // A note value chosen on the key panel is what new notes get.
-    const auto [x, y] = pointOf(ToolbarHitKind::NoteValue);
-    int six = x;
-    while (six < 800 && !(toolbarHitTest(six, y).kind == ToolbarHitKind::NoteValue &&
-                          toolbarHitTest(six, y).index == 6))
-        ++six;
-    clickToolbar(ctx, six, y);
-    EXPECT_EQ(ctx.noteLength.noteLengthIndex, 6);
-    EXPECT_EQ(ctx.noteLength.newNoteUnits, 32.0f); // a whole note
 }
 
-TEST_F(PlaybackCommands, TempoButtonOpensTheTempoDialog)
+TEST_F(PlaybackCommands, ToolbarKeysSetTheLengthOfNewNotes)
 {
     start();
+    ctx.settings.styleMode = static_cast<std::int32_t>(StyleMode::Continuous);
+    struct Step {
+        int x, y, index, modifier;
+        float units;
+        bool repaints;
+    };
+    // Note values, then the dot off and on again, a triplet replacing it, the
+    // double dot on and off; then clicks outside every key and between groups.
+    const Step steps[] = {{590, 45, 5, 0, 16.0f, true},        {492, 45, 1, 0, 1.0f, true},
+                          {642, 45, 6, 0, 32.0f, true},        {500, 45, 2, 0, 2.0f, true},
+                          {560, 20, 4, 0, 8.0f, true},         {675, 20, 4, 1, 12.0f, true},
+                          {675, 20, 4, 0, 8.0f, true},         {675, 20, 4, 1, 12.0f, true},
+                          {735, 20, 4, 3, 8.0f * 0.67f, true}, {705, 20, 4, 2, 14.0f, true},
+                          {705, 20, 4, 0, 8.0f, true},         {300, 20, 4, 0, 8.0f, false},
+                          {5, 5, 4, 0, 8.0f, false},           {656, 20, 4, 0, 8.0f, false},
+                          {800, 20, 4, 0, 8.0f, false},        {470, 60, 4, 0, 8.0f, false}};
+    for (const Step& s : steps) {
+        SCOPED_TRACE(std::to_string(s.x) + "," + std::to_string(s.y));
+        const int before = mainWindow.invalidations;
+        clickToolbar(ctx, s.x, s.y);
+        EXPECT_EQ(ctx.noteLength.noteLengthIndex, s.index);
+        EXPECT_EQ(ctx.noteLength.noteLengthModifier, s.modifier);
+        EXPECT_FLOAT_EQ(ctx.noteLength.newNoteUnits, s.units);
+        EXPECT_EQ(mainWindow.invalidations > before, s.repaints);
+    }
+    EXPECT_TRUE(dialogs.tempoShown.empty());
+    EXPECT_TRUE(waveOut.writes.empty());
+
+    // Natural style at 160 bpm: a quarter lasts 20 ms short of 375 ms.
+    ctx.settings.styleMode = static_cast<std::int32_t>(StyleMode::Natural);
+    clickToolbar(ctx, 560, 30);
+    EXPECT_NEAR(ctx.noteLength.newNoteUnits, 355.0f / 46.875f, 1e-4);
+}
+
+TEST_F(PlaybackCommands, TempoButtonOpensTheTempoDialogOnly)
+{
+    start();
+    addNote(0, 8, 69);
     dialogs.tempoTexts = {"0", "120"};
-    click(ToolbarHitKind::Tempo);
-    ASSERT_EQ(dialogs.tempoShown.size(), 1u);
-    EXPECT_EQ(dialogs.tempoShown[0], kDefaultTempoBpm);
-    EXPECT_EQ(messages.shown.size(), 1u); // 0 bpm was refused
+    clickToolbar(ctx, 200, 20);
+    EXPECT_EQ(dialogs.tempoShown, std::vector<std::int32_t>{kDefaultTempoBpm});
+    EXPECT_EQ(takeMessages().size(), 1u); // 0 bpm was refused
     EXPECT_EQ(ctx.tune.tempoBpm, 120);
     EXPECT_EQ(ctx.toneText.toneTextLines[0], "        /*Tempo: 120bpm*/");
+    EXPECT_EQ(ctx.playState.playing, 0);
+    EXPECT_EQ(ctx.playState.loopPlayback, 0);
+    EXPECT_EQ(waveOut.calls, (std::vector<std::string>{"open"}));
 }
 
 } // namespace

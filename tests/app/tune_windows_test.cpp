@@ -21,18 +21,18 @@ using testing::HasSubstr;
 constexpr int kChime = 2; // 120 bpm, two repeat blocks
 constexpr int kPlain = 5; // 150 bpm, two pauses
 
-struct NoteSpan {
-    std::int32_t startMs;
-    std::int32_t endMs;
-    friend bool operator==(const NoteSpan&, const NoteSpan&) = default;
-};
-
-std::vector<NoteSpan> spans(const Tune& t)
+// The items' times, as "start-end start-end ...".
+template <class List> std::string spans(const List& list, int count)
 {
-    std::vector<NoteSpan> out;
-    for (int i = 1; i <= t.noteCount; ++i)
-        out.push_back({t.noteTable[i].startMs, t.noteTable[i].endMs});
+    std::string out;
+    for (int i = 1; i <= count; ++i)
+        out += (i > 1 ? " " : "") + std::to_string(list[i].startMs) + "-" +
+               std::to_string(list[i].endMs);
     return out;
+}
+std::string notes(const Tune& t)
+{
+    return spans(t.noteTable, t.noteCount);
 }
 
 // The fields an OK of a strip submits; nullptr keeps what was shown. On a
@@ -174,59 +174,42 @@ TEST_F(TuneWindows, StripsEditTheTuneAndKeepItWhole)
     struct Case {
         const char* name;
         int entry, line;
-        Edit edit;
-        std::vector<NoteSpan> notes;
+        const char* toneTime;
+        const char* start;
+        bool insert;
+        const char* notes;
         int editedAt; // where the edited note ends up (0: a pause was edited)
     };
     const Case cases[] = {
-        {"longer: trims the next note",
-         kChime,
-         7,
-         {"750"},
-         {{0, 250}, {250, 1000}, {1000, 1250}, {1250, 1750}},
-         2},
-        {"shorter: the rest stays",
-         kChime,
-         7,
-         {"125"},
-         {{0, 250}, {250, 375}, {750, 1250}, {1250, 1750}},
-         2},
-        {"moved: put back in its new place, cutting the note it lands on",
-         kChime,
-         7,
-         {nullptr, "1500"},
-         {{0, 250}, {750, 1250}, {1250, 1500}, {1500, 1750}},
-         4},
-        {"Insert: everything after moves by the change of length",
-         kChime,
-         7,
-         {"500", nullptr, true},
-         {{0, 250}, {250, 750}, {1000, 1500}, {1500, 2000}},
-         2},
-        {"longer pause", kPlain, 6, {"200"}, {{0, 100}, {300, 500}, {600, 800}, {800, 1200}}, 0},
-        {"shorter pause", kPlain, 6, {"50"}, {{0, 100}, {150, 350}, {450, 650}, {650, 1050}}, 0},
-        {"no pause", kPlain, 6, {"0"}, {{0, 100}, {100, 300}, {400, 600}, {600, 1000}}, 0},
+        {"longer: trims the next note", kChime, 7, "750", nullptr, false,
+         "0-250 250-1000 1000-1250 1250-1750", 2},
+        {"shorter: the rest stays", kChime, 7, "125", nullptr, false,
+         "0-250 250-375 750-1250 1250-1750", 2},
+        {"moved: put back in its new place, cutting the note it lands on", kChime, 7, nullptr,
+         "1500", false, "0-250 750-1250 1250-1500 1500-1750", 4},
+        {"Insert: everything after moves by the change of length", kChime, 7, "500", nullptr, true,
+         "0-250 250-750 1000-1500 1500-2000", 2},
+        {"longer pause", kPlain, 6, "200", nullptr, false, "0-100 300-500 600-800 800-1200", 0},
+        {"shorter pause", kPlain, 6, "50", nullptr, false, "0-100 150-350 450-650 650-1050", 0},
+        {"no pause", kPlain, 6, "0", nullptr, false, "0-100 100-300 400-600 600-1000", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         loadTune(c.entry);
         const std::int32_t pitch = ctx.tune.noteTable[2].pitch;
-        editLine(c.line, {c.edit});
+        editLine(c.line, {{c.toneTime, c.start, c.insert}});
         EXPECT_EQ(takeMessage(), "");
-        EXPECT_EQ(spans(ctx.tune), c.notes);
+        EXPECT_EQ(notes(ctx.tune), c.notes);
         EXPECT_EQ(checkTuneInvariants(ctx.tune), std::vector<std::string>{});
-        if (c.entry == kChime) {
-            EXPECT_EQ(ctx.tune.noteTable[c.editedAt].pitch, pitch);
-            EXPECT_EQ(ctx.tune.repeatList[1].endMs, 750); // opened before the note
-            const RepeatRecord& second = ctx.tune.repeatList[2];
-            EXPECT_EQ((NoteSpan{second.startMs, second.endMs}),
-                      (c.edit.insert ? NoteSpan{1000, 2000} : NoteSpan{750, 1750}));
-        }
+        if (c.entry == kChime)
+            EXPECT_EQ(spans(ctx.tune.repeatList, 2),
+                      c.insert ? "0-750 1000-2000" : "0-750 750-1750");
         if (c.editedAt == 0) continue;
+        EXPECT_EQ(ctx.tune.noteTable[c.editedAt].pitch, pitch);
         // The text shows the edit at once.
-        const NoteSpan edited = c.notes[static_cast<std::size_t>(c.editedAt - 1)];
+        const std::string length = std::to_string(ctx.tune.noteTable[c.editedAt].durationMs);
         EXPECT_THAT(ctx.toneText.toneTextLines[lineOf(LineItemKind::Note, c.editedAt)],
-                    HasSubstr("(" + std::to_string(edited.endMs - edited.startMs) + "))"));
+                    HasSubstr("(" + length + "))"));
     }
 }
 
@@ -234,45 +217,44 @@ TEST_F(TuneWindows, StripsEditTheTuneAndKeepItWhole)
 // field allows; the strip stays open and a later good OK is still taken.
 TEST_F(TuneWindows, ValuesThatWouldBreakTheTuneAreRefusedWithTheRangeAllowed)
 {
-    const std::vector<NoteSpan> chime = {{0, 250}, {250, 500}, {750, 1250}, {1250, 1750}};
+    const std::string chime = "0-250 250-500 750-1250 1250-1750";
     const std::string pause = "Pause in ms must be a number from 250 to 3598500.";
     const std::string insertedLength = "Tone time in ms must be a number from 250 to 3598500.";
+    const std::string length = "Tone time in ms must be a number from 1 to 3600000.";
+    const std::string start = "Start must be a number from 0 to 3599750.";
     struct Case {
         const char* name;
         int line; // 6 and 7 notes, 8 a pause
-        Edit edit;
+        const char* toneTime;
+        const char* start;
+        bool insert;
         std::string message;
+        const char* note = nullptr;
     };
     // The first repeat block ends where the second begins: moving the
     // second earlier would make them overlap. Beyond what a strip itself
     // takes, the range named is still the one this tune allows.
     const Case cases[] = {
-        {"a note of no length", 6, {"0"}, "Tone time in ms must be a number from 1 to 3600000."},
-        {"an empty length", 6, {""}, "Tone time in ms must be a number from 1 to 3600000."},
-        {"a start before the tune",
-         6,
-         {nullptr, "-1"},
-         "Start must be a number from 0 to 3599750."},
-        {"a start past what the lists hold",
-         6,
-         {nullptr, "3599900"},
-         "Start must be a number from 0 to 3599750."},
-        {"no pitch", 6, {nullptr, nullptr, false, ""}, "Note must be a number from 1 to 108."},
-        {"a shorter note with Insert", 7, {"125", nullptr, true}, insertedLength},
-        {"a length beyond any list with Insert", 7, {"9999999", nullptr, true}, insertedLength},
-        {"a shorter pause", 8, {"125"}, pause},
-        {"a negative pause", 8, {"-5"}, pause},
-        {"a pause past what the lists hold", 8, {"3599000"}, pause},
-        {"a pause beyond any list", 8, {"9999999"}, pause},
-        {"an empty pause", 8, {""}, pause},
+        {"a note of no length", 6, "0", nullptr, false, length},
+        {"an empty length", 6, "", nullptr, false, length},
+        {"a start before the tune", 6, nullptr, "-1", false, start},
+        {"a start past what the lists hold", 6, nullptr, "3599900", false, start},
+        {"no pitch", 6, nullptr, nullptr, false, "Note must be a number from 1 to 108.", ""},
+        {"a shorter note with Insert", 7, "125", nullptr, true, insertedLength},
+        {"a length beyond any list with Insert", 7, "9999999", nullptr, true, insertedLength},
+        {"a shorter pause", 8, "125", nullptr, false, pause},
+        {"a negative pause", 8, "-5", nullptr, false, pause},
+        {"a pause past what the lists hold", 8, "3599000", nullptr, false, pause},
+        {"a pause beyond any list", 8, "9999999", nullptr, false, pause},
+        {"an empty pause", 8, "", nullptr, false, pause},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         loadTune(kChime);
         const std::string before = ToneTextBytes(ctx.toneText);
-        editLine(c.line, {c.edit});
+        editLine(c.line, {{c.toneTime, c.start, c.insert, c.note}});
         EXPECT_EQ(takeMessage(), "Error!: " + c.message);
-        EXPECT_EQ(spans(ctx.tune), chime);
+        EXPECT_EQ(notes(ctx.tune), chime);
         EXPECT_EQ(ToneTextBytes(ctx.toneText), before);
     }
 
