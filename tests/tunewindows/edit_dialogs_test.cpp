@@ -78,6 +78,7 @@ struct Fixture : Scene {
     }
 };
 
+// Only the first 19 characters are read.
 TEST(EditDialogs, ReadsNumbersLikePercentD)
 {
     const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
@@ -88,8 +89,7 @@ TEST(EditDialogs, ReadsNumbersLikePercentD)
         {"x1", std::nullopt},
         {"00012", 12},
         {"99999999999999999999", 2147483647},
-        {"12345678901234567890123", 2147483647}, // only 19 characters are read
-    };
+        {"12345678901234567890123", 2147483647}};
     for (const auto& [field, value] : cases)
         EXPECT_EQ(readDialogNumber(field), value) << field;
 }
