@@ -65,6 +65,17 @@ protected:
         runCommand(ctx, command);
     }
 
+    // The tone text line that shows an item.
+    [[nodiscard]] int lineOf(LineItemKind kind, int index) const
+    {
+        for (int l = 0; l < ctx.toneText.toneTextLineCount; ++l)
+            if (ctx.toneText.lineInfo[l].itemKind == static_cast<std::uint8_t>(kind) &&
+                ctx.toneText.lineInfo[l].itemIndex == index)
+                return l;
+        ADD_FAILURE() << "no line of kind " << int(kind) << " index " << index;
+        return -1;
+    }
+
     // Boxes shown since the last call, as "title: text".
     std::vector<std::string> takeMessages()
     {

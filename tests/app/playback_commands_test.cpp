@@ -36,31 +36,50 @@ TEST_F(PlaybackCommands, WithoutADeviceTheEditorRunsOnAndPlayOnlyReleasesTheButt
     EXPECT_EQ(ctx.playState.playButtonDown, 0);
 }
 
-TEST_F(PlaybackCommands, SpacePlaysAndThePumpFollowsTheSoundUntilDone)
+// The Matrix keeps the sounding note in its middle; the Ringdata view
+// scrolls only to bring its line into view, and lights it.
+TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
 {
     start();
     runCommand(ctx, cmd::Play); // nothing to play
     EXPECT_TRUE(waveOut.writes.empty());
 
     ctx.settings.scrollWhenPlaying = 1;
-    // 40 notes of 8 units (375 ms at 160 bpm), rising.
-    for (int i = 0; i < 40; ++i)
+    // 120 notes of 8 units (375 ms at 160 bpm), rising.
+    for (int i = 0; i < 120; ++i)
         addNote(8 * i, 8, 69 + i % 20);
+    regenerateToneText(ctx);
+    const int line = lineOf(LineItemKind::Note, 100);
+    ASSERT_EQ(lineOf(LineItemKind::Note, 101), line + 1);
+    const Colour plain100 = ctx.toneText.lineInfo[line].colour;
+    const Colour plain101 = ctx.toneText.lineInfo[line + 1].colour;
     runCommand(ctx, cmd::Play);
     ASSERT_EQ(waveOut.writes.size(), 1u);
     EXPECT_EQ(waveOut.writes[0].plays, 1);
     EXPECT_EQ(ctx.playState.playing, 1);
     EXPECT_TRUE(ctx.play.playing);
 
-    // Half way through the tune the sounding note is number 21 and the
-    // view has it in its middle.
-    tick.advance(20 * 375 + 100);
+    tick.advance(99 * 375 + 100);
     EXPECT_TRUE(pumpPlayback(ctx, true));
-    EXPECT_EQ(ctx.play.soundingPitch, ctx.tune.noteTable[21].pitch);
-    EXPECT_EQ(ctx.tune.noteTable[21].selected, 1);
-    const int middle = ctx.matrixView.scrollUnits + ctx.matrixView.visibleUnits / 2;
-    EXPECT_NEAR(middle, 8 * 20 + 2, 2);
-    EXPECT_GE(ctx.matrixView.scrollUnits, 0);
+    ASSERT_EQ(ctx.playState.currentNote, 100);
+    EXPECT_EQ(ctx.play.soundingPitch, ctx.tune.noteTable[100].pitch);
+    EXPECT_EQ(ctx.tune.noteTable[100].selected, 1);
+    EXPECT_NEAR(ctx.matrixView.scrollUnits + ctx.matrixView.visibleUnits / 2, 8 * 99 + 2, 2);
+    const RingdataView& view = ctx.ringdataView;
+    EXPECT_GE(line, view.textTopLine);
+    EXPECT_LT(line, view.textTopLine + view.textVisibleLines);
+    EXPECT_GT(view.textTopLine, 0);
+    EXPECT_EQ(ringdataWindow.scrollBar(ScrollBar::Vertical).position, view.textTopLine);
+    EXPECT_NE(ctx.toneText.lineInfo[line].colour, plain100);
+
+    // A note already in view does not scroll the text.
+    const int top = view.textTopLine;
+    tick.advance(375);
+    EXPECT_TRUE(pumpPlayback(ctx, true));
+    EXPECT_EQ(ctx.playState.currentNote, 101);
+    EXPECT_EQ(view.textTopLine, top);
+    EXPECT_EQ(ctx.toneText.lineInfo[line].colour, plain100);
+    EXPECT_NE(ctx.toneText.lineInfo[line + 1].colour, plain101);
 
     // An inactive window is not pumped, but the timer keeps running.
     const int scrolled = ctx.matrixView.scrollUnits;
@@ -68,14 +87,15 @@ TEST_F(PlaybackCommands, SpacePlaysAndThePumpFollowsTheSoundUntilDone)
     EXPECT_TRUE(pumpPlayback(ctx, false));
     EXPECT_EQ(ctx.matrixView.scrollUnits, scrolled);
 
-    // The sound ends: the button comes up, the highlight goes, the timer stops.
+    // The sound ends: the button comes up, the highlights go, the timer stops.
     ASSERT_TRUE(waveOut.finish());
     EXPECT_EQ(ctx.playState.playing, 0);
     EXPECT_EQ(ctx.playState.playButtonDown, 0);
     EXPECT_FALSE(ctx.play.playing);
-    EXPECT_EQ(ctx.tune.noteTable[21].selected, 0);
+    EXPECT_EQ(ctx.tune.noteTable[101].selected, 0);
     EXPECT_FALSE(pumpPlayback(ctx, true));
     EXPECT_EQ(ctx.play.soundingPitch, 0);
+    EXPECT_EQ(ctx.toneText.lineInfo[line + 1].colour, plain101);
 }
 
 TEST_F(PlaybackCommands, ToolbarTransport)

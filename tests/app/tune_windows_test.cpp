@@ -104,17 +104,6 @@ protected:
         }
         rightClickLine(line);
     }
-
-    [[nodiscard]] int lineOf(LineItemKind kind, int index) const
-    {
-        for (int l = 0; l < ctx.toneText.toneTextLineCount; ++l) {
-            const LineInfo& info = ctx.toneText.lineInfo[l];
-            if (info.itemKind == static_cast<std::uint8_t>(kind) && info.itemIndex == index)
-                return l;
-        }
-        ADD_FAILURE() << "no line of kind " << int(kind) << " index " << index;
-        return -1;
-    }
 };
 
 // Which strip a right click opens, and for what, depends only on the line
@@ -360,45 +349,6 @@ TEST_F(TuneWindows, ARowWhoseDefinitionIsGoneIsReportedAndTheTuneKept)
         EXPECT_EQ(ctx.tune.tuneSourceName, "tone_chime[]");
         EXPECT_EQ(ToneTextBytes(ctx.toneText), text);
     }
-}
-
-TEST_F(TuneWindows, TheTextFollowsTheSoundingNote)
-{
-    ctx.settings.scrollWhenPlaying = 1;
-    for (int i = 0; i < 120; ++i)
-        addNote(8 * i, 8, 69 + i % 20);
-    regenerateToneText(ctx);
-    const int line = lineOf(LineItemKind::Note, 100);
-    const Colour plain100 = ctx.toneText.lineInfo[line].colour;
-    const Colour plain101 = ctx.toneText.lineInfo[line + 1].colour;
-    ASSERT_EQ(lineOf(LineItemKind::Note, 101), line + 1);
-    runCommand(ctx, cmd::Play);
-    ASSERT_EQ(ctx.playState.playing, 1);
-
-    // Note 100 sounds: its line is in view and in the selected colour.
-    tick.advance(99 * 375 + 100);
-    EXPECT_TRUE(pumpPlayback(ctx, true));
-    ASSERT_EQ(ctx.playState.currentNote, 100);
-    const RingdataView& view = ctx.ringdataView;
-    EXPECT_GE(line, view.textTopLine);
-    EXPECT_LT(line, view.textTopLine + view.textVisibleLines);
-    EXPECT_GT(view.textTopLine, 0);
-    EXPECT_EQ(ringdataWindow.scrollBar(ScrollBar::Vertical).position, view.textTopLine);
-    EXPECT_NE(ctx.toneText.lineInfo[line].colour, plain100);
-
-    // A note already in view does not scroll the text.
-    const int top = view.textTopLine;
-    tick.advance(375);
-    EXPECT_TRUE(pumpPlayback(ctx, true));
-    EXPECT_EQ(ctx.playState.currentNote, 101);
-    EXPECT_EQ(view.textTopLine, top);
-    EXPECT_EQ(ctx.toneText.lineInfo[line].colour, plain100);
-    EXPECT_NE(ctx.toneText.lineInfo[line + 1].colour, plain101);
-
-    // Done: the colour goes.
-    ASSERT_TRUE(waveOut.finish());
-    EXPECT_FALSE(pumpPlayback(ctx, true));
-    EXPECT_EQ(ctx.toneText.lineInfo[line + 1].colour, plain101);
 }
 
 TEST_F(TuneWindows, ScrollBarsMoveTheTextAndTheList)
