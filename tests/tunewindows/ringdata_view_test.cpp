@@ -34,8 +34,9 @@ TEST(RingdataView, SizeGivesVisibleLinesAndColumnsAndBars)
     EXPECT_EQ(v.textVisibleColumns, 0);
 }
 
-TEST(RingdataView, VerticalScrollClampsToTheLastPage)
+TEST(RingdataView, ScrollingStopsAtTheLastPageAndWhereTheLastColumnShowsCharacter129)
 {
+    using enum ScrollCode;
     struct Step {
         ScrollCode code;
         int track;
@@ -43,15 +44,12 @@ TEST(RingdataView, VerticalScrollClampsToTheLastPage)
         int top;
     };
     const Step steps[] = {
-        {ScrollCode::LineDown, 0, true, 1},    {ScrollCode::PageDown, 0, true, 11},
-        {ScrollCode::PageDown, 0, true, 15},   {ScrollCode::LineDown, 0, true, 15},
-        {ScrollCode::LineUp, 0, true, 14},     {ScrollCode::ThumbTrack, 3, true, 3},
-        {ScrollCode::PageUp, 0, true, 0},      {ScrollCode::LineUp, 0, true, 0},
-        {ScrollCode::Top, 0, false, 0},        {ScrollCode::ThumbTrack, 99, true, 15},
-        {ScrollCode::EndScroll, 0, false, 15},
-    };
+        {LineDown, 0, true, 1},     {PageDown, 0, true, 11},  {PageDown, 0, true, 15},
+        {LineDown, 0, true, 15},    {LineUp, 0, true, 14},    {ThumbTrack, 3, true, 3},
+        {PageUp, 0, true, 0},       {LineUp, 0, true, 0},     {Top, 0, false, 0},
+        {ThumbTrack, 99, true, 15}, {EndScroll, 0, false, 15}};
     RingdataView v;
-    resizeRingdataView(v, 400, 150);
+    resizeRingdataView(v, 400, 150); // 10 lines of 50 columns
     auto text = textOfLines(25);
     for (const Step& s : steps) {
         SCOPED_TRACE(static_cast<int>(s.code));
@@ -60,18 +58,13 @@ TEST(RingdataView, VerticalScrollClampsToTheLastPage)
     }
     // A text shorter than the window never scrolls.
     auto shortText = textOfLines(3);
-    EXPECT_TRUE(scrollRingdataVertically(v, *shortText, ScrollCode::LineDown, 0));
+    EXPECT_TRUE(scrollRingdataVertically(v, *shortText, LineDown, 0));
     EXPECT_EQ(v.textTopLine, 0);
-}
 
-TEST(RingdataView, HorizontalScrollStopsWhereTheLastColumnShowsCharacter129)
-{
-    RingdataView v;
-    resizeRingdataView(v, 400, 150); // 50 columns
-    EXPECT_TRUE(scrollRingdataHorizontally(v, ScrollCode::ThumbTrack, 500));
+    EXPECT_TRUE(scrollRingdataHorizontally(v, ThumbTrack, 500));
     EXPECT_EQ(v.textLeftColumn, 80);
     EXPECT_EQ(v.textLeftColumn + v.textVisibleColumns - 1, 129);
-    EXPECT_TRUE(scrollRingdataHorizontally(v, ScrollCode::Top, 0)); // left
+    EXPECT_TRUE(scrollRingdataHorizontally(v, Top, 0)); // left
     EXPECT_EQ(v.textLeftColumn, 0);
 }
 
