@@ -166,16 +166,23 @@ TEST_F(PlaybackCommands, ToolbarKeysSetTheLengthOfNewNotes)
     EXPECT_NEAR(ctx.noteLength.newNoteUnits, 355.0f / 46.875f, 1e-4);
 }
 
+// The button opens the dialog and nothing else; the dialog refuses tempos
+// that cannot be played.
 TEST_F(PlaybackCommands, TempoButtonOpensTheTempoDialogOnly)
 {
     start();
-    addNote(0, 8, 69);
-    dialogs.tempoTexts = {"0", "120"};
+    addNote(8, 8, 69);
+    dialogs.tempoTexts = {"0", "-3", "1000", "fast", "120"};
     clickToolbar(ctx, 200, 20);
     EXPECT_EQ(dialogs.tempoShown, std::vector<std::int32_t>{kDefaultTempoBpm});
-    EXPECT_EQ(takeMessages().size(), 1u); // 0 bpm was refused
+    EXPECT_EQ(takeMessages(),
+              std::vector<std::string>(4, "Error!: The tempo must be a number from 1 to 999 bpm."));
     EXPECT_EQ(ctx.tune.tempoBpm, 120);
     EXPECT_EQ(ctx.toneText.toneTextLines[0], "        /*Tempo: 120bpm*/");
+    // Units stay; milliseconds follow the tempo (8 units at 62.5 ms).
+    EXPECT_EQ(ctx.tune.noteTable[1].startMs, 500);
+    EXPECT_EQ(ctx.tune.noteTable[1].durationMs, 500);
+    EXPECT_FLOAT_EQ(ctx.tune.noteTable[1].startUnits, 8.0f);
     EXPECT_EQ(ctx.playState.playing, 0);
     EXPECT_EQ(ctx.playState.loopPlayback, 0);
     EXPECT_EQ(waveOut.calls, (std::vector<std::string>{"open"}));
