@@ -1,7 +1,10 @@
 #pragma once
 // An editor on fake windows, dialogs and files, started as the real one is.
 
+#include "app/commands.h"
 #include "app/editor_context.h"
+#include "app/file_commands.h"
+#include "app/menu.h"
 #include "app/startup.h"
 #include "platform/fakes/fake_dialogs.h"
 #include "platform/fakes/fake_file_dialogs.h"
@@ -10,9 +13,11 @@
 #include "platform/fakes/fake_window.h"
 #include "platform/file_store.h"
 #include "platform/messages.h"
+#include "support/testsupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace qte::test {
@@ -36,6 +41,58 @@ protected:
     {}
 
     void start() { startEditor(ctx, kStart); }
+    // Starts with the project's config.cfg, whose note names the tone text uses.
+    void startWithConfig()
+    {
+        files.files[kStart / "config.cfg"] = test::readFileOrDie(test::resourcePath("config.cfg"));
+        start();
+    }
+
+    // The 1-based filter index under which a kind is offered.
+    static int kindIndex(const std::vector<FileKind>& kinds, FileKind k)
+    {
+        return static_cast<int>(std::find(kinds.begin(), kinds.end(), k) - kinds.begin()) + 1;
+    }
+    // Open ringing tone / Save as, with the path and kind chosen in the dialog.
+    void openFile(const std::string& path, FileKind kind)
+    {
+        fileDialogs.answers.push_back(FileChoice{path, kindIndex(openableKinds(), kind)});
+        runCommand(ctx, cmd::OpenRingingTone);
+    }
+    void saveAs(const std::string& path, FileKind kind, int command = cmd::SaveAs)
+    {
+        fileDialogs.answers.push_back(FileChoice{path, kindIndex(savableKinds(), kind)});
+        runCommand(ctx, command);
+    }
+
+    // The tone text line that shows an item.
+    [[nodiscard]] int lineOf(LineItemKind kind, int index) const
+    {
+        for (int l = 0; l < ctx.toneText.toneTextLineCount; ++l)
+            if (ctx.toneText.lineInfo[l].itemKind == static_cast<std::uint8_t>(kind) &&
+                ctx.toneText.lineInfo[l].itemIndex == index)
+                return l;
+        ADD_FAILURE() << "no line of kind " << int(kind) << " index " << index;
+        return -1;
+    }
+
+    // Boxes shown since the last call, as "title: text".
+    std::vector<std::string> takeMessages()
+    {
+        std::vector<std::string> out;
+        for (const auto& m : messages.shown)
+            out.push_back(m.title + ": " + m.text);
+        messages.shown.clear();
+        return out;
+    }
+    // The same, one a line.
+    std::string takeMessage()
+    {
+        std::string out;
+        for (const auto& m : takeMessages())
+            out += (out.empty() ? "" : "\n") + m;
+        return out;
+    }
 
     // Accesses since the last call, as "read config.dat" / "write x.ota".
     std::vector<std::string> takeLog()

@@ -4,14 +4,11 @@
 
 #include "app/matrix_events.h"
 
-#include "app/commands.h"
-#include "app/menu.h"
 #include "editor_fixture.h"
 #include "matrix/tune_invariants.h"
-#include "support/testsupport.h"
 #include "tune/tone_text.h"
 
-#include <string>
+#include <gmock/gmock.h>
 
 namespace qte {
 namespace {
@@ -23,11 +20,7 @@ struct Point {
 
 class MatrixEvents : public test::EditorFixture {
 protected:
-    MatrixEvents()
-    {
-        files.files[kStart / "config.cfg"] = test::readFileOrDie(test::resourcePath("config.cfg"));
-        start();
-    }
+    MatrixEvents() { startWithConfig(); }
 
     const MatrixView& view() const { return ctx.matrixView; }
     // The middle of the cell of a whole unit on a pitch's row.
@@ -43,19 +36,23 @@ protected:
     // A pitch in the middle of the visible rows.
     int pitch() const { return view().lowestPitch + view().visibleRows / 2; }
 
-    // A note as the edit operations store it: every ms field from units.
-    void putNote(float startUnits, float lengthUnits, int pitch)
+    // An item as the edit operations store it: every ms field from units.
+    template <class R> static R& setSpan(const Tune& t, R& r, float start, float length)
     {
-        Tune& t = ctx.tune;
-        NoteRecord& n = t.noteTable[++t.noteCount];
-        n = {};
-        n.startUnits = startUnits;
-        n.endUnits = startUnits + lengthUnits;
-        n.durationUnits = lengthUnits;
-        n.startMs = unitsToMs(n.startUnits, t.msPerUnit);
-        n.endMs = unitsToMs(n.endUnits, t.msPerUnit);
-        n.durationMs = unitsToMs(n.durationUnits, t.msPerUnit);
-        n.pitch = pitch;
+        r.startUnits = start;
+        r.endUnits = start + length;
+        r.startMs = unitsToMs(r.startUnits, t.msPerUnit);
+        r.endMs = unitsToMs(r.endUnits, t.msPerUnit);
+        if constexpr (requires { r.durationUnits; }) {
+            r.durationUnits = length;
+            r.durationMs = unitsToMs(length, t.msPerUnit);
+        }
+        return r;
+    }
+    void putNote(float start, float length, int pitch)
+    {
+        setSpan(ctx.tune, ctx.tune.noteTable[++ctx.tune.noteCount] = {}, start, length).pitch =
+            pitch;
     }
 
     void send(MatrixMouse action, Point p) { matrixMouse(ctx, action, p.x, p.y); }
@@ -96,35 +93,30 @@ TEST_F(MatrixEvents, RightDragDrawsANoteOfTheToolbarLengthAndTheToneTextShowsIt)
 {
     struct Case {
         const char* name;
-        StyleMode style;
+        int styleCommand;
         int lengthKey; // the toolbar's length keys 1..6
         float dragUnits;
         float expectedUnits; // in multiples of the chosen length
     };
     const Case cases[] = {
-        {"natural ignores the drag", StyleMode::Natural, 4, 20.0f, 1.0f},
-        {"staccato ignores the drag", StyleMode::Staccato, 3, 9.0f, 1.0f},
-        {"continuous follows in whole lengths", StyleMode::Continuous, 3, 9.0f, 3.0f},
-        {"continuous gives at least one length", StyleMode::Continuous, 4, 0.0f, 1.0f},
+        {"natural ignores the drag", cmd::StyleNatural, 4, 20.0f, 1.0f},
+        {"staccato ignores the drag", cmd::StyleStaccato, 3, 9.0f, 1.0f},
+        {"continuous follows in whole lengths", cmd::StyleContinuous, 3, 9.0f, 3.0f},
+        {"continuous gives at least one length", cmd::StyleContinuous, 4, 0.0f, 1.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         runCommand(ctx, cmd::NewTune);
-        runCommand(ctx, c.style == StyleMode::Natural    ? cmd::StyleNatural
-                        : c.style == StyleMode::Staccato ? cmd::StyleStaccato
-                                                         : cmd::StyleContinuous);
+        runCommand(ctx, c.styleCommand);
         keyDown(ctx, vk::Digit0 + c.lengthKey);
         const float length = ctx.noteLength.newNoteUnits;
         ASSERT_GT(length, 0.0f);
 
-        const int p = pitch();
-        const Point from = cell(6.0f, p);
-        const Point to = {from.x + static_cast<int>(c.dragUnits * view().unitWidth), from.y};
-        gesture(true, from, to);
-
+        const Point from = cell(6.0f, pitch());
+        gesture(true, from, {from.x + static_cast<int>(c.dragUnits * view().unitWidth), from.y});
         ASSERT_EQ(ctx.tune.noteCount, 1);
         const NoteRecord& n = ctx.tune.noteTable[1];
-        EXPECT_EQ(n.pitch, p);
+        EXPECT_EQ(n.pitch, pitch());
         EXPECT_FLOAT_EQ(n.startUnits, 6.0f);
         EXPECT_NEAR(n.durationUnits, c.expectedUnits * length, 1e-4);
         EXPECT_TRUE(textHas(toneLine(n))) << text();
@@ -193,8 +185,7 @@ TEST_F(MatrixEvents, TextStripOpensTheTextDialogAndItsTextGoesIntoTheToneText)
 
     dialogs.textEntries = {"Chorus"};
     click(false, textStrip(4.0f));
-    ASSERT_EQ(dialogs.textShown.size(), 1u);
-    EXPECT_EQ(dialogs.textShown[0], "--- free text ---");
+    EXPECT_EQ(dialogs.textShown, std::vector<std::string>{"--- free text ---"});
     EXPECT_EQ(ctx.tune.textList[1].text, "Chorus");
     EXPECT_TRUE(textHas("Chorus")) << text();
     EXPECT_FALSE(textHas("--- free text ---"));
@@ -235,10 +226,8 @@ TEST_F(MatrixEvents, RepeatStripOpensTheRepetitionsDialog)
     // Numbers it cannot take keep the strip open with a message.
     dialogs.repetitionsEntries = {"", "0", "1000", "5"};
     click(false, repeatStrip(3.0f));
-    ASSERT_EQ(dialogs.repetitionsShown.size(), 1u);
-    EXPECT_EQ(dialogs.repetitionsShown[0], 2);
-    EXPECT_TRUE(dialogs.repetitionsEntries.empty());
-    EXPECT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(dialogs.repetitionsShown, std::vector<std::int32_t>{2});
+    EXPECT_EQ(takeMessages().size(), 3u);
     EXPECT_EQ(ctx.tune.repeatList[1].repetitions, 5);
     EXPECT_TRUE(textHas("REPEAT_BEGIN(5)")) << text();
 
@@ -252,74 +241,48 @@ TEST_F(MatrixEvents, FullListsRefuseWithAMessageAndChangeNothing)
 {
     struct Case {
         const char* name;
-        std::function<void(Tune&)> fill;
-        std::function<Point()> where;
+        int slots;
+        std::function<void(Tune&, int, float)> put; // item i at unit u, counted
+        Point where;
         bool drag;
     };
-    const auto notes = [this](Tune& t) {
-        for (int i = 0; i < kMaxNotes; ++i)
-            putNote(static_cast<float>(2 * i + 40), 1.0f, 60);
-        (void)t;
-    };
-    const auto vibras = [](Tune& t) {
-        for (int i = 1; i <= kMaxVibras; ++i) {
-            VibraRecord& v = t.vibraList[i];
-            v.startUnits = static_cast<float>(2 * i + 40);
-            v.endUnits = v.startUnits + 1.0f;
-            v.durationUnits = 1.0f;
-            v.startMs = unitsToMs(v.startUnits, t.msPerUnit);
-            v.endMs = unitsToMs(v.endUnits, t.msPerUnit);
-            v.durationMs = unitsToMs(v.durationUnits, t.msPerUnit);
-        }
-        t.vibraCount = kMaxVibras;
-    };
-    const auto repeats = [](Tune& t) {
-        for (int i = 1; i <= kMaxRepeats; ++i) {
-            RepeatRecord& r = t.repeatList[i];
-            r.startUnits = static_cast<float>(2 * i + 40);
-            r.endUnits = r.startUnits + 1.0f;
-            r.startMs = unitsToMs(r.startUnits, t.msPerUnit);
-            r.endMs = unitsToMs(r.endUnits, t.msPerUnit);
-            r.repetitions = 2;
-        }
-        t.repeatCount = kMaxRepeats;
-    };
-    const auto texts = [](Tune& t) {
-        for (int i = 1; i <= kMaxTexts; ++i) {
-            TextRecord& r = t.textList[i];
-            r.timeUnits = static_cast<float>(i + 40);
-            r.timeMs = unitsToMs(r.timeUnits, t.msPerUnit);
-            r.text = "t";
-        }
-        t.textCount = kMaxTexts;
-    };
     const Case cases[] = {
-        {"notes", notes, [this] { return cell(3.0f, pitch()); }, false},
-        {"vibra segments", vibras,
-         [this] {
-             return Point{view().unitsToX(3.0f), (view().vibraTop() + view().vibraBottom()) / 2};
-         },
+        {"notes", kMaxNotes,
+         [](Tune& t, int i, float u) { setSpan(t, t.noteTable[t.noteCount = i], u, 1).pitch = 60; },
+         cell(3.0f, pitch()), false},
+        {"vibra segments",
+         kMaxVibras,
+         [](Tune& t, int i, float u) { setSpan(t, t.vibraList[t.vibraCount = i], u, 1); },
+         {view().unitsToX(3.0f), (view().vibraTop() + view().vibraBottom()) / 2},
          true},
-        {"repeat blocks", repeats, [this] { return repeatStrip(3.0f); }, true},
-        {"texts", texts, [this] { return textStrip(3.0f); }, false},
+        {"repeat blocks", kMaxRepeats,
+         [](Tune& t, int i, float u) {
+             setSpan(t, t.repeatList[t.repeatCount = i], u, 1).repetitions = 2;
+         },
+         repeatStrip(3.0f), true},
+        {"texts", kMaxTexts,
+         [](Tune& t, int i, float u) {
+             t.textList[t.textCount = i] = {unitsToMs(u, t.msPerUnit), u, "t"};
+         },
+         textStrip(3.0f), false},
+    };
+    const auto counts = [](const Tune& t) {
+        return std::vector<int>{t.noteCount, t.vibraCount, t.repeatCount, t.textCount};
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ClearTune(ctx.tune);
-        c.fill(ctx.tune);
+        for (int i = 1; i <= c.slots; ++i)
+            c.put(ctx.tune, i, 2.0f * i + 40);
         expectInvariants();
         // A list this long overflows the tone text: that warning comes once.
         regenerateToneText(ctx);
         const Tune before = ctx.tune;
         messages.shown.clear();
-        const Point p = c.where();
-        gesture(true, p, c.drag ? Point{p.x + 4 * view().unitWidth, p.y} : p);
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_NE(messages.shown[0].text.find("Delete"), std::string::npos);
-        EXPECT_EQ(ctx.tune.noteCount, before.noteCount);
-        EXPECT_EQ(ctx.tune.vibraCount, before.vibraCount);
-        EXPECT_EQ(ctx.tune.repeatCount, before.repeatCount);
-        EXPECT_EQ(ctx.tune.textCount, before.textCount);
+        gesture(true, c.where,
+                c.drag ? Point{c.where.x + 4 * view().unitWidth, c.where.y} : c.where);
+        EXPECT_THAT(takeMessages(), testing::ElementsAre(testing::HasSubstr("Delete")));
+        EXPECT_EQ(counts(ctx.tune), counts(before));
         for (int i = 1; i <= ctx.tune.noteCount; ++i)
             ASSERT_EQ(ctx.tune.noteTable[i].startUnits, before.noteTable[i].startUnits);
     }
@@ -364,8 +327,7 @@ TEST_F(MatrixEvents, PasteThatWouldOverflowPastesNothingAndSaysSo)
     messages.shown.clear();
 
     runCommand(ctx, cmd::Paste);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find("Nothing was pasted"), std::string::npos);
+    EXPECT_THAT(takeMessage(), testing::HasSubstr("Nothing was pasted"));
     EXPECT_EQ(ctx.matrixEdit.dragCount, 0);
     EXPECT_EQ(ctx.tune.selectionMode, 0);
     click(false, cell(40.0f, p));

@@ -4,39 +4,20 @@
 
 #include "app/playback_commands.h"
 
-#include "app/commands.h"
-#include "app/menu.h"
 #include "app/toolbar.h"
 #include "editor_fixture.h"
 
 namespace qte {
 namespace {
 
-// A point of the toolbar that hits the kind.
-std::pair<int, int> pointOf(ToolbarHitKind kind)
-{
-    for (int y = 0; y < 60; ++y)
-        for (int x = 0; x < 800; ++x)
-            if (toolbarHitTest(x, y).kind == kind) return {x, y};
-    ADD_FAILURE() << "no toolbar point for kind " << static_cast<int>(kind);
-    return {-1, -1};
-}
-
-class PlaybackCommands : public test::EditorFixture {
-protected:
-    void click(ToolbarHitKind kind)
-    {
-        const auto [x, y] = pointOf(kind);
-        clickToolbar(ctx, x, y);
-    }
-};
+class PlaybackCommands : public test::EditorFixture {};
 
 TEST_F(PlaybackCommands, DeviceOpensAtStartAndClosesAtShutdown)
 {
     start();
     EXPECT_TRUE(waveOut.isOpen());
     EXPECT_EQ(ctx.playState.deviceOpen, 1);
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(takeMessage(), "");
     shutdownEditor(ctx);
     EXPECT_FALSE(waveOut.isOpen());
     EXPECT_EQ(waveOut.calls.back(), "close");
@@ -55,31 +36,50 @@ TEST_F(PlaybackCommands, WithoutADeviceTheEditorRunsOnAndPlayOnlyReleasesTheButt
     EXPECT_EQ(ctx.playState.playButtonDown, 0);
 }
 
-TEST_F(PlaybackCommands, SpacePlaysAndThePumpFollowsTheSoundUntilDone)
+// The Matrix keeps the sounding note in its middle; the Ringdata view
+// scrolls only to bring its line into view, and lights it.
+TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
 {
     start();
     runCommand(ctx, cmd::Play); // nothing to play
     EXPECT_TRUE(waveOut.writes.empty());
 
     ctx.settings.scrollWhenPlaying = 1;
-    // 40 notes of 8 units (375 ms at 160 bpm), rising.
-    for (int i = 0; i < 40; ++i)
+    // 120 notes of 8 units (375 ms at 160 bpm), rising.
+    for (int i = 0; i < 120; ++i)
         addNote(8 * i, 8, 69 + i % 20);
+    regenerateToneText(ctx);
+    const int line = lineOf(LineItemKind::Note, 100);
+    ASSERT_EQ(lineOf(LineItemKind::Note, 101), line + 1);
+    const Colour plain100 = ctx.toneText.lineInfo[line].colour;
+    const Colour plain101 = ctx.toneText.lineInfo[line + 1].colour;
     runCommand(ctx, cmd::Play);
     ASSERT_EQ(waveOut.writes.size(), 1u);
     EXPECT_EQ(waveOut.writes[0].plays, 1);
     EXPECT_EQ(ctx.playState.playing, 1);
     EXPECT_TRUE(ctx.play.playing);
 
-    // Half way through the tune the sounding note is number 21 and the
-    // view has it in its middle.
-    tick.advance(20 * 375 + 100);
+    tick.advance(99 * 375 + 100);
     EXPECT_TRUE(pumpPlayback(ctx, true));
-    EXPECT_EQ(ctx.play.soundingPitch, ctx.tune.noteTable[21].pitch);
-    EXPECT_EQ(ctx.tune.noteTable[21].selected, 1);
-    const int middle = ctx.matrixView.scrollUnits + ctx.matrixView.visibleUnits / 2;
-    EXPECT_NEAR(middle, 8 * 20 + 2, 2);
-    EXPECT_GE(ctx.matrixView.scrollUnits, 0);
+    ASSERT_EQ(ctx.playState.currentNote, 100);
+    EXPECT_EQ(ctx.play.soundingPitch, ctx.tune.noteTable[100].pitch);
+    EXPECT_EQ(ctx.tune.noteTable[100].selected, 1);
+    EXPECT_NEAR(ctx.matrixView.scrollUnits + ctx.matrixView.visibleUnits / 2, 8 * 99 + 2, 2);
+    const RingdataView& view = ctx.ringdataView;
+    EXPECT_GE(line, view.textTopLine);
+    EXPECT_LT(line, view.textTopLine + view.textVisibleLines);
+    EXPECT_GT(view.textTopLine, 0);
+    EXPECT_EQ(ringdataWindow.scrollBar(ScrollBar::Vertical).position, view.textTopLine);
+    EXPECT_NE(ctx.toneText.lineInfo[line].colour, plain100);
+
+    // A note already in view does not scroll the text.
+    const int top = view.textTopLine;
+    tick.advance(375);
+    EXPECT_TRUE(pumpPlayback(ctx, true));
+    EXPECT_EQ(ctx.playState.currentNote, 101);
+    EXPECT_EQ(view.textTopLine, top);
+    EXPECT_EQ(ctx.toneText.lineInfo[line].colour, plain100);
+    EXPECT_NE(ctx.toneText.lineInfo[line + 1].colour, plain101);
 
     // An inactive window is not pumped, but the timer keeps running.
     const int scrolled = ctx.matrixView.scrollUnits;
@@ -87,14 +87,15 @@ TEST_F(PlaybackCommands, SpacePlaysAndThePumpFollowsTheSoundUntilDone)
     EXPECT_TRUE(pumpPlayback(ctx, false));
     EXPECT_EQ(ctx.matrixView.scrollUnits, scrolled);
 
-    // The sound ends: the button comes up, the highlight goes, the timer stops.
+    // The sound ends: the button comes up, the highlights go, the timer stops.
     ASSERT_TRUE(waveOut.finish());
     EXPECT_EQ(ctx.playState.playing, 0);
     EXPECT_EQ(ctx.playState.playButtonDown, 0);
     EXPECT_FALSE(ctx.play.playing);
-    EXPECT_EQ(ctx.tune.noteTable[21].selected, 0);
+    EXPECT_EQ(ctx.tune.noteTable[101].selected, 0);
     EXPECT_FALSE(pumpPlayback(ctx, true));
     EXPECT_EQ(ctx.play.soundingPitch, 0);
+    EXPECT_EQ(ctx.toneText.lineInfo[line + 1].colour, plain101);
 }
 
 TEST_F(PlaybackCommands, ToolbarTransport)
@@ -104,47 +105,87 @@ TEST_F(PlaybackCommands, ToolbarTransport)
     addNote(8, 8, 71);
 
     // Loop is taken at the next start and only while nothing plays.
-    click(ToolbarHitKind::Loop);
+    clickToolbar(ctx, 60, 20);
     EXPECT_EQ(ctx.playState.loopPlayback, 1);
-    click(ToolbarHitKind::Play);
+    clickToolbar(ctx, 47, 20); // between the Play and Loop pictures
     ASSERT_EQ(waveOut.writes.size(), 1u);
     EXPECT_EQ(waveOut.writes[0].plays, kLoopPlays);
     EXPECT_EQ(ctx.playState.playButtonDown, 1);
-    click(ToolbarHitKind::Loop);
+    clickToolbar(ctx, 60, 20);
     EXPECT_EQ(ctx.playState.loopPlayback, 1);
 
-    click(ToolbarHitKind::Pause);
+    clickToolbar(ctx, 140, 20);
     EXPECT_TRUE(waveOut.isPaused());
-    click(ToolbarHitKind::Pause);
+    EXPECT_EQ(ctx.playState.pauseButtonDown, 1);
+    clickToolbar(ctx, 140, 20);
     EXPECT_FALSE(waveOut.isPaused());
+    clickToolbar(ctx, 140, 20);
 
     // Stop resets the device; its done notification ends the play.
-    click(ToolbarHitKind::Stop);
+    clickToolbar(ctx, 100, 20);
     EXPECT_EQ(ctx.playState.playing, 0);
+    EXPECT_EQ(ctx.playState.pauseButtonDown, 0);
     EXPECT_FALSE(waveOut.blockOut());
     EXPECT_FALSE(ctx.play.playing);
-
-    // A note value chosen on the key panel is what new notes get.
-    const auto [x, y] = pointOf(ToolbarHitKind::NoteValue);
-    int six = x;
-    while (six < 800 && !(toolbarHitTest(six, y).kind == ToolbarHitKind::NoteValue &&
-                          toolbarHitTest(six, y).index == 6))
-        ++six;
-    clickToolbar(ctx, six, y);
-    EXPECT_EQ(ctx.noteLength.noteLengthIndex, 6);
-    EXPECT_EQ(ctx.noteLength.newNoteUnits, 32.0f); // a whole note
 }
 
-TEST_F(PlaybackCommands, TempoButtonOpensTheTempoDialog)
+TEST_F(PlaybackCommands, ToolbarKeysSetTheLengthOfNewNotes)
 {
     start();
-    dialogs.tempoTexts = {"0", "120"};
-    click(ToolbarHitKind::Tempo);
-    ASSERT_EQ(dialogs.tempoShown.size(), 1u);
-    EXPECT_EQ(dialogs.tempoShown[0], kDefaultTempoBpm);
-    EXPECT_EQ(messages.shown.size(), 1u); // 0 bpm was refused
+    ctx.settings.styleMode = static_cast<std::int32_t>(StyleMode::Continuous);
+    struct Step {
+        int x, y, index, modifier;
+        float units;
+        bool repaints;
+    };
+    // Note values, then the dot off and on again, a triplet replacing it, the
+    // double dot on and off; then clicks outside every key and between groups.
+    const Step steps[] = {{590, 45, 5, 0, 16.0f, true},        {492, 45, 1, 0, 1.0f, true},
+                          {642, 45, 6, 0, 32.0f, true},        {500, 45, 2, 0, 2.0f, true},
+                          {560, 20, 4, 0, 8.0f, true},         {675, 20, 4, 1, 12.0f, true},
+                          {675, 20, 4, 0, 8.0f, true},         {675, 20, 4, 1, 12.0f, true},
+                          {735, 20, 4, 3, 8.0f * 0.67f, true}, {705, 20, 4, 2, 14.0f, true},
+                          {705, 20, 4, 0, 8.0f, true},         {300, 20, 4, 0, 8.0f, false},
+                          {5, 5, 4, 0, 8.0f, false},           {656, 20, 4, 0, 8.0f, false},
+                          {800, 20, 4, 0, 8.0f, false},        {470, 60, 4, 0, 8.0f, false}};
+    for (const Step& s : steps) {
+        SCOPED_TRACE(std::to_string(s.x) + "," + std::to_string(s.y));
+        const int before = mainWindow.invalidations;
+        clickToolbar(ctx, s.x, s.y);
+        EXPECT_EQ(ctx.noteLength.noteLengthIndex, s.index);
+        EXPECT_EQ(ctx.noteLength.noteLengthModifier, s.modifier);
+        EXPECT_FLOAT_EQ(ctx.noteLength.newNoteUnits, s.units);
+        EXPECT_EQ(mainWindow.invalidations > before, s.repaints);
+    }
+    EXPECT_TRUE(dialogs.tempoShown.empty());
+    EXPECT_TRUE(waveOut.writes.empty());
+
+    // Natural style at 160 bpm: a quarter lasts 20 ms short of 375 ms.
+    ctx.settings.styleMode = static_cast<std::int32_t>(StyleMode::Natural);
+    clickToolbar(ctx, 560, 30);
+    EXPECT_NEAR(ctx.noteLength.newNoteUnits, 355.0f / 46.875f, 1e-4);
+}
+
+// The button opens the dialog and nothing else; the dialog refuses tempos
+// that cannot be played.
+TEST_F(PlaybackCommands, TempoButtonOpensTheTempoDialogOnly)
+{
+    start();
+    addNote(8, 8, 69);
+    dialogs.tempoTexts = {"0", "-3", "1000", "fast", "120"};
+    clickToolbar(ctx, 200, 20);
+    EXPECT_EQ(dialogs.tempoShown, std::vector<std::int32_t>{kDefaultTempoBpm});
+    EXPECT_EQ(takeMessages(),
+              std::vector<std::string>(4, "Error!: The tempo must be a number from 1 to 999 bpm."));
     EXPECT_EQ(ctx.tune.tempoBpm, 120);
     EXPECT_EQ(ctx.toneText.toneTextLines[0], "        /*Tempo: 120bpm*/");
+    // Units stay; milliseconds follow the tempo (8 units at 62.5 ms).
+    EXPECT_EQ(ctx.tune.noteTable[1].startMs, 500);
+    EXPECT_EQ(ctx.tune.noteTable[1].durationMs, 500);
+    EXPECT_FLOAT_EQ(ctx.tune.noteTable[1].startUnits, 8.0f);
+    EXPECT_EQ(ctx.playState.playing, 0);
+    EXPECT_EQ(ctx.playState.loopPlayback, 0);
+    EXPECT_EQ(waveOut.calls, (std::vector<std::string>{"open"}));
 }
 
 } // namespace

@@ -64,7 +64,8 @@ TEST_F(Startup, FirstStartWithoutFilesKeepsDefaultsQuietly)
 
 TEST(ChildPlacement, FixedPlacesInTheClientArea)
 {
-    // A 1280 x 1024 screen leaves a client area of about 1280 x 971.
+    // A 1280 x 1024 screen leaves a client area of about 1280 x 971; the
+    // Matrix edit window reaches 5 pixels past its right edge.
     struct Case {
         Child child;
         Rect expected;
@@ -78,8 +79,6 @@ TEST(ChildPlacement, FixedPlacesInTheClientArea)
         SCOPED_TRACE(static_cast<int>(c.child));
         EXPECT_EQ(childPlacement(c.child, 1280, 971), c.expected);
     }
-    // The Matrix edit window reaches 5 pixels past the client's right edge.
-    EXPECT_EQ(childPlacement(Child::MatrixEdit, 1280, 971).right - 1280, 5);
 }
 
 } // namespace

@@ -1,29 +1,20 @@
 // The tone text in the running editor: shaped by config.cfg, rebuilt after
 // changes, and opened and saved as a tone file like the other kinds.
 
-#include "app/commands.h"
-#include "app/file_commands.h"
-#include "app/menu.h"
 #include "editor_fixture.h"
-#include "support/testsupport.h"
 #include "tune/ringdata_file.h"
+
+#include <gmock/gmock.h>
 
 namespace qte {
 namespace {
 
+using testing::HasSubstr;
+
 class ToneTextCommands : public test::EditorFixture {
 protected:
-    ToneTextCommands()
-    {
-        files.files[kStart / "config.cfg"] = test::readFileOrDie(test::resourcePath("config.cfg"));
-        start();
-    }
+    ToneTextCommands() { startWithConfig(); }
     [[nodiscard]] std::string text() const { return ToneTextBytes(ctx.toneText); }
-
-    static int index(const std::vector<FileKind>& kinds, FileKind k)
-    {
-        return static_cast<int>(std::find(kinds.begin(), kinds.end(), k) - kinds.begin()) + 1;
-    }
 };
 
 TEST_F(ToneTextCommands, HeaderFollowsTheNameAfterSettingsAndNewTune)
@@ -60,27 +51,21 @@ TEST_F(ToneTextCommands, HeaderFollowsTheNameAfterSettingsAndNewTune)
 TEST_F(ToneTextCommands, ToneFilesOpenAndSaveAndOtherKindsConvert)
 {
     files.files["/tunes/one.h"] = test::readFileOrDie(test::resourcePath("examples/single_tone.h"));
-    const auto openKinds = openableKinds();
-    fileDialogs.answers.push_back(FileChoice{"/tunes/one.h", index(openKinds, FileKind::Ringdata)});
-    runCommand(ctx, cmd::OpenRingingTone);
-    ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;
+    openFile("/tunes/one.h", FileKind::Ringdata);
+    ASSERT_EQ(takeMessage(), "");
     ASSERT_GT(ctx.tune.noteCount, 0);
     EXPECT_EQ(ctx.tune.currentFileKind, static_cast<int>(FileKind::Ringdata));
     const Tune opened = ctx.tune;
 
     // Saved as RTX, EVT and a tone file, each reads back to the same notes.
-    const auto saveKinds = savableKinds();
     for (const auto& [path, kind] :
          {std::pair{"/out/a.rtx", FileKind::Rtx}, std::pair{"/out/a.evt", FileKind::Event},
           std::pair{"/out/a.h", FileKind::Ringdata}}) {
         SCOPED_TRACE(path);
-        fileDialogs.answers.push_back(FileChoice{path, index(saveKinds, kind)});
-        runCommand(ctx, cmd::SaveAs);
-        ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;
+        saveAs(path, kind);
         ASSERT_TRUE(files.files.count(path));
-        fileDialogs.answers.push_back(FileChoice{path, index(openKinds, kind)});
-        runCommand(ctx, cmd::OpenRingingTone);
-        ASSERT_TRUE(messages.shown.empty()) << messages.shown[0].text;
+        openFile(path, kind);
+        ASSERT_EQ(takeMessage(), "");
         ASSERT_EQ(ctx.tune.noteCount, opened.noteCount);
         for (int i = 1; i <= opened.noteCount; ++i)
             EXPECT_EQ(ctx.tune.noteTable[i].pitch, opened.noteTable[i].pitch) << i;
@@ -94,61 +79,47 @@ TEST_F(ToneTextCommands, ATextTooLongToSaveIsReportedOnceAndNotWritten)
         addNote(2 * i + 1, 1, 72);
     runCommand(ctx, cmd::Settings); // cancelled: regenerates nothing
     regenerateToneText(ctx);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find("1000 lines"), std::string::npos);
-    regenerateToneText(ctx);
-    EXPECT_EQ(messages.shown.size(), 1u); // the same cut is not reported again
+    regenerateToneText(ctx); // the same cut is not reported again
+    EXPECT_THAT(takeMessages(), testing::ElementsAre(HasSubstr("1000 lines")));
 
-    messages.shown.clear();
-    fileDialogs.answers.push_back(
-        FileChoice{"/out/long.h", index(savableKinds(), FileKind::Ringdata)});
-    runCommand(ctx, cmd::SaveAs);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find("/out/long.h"), std::string::npos);
+    saveAs("/out/long.h", FileKind::Ringdata);
+    EXPECT_THAT(takeMessages(), testing::ElementsAre(HasSubstr("/out/long.h")));
     EXPECT_FALSE(files.files.count("/out/long.h"));
 }
 
-TEST_F(ToneTextCommands, AToneFileWithABadLineKeepsWhatCameBeforeIt)
-{
-    addNote(0, 8, 72);
-    addNote(8, 8, 74);
-    files.files["/tunes/bad.h"] = "static TONE t[] =\n{\n  TONE(AUD_NOTE_C, TONE_TIME_IN_MS(5))\n"
-                                  "  TONE(AUD_NOTE_C, TONE_TIME_IN_MS 5)\n};\n";
-    fileDialogs.answers.push_back(
-        FileChoice{"/tunes/bad.h", index(openableKinds(), FileKind::Ringdata)});
-    runCommand(ctx, cmd::OpenRingingTone);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find("/tunes/bad.h"), std::string::npos);
-    EXPECT_NE(messages.shown[0].text.find("Line 4"), std::string::npos) << messages.shown[0].text;
-    EXPECT_EQ(messages.shown[0].title, "Error!");
-    EXPECT_EQ(ctx.tune.noteCount, 1);
-    EXPECT_EQ(ctx.tune.noteTable[1].durationMs, 5);
-    EXPECT_EQ(ctx.tune.currentFilePath, "/tunes/bad.h");
-
-    // A file that cannot be read at all leaves the tune alone.
-    messages.shown.clear();
-    fileDialogs.answers.push_back(
-        FileChoice{"/tunes/missing.h", index(openableKinds(), FileKind::Ringdata)});
-    runCommand(ctx, cmd::OpenRingingTone);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find("/tunes/missing.h"), std::string::npos);
-    EXPECT_EQ(ctx.tune.currentFilePath, "/tunes/bad.h");
-    EXPECT_EQ(ctx.tune.noteCount, 1);
-}
-
-
-TEST_F(ToneTextCommands, WarningsOfAnOpenNameTheFile)
+// A bad line keeps what came before it; a file that cannot be read at all
+// leaves the tune alone; a warning names the file first.
+TEST_F(ToneTextCommands, OpeningABrokenToneFileSaysWhereAndKeepsWhatItCan)
 {
     using namespace std::string_literals;
-    files.files["/tunes/nul.h"] =
-        "static TONE t[] =\n{\n  TONE(AUD_NOTE_C, TONE_TIME_IN_MS(5))\0\n};\n"s;
-    fileDialogs.answers.push_back(
-        FileChoice{"/tunes/nul.h", index(openableKinds(), FileKind::Ringdata)});
-    runCommand(ctx, cmd::OpenRingingTone);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "Warning");
-    EXPECT_EQ(messages.shown[0].text.rfind("\"/tunes/nul.h\":\n", 0), 0u) << messages.shown[0].text;
-    EXPECT_EQ(ctx.tune.noteCount, 1);
+    addNote(0, 8, 72);
+    addNote(8, 8, 74);
+    const std::string head = "static TONE t[] =\n{\n  TONE(AUD_NOTE_C, TONE_TIME_IN_MS(5))";
+    files.files["/tunes/bad.h"] = head + "\n  TONE(AUD_NOTE_C, TONE_TIME_IN_MS 5)\n};\n";
+    files.files["/tunes/nul.h"] = head + "\0\n};\n"s;
+    struct Case {
+        const char* path;
+        const char* starts; // the box, title and the start of its text
+        const char* mentions;
+        const char* pathAfter;
+    };
+    const Case cases[] = {
+        {"/tunes/bad.h", "Error!: ", "Line 4", "/tunes/bad.h"},
+        {"/tunes/missing.h", "Error!: ", "/tunes/missing.h", "/tunes/bad.h"},
+        {"/tunes/nul.h", "Warning: \"/tunes/nul.h\":\n", "", "/tunes/nul.h"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        openFile(c.path, FileKind::Ringdata);
+        const auto shown = takeMessages();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].rfind(c.starts, 0), 0u) << shown[0];
+        EXPECT_THAT(shown[0], HasSubstr(c.path));
+        EXPECT_THAT(shown[0], HasSubstr(c.mentions));
+        EXPECT_EQ(ctx.tune.noteCount, 1);
+        EXPECT_EQ(ctx.tune.noteTable[1].durationMs, 5);
+        EXPECT_EQ(ctx.tune.currentFilePath, c.pathAfter);
+    }
 }
 
 } // namespace

@@ -15,9 +15,8 @@ std::unique_ptr<ToneText> textOfLines(int count)
 {
     auto t = std::make_unique<ToneText>();
     t->toneTextLineCount = count;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
         t->toneTextLines[i] = "        line " + std::to_string(i) + "\n";
-    }
     return t;
 }
 
@@ -35,8 +34,9 @@ TEST(RingdataView, SizeGivesVisibleLinesAndColumnsAndBars)
     EXPECT_EQ(v.textVisibleColumns, 0);
 }
 
-TEST(RingdataView, VerticalScrollClampsToTheLastPage)
+TEST(RingdataView, ScrollingStopsAtTheLastPageAndWhereTheLastColumnShowsCharacter129)
 {
+    using enum ScrollCode;
     struct Step {
         ScrollCode code;
         int track;
@@ -44,15 +44,12 @@ TEST(RingdataView, VerticalScrollClampsToTheLastPage)
         int top;
     };
     const Step steps[] = {
-        {ScrollCode::LineDown, 0, true, 1},    {ScrollCode::PageDown, 0, true, 11},
-        {ScrollCode::PageDown, 0, true, 15},   {ScrollCode::LineDown, 0, true, 15},
-        {ScrollCode::LineUp, 0, true, 14},     {ScrollCode::ThumbTrack, 3, true, 3},
-        {ScrollCode::PageUp, 0, true, 0},      {ScrollCode::LineUp, 0, true, 0},
-        {ScrollCode::Top, 0, false, 0},        {ScrollCode::ThumbTrack, 99, true, 15},
-        {ScrollCode::EndScroll, 0, false, 15},
-    };
+        {LineDown, 0, true, 1},     {PageDown, 0, true, 11},  {PageDown, 0, true, 15},
+        {LineDown, 0, true, 15},    {LineUp, 0, true, 14},    {ThumbTrack, 3, true, 3},
+        {PageUp, 0, true, 0},       {LineUp, 0, true, 0},     {Top, 0, false, 0},
+        {ThumbTrack, 99, true, 15}, {EndScroll, 0, false, 15}};
     RingdataView v;
-    resizeRingdataView(v, 400, 150);
+    resizeRingdataView(v, 400, 150); // 10 lines of 50 columns
     auto text = textOfLines(25);
     for (const Step& s : steps) {
         SCOPED_TRACE(static_cast<int>(s.code));
@@ -61,18 +58,13 @@ TEST(RingdataView, VerticalScrollClampsToTheLastPage)
     }
     // A text shorter than the window never scrolls.
     auto shortText = textOfLines(3);
-    EXPECT_TRUE(scrollRingdataVertically(v, *shortText, ScrollCode::LineDown, 0));
+    EXPECT_TRUE(scrollRingdataVertically(v, *shortText, LineDown, 0));
     EXPECT_EQ(v.textTopLine, 0);
-}
 
-TEST(RingdataView, HorizontalScrollStopsWhereTheLastColumnShowsCharacter129)
-{
-    RingdataView v;
-    resizeRingdataView(v, 400, 150); // 50 columns
-    EXPECT_TRUE(scrollRingdataHorizontally(v, ScrollCode::ThumbTrack, 500));
+    EXPECT_TRUE(scrollRingdataHorizontally(v, ThumbTrack, 500));
     EXPECT_EQ(v.textLeftColumn, 80);
     EXPECT_EQ(v.textLeftColumn + v.textVisibleColumns - 1, 129);
-    EXPECT_TRUE(scrollRingdataHorizontally(v, ScrollCode::Top, 0)); // left
+    EXPECT_TRUE(scrollRingdataHorizontally(v, Top, 0)); // left
     EXPECT_EQ(v.textLeftColumn, 0);
 }
 
@@ -104,41 +96,22 @@ TEST(RingdataView, PaintsVisibleLinesInTheirColoursFromTheLeftColumn)
     EXPECT_EQ(tail.texts.size(), 3u);
 }
 
-TEST(RingdataView, MouseRowNamesTheLine)
-{
-    RingdataView v;
-    v.textTopLine = 4;
-    v.textMouseY = 31;
-    EXPECT_EQ(ringdataLineAtMouse(v), 6);
-}
-
-TEST(CatalogueView, FirstTuneShowsInTheSecondRow)
-{
-    CatalogueView v;
-    resizeCatalogueView(v, 150);
-    test::TextRecordingSurface s(300, 150);
-    PaintCatalogue(v, {"tone_one[]"}, s);
-    ASSERT_EQ(s.texts.size(), 1u);
-    EXPECT_EQ(s.texts[0].y, 15);
-    EXPECT_EQ(s.texts[0].s, "tone_one[]");
-    EXPECT_EQ(s.texts[0].foreground, rgbColour(200, 255, 200));
-
-    v.catalogueMouseY = 20; // second row
-    EXPECT_EQ(catalogueEntryAtMouse(v, 1), std::optional<std::int32_t>(1));
-    v.catalogueMouseY = 5; // row 0 shows no tune
-    EXPECT_FALSE(catalogueEntryAtMouse(v, 1).has_value());
-    v.catalogueMouseY = 40; // below the last tune
-    EXPECT_FALSE(catalogueEntryAtMouse(v, 1).has_value());
-}
-
-TEST(CatalogueView, ScrollingStopsAtTheLastTune)
+TEST(CatalogueView, TunesStartInTheSecondRowAndScrollingStopsAtTheLast)
 {
     CatalogueView v;
     resizeCatalogueView(v, 150); // 10 rows
+    test::TextRecordingSurface one(300, 150);
+    PaintCatalogue(v, {"tone_one[]"}, one);
+    ASSERT_EQ(one.texts.size(), 1u);
+    EXPECT_EQ(one.texts[0].y, 15);
+    EXPECT_EQ(one.texts[0].s, "tone_one[]");
+    EXPECT_EQ(one.texts[0].foreground, rgbColour(200, 255, 200));
+
     EXPECT_TRUE(scrollCatalogue(v, 20, ScrollCode::ThumbTrack, 50));
     EXPECT_EQ(v.catalogueTopRow, 11);
     std::vector<std::string> names;
-    for (int i = 1; i <= 20; ++i) names.push_back("tune" + std::to_string(i));
+    for (int i = 1; i <= 20; ++i)
+        names.push_back("tune" + std::to_string(i));
     test::TextRecordingSurface s(300, 150);
     PaintCatalogue(v, names, s);
     ASSERT_EQ(s.texts.size(), 9u);
@@ -148,12 +121,6 @@ TEST(CatalogueView, ScrollingStopsAtTheLastTune)
     EXPECT_EQ(v.catalogueTopRow, 1);
     EXPECT_FALSE(scrollCatalogue(v, 20, ScrollCode::Bottom, 0));
     EXPECT_EQ(catalogueVerticalBar(v, 0).maximum, 1);
-}
-
-TEST(CatalogueView, Caption)
-{
-    EXPECT_EQ(catalogueCaption(""), "No Ringdata opened");
-    EXPECT_EQ(catalogueCaption("Ringdata.h"), "Tones in Ringdata.h");
 }
 
 } // namespace
