@@ -1,0 +1,83 @@
+#pragma once
+// Tunes for the exchange format tests, and a tune's notes as text so that a
+// whole note list is compared at once.
+
+#include "tune/tune.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qte::test {
+
+struct NoteSpec {
+    float start, end;
+    int pitch;
+};
+
+inline std::unique_ptr<Tune> unitTune(const std::vector<NoteSpec>& notes, int bpm = 160,
+                                      std::string name = "Ring1")
+{
+    auto t = std::make_unique<Tune>();
+    t->toneName = std::move(name);
+    t->tempoBpm = bpm;
+    t->msPerUnit = 7500.0f / static_cast<float>(bpm);
+    for (const NoteSpec& n : notes) {
+        NoteRecord& r = t->noteTable[++t->noteCount];
+        r.startUnits = n.start;
+        r.endUnits = n.end;
+        r.durationUnits = n.end - n.start;
+        r.pitch = n.pitch;
+    }
+    return t;
+}
+
+// "start-end:pitch" a note, in units to five digits.
+inline std::string unitNotes(const Tune& t)
+{
+    std::string out;
+    char buf[64];
+    for (int i = 1; i <= t.noteCount; ++i) {
+        const NoteRecord& n = t.noteTable[i];
+        std::snprintf(buf, sizeof buf, "%s%.5g-%.5g:%d", i > 1 ? " " : "", n.startUnits, n.endUnits,
+                      n.pitch);
+        out += buf;
+    }
+    return out;
+}
+
+// "start-end:pitch" a note, in ms; a duration that is not end - start and a
+// kind that is not normal are added.
+inline std::string msNotes(const Tune& t)
+{
+    std::string out;
+    char buf[80];
+    for (int i = 1; i <= t.noteCount; ++i) {
+        const NoteRecord& n = t.noteTable[i];
+        std::snprintf(buf, sizeof buf, "%s%d-%d:%d", i > 1 ? " " : "", n.startMs, n.endMs, n.pitch);
+        out += buf;
+        if (n.durationMs != n.endMs - n.startMs) out += " duration " + std::to_string(n.durationMs);
+        if (n.kind != 0) out += " kind " + std::to_string(n.kind);
+    }
+    return out;
+}
+
+// What an import that fails must leave as it was.
+inline std::string snapshot(const Tune& t)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, " %d bpm, %g ms/unit, %d texts; ", t.tempoBpm, t.msPerUnit,
+                  t.textCount);
+    return t.toneName + "/" + t.toneId + buf + unitNotes(t) + "; " + msNotes(t);
+}
+
+inline std::string joined(const std::vector<std::string>& warnings)
+{
+    std::string s;
+    for (const std::string& w : warnings)
+        s += w + "\n";
+    return s;
+}
+
+} // namespace qte::test
