@@ -3,6 +3,7 @@
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "tune/tune.h"
+#include "tune/tune_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,32 +15,7 @@
 namespace qte {
 namespace {
 
-// Appends a note; returns its index.
-int addNote(Tune& tune, std::int32_t startMs, std::int32_t endMs, std::int32_t pitch,
-            NoteKind kind = NoteKind::Normal)
-{
-    const int i = ++tune.noteCount;
-    NoteRecord& n = tune.noteTable[i];
-    n.startMs = startMs;
-    n.endMs = endMs;
-    n.durationMs = endMs - startMs;
-    n.startUnits = msToUnits(startMs, tune.msPerUnit);
-    n.endUnits = msToUnits(endMs, tune.msPerUnit);
-    n.durationUnits = msToUnits(endMs - startMs, tune.msPerUnit);
-    n.pitch = pitch;
-    n.kind = static_cast<std::int32_t>(kind);
-    return i;
-}
-
-void addRepeat(Tune& tune, std::int32_t startMs, std::int32_t endMs, std::int32_t repetitions)
-{
-    RepeatRecord& r = tune.repeatList[++tune.repeatCount];
-    r.startMs = startMs;
-    r.endMs = endMs;
-    r.startUnits = msToUnits(startMs, tune.msPerUnit);
-    r.endUnits = msToUnits(endMs, tune.msPerUnit);
-    r.repetitions = repetitions;
-}
+using B = test::TuneBuilder;
 
 struct Fixture {
     TextConfig config;
@@ -91,14 +67,6 @@ int signChanges(const std::vector<std::uint8_t>& pcm, std::int64_t begin, std::i
     return changes;
 }
 
-TEST(Renderer, Constants)
-{
-    EXPECT_EQ(static_cast<double>(kSamplesPerMs), 44.099998474121094);
-    EXPECT_EQ(static_cast<double>(kPhaseStepPerHz), 0.00014247586659621447);
-    EXPECT_EQ(phaseStep(0), 0.0f);
-    EXPECT_EQ(phaseStep(440), static_cast<float>(440.0 * 0.00014247586659621447));
-}
-
 TEST(Renderer, EmptyTuneRendersNothing)
 {
     const Fixture f;
@@ -115,14 +83,15 @@ TEST(Renderer, EmptyTuneRendersNothing)
 TEST(Renderer, SingleNoteAfterSilence)
 {
     const Fixture f;
-    Tune tune;
-    addNote(tune, 500, 1000, 69);
+    Tune tune = B().note(500, 1000, 69).build();
     const RenderResult r = f.render(tune);
     ASSERT_TRUE(r.ok()) << r.message;
     EXPECT_EQ(r.sampleCount, 44099u); // trunc(1000 * 44.1f)
     ASSERT_EQ(r.pcm.size(), 44099u + kPcmSlackBytes);
     EXPECT_EQ(soundingRanges(r.pcm), (Ranges{{22049, 44098}}));
     expectWave(r.pcm, 22049, 44098, 440);
+    EXPECT_EQ(phaseStep(0), 0.0f);
+    EXPECT_EQ(phaseStep(440), static_cast<float>(440.0 * 0.00014247586659621447));
     // 440 Hz for half a second: about 440 sign changes.
     EXPECT_NEAR(signChanges(r.pcm, 22049, 44098), 440, 2);
     EXPECT_EQ(tune.noteTable[0].endMs, 0);
@@ -132,11 +101,8 @@ TEST(Renderer, PhaseFollowsTheBufferPosition)
 {
     // Two notes of one pitch back to back sound as one unbroken wave.
     const Fixture f;
-    Tune joined;
-    addNote(joined, 0, 100, 81);
-    addNote(joined, 100, 200, 81);
-    Tune single;
-    addNote(single, 0, 200, 81);
+    Tune joined = B().note(0, 100, 81).note(100, 200, 81).build();
+    Tune single = B().note(0, 200, 81).build();
     const RenderResult a = f.render(joined);
     const RenderResult b = f.render(single);
     ASSERT_TRUE(a.ok());
@@ -150,8 +116,7 @@ TEST(Renderer, PhaseFollowsTheBufferPosition)
 TEST(Renderer, NoteLengthInTheTuneAndInASelection)
 {
     const Fixture f;
-    Tune tune;
-    addNote(tune, 0, 1000, 60);
+    Tune tune = B().note(0, 1000, 60).build();
     RenderResult r = f.render(tune);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(soundingRanges(r.pcm), (Ranges{{0, 44099}}));
@@ -168,10 +133,7 @@ TEST(Renderer, NoteLengthInTheTuneAndInASelection)
 TEST(Renderer, SelectedNotesOnly)
 {
     const Fixture f;
-    Tune tune;
-    addNote(tune, 0, 100, 69);
-    addNote(tune, 100, 200, 72);
-    addNote(tune, 300, 400, 76);
+    Tune tune = B().note(0, 100, 69).note(100, 200, 72).note(300, 400, 76).build();
     tune.noteTable[1].selected = 1;
     tune.noteTable[3].selected = 1;
     tune.selectionMode = 2;
@@ -233,10 +195,10 @@ TEST(Renderer, RepeatBlocksArePlayedOut)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Tune tune;
+        B notes;
         for (auto [s, e] : c.notes)
-            addNote(tune, s, e, 69);
-        addRepeat(tune, c.repeatStart, c.repeatEnd, c.repetitions);
+            notes.note(s, e, 69);
+        Tune tune = notes.repeat(c.repeatStart, c.repeatEnd, c.repetitions).build();
         tune.tailMs = c.tailMs;
         const RenderResult r = f.render(tune);
         ASSERT_TRUE(r.ok()) << r.message;
@@ -252,10 +214,7 @@ TEST(Renderer, RepeatBlocksArePlayedOut)
 TEST(Renderer, PolitePrefix)
 {
     const Fixture f;
-    Tune tune;
-    addNote(tune, 100, 300, 69);
-    addNote(tune, 300, 500, 72);
-    addNote(tune, 500, 700, 74);
+    Tune tune = B().note(100, 300, 69).note(300, 500, 72).note(500, 700, 74).build();
     const RenderResult r = f.render(tune, true);
     ASSERT_TRUE(r.ok()) << r.message;
     // 700 ms of tune, the fixed lead and trail, and the opening up to note 2.
@@ -273,10 +232,7 @@ TEST(Renderer, PolitePrefix)
 TEST(Renderer, TheTunesOwnPoliteSection)
 {
     const Fixture f;
-    Tune tune;
-    addNote(tune, 100, 300, 69);
-    addNote(tune, 300, 500, 72);
-    addNote(tune, 500, 700, 74);
+    Tune tune = B().note(100, 300, 69).note(300, 500, 72).note(500, 700, 74).build();
     tune.politeDefined = 1;
     tune.politeFirstNote = 1;
     tune.politeLastNote = 1;
@@ -353,8 +309,7 @@ TEST(Renderer, FrequencyByKind)
 TEST(Renderer, NoteWithoutFrequencyIsConstantHigh)
 {
     const Fixture f;
-    Tune tune;
-    addNote(tune, 0, 100, 72, NoteKind::FreqDefine);
+    Tune tune = B().note(0, 100, 72, NoteKind::FreqDefine).build();
     const RenderResult r = f.render(tune);
     ASSERT_TRUE(r.ok());
     for (std::int64_t x = 0; x < 4409; ++x)
@@ -366,9 +321,7 @@ TEST(Renderer, OverrunStopsTheRendering)
 {
     // Note 2 starts inside note 1, so the sound runs past the estimate.
     const Fixture f;
-    Tune tune;
-    addNote(tune, 0, 1000, 69);
-    addNote(tune, 500, 600, 69);
+    Tune tune = B().note(0, 1000, 69).note(500, 600, 69).build();
     const RenderResult r = f.render(tune);
     EXPECT_EQ(r.status, RenderStatus::BufferOverrun);
     EXPECT_EQ(r.sampleCount, 0u);
@@ -384,9 +337,7 @@ TEST(Renderer, HostileTunesStaySafe)
     const Fixture f;
     {
         SCOPED_TRACE("a repeat of two billion");
-        Tune tune;
-        addNote(tune, 0, 1000, 69);
-        addRepeat(tune, 0, 1000, 2'000'000'000);
+        Tune tune = B().note(0, 1000, 69).repeat(0, 1000, 2'000'000'000).build();
         const RenderResult r = f.render(tune);
         EXPECT_EQ(r.status, RenderStatus::TooLong);
         EXPECT_FALSE(r.message.empty());
@@ -394,34 +345,28 @@ TEST(Renderer, HostileTunesStaySafe)
     }
     {
         SCOPED_TRACE("a silent repeat that never ends");
-        Tune tune;
-        addNote(tune, 0, 0, 69);
-        addNote(tune, 0, 100, 69);
-        addRepeat(tune, 0, 0, 2'000'000'000);
+        Tune tune = B().note(0, 0, 69).note(0, 100, 69).repeat(0, 0, 2'000'000'000).build();
         EXPECT_EQ(f.render(tune).status, RenderStatus::TooLong);
     }
     {
         SCOPED_TRACE("extreme times");
-        Tune tune;
-        addNote(tune, std::numeric_limits<std::int32_t>::min(), -5, 69);
-        addNote(tune, std::numeric_limits<std::int32_t>::max() - 10,
-                std::numeric_limits<std::int32_t>::max(), 69);
+        Tune tune = B().note(std::numeric_limits<std::int32_t>::min(), -5, 69)
+                        .note(std::numeric_limits<std::int32_t>::max() - 10,
+                              std::numeric_limits<std::int32_t>::max(), 69)
+                        .build();
         tune.tailMs = std::numeric_limits<std::int32_t>::max();
         EXPECT_EQ(f.render(tune).status, RenderStatus::TooLong);
     }
     {
         SCOPED_TRACE("negative times move the position back but never out of the block");
-        Tune tune;
-        addNote(tune, -2000, -1000, 69);
-        addNote(tune, 0, 100, 69);
+        Tune tune = B().note(-2000, -1000, 69).note(0, 100, 69).build();
         const RenderResult r = f.render(tune);
         EXPECT_TRUE(r.ok());
         EXPECT_EQ(r.sampleCount, 4409u);
     }
     {
         SCOPED_TRACE("counts beyond the lists");
-        Tune tune;
-        addNote(tune, 0, 100, 69);
+        Tune tune = B().note(0, 100, 69).build();
         tune.noteCount = 5000;
         tune.repeatCount = -3;
         tune.freqDefineCount = 400;
@@ -446,21 +391,21 @@ TEST(Renderer, RandomTunesNeverBreakTheBlock)
     };
     for (int round = 0; round < 300; ++round) {
         SCOPED_TRACE(round);
-        Tune tune;
+        B b;
         const int notes = pick(0, 12);
         std::int32_t t = pick(-50, 200);
         for (int i = 0; i < notes; ++i) {
             const std::int32_t start = t + pick(-100, 300);
-            const std::int32_t end = start + pick(-20, 400);
-            addNote(tune, start, end, pick(-5, 140), static_cast<NoteKind>(pick(0, 3)));
-            tune.noteTable[tune.noteCount].selected = pick(0, 1);
-            t = end;
+            t = start + pick(-20, 400);
+            b.note(start, t, pick(-5, 140), static_cast<NoteKind>(pick(0, 3)), pick(0, 1) == 1);
         }
         for (int r = pick(0, 3); r > 0; --r) {
             const std::int32_t start = pick(-100, t + 100);
-            addRepeat(tune, start, start + pick(-50, 1500), pick(-1, 4));
-            tune.repeatList[tune.repeatCount].firstNote = pick(-3, 20);
+            b.repeat(start, start + pick(-50, 1500), pick(-1, 4));
         }
+        Tune tune = b.build();
+        for (int r = 1; r <= tune.repeatCount; ++r)
+            tune.repeatList[r].firstNote = pick(-3, 20);
         tune.tailMs = pick(-100, 500);
         tune.selectionMode = pick(0, 3);
         tune.politeDefined = pick(0, 1);
