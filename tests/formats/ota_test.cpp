@@ -193,46 +193,43 @@ TEST(OtaExport, NearestTempoIndexPrefersTheLowerOnATie)
 TEST(OtaExport, InstructionStream)
 {
     struct Case {
-        const char* name;
         std::vector<NoteSpec> notes;
         std::vector<Fields> after; // instructions after tempo and volume
         std::vector<std::string> warnings;
     };
     const float natural = 8.0f - 20.0f / 46.875f;
     const Case cases[] = {
-        {"gap of 12 units is a quarter and an eighth pause",
-         {{12.0f, 20.0f, 69}},
-         {note(0, 2), note(0, 3), style(1), note(10, 2)},
-         {}},
-        {"natural notes need no pause for their missing 20 ms",
-         {{0.0f, natural, 60}, {8.0f, 8.0f + natural, 61}, {16.0f, 24.0f, 62}},
+        // gap of 12 units is a quarter and an eighth pause
+        {{{12.0f, 20.0f, 69}}, {note(0, 2), note(0, 3), style(1), note(10, 2)}, {}},
+        // natural notes need no pause for their missing 20 ms
+        {{{0.0f, natural, 60}, {8.0f, 8.0f + natural, 61}, {16.0f, 24.0f, 62}},
          {style(0), note(1, 2), note(2, 2), style(1), note(3, 2)},
          {}},
-        {"octaves: 72 is C of scale 1, 107 is H of scale 3",
-         {{0.0f, 4.0f, 72}, {4.0f, 8.0f, 107}, {8.0f, 12.0f, 71}},
+        // octaves: 72 is C of scale 1, 107 is H of scale 3
+        {{{0.0f, 4.0f, 72}, {4.0f, 8.0f, 107}, {8.0f, 12.0f, 71}},
          {style(1), scale(1), note(1, 3), scale(3), note(12, 3), scale(0), note(12, 3)},
          {}},
-        {"pitches outside 60..107 keep their time as a pause",
-         {{0.0f, 8.0f, 69}, {8.0f, 16.0f, 59}, {16.0f, 24.0f, 108}, {24.0f, 32.0f, 69}},
+        // pitches outside 60..107 keep their time as a pause
+        {{{0.0f, 8.0f, 69}, {8.0f, 16.0f, 59}, {16.0f, 24.0f, 108}, {24.0f, 32.0f, 69}},
          {style(1), note(10, 2), note(0, 1), note(10, 2)},
          {"2 notes lie outside the pitches an OTA file can hold (60 to 107); their time was "
           "saved as a pause."}},
-        {"one pitch outside",
-         {{0.0f, 8.0f, 30}, {8.0f, 16.0f, 69}},
+        // one pitch outside
+        {{{0.0f, 8.0f, 30}, {8.0f, 16.0f, 69}},
          {note(0, 2), style(1), note(10, 2)},
          {"1 note lies outside the pitches an OTA file can hold (60 to 107); its time was saved "
           "as a pause."}},
-        {"a length without code is named and its time kept",
-         {{0.0f, 8.0f, 69}, {8.0f, 13.0f, 70}, {16.0f, 24.0f, 69}},
+        // a length without code is named and its time kept
+        {{{0.0f, 8.0f, 69}, {8.0f, 13.0f, 70}, {16.0f, 24.0f, 69}},
          {style(1), note(10, 2), note(0, 2), note(10, 2)},
          {"Note 2 is 5 units long, a length an OTA file cannot hold; it was left out."}},
-        {"no scale or style change after a left-out note",
-         {{0.0f, 8.0f, 80}, {8.0f, 10.5f, 90}, {16.0f, 24.0f, 81}},
+        // no scale or style change after a left-out note
+        {{{0.0f, 8.0f, 80}, {8.0f, 10.5f, 90}, {16.0f, 24.0f, 81}},
          {style(1), scale(1), note(9, 2), note(0, 2), note(10, 2)},
          {"Note 2 is 2.5 units long, a length an OTA file cannot hold; it was left out."}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(&c - cases);
         const ExportResult r = ExportOta(*makeTune(c.notes));
         ASSERT_TRUE(r.ok()) << r.error;
         EXPECT_EQ(r.warnings, c.warnings);
@@ -340,7 +337,6 @@ TEST(OtaImport, HeaderFailuresLeaveTheTuneAlone)
 TEST(OtaImport, InstructionsGiveNotesAndWarnings)
 {
     struct Case {
-        const char* name;
         Header header;
         std::vector<Fields> instructions;
         int marker;
@@ -351,43 +347,34 @@ TEST(OtaImport, InstructionsGiveNotesAndWarnings)
         "Tempo changed during the tune. Only tunes with fixed tempo will be loaded correctly.";
     const std::string secondPattern = "File contains more than one pattern, only first was loaded.";
     const Case cases[] = {
-        // 35 bpm: a natural quarter is 20 ms / 214.3 ms a unit short.
-        {"tempo before the first note",
-         {},
-         {tempo(3), note(1, 2), note(2, 2)},
-         0,
-         {},
-         "0-7.9067:60 8-15.907:61"},
-        {"tempo after a note, once per instruction",
-         {},
+        // tempo before the first note: at 35 bpm a natural quarter is 20 / 214.3 units short
+        {{}, {tempo(3), note(1, 2), note(2, 2)}, 0, {}, "0-7.9067:60 8-15.907:61"},
+        // tempo after a note, once per instruction
+        {{},
          {tempo(16), note(1, 2), tempo(10), note(2, 2), tempo(20)},
          0,
          {tempoChanged, tempoChanged},
          "0-7.5733:60 8-15.787:61"},
-        {"a second pattern", {}, {style(1), note(1, 2)}, 0x40, {secondPattern}, "0-8:60"},
-        // Instructions beyond the count are not read, so they are the next pattern.
-        {"beyond the count",
-         {.count = 2},
-         {style(1), note(1, 2), note(1, 2)},
-         0,
-         {secondPattern},
-         "0-8:60"},
-        {"undefined style",
-         {},
+        // a second pattern
+        {{}, {style(1), note(1, 2)}, 0x40, {secondPattern}, "0-8:60"},
+        // instructions beyond the count are not read, so they are the next pattern
+        {{.count = 2}, {style(1), note(1, 2), note(1, 2)}, 0, {secondPattern}, "0-8:60"},
+        // undefined style
+        {{},
          {style(3), note(1, 2), note(2, 2)},
          0,
          {"The file uses style 3, which OTA does not define; its notes were loaded at their full "
           "length."},
          "0-8:60 8-16:61"},
-        {"pitch follows value and scale",
-         {},
+        // pitch follows value and scale
+        {{},
          {style(1), note(1, 3), scale(1), note(1, 3), scale(3), note(12, 3), note(15, 3)},
          0,
          {},
          "0-4:60 4-8:72 8-12:107 12-16:110"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(&c - cases);
         auto t = sentinelTune();
         const FormatResult r = ImportOta(otaFile(c.header, c.instructions, c.marker), *t);
         ASSERT_TRUE(r.ok()) << r.error;
@@ -399,43 +386,26 @@ TEST(OtaImport, InstructionsGiveNotesAndWarnings)
 TEST(OtaImport, StylesShapeTheSoundingPart)
 {
     struct Case {
-        const char* name;
         std::vector<Fields> instructions;
         float end1, start2;
         int endMs1;
     };
     const Case cases[] = {
-        // W = 1500 ms: a quarter is 375 ms.
-        {"continuous", {tempo(16), style(1), note(10, 2), note(10, 2)}, 8.0f, 8.0f, 375},
-        {"natural is 20 ms short",
-         {tempo(16), note(10, 2), note(10, 2)},
-         355.0f / 46.875f,
-         8.0f,
-         355},
-        {"staccato sounds at most 50 ms",
-         {tempo(16), style(2), note(10, 2), note(10, 2)},
-         50.0f / 46.875f,
-         8.0f,
-         50},
-        // W = 266 ms at 900 bpm: 8.3 ms less 20 is raised to 20 ms.
-        {"natural at least 20 ms",
-         {tempo(31), note(10, 5), note(10, 5)},
-         20.0f * 32.0f / 266.0f,
-         1.0f,
-         20},
-        {"staccato thirty-second is a third",
-         {tempo(16), style(2), note(10, 5), note(10, 2)},
-         0.33f,
-         1.0f,
-         15},
-        {"pause then note",
-         {tempo(16), style(1), note(0, 1), note(0, 4), note(10, 2), note(10, 2)},
-         26.0f,
-         26.0f,
-         1218},
+        // continuous; W = 1500 ms: a quarter is 375 ms
+        {{tempo(16), style(1), note(10, 2), note(10, 2)}, 8.0f, 8.0f, 375},
+        // natural is 20 ms short
+        {{tempo(16), note(10, 2), note(10, 2)}, 355.0f / 46.875f, 8.0f, 355},
+        // staccato sounds at most 50 ms
+        {{tempo(16), style(2), note(10, 2), note(10, 2)}, 50.0f / 46.875f, 8.0f, 50},
+        // natural at least 20 ms: W = 266 ms at 900 bpm, 8.3 ms less 20 is raised to 20 ms
+        {{tempo(31), note(10, 5), note(10, 5)}, 20.0f * 32.0f / 266.0f, 1.0f, 20},
+        // staccato thirty-second is a third
+        {{tempo(16), style(2), note(10, 5), note(10, 2)}, 0.33f, 1.0f, 15},
+        // a half and a sixteenth pause, then note
+        {{tempo(16), style(1), note(0, 1), note(0, 4), note(10, 2), note(10, 2)}, 26, 26, 1218},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(&c - cases);
         Tune t;
         const FormatResult r = ImportOta(otaFile({}, c.instructions), t);
         ASSERT_TRUE(r.ok()) << r.error;
