@@ -82,6 +82,14 @@ struct Rig {
     }
 };
 
+// An open device and the three notes.
+class OpenRig : public ::testing::Test, public Rig {
+protected:
+    void SetUp() override { open(); }
+};
+class Transport : public OpenRig {};
+class PlayClock : public OpenRig {};
+
 TEST(WaveDevice, OpenFailuresShowTheirMessages)
 {
     struct Case {
@@ -124,7 +132,7 @@ TEST(WaveDevice, OpenFailuresShowTheirMessages)
     EXPECT_TRUE(ok.messages.shown.empty());
 }
 
-TEST(Transport, PlayWithNothingToSendWritesNoBlock)
+TEST(PlayWithoutSound, WritesNoBlockAndReleasesTheButton)
 {
     struct Case {
         const char* name;
@@ -151,300 +159,278 @@ TEST(Transport, PlayWithNothingToSendWritesNoBlock)
     }
 }
 
-TEST(Transport, PlayRunsUntilTheDoneNotification)
+TEST_F(Transport, PlayRunsUntilTheDoneNotification)
 {
-    Rig rig;
-    rig.tune.tailMs = 250;
-    rig.open();
+    tune.tailMs = 250;
 
-    playAction(rig.env);
-    ASSERT_EQ(rig.device.writes.size(), 1u);
-    const fakes::FakeWaveOut::Write& w = rig.device.writes[0];
+    playAction(env);
+    ASSERT_EQ(device.writes.size(), 1u);
+    const fakes::FakeWaveOut::Write& w = device.writes[0];
     EXPECT_EQ(w.plays, 1);
     // 1.5 s of notes and the tail at 44.1 samples a millisecond, in single
     // precision: 1750 x 44.1f is just below 77175.
     EXPECT_EQ(w.sampleCount, 77174u);
-    EXPECT_EQ(w.block, rig.state.pcmBuffer);
-    EXPECT_EQ(rig.transport(), "playing 1, play 1, pause 0");
-    EXPECT_EQ(rig.state.playEndMs, 1750);
-    EXPECT_EQ(rig.state.lastTick, rig.tick.now);
+    EXPECT_EQ(w.block, state.pcmBuffer);
+    EXPECT_EQ(transport(), "playing 1, play 1, pause 0");
+    EXPECT_EQ(state.playEndMs, 1750);
+    EXPECT_EQ(state.lastTick, tick.now);
 
     // The sounding note is highlighted and its key lit; the last one is let go.
-    rig.after(600);
-    EXPECT_EQ(rig.clock(), "600 ms, note 2, pitch 62, lit 2");
-    EXPECT_EQ(rig.matrixRepaints, 1);
-    rig.after(1000);
-    EXPECT_EQ(rig.clock(), "1600 ms, note " + std::to_string(kPastLastNote) + ", pitch 0, lit");
+    after(600);
+    EXPECT_EQ(clock(), "600 ms, note 2, pitch 62, lit 2");
+    EXPECT_EQ(matrixRepaints, 1);
+    after(1000);
+    EXPECT_EQ(clock(), "1600 ms, note " + std::to_string(kPastLastNote) + ", pitch 0, lit");
 
-    rig.after(10);
-    EXPECT_EQ(rig.state.playing, 1);
-    ASSERT_TRUE(rig.device.finish());
-    EXPECT_EQ(rig.transport(), "playing 0, play 0, pause 0");
-    EXPECT_EQ(rig.invalidations, 1);
+    after(10);
+    EXPECT_EQ(state.playing, 1);
+    ASSERT_TRUE(device.finish());
+    EXPECT_EQ(transport(), "playing 0, play 0, pause 0");
+    EXPECT_EQ(invalidations, 1);
 }
 
-TEST(Transport, PlayOrStartWhilePlayingStopsTheOldBlockFirst)
+TEST_F(Transport, PlayOrStartWhilePlayingStopsTheOldBlockFirst)
 {
-    for (bool button : {true, false}) {
-        SCOPED_TRACE(button ? "play button" : "start, as a keyboard command may");
-        Rig rig;
-        rig.open();
-        playAction(rig.env);
-        rig.after(800);
-        button ? playAction(rig.env) : startPlayback(rig.env);
-        EXPECT_EQ(rig.device.calls, (Calls{"open", "write", "reset", "done", "write"}));
-        EXPECT_EQ(rig.transport(), "playing 1, play 1, pause 0");
-        EXPECT_EQ(rig.state.playPosMs, 0);
-    }
+    playAction(env);
+    after(800);
+    playAction(env);
+    EXPECT_EQ(device.calls, (Calls{"open", "write", "reset", "done", "write"}));
+    EXPECT_EQ(transport(), "playing 1, play 1, pause 0");
+    EXPECT_EQ(state.playPosMs, 0);
+    after(300);
+    startPlayback(env); // as a keyboard command may
+    EXPECT_EQ(device.calls,
+              (Calls{"open", "write", "reset", "done", "write", "reset", "done", "write"}));
+    EXPECT_EQ(transport(), "playing 1, play 1, pause 0");
+    EXPECT_EQ(state.playPosMs, 0);
+
     // A playing state the actions do not know leaves Play alone.
-    Rig rig;
-    rig.open();
-    rig.state.playing = 2;
-    playAction(rig.env);
-    EXPECT_TRUE(rig.device.writes.empty());
+    state.playing = 2;
+    playAction(env);
+    EXPECT_EQ(device.writes.size(), 3u);
 }
 
-TEST(Transport, StopResetsOnlyWhilePlayingAndClearsTheHighlight)
+TEST_F(Transport, StopResetsOnlyWhilePlayingAndClearsTheHighlight)
 {
-    Rig rig;
-    rig.open();
-    stopAction(rig.env);
-    EXPECT_EQ(rig.device.calls, (Calls{"open"}));
+    stopAction(env);
+    EXPECT_EQ(device.calls, (Calls{"open"}));
 
-    playAction(rig.env);
-    rig.after(700);
-    pauseAction(rig.env);
-    ASSERT_EQ(rig.clock(), "700 ms, note 2, pitch 62, lit 2");
-    stopAction(rig.env);
-    EXPECT_EQ(rig.transport(), "playing 0, play 0, pause 0");
-    EXPECT_FALSE(rig.device.blockOut());
-    EXPECT_EQ(rig.tune.noteTable[2].selected, 0);
-    EXPECT_EQ(rig.tune.selectionMode, 0);
+    playAction(env);
+    after(700);
+    pauseAction(env);
+    ASSERT_EQ(clock(), "700 ms, note 2, pitch 62, lit 2");
+    stopAction(env);
+    EXPECT_EQ(transport(), "playing 0, play 0, pause 0");
+    EXPECT_FALSE(device.blockOut());
+    EXPECT_EQ(tune.noteTable[2].selected, 0);
+    EXPECT_EQ(tune.selectionMode, 0);
 }
 
-TEST(Transport, LoopSwitchesOnlyWhileIdleAndLoopsAHundredTimes)
+TEST_F(Transport, LoopSwitchesOnlyWhileIdleAndLoopsAHundredTimes)
 {
-    Rig rig;
-    rig.open();
     for (int before : {0, 1, 7}) { // anything but 1 becomes 1
-        rig.state.loopPlayback = before;
-        loopAction(rig.env);
-        EXPECT_EQ(rig.state.loopPlayback, before == 1 ? 0 : 1);
+        state.loopPlayback = before;
+        loopAction(env);
+        EXPECT_EQ(state.loopPlayback, before == 1 ? 0 : 1);
     }
-    EXPECT_EQ(rig.toolbarPlayButton.size(), 3u);
+    EXPECT_EQ(toolbarPlayButton.size(), 3u);
 
-    playAction(rig.env);
-    ASSERT_EQ(rig.device.writes.size(), 1u);
-    EXPECT_EQ(rig.device.writes[0].plays, kLoopPlays);
-    loopAction(rig.env);
-    EXPECT_EQ(rig.state.loopPlayback, 1);
+    playAction(env);
+    ASSERT_EQ(device.writes.size(), 1u);
+    EXPECT_EQ(device.writes[0].plays, kLoopPlays);
+    loopAction(env);
+    EXPECT_EQ(state.loopPlayback, 1);
 }
 
-TEST(Transport, RefusedBlockIsReportedAndEndsThePlay)
+TEST_F(Transport, RefusedBlockIsReportedAndEndsThePlay)
 {
-    Rig rig;
-    rig.open();
-    rig.device.refuseWrites = true;
-    playAction(rig.env);
-    ASSERT_EQ(rig.messages.shown.size(), 1u);
-    EXPECT_EQ(rig.messages.shown[0].text, "Couldn't write to wave device!");
-    EXPECT_EQ(rig.messages.shown[0].title, "Error!");
-    EXPECT_EQ(rig.transport(), "playing 0, play 0, pause 0");
+    device.refuseWrites = true;
+    playAction(env);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Couldn't write to wave device!");
+    EXPECT_EQ(messages.shown[0].title, "Error!");
+    EXPECT_EQ(transport(), "playing 0, play 0, pause 0");
     // The next play works once the device takes blocks again.
-    rig.device.refuseWrites = false;
-    playAction(rig.env);
-    EXPECT_EQ(rig.state.playing, 1);
+    device.refuseWrites = false;
+    playAction(env);
+    EXPECT_EQ(state.playing, 1);
 }
 
-TEST(Transport, TempoOpensTheDialog)
+TEST_F(Transport, TempoOpensTheDialog)
 {
-    Rig rig;
-    tempoAction(rig.env);
-    EXPECT_EQ(rig.tempoDialogs, 1);
-    EXPECT_TRUE(rig.device.calls.empty());
+    tempoAction(env);
+    EXPECT_EQ(tempoDialogs, 1);
+    EXPECT_EQ(device.calls, (Calls{"open"}));
 }
 
-TEST(PlayClock, LoopRestartKeepsTheOvershoot)
+TEST_F(PlayClock, LoopRestartKeepsTheOvershoot)
 {
-    Rig rig(test::TuneBuilder().note(0, 1000, 60).note(1000, 2000, 67));
-    rig.open();
-    rig.state.loopPlayback = 1;
-    playAction(rig.env);
-    ASSERT_EQ(rig.state.playEndMs, 2000);
+    tune = test::TuneBuilder().note(0, 1000, 60).note(1000, 2000, 67).build();
+    state.loopPlayback = 1;
+    playAction(env);
+    ASSERT_EQ(state.playEndMs, 2000);
 
-    rig.after(1500);
-    EXPECT_EQ(rig.clock(), "1500 ms, note 2, pitch 67, lit 2");
-    rig.after(537); // 37 ms past the end
-    EXPECT_EQ(rig.clock(), "37 ms, note 1, pitch 60, lit 1");
-    EXPECT_EQ(rig.state.playing, 1);
+    after(1500);
+    EXPECT_EQ(clock(), "1500 ms, note 2, pitch 67, lit 2");
+    after(537); // 37 ms past the end
+    EXPECT_EQ(clock(), "37 ms, note 1, pitch 60, lit 1");
+    EXPECT_EQ(state.playing, 1);
 
     // Exactly at the end is not past it.
-    rig.after(1963);
-    EXPECT_EQ(rig.state.playPosMs, 2000);
-    rig.after(1);
-    EXPECT_EQ(rig.state.playPosMs, 1);
+    after(1963);
+    EXPECT_EQ(state.playPosMs, 2000);
+    after(1);
+    EXPECT_EQ(state.playPosMs, 1);
 }
 
-TEST(PlayClock, PauseStopsTheClock)
+TEST_F(PlayClock, PauseStopsTheClock)
 {
-    Rig rig;
-    rig.open();
-    playAction(rig.env);
-    rig.after(300);
-    rig.tick.now += 200;
-    pauseAction(rig.env);
-    EXPECT_EQ(rig.state.playPosMs, 500);
-    EXPECT_EQ(rig.transport(), "playing 1, play 1, pause 1");
-    EXPECT_EQ(rig.state.paused, 1);
-    EXPECT_TRUE(rig.device.isPaused());
+    playAction(env);
+    after(300);
+    tick.now += 200;
+    pauseAction(env);
+    EXPECT_EQ(state.playPosMs, 500);
+    EXPECT_EQ(transport(), "playing 1, play 1, pause 1");
+    EXPECT_EQ(state.paused, 1);
+    EXPECT_TRUE(device.isPaused());
 
-    rig.after(5000);
-    EXPECT_EQ(rig.state.playPosMs, 500);
-    rig.tick.now += 10;
-    pauseAction(rig.env);
-    EXPECT_EQ(rig.transport(), "playing 1, play 1, pause 0");
-    EXPECT_EQ(rig.state.paused, 0);
-    EXPECT_FALSE(rig.device.isPaused());
-    rig.after(250);
-    EXPECT_EQ(rig.state.playPosMs, 750);
-    EXPECT_EQ(rig.device.calls, (Calls{"open", "write", "pause", "restart"}));
+    after(5000);
+    EXPECT_EQ(state.playPosMs, 500);
+    tick.now += 10;
+    pauseAction(env);
+    EXPECT_EQ(transport(), "playing 1, play 1, pause 0");
+    EXPECT_EQ(state.paused, 0);
+    EXPECT_FALSE(device.isPaused());
+    after(250);
+    EXPECT_EQ(state.playPosMs, 750);
+    EXPECT_EQ(device.calls, (Calls{"open", "write", "pause", "restart"}));
 
     // Pause does nothing while idle.
-    ASSERT_TRUE(rig.device.finish());
-    pauseAction(rig.env);
-    EXPECT_EQ(rig.state.paused, 0);
-    EXPECT_EQ(rig.device.calls.back(), "done");
+    ASSERT_TRUE(device.finish());
+    pauseAction(env);
+    EXPECT_EQ(state.paused, 0);
+    EXPECT_EQ(device.calls.back(), "done");
 }
 
-TEST(PlayClock, RepeatBlockJumpsBackOnce)
+TEST_F(PlayClock, RepeatBlockJumpsBackOnce)
 {
-    Rig rig(threeNotes().repeat(500, 1000, 2));
-    rig.open();
-    playAction(rig.env);
-    EXPECT_EQ(rig.tune.repeatList[1].firstNote, 2);
-    EXPECT_EQ(rig.state.currentRepeat, 1);
-    EXPECT_EQ(rig.tune.repeatList[1].playsLeft, 2);
+    tune = threeNotes().repeat(500, 1000, 2).build();
+    playAction(env);
+    EXPECT_EQ(tune.repeatList[1].firstNote, 2);
+    EXPECT_EQ(state.currentRepeat, 1);
+    EXPECT_EQ(tune.repeatList[1].playsLeft, 2);
 
-    rig.after(1000);
-    EXPECT_EQ(rig.clock(), "1000 ms, note 2, pitch 62, lit 2");
-    rig.after(30); // past the block's end: back to its start
-    EXPECT_EQ(rig.clock(), "530 ms, note 2, pitch 62, lit 2");
-    EXPECT_EQ(rig.tune.repeatList[1].playsLeft, 1);
+    after(1000);
+    EXPECT_EQ(clock(), "1000 ms, note 2, pitch 62, lit 2");
+    after(30); // past the block's end: back to its start
+    EXPECT_EQ(clock(), "530 ms, note 2, pitch 62, lit 2");
+    EXPECT_EQ(tune.repeatList[1].playsLeft, 1);
 
-    rig.after(500); // the second time through, on to the last note
-    EXPECT_EQ(rig.clock(), "1030 ms, note 3, pitch 64, lit 3");
-    EXPECT_EQ(rig.state.currentRepeat, 0);
+    after(500); // the second time through, on to the last note
+    EXPECT_EQ(clock(), "1030 ms, note 3, pitch 64, lit 3");
+    EXPECT_EQ(state.currentRepeat, 0);
 }
 
-TEST(PlayClock, PolitePlayStartsBeforeTheTune)
+TEST_F(PlayClock, PolitePlayStartsBeforeTheTune)
 {
-    Rig rig(test::TuneBuilder().note(0, 200, 60).note(200, 400, 62).note(400, 900, 64));
-    rig.settings.playPolitely = 1;
-    rig.open();
-    playAction(rig.env);
+    tune = test::TuneBuilder().note(0, 200, 60).note(200, 400, 62).note(400, 900, 64).build();
+    settings.playPolitely = 1;
+    playAction(env);
     // The opening is the notes up to the first that ends at 360 ms or later.
-    EXPECT_EQ(rig.tune.politeNoteCount, 2);
-    EXPECT_EQ(rig.state.playPosMs, -(6120 + 400));
+    EXPECT_EQ(tune.politeNoteCount, 2);
+    EXPECT_EQ(state.playPosMs, -(6120 + 400));
 
-    rig.after(6519);
-    EXPECT_EQ(rig.state.playPosMs, -1);
-    EXPECT_EQ(rig.clock().substr(rig.clock().find("pitch")), "pitch 0, lit");
-    rig.after(51);
-    EXPECT_EQ(rig.clock(), "50 ms, note 1, pitch 60, lit 1");
+    after(6519);
+    EXPECT_EQ(state.playPosMs, -1);
+    EXPECT_EQ(clock().substr(clock().find("pitch")), "pitch 0, lit");
+    after(51);
+    EXPECT_EQ(clock(), "50 ms, note 1, pitch 60, lit 1");
 }
 
-TEST(PlayClock, DefinedPoliteSectionIsSkipped)
+TEST_F(PlayClock, DefinedPoliteSectionIsSkipped)
 {
-    Rig rig(threeNotes().repeat(0, 500, 3).repeat(1000, 1500, 2));
-    rig.tune.politeDefined = 1;
-    rig.tune.politeFirstNote = 1;
-    rig.tune.politeLastNote = 1;
-    rig.open();
-    playAction(rig.env);
-    EXPECT_EQ(rig.state.currentNote, 1);
-    EXPECT_EQ(rig.state.playPosMs, 500);
-    EXPECT_EQ(rig.state.currentRepeat, 2);
+    tune = threeNotes().repeat(0, 500, 3).repeat(1000, 1500, 2).build();
+    tune.politeDefined = 1;
+    tune.politeFirstNote = 1;
+    tune.politeLastNote = 1;
+    playAction(env);
+    EXPECT_EQ(state.currentNote, 1);
+    EXPECT_EQ(state.playPosMs, 500);
+    EXPECT_EQ(state.currentRepeat, 2);
 }
 
-TEST(PlayClock, SelectionPlayRunsFromTheFirstToTheLastSelectedNote)
+TEST_F(PlayClock, SelectionPlayRunsFromTheFirstToTheLastSelectedNote)
 {
-    Rig rig(test::TuneBuilder()
-                .note(0, 500, 60)
-                .note(500, 1000, 62, NoteKind::Normal, true)
-                .note(1000, 1500, 64, NoteKind::Normal, true)
-                .note(1500, 2000, 65)
-                .repeat(0, 400, 2)
-                .repeat(1000, 2000, 2));
-    rig.tune.selectionMode = 2;
-    rig.open();
-    playAction(rig.env);
-    EXPECT_EQ(rig.state.playPosMs, 500);
-    EXPECT_EQ(rig.state.playEndMs, 1600);
-    EXPECT_EQ(rig.state.currentRepeat, 2);
+    tune = test::TuneBuilder()
+               .note(0, 500, 60)
+               .note(500, 1000, 62, NoteKind::Normal, true)
+               .note(1000, 1500, 64, NoteKind::Normal, true)
+               .note(1500, 2000, 65)
+               .repeat(0, 400, 2)
+               .repeat(1000, 2000, 2)
+               .build();
+    tune.selectionMode = 2;
+    playAction(env);
+    EXPECT_EQ(state.playPosMs, 500);
+    EXPECT_EQ(state.playEndMs, 1600);
+    EXPECT_EQ(state.currentRepeat, 2);
 
-    rig.after(100);
-    EXPECT_EQ(rig.state.currentNote, 2);
-    EXPECT_EQ(rig.state.soundingPitch, 62);
-    rig.after(500);
+    after(100);
+    EXPECT_EQ(state.currentNote, 2);
+    EXPECT_EQ(state.soundingPitch, 62);
+    after(500);
     // The user's selection is not the playing highlight.
-    EXPECT_EQ(rig.clock(), "1100 ms, note 3, pitch 64, lit 2 3");
-    ASSERT_TRUE(rig.device.finish());
-    EXPECT_EQ(rig.tune.selectionMode, 2);
-    EXPECT_EQ(rig.clock().substr(rig.clock().find("lit")), "lit 2 3");
+    EXPECT_EQ(clock(), "1100 ms, note 3, pitch 64, lit 2 3");
+    ASSERT_TRUE(device.finish());
+    EXPECT_EQ(tune.selectionMode, 2);
+    EXPECT_EQ(clock().substr(clock().find("lit")), "lit 2 3");
 }
 
-TEST(PlayClock, PassesManyShortNotesInOnePump)
+TEST_F(PlayClock, PassesManyShortNotesInOnePump)
 {
     test::TuneBuilder notes;
     for (int i = 0; i < 50; ++i)
         notes.note(10 * i, 10 * i + 10, 60 + i % 12);
-    Rig rig(notes);
-    rig.open();
-    playAction(rig.env);
-    rig.after(255);
-    EXPECT_EQ(rig.clock(), "255 ms, note 26, pitch 61, lit 26");
+    tune = notes.build();
+    playAction(env);
+    after(255);
+    EXPECT_EQ(clock(), "255 ms, note 26, pitch 61, lit 26");
 }
 
-TEST(PlayClock, FollowKeepsTheClockInTheMiddle)
+TEST_F(PlayClock, FollowKeepsTheClockInTheMiddle)
 {
-    Rig rig;
-    rig.open();
-    playAction(rig.env);
-    rig.after(1000);
+    playAction(env);
+    after(1000);
     // 1000 / 46.875 = 21.33 units, less half of 20 columns.
-    EXPECT_EQ(rig.follow.scrollUnits, 11);
-    rig.tick.now += 5;
-    playbackPump(rig.env, rig.follow, true); // Ctrl held: no repaint
-    EXPECT_EQ(rig.matrixRepaints, 1);
+    EXPECT_EQ(follow.scrollUnits, 11);
+    tick.now += 5;
+    playbackPump(env, follow, true); // Ctrl held: no repaint
+    EXPECT_EQ(matrixRepaints, 1);
 }
 
-TEST(PlayClock, TickWrapsAround)
+TEST_F(PlayClock, TickWrapsAround)
 {
-    Rig rig;
-    rig.tick.now = 0xFFFFFFF0u;
-    rig.open();
-    playAction(rig.env);
-    rig.tick.now = 0x10u;
-    playbackPump(rig.env, rig.follow, false);
-    EXPECT_EQ(rig.state.playPosMs, 32);
+    tick.now = 0xFFFFFFF0u;
+    playAction(env);
+    tick.now = 0x10u;
+    playbackPump(env, follow, false);
+    EXPECT_EQ(state.playPosMs, 32);
 }
 
-TEST(PlayClock, TimerPumpsOnlyWhileFollowing)
+TEST_F(PlayClock, TimerPumpsOnlyWhileFollowing)
 {
-    Rig rig;
-    rig.open();
-    EXPECT_FALSE(playbackTimerStep(rig.env, rig.follow, true, false));
-    playAction(rig.env);
-    rig.tick.now += 100;
+    EXPECT_FALSE(playbackTimerStep(env, follow, true, false));
+    playAction(env);
+    tick.now += 100;
     // (window active, scroll when playing): the clock only moves with both.
     const std::tuple<bool, int, int> steps[] = {{false, 1, 0}, {true, 0, 0}, {true, 1, 100}};
     for (auto [active, scroll, pos] : steps) {
-        rig.settings.scrollWhenPlaying = scroll;
-        EXPECT_TRUE(playbackTimerStep(rig.env, rig.follow, active, false));
-        EXPECT_EQ(rig.state.playPosMs, pos);
+        settings.scrollWhenPlaying = scroll;
+        EXPECT_TRUE(playbackTimerStep(env, follow, active, false));
+        EXPECT_EQ(state.playPosMs, pos);
     }
-    ASSERT_TRUE(rig.device.finish());
-    EXPECT_FALSE(playbackTimerStep(rig.env, rig.follow, true, false));
+    ASSERT_TRUE(device.finish());
+    EXPECT_FALSE(playbackTimerStep(env, follow, true, false));
 }
 
 } // namespace
