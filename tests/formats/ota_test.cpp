@@ -117,21 +117,6 @@ std::vector<NoteSpec> quarters(int count)
     return notes;
 }
 
-TEST(OtaExport, WorkedExamplesByteForByte)
-{
-    const std::pair<std::vector<NoteSpec>, const char*> cases[] = {
-        {{{0.0f, 8.0f, 69}}, kQuarterA},
-        {{}, kEmptyTune},
-    };
-    for (const auto& [notes, bytes] : cases) {
-        SCOPED_TRACE(bytes);
-        const ExportResult r = ExportOta(*makeTune(notes));
-        ASSERT_TRUE(r.ok()) << r.error;
-        EXPECT_TRUE(r.warnings.empty());
-        EXPECT_EQ(hex(r.bytes), bytes);
-    }
-}
-
 TEST(OtaExport, TitleIsTheToneNameCutToFifteenCharacters)
 {
     const std::pair<std::string, std::string> cases[] = {
@@ -287,20 +272,30 @@ TEST(OtaFile, WrittenOnlyWhenTheExportSucceedsAndReadBack)
     EXPECT_EQ(test::unitNotes(*sentinel), "0-8:69");
 }
 
-TEST(OtaImport, WorkedExamples)
+TEST(OtaWorkedExamples, BothWaysByteForByte)
 {
-    auto t = sentinelTune();
-    const FormatResult r = ImportOta(unhex(kQuarterA), *t);
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_TRUE(r.warnings.empty());
-    EXPECT_EQ(t->tempoBpm, 160);
-    EXPECT_FLOAT_EQ(t->msPerUnit, 46.875f);
-    EXPECT_EQ(test::unitNotes(*t), "0-8:69");
-    EXPECT_EQ(test::msNotes(*t), "0-375:69");
-    EXPECT_FLOAT_EQ(t->noteTable[1].durationUnits, 8.0f);
+    const std::tuple<std::vector<NoteSpec>, const char*, const char*> cases[] = {
+        {{{0.0f, 8.0f, 69}}, kQuarterA, "0-375:69"},
+        {{}, kEmptyTune, ""},
+    };
+    for (const auto& [notes, bytes, ms] : cases) {
+        SCOPED_TRACE(bytes);
+        const auto tune = makeTune(notes);
+        const ExportResult out = ExportOta(*tune);
+        ASSERT_TRUE(out.ok()) << out.error;
+        EXPECT_TRUE(out.warnings.empty());
+        EXPECT_EQ(hex(out.bytes), bytes);
 
-    ASSERT_TRUE(ImportOta(unhex(kEmptyTune), *t).ok());
-    EXPECT_EQ(t->noteCount, 0);
+        auto t = sentinelTune();
+        const FormatResult in = ImportOta(unhex(bytes), *t);
+        ASSERT_TRUE(in.ok()) << in.error;
+        EXPECT_TRUE(in.warnings.empty());
+        EXPECT_EQ(t->tempoBpm, 160);
+        EXPECT_FLOAT_EQ(t->msPerUnit, 46.875f);
+        EXPECT_EQ(test::unitNotes(*t), test::unitNotes(*tune));
+        EXPECT_EQ(test::msNotes(*t), ms);
+        if (!notes.empty()) EXPECT_FLOAT_EQ(t->noteTable[1].durationUnits, 8.0f);
+    }
 }
 
 TEST(OtaImport, HeaderFailuresLeaveTheTuneAlone)
