@@ -54,6 +54,18 @@ std::string sounding(const std::vector<std::uint8_t>& pcm)
     return s;
 }
 
+// The sample count and where the sound is, or how the rendering failed.
+std::string rendered(const RenderResult& r)
+{
+    static const char* const failures[] = {"", "nothing", "out of memory", "overrun", "too long"};
+    std::string s = r.ok() ? "" : std::string(failures[static_cast<int>(r.status) % 5]) + ", ";
+    s += std::to_string(r.sampleCount) + " samples";
+    if (!r.ok()) return s;
+    if (r.pcm.size() != r.sampleCount + kPcmSlackBytes)
+        s += " in a block of " + std::to_string(r.pcm.size());
+    return s + ": " + sounding(r.pcm);
+}
+
 // The samples in [begin, end) are the square wave of hz at their absolute
 // positions.
 void expectWave(const std::vector<std::uint8_t>& pcm, std::int64_t begin, std::int64_t end,
@@ -81,12 +93,8 @@ TEST(Renderer, EmptyTuneRendersNothing)
 {
     const Fixture f;
     for (bool politely : {false, true}) {
-        SCOPED_TRACE(politely);
         Tune tune;
-        const RenderResult r = f.render(tune, politely);
-        EXPECT_EQ(r.status, RenderStatus::Nothing);
-        EXPECT_EQ(r.sampleCount, 0u);
-        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(rendered(f.render(tune, politely)), "nothing, 0 samples") << politely;
     }
 }
 
@@ -95,10 +103,7 @@ TEST(Renderer, SingleNoteAfterSilence)
     const Fixture f;
     Tune tune = B().note(500, 1000, 69).build();
     const RenderResult r = f.render(tune);
-    ASSERT_TRUE(r.ok()) << r.message;
-    EXPECT_EQ(r.sampleCount, 44099u); // trunc(1000 * 44.1f)
-    ASSERT_EQ(r.pcm.size(), 44099u + kPcmSlackBytes);
-    EXPECT_EQ(sounding(r.pcm), "22049-44098");
+    EXPECT_EQ(rendered(r), "44099 samples: 22049-44098"); // trunc(1000 * 44.1f)
     expectWave(r.pcm, 22049, 44098, 440);
     EXPECT_EQ(phaseStep(0), 0.0f);
     EXPECT_EQ(phaseStep(440), static_cast<float>(440.0 * 0.00014247586659621447));
@@ -115,48 +120,46 @@ TEST(Renderer, PhaseFollowsTheBufferPosition)
     Tune single = B().note(0, 200, 81).build();
     const RenderResult a = f.render(joined);
     const RenderResult b = f.render(single);
-    ASSERT_TRUE(a.ok());
-    ASSERT_TRUE(b.ok());
+    ASSERT_TRUE(a.ok() && b.ok());
     EXPECT_EQ(a.sampleCount, b.sampleCount);
     const std::vector<std::uint8_t> head(b.pcm.begin(), b.pcm.begin() + 8818);
     EXPECT_EQ(std::vector<std::uint8_t>(a.pcm.begin(), a.pcm.begin() + 8818), head);
     EXPECT_EQ(a.pcm[0], kHighSample);
 }
 
-TEST(Renderer, NoteLengthInTheTuneAndInASelection)
+TEST(Renderer, ASelectionPlaysItsNotesAndATail)
 {
     const Fixture f;
-    Tune tune = B().note(0, 1000, 60).build();
-    RenderResult r = f.render(tune);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(sounding(r.pcm), "0-44099");
-
-    tune.noteTable[1].selected = 1;
-    tune.selectionMode = 2;
-    r = f.render(tune);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.sampleCount, 48509u); // (1000 + 100) * 44.1f
-    EXPECT_EQ(sounding(r.pcm), "0-44100");
-    expectWave(r.pcm, 0, 44100, 262);
-}
-
-TEST(Renderer, SelectedNotesOnly)
-{
-    const Fixture f;
-    Tune tune = B().note(0, 100, 69).note(100, 200, 72).note(300, 400, 76).build();
-    tune.noteTable[1].selected = 1;
-    tune.noteTable[3].selected = 1;
-    tune.selectionMode = 2;
-    const RenderResult r = f.render(tune);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.sampleCount, 22049u); // 100 + (400 - 100) + 100 ms
-    EXPECT_EQ(sounding(r.pcm), "0-4410 13230-17640");
-    expectWave(r.pcm, 0, 4410, 440);
-    expectWave(r.pcm, 13230, 17640, 659);
-
-    // A rubber band being drawn plays nothing.
-    tune.selectionMode = 1;
-    EXPECT_EQ(f.render(tune).status, RenderStatus::Nothing);
+    struct Case {
+        B tune;
+        int selectionMode;
+        const char* want;
+        std::vector<std::int32_t> hz; // of each sounding range
+    };
+    Case cases[] = {
+        {B().note(0, 1000, 60), 0, "44099 samples: 0-44099", {262}},
+        // (1000 + 100) * 44.1f
+        {B().note(0, 1000, 60, NoteKind::Normal, true), 2, "48509 samples: 0-44100", {262}},
+        // 100 + (400 - 100) + 100 ms
+        {B().note(0, 100, 69, NoteKind::Normal, true)
+             .note(100, 200, 72)
+             .note(300, 400, 76, NoteKind::Normal, true),
+         2,
+         "22049 samples: 0-4410 13230-17640",
+         {440, 659}},
+        // a rubber band being drawn plays nothing
+        {B().note(0, 100, 69, NoteKind::Normal, true), 1, "nothing, 0 samples", {}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.want);
+        Tune tune = c.tune.build();
+        tune.selectionMode = c.selectionMode;
+        const RenderResult r = f.render(tune);
+        EXPECT_EQ(rendered(r), c.want);
+        const Ranges ranges = soundingRanges(r.pcm);
+        for (std::size_t i = 0; i < c.hz.size() && i < ranges.size(); ++i)
+            expectWave(r.pcm, ranges[i].first, ranges[i].second, c.hz[i]);
+    }
 }
 
 TEST(Renderer, RepeatBlocksArePlayedOut)
@@ -212,12 +215,11 @@ TEST(Renderer, PolitePrefix)
     const Fixture f;
     Tune tune = B().note(100, 300, 69).note(300, 500, 72).note(500, 700, 74).build();
     const RenderResult r = f.render(tune, true);
-    ASSERT_TRUE(r.ok()) << r.message;
     // 700 ms of tune, the fixed lead and trail, and the opening up to note 2.
-    EXPECT_EQ(r.sampleCount, 30869u + 137591u + 132299u + 22049u);
+    EXPECT_EQ(rendered(r), std::to_string(30869 + 137591 + 132299 + 22049) +
+                               " samples: 0-5291 141999-159637 296345-322802");
     EXPECT_EQ(tune.politeNoteCount, 2);
     EXPECT_EQ(r.pcm[0], kHighSample);
-    EXPECT_EQ(sounding(r.pcm), "0-5291 141999-159637 296345-322802");
     expectWave(r.pcm, 0, 5291, 440);
     expectWave(r.pcm, 141999, 150818, 440);
     expectWave(r.pcm, 150818, 159637, 523);
@@ -234,34 +236,23 @@ TEST(Renderer, TheTunesOwnPoliteSection)
     tune.politeLastNote = 1;
     tune.politeNoteCount = 1;
 
-    RenderResult r = f.render(tune, false);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.sampleCount, 26459u); // 700 - 100 ms
-    EXPECT_EQ(sounding(r.pcm), "0-17638");
+    const RenderResult r = f.render(tune, false);
+    EXPECT_EQ(rendered(r), "26459 samples: 0-17638"); // 700 - 100 ms
     expectWave(r.pcm, 0, 8819, 523);
-
     // Played politely the section is part of the tune and no prefix is added.
-    r = f.render(tune, true);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.sampleCount, 30869u);
-    EXPECT_EQ(sounding(r.pcm), "4409-30866");
-
+    EXPECT_EQ(rendered(f.render(tune, true)), "30869 samples: 4409-30866");
     // A section naming notes that do not exist is ignored.
     tune.politeFirstNote = 7;
-    r = f.render(tune, false);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(sounding(r.pcm), "4409-30866");
+    EXPECT_EQ(rendered(f.render(tune, false)), "30869 samples: 4409-30866");
 }
 
 TEST(Renderer, FrequencyByKind)
 {
     Fixture f;
-    f.config.customNoteCount = 2;
     f.config.customNoteFreq[0] = 1000;
     f.config.customNoteFreq[1] = 1500;
     f.config.customNoteFreq[2] = 2000; // beyond the count: not a custom note
     Tune tune;
-    tune.freqDefineCount = 2;
     tune.freqDefineTable[0] = 300;
     tune.freqDefineTable[1] = 310;
     tune.freqDefineTable[2] = 320;
@@ -270,6 +261,7 @@ TEST(Renderer, FrequencyByKind)
         NoteKind kind;
         std::int32_t pitch;
         std::int32_t hz;
+        std::int32_t freqDefines = 2, customNotes = 2;
     };
     const Case cases[] = {
         {"normal", NoteKind::Normal, 69, 440},
@@ -279,27 +271,23 @@ TEST(Renderer, FrequencyByKind)
         {"second custom note", NoteKind::Special, 73, 1500},
         {"custom note beyond the count", NoteKind::Special, 74, 0},
         {"custom note below the first", NoteKind::Special, 71, 0},
+        {"CUSTOMNOTES never given", NoteKind::Special, 72, 0, 2, -1},
         {"first FREQ_DEFINE value", NoteKind::FreqDefine, 72, 300},
         {"second FREQ_DEFINE value", NoteKind::FreqDefine, 73, 310},
         {"FREQ_DEFINE beyond the count", NoteKind::FreqDefine, 74, 0},
         {"FREQ_DEFINE below the first", NoteKind::FreqDefine, 71, 0},
+        {"no FREQ_DEFINE values", NoteKind::FreqDefine, 72, 0, 0},
         {"unknown kind", static_cast<NoteKind>(7), 69, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        tune.freqDefineCount = c.freqDefines;
+        f.config.customNoteCount = c.customNotes;
         NoteRecord n;
         n.pitch = c.pitch;
         n.kind = static_cast<std::int32_t>(c.kind);
         EXPECT_EQ(noteFrequency(tune, n, f.config, f.hz), c.hz);
     }
-    tune.freqDefineCount = 0;
-    NoteRecord n;
-    n.pitch = 72;
-    n.kind = static_cast<std::int32_t>(NoteKind::FreqDefine);
-    EXPECT_EQ(noteFrequency(tune, n, f.config, f.hz), 0);
-    f.config.customNoteCount = -1; // CUSTOMNOTES: never given
-    n.kind = static_cast<std::int32_t>(NoteKind::Special);
-    EXPECT_EQ(noteFrequency(tune, n, f.config, f.hz), 0);
 }
 
 TEST(Renderer, NoteWithoutFrequencyIsConstantHigh)
@@ -319,8 +307,7 @@ TEST(Renderer, OverrunStopsTheRendering)
     const Fixture f;
     Tune tune = B().note(0, 1000, 69).note(500, 600, 69).build();
     const RenderResult r = f.render(tune);
-    EXPECT_EQ(r.status, RenderStatus::BufferOverrun);
-    EXPECT_EQ(r.sampleCount, 0u);
+    EXPECT_EQ(rendered(r), "overrun, 0 samples");
     EXPECT_EQ(r.message, "There has been access violation while writing sound buffer!.");
     EXPECT_EQ(r.title, "Noooooo! This shouln't be possible!");
     // What fits up to the estimate was written, nothing after it.
@@ -335,7 +322,7 @@ TEST(Renderer, HostileTunesStaySafe)
         SCOPED_TRACE("a repeat of two billion");
         Tune tune = B().note(0, 1000, 69).repeat(0, 1000, 2'000'000'000).build();
         const RenderResult r = f.render(tune);
-        EXPECT_EQ(r.status, RenderStatus::TooLong);
+        EXPECT_EQ(rendered(r), "too long, 0 samples");
         EXPECT_FALSE(r.message.empty());
         EXPECT_TRUE(r.pcm.empty());
     }
