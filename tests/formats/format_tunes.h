@@ -11,19 +11,19 @@
 
 namespace qte::test {
 
-struct NoteSpec {
+struct UnitNote {
     float start, end;
     int pitch;
 };
 
-inline std::unique_ptr<Tune> unitTune(const std::vector<NoteSpec>& notes, int bpm = 160,
+inline std::unique_ptr<Tune> unitTune(const std::vector<UnitNote>& notes, int bpm = 160,
                                       std::string name = "Ring1")
 {
     auto t = std::make_unique<Tune>();
     t->toneName = std::move(name);
     t->tempoBpm = bpm;
     t->msPerUnit = 7500.0f / static_cast<float>(bpm);
-    for (const NoteSpec& n : notes) {
+    for (const UnitNote& n : notes) {
         NoteRecord& r = t->noteTable[++t->noteCount];
         r.startUnits = n.start;
         r.endUnits = n.end;

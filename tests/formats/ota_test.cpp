@@ -19,7 +19,7 @@
 namespace qte {
 namespace {
 
-using test::NoteSpec;
+using test::UnitNote;
 
 std::string hex(std::string_view bytes)
 {
@@ -43,7 +43,7 @@ std::string unhex(std::string_view text)
 constexpr const char* kQuarterA = "02 4A 3A 55 D1 95 CD D1 A4 04 00 09 21 5D A6 90";
 constexpr const char* kEmptyTune = "02 4A 3A 55 D1 95 CD D1 A4 04 00 05 21 5C";
 
-std::unique_ptr<Tune> makeTune(const std::vector<NoteSpec>& notes, int bpm = 160,
+std::unique_ptr<Tune> makeTune(const std::vector<UnitNote>& notes, int bpm = 160,
                                std::string name = "testi")
 {
     return test::unitTune(notes, bpm, std::move(name));
@@ -109,9 +109,9 @@ Decoded decode(std::string_view bytes)
     return d;
 }
 
-std::vector<NoteSpec> quarters(int count)
+std::vector<UnitNote> quarters(int count)
 {
-    std::vector<NoteSpec> notes;
+    std::vector<UnitNote> notes;
     for (int i = 0; i < count; ++i)
         notes.push_back({4.0f * static_cast<float>(i), 4.0f * static_cast<float>(i + 1), 69});
     return notes;
@@ -140,7 +140,8 @@ TEST(OtaExport, TitleIsTheToneNameCutToFifteenCharacters)
 
 TEST(OtaExport, ClassifyLength)
 {
-    // code: duration, specifier, C(ontinuous) or N(atural); "-" for none.
+    // duration, then 1 dotted, 2 double dotted or 3 triplet, then C(ontinuous) or N(atural);
+    // "-" for no code.
     const std::tuple<const char*, float, const char*> cases[] = {
         {"whole", 32.0f, "0 0 C"},
         {"quarter", 8.0f, "2 0 C"},
@@ -178,7 +179,7 @@ TEST(OtaExport, NearestTempoIndexPrefersTheLowerOnATie)
 TEST(OtaExport, InstructionStream)
 {
     struct Case {
-        std::vector<NoteSpec> notes;
+        std::vector<UnitNote> notes;
         std::vector<Fields> after; // instructions after tempo and volume
         std::vector<std::string> warnings;
     };
@@ -231,7 +232,7 @@ TEST(OtaExport, RefusesMoreInstructionsThanTheCountHolds)
     ASSERT_TRUE(full.ok()) << full.error;
     EXPECT_EQ(decode(full.bytes).instructions.size(), 255u);
 
-    std::vector<NoteSpec> farPause = quarters(1);
+    std::vector<UnitNote> farPause = quarters(1);
     farPause.push_back({1.0e6f, 1.0e6f + 4.0f, 69}); // too long a pause to count
     for (const auto& notes : {quarters(253), farPause}) {
         const ExportResult r = ExportOta(*makeTune(notes));
@@ -274,7 +275,7 @@ TEST(OtaFile, WrittenOnlyWhenTheExportSucceedsAndReadBack)
 
 TEST(OtaWorkedExamples, BothWaysByteForByte)
 {
-    const std::tuple<std::vector<NoteSpec>, const char*, const char*> cases[] = {
+    const std::tuple<std::vector<UnitNote>, const char*, const char*> cases[] = {
         {{{0.0f, 8.0f, 69}}, kQuarterA, "0-375:69"},
         {{}, kEmptyTune, ""},
     };
@@ -438,7 +439,7 @@ TEST(OtaImport, TempoGoesThroughSetTempo)
 TEST(OtaImport, EveryTruncationIsAnErrorAndNeverReadsOutside)
 {
     std::mt19937 rng(7);
-    std::vector<NoteSpec> notes;
+    std::vector<UnitNote> notes;
     float at = 3.0f;
     for (int i = 0; i < 20; ++i) {
         const float len = static_cast<float>(1 << (rng() % 6));
@@ -500,7 +501,7 @@ TEST(OtaRoundTrip, GeneratedTunesSurvive)
         SCOPED_TRACE(round);
         const int bpm = kOtaTempoTable[rng() % kOtaTempoTable.size()];
         const float mpu = 7500.0f / static_cast<float>(bpm);
-        std::vector<NoteSpec> notes;
+        std::vector<UnitNote> notes;
         float at = static_cast<float>(rng() % 4);
         const int count = 1 + static_cast<int>(rng() % 40);
         while (static_cast<int>(notes.size()) < count) {

@@ -19,7 +19,7 @@ namespace qte {
 namespace {
 
 using test::joined;
-using test::NoteSpec;
+using test::UnitNote;
 using test::unitNotes;
 using test::unitTune;
 
@@ -101,7 +101,7 @@ TEST(RtxExport, WorkedExamplesAndWarnings)
 TEST(RtxExport, RunawayLengthsAreRefused)
 {
     // Far out, adding a whole note no longer moves a float cursor.
-    const std::vector<NoteSpec> cases[] = {
+    const std::vector<UnitNote> cases[] = {
         {{1e9f, 1e9f + 8, 69}},
         {{0, std::numeric_limits<float>::infinity(), 69}},
         {{0, 8, 69}, {static_cast<float>(kRtxMaxElements) * 48.0f + 8.0f, 1e12f, 70}},
