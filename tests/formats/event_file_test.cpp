@@ -182,14 +182,7 @@ TEST(EvtImport, BadInputNeverCrashes)
         std::string(100000, '\0'),          "60 0.5 " + std::string(100000, 'x'),
         "60 1e-50\n60 0x10\n60 .5.5.5",
     };
-    std::mt19937 rng(1207);
-    const std::string alphabet = "0123456789 .\n-+eEinfa\t";
-    for (int i = 0; i < 400; ++i) {
-        std::string s;
-        for (int k = 0, n = static_cast<int>(rng() % 200); k < n; ++k)
-            s.push_back(i % 2 ? alphabet[rng() % alphabet.size()] : static_cast<char>(rng()));
-        inputs.push_back(s);
-    }
+    test::addRandomTexts(inputs, 1207, "", "0123456789 .\n-+eEinfa\t");
     for (const std::string& in : inputs) {
         auto t = std::make_unique<Tune>();
         const FormatResult r = ImportEvt(in, *t);

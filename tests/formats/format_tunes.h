@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,20 @@ inline std::string snapshot(const Tune& t)
     std::snprintf(buf, sizeof buf, " %d bpm, %g ms/unit, %d texts; ", t.tempoBpm, t.msPerUnit,
                   t.textCount);
     return t.toneName + "/" + t.toneId + buf + unitNotes(t) + "; " + msNotes(t);
+}
+
+// Adds 400 random texts of up to 200 characters after prefix: every other
+// one any bytes, the rest drawn from alphabet.
+inline void addRandomTexts(std::vector<std::string>& inputs, unsigned seed,
+                           const std::string& prefix, const std::string& alphabet)
+{
+    std::mt19937 rng(seed);
+    for (int i = 0; i < 400; ++i) {
+        std::string s = prefix;
+        for (int k = 0, n = static_cast<int>(rng() % 200); k < n; ++k)
+            s.push_back(i % 2 ? alphabet[rng() % alphabet.size()] : static_cast<char>(rng()));
+        inputs.push_back(s);
+    }
 }
 
 inline std::string joined(const std::vector<std::string>& warnings)

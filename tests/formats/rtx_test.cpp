@@ -282,14 +282,7 @@ TEST(RtxImport, BadInputNeverCrashes)
         "N:d=1,o=0,b=999999999:1c0,1c0",
         "N:d=4,o=5,b=160:p,p,p,p,p",
     };
-    std::mt19937 rng(4711);
-    const std::string alphabet = "cdefgahbp#.,:=0123456789 dob\n\x01\xff";
-    for (int i = 0; i < 400; ++i) {
-        std::string s = "R:";
-        for (int k = 0, n = static_cast<int>(rng() % 200); k < n; ++k)
-            s.push_back(i % 2 ? alphabet[rng() % alphabet.size()] : static_cast<char>(rng()));
-        inputs.push_back(s);
-    }
+    test::addRandomTexts(inputs, 4711, "R:", "cdefgahbp#.,:=0123456789 dob\n\x01\xff");
     for (const std::string& in : inputs) {
         auto t = std::make_unique<Tune>();
         const FormatResult r = ImportRtx(in, *t);
