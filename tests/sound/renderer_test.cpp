@@ -102,6 +102,7 @@ TEST(Renderer, SingleNoteAfterSilence)
 {
     const Fixture f;
     Tune tune = B().note(500, 1000, 69).build();
+    tune.noteTable[0].endMs = 77; // the scratch record is reset
     const RenderResult r = f.render(tune);
     EXPECT_EQ(rendered(r), "44099 samples: 22049-44098"); // trunc(1000 * 44.1f)
     expectWave(r.pcm, 22049, 44098, 440);
