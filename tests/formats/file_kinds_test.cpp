@@ -1,4 +1,6 @@
 #include "formats/file_kinds.h"
+#include "formats/format_tunes.h"
+#include "tune/tune_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -33,20 +35,8 @@ TEST(FileKinds, ExtensionsBothWays)
 
 TEST(FileKinds, ExchangeKindsReadWhatTheyWrite)
 {
-    Tune tune;
-    for (int i = 0; i < 4; ++i) {
-        NoteRecord& n = tune.noteTable[static_cast<std::size_t>(++tune.noteCount)];
-        n.startUnits = 8.0f * static_cast<float>(i);
-        n.endUnits = n.startUnits + 8.0f;
-        n.durationUnits = 8.0f;
-        n.pitch = 72 + 2 * i;
-    }
-    for (int i = 1; i <= tune.noteCount; ++i) {
-        NoteRecord& n = tune.noteTable[static_cast<std::size_t>(i)];
-        n.startMs = unitsToMs(n.startUnits, tune.msPerUnit);
-        n.endMs = unitsToMs(n.endUnits, tune.msPerUnit);
-        n.durationMs = n.endMs - n.startMs;
-    }
+    const Tune tune =
+        test::TuneBuilder().note(0, 375, 72).note(375, 750, 74).note(750, 1125, 76).build();
     for (FileKind k : {FileKind::Ota, FileKind::Rtx, FileKind::Event}) {
         SCOPED_TRACE(fileKindExtension(k));
         EXPECT_TRUE(isExchangeKind(k));
@@ -55,10 +45,7 @@ TEST(FileKinds, ExchangeKindsReadWhatTheyWrite)
         Tune back;
         NoteLengthState length;
         ASSERT_TRUE(ImportExchange(k, out.bytes, back, length, {}).ok());
-        ASSERT_EQ(back.noteCount, tune.noteCount);
-        for (int i = 1; i <= tune.noteCount; ++i)
-            EXPECT_EQ(back.noteTable[static_cast<std::size_t>(i)].pitch,
-                      tune.noteTable[static_cast<std::size_t>(i)].pitch);
+        EXPECT_EQ(test::unitNotes(back), "0-8:72 8-16:74 16-24:76");
     }
     for (FileKind k : {FileKind::None, FileKind::Ringdata, FileKind::Wave}) {
         EXPECT_FALSE(isExchangeKind(k));

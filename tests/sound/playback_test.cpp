@@ -5,12 +5,13 @@
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "config/user_settings.h"
-#include "platform/fakes/fake_wave_out.h"
 #include "platform/fakes/fake_tick.h"
+#include "platform/fakes/fake_wave_out.h"
 #include "platform/messages.h"
 #include "platform/tick.h"
 #include "sound/play_control.h"
 #include "tune/tune.h"
+#include "tune/tune_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -20,34 +21,14 @@
 namespace qte {
 namespace {
 
-void addNote(Tune& tune, std::int32_t startMs, std::int32_t endMs, std::int32_t pitch)
-{
-    NoteRecord& n = tune.noteTable[++tune.noteCount];
-    n.startMs = startMs;
-    n.endMs = endMs;
-    n.durationMs = endMs - startMs;
-    n.startUnits = msToUnits(startMs, tune.msPerUnit);
-    n.endUnits = msToUnits(endMs, tune.msPerUnit);
-    n.durationUnits = n.endUnits - n.startUnits;
-    n.pitch = pitch;
-}
-
-void addRepeat(Tune& tune, std::int32_t startMs, std::int32_t endMs, std::int32_t repetitions)
-{
-    RepeatRecord& r = tune.repeatList[++tune.repeatCount];
-    r.startMs = startMs;
-    r.endMs = endMs;
-    r.startUnits = msToUnits(startMs, tune.msPerUnit);
-    r.endUnits = msToUnits(endMs, tune.msPerUnit);
-    r.repetitions = repetitions;
-}
+using Calls = std::vector<std::string>;
 
 // Three half-second notes: 60, 62, 64.
-void threeNotes(Tune& tune)
+test::TuneBuilder threeNotes()
 {
-    addNote(tune, 0, 500, 60);
-    addNote(tune, 500, 1000, 62);
-    addNote(tune, 1000, 1500, 64);
+    test::TuneBuilder b;
+    b.note(0, 500, 60).note(500, 1000, 62).note(1000, 1500, 64);
+    return b;
 }
 
 struct Rig {
@@ -67,7 +48,7 @@ struct Rig {
     PlaybackEnv env{tune, state, device, tick, messages, config, hz, settings, {}};
     MatrixFollow follow{20, 0};
 
-    Rig()
+    explicit Rig(test::TuneBuilder notes = threeNotes()) : tune(notes.build())
     {
         env.hooks.repaintToolbar = [this] { toolbarPlayButton.push_back(state.playButtonDown); };
         env.hooks.repaintMatrix = [this] { ++matrixRepaints; };
@@ -82,7 +63,32 @@ struct Rig {
         tick.now += static_cast<std::uint32_t>(ms);
         playbackPump(env, follow, false);
     }
+    // The clock, the note it is in, the pitch sounding and the notes lit.
+    [[nodiscard]] std::string clock() const
+    {
+        std::string s = std::to_string(state.playPosMs) + " ms, note " +
+                        std::to_string(state.currentNote) + ", pitch " +
+                        std::to_string(state.soundingPitch) + ", lit";
+        for (int i = 1; i <= tune.noteCount; ++i)
+            if (tune.noteTable[i].selected) s += " " + std::to_string(i);
+        return s;
+    }
+    // Playing and the two toolbar buttons.
+    [[nodiscard]] std::string transport() const
+    {
+        return "playing " + std::to_string(state.playing) + ", play " +
+               std::to_string(state.playButtonDown) + ", pause " +
+               std::to_string(state.pauseButtonDown);
+    }
 };
+
+// An open device and the three notes.
+class OpenRig : public ::testing::Test, public Rig {
+protected:
+    void SetUp() override { open(); }
+};
+class Transport : public OpenRig {};
+class PlayClock : public OpenRig {};
 
 TEST(WaveDevice, OpenFailuresShowTheirMessages)
 {
@@ -117,8 +123,8 @@ TEST(WaveDevice, OpenFailuresShowTheirMessages)
             EXPECT_EQ(rig.messages.shown[0].buttons, MessageButtons::Ok);
         }
         // Only a device in use is closed again.
-        const bool closed = rig.device.calls.size() > 1 && rig.device.calls[1] == "close";
-        EXPECT_EQ(closed, c.result == WaveOpenResult::Allocated);
+        EXPECT_EQ(rig.device.calls,
+                  (c.result == WaveOpenResult::Allocated ? Calls{"open", "close"} : Calls{"open"}));
     }
     Rig ok;
     EXPECT_EQ(openWaveDevice(ok.env), 1);
@@ -126,412 +132,305 @@ TEST(WaveDevice, OpenFailuresShowTheirMessages)
     EXPECT_TRUE(ok.messages.shown.empty());
 }
 
-TEST(WaveDevice, WithoutADevicePlayOnlyReleasesTheButton)
+TEST(PlayWithoutSound, WritesNoBlockAndReleasesTheButton)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.device.openResult = WaveOpenResult::BadDeviceId;
-    (void)openWaveDevice(rig.env);
-    rig.messages.shown.clear();
-
-    playAction(rig.env);
-    EXPECT_EQ(rig.toolbarPlayButton, (std::vector<std::int32_t>{1, 0}));
-    EXPECT_EQ(rig.state.playing, 0);
-    EXPECT_TRUE(rig.device.writes.empty());
-    EXPECT_TRUE(rig.messages.shown.empty());
+    struct Case {
+        const char* name;
+        test::TuneBuilder notes;
+        bool device;
+        std::vector<std::int32_t> toolbar; // the play button at each repaint
+    };
+    const Case cases[] = {
+        {"no notes", {}, true, {}},
+        {"nothing to render", test::TuneBuilder().note(0, 0, 60), true, {1, 0}},
+        {"no device", threeNotes(), false, {1, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig(c.notes);
+        rig.device.openResult = c.device ? WaveOpenResult::Ok : WaveOpenResult::BadDeviceId;
+        (void)openWaveDevice(rig.env);
+        rig.messages.shown.clear();
+        playAction(rig.env);
+        EXPECT_EQ(rig.toolbarPlayButton, c.toolbar);
+        EXPECT_EQ(rig.transport(), "playing 0, play 0, pause 0");
+        EXPECT_TRUE(rig.device.writes.empty());
+        EXPECT_TRUE(rig.messages.shown.empty());
+    }
 }
 
-TEST(Transport, PlayRunsUntilTheDoneNotification)
+TEST_F(Transport, PlayRunsUntilTheDoneNotification)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.tune.tailMs = 250;
-    rig.open();
+    tune.tailMs = 250;
 
-    playAction(rig.env);
-    ASSERT_EQ(rig.device.writes.size(), 1u);
-    const fakes::FakeWaveOut::Write& w = rig.device.writes[0];
+    playAction(env);
+    ASSERT_EQ(device.writes.size(), 1u);
+    const fakes::FakeWaveOut::Write& w = device.writes[0];
     EXPECT_EQ(w.plays, 1);
     // 1.5 s of notes and the tail at 44.1 samples a millisecond, in single
     // precision: 1750 x 44.1f is just below 77175.
     EXPECT_EQ(w.sampleCount, 77174u);
-    EXPECT_EQ(w.block, rig.state.pcmBuffer);
-    EXPECT_EQ(rig.state.playing, 1);
-    EXPECT_EQ(rig.state.playButtonDown, 1);
-    EXPECT_EQ(rig.state.playEndMs, 1750);
-    EXPECT_EQ(rig.state.lastTick, rig.tick.now);
+    EXPECT_EQ(w.block, state.pcmBuffer);
+    EXPECT_EQ(transport(), "playing 1, play 1, pause 0");
+    EXPECT_EQ(state.playEndMs, 1750);
+    EXPECT_EQ(state.lastTick, tick.now);
 
     // The sounding note is highlighted and its key lit; the last one is let go.
-    rig.after(600);
-    EXPECT_EQ(rig.state.playPosMs, 600);
-    EXPECT_EQ(rig.state.currentNote, 2);
-    EXPECT_EQ(rig.state.soundingPitch, 62);
-    EXPECT_EQ(rig.tune.noteTable[1].selected, 0);
-    EXPECT_EQ(rig.tune.noteTable[2].selected, 1);
-    EXPECT_EQ(rig.matrixRepaints, 1);
-    rig.after(1000);
-    EXPECT_EQ(rig.state.currentNote, kPastLastNote);
-    EXPECT_EQ(rig.state.soundingPitch, 0);
-    EXPECT_EQ(rig.tune.noteTable[3].selected, 0);
+    after(600);
+    EXPECT_EQ(clock(), "600 ms, note 2, pitch 62, lit 2");
+    EXPECT_EQ(matrixRepaints, 1);
+    after(1000);
+    EXPECT_EQ(clock(), "1600 ms, note " + std::to_string(kPastLastNote) + ", pitch 0, lit");
 
-    rig.after(10);
-    EXPECT_EQ(rig.state.playing, 1);
-    ASSERT_TRUE(rig.device.finish());
-    EXPECT_EQ(rig.state.playing, 0);
-    EXPECT_EQ(rig.state.playButtonDown, 0);
-    EXPECT_EQ(rig.invalidations, 1);
+    after(10);
+    EXPECT_EQ(state.playing, 1);
+    ASSERT_TRUE(device.finish());
+    EXPECT_EQ(transport(), "playing 0, play 0, pause 0");
+    EXPECT_EQ(invalidations, 1);
 }
 
-TEST(Transport, DoneClearsThePlayingHighlight)
+TEST_F(Transport, PlayOrStartWhilePlayingStopsTheOldBlockFirst)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.open();
-    playAction(rig.env);
-    rig.after(700);
-    ASSERT_EQ(rig.tune.noteTable[2].selected, 1);
-    stopAction(rig.env);
-    EXPECT_EQ(rig.state.playing, 0);
-    EXPECT_EQ(rig.tune.noteTable[2].selected, 0);
-    EXPECT_EQ(rig.tune.selectionMode, 0);
-}
-
-TEST(Transport, PlayWhilePlayingStartsAgain)
-{
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.open();
-    playAction(rig.env);
-    rig.after(800);
-    playAction(rig.env);
-    EXPECT_EQ(rig.device.writes.size(), 2u);
-    EXPECT_EQ(rig.device.calls,
-              (std::vector<std::string>{"open", "write", "reset", "done", "write"}));
-    EXPECT_EQ(rig.state.playing, 1);
-    EXPECT_EQ(rig.state.playButtonDown, 1);
-    EXPECT_EQ(rig.state.playPosMs, 0);
+    playAction(env);
+    after(800);
+    playAction(env);
+    EXPECT_EQ(device.calls, (Calls{"open", "write", "reset", "done", "write"}));
+    EXPECT_EQ(transport(), "playing 1, play 1, pause 0");
+    EXPECT_EQ(state.playPosMs, 0);
+    after(300);
+    startPlayback(env); // as a keyboard command may
+    EXPECT_EQ(device.calls,
+              (Calls{"open", "write", "reset", "done", "write", "reset", "done", "write"}));
+    EXPECT_EQ(transport(), "playing 1, play 1, pause 0");
+    EXPECT_EQ(state.playPosMs, 0);
 
     // A playing state the actions do not know leaves Play alone.
-    rig.state.playing = 2;
-    playAction(rig.env);
-    EXPECT_EQ(rig.device.writes.size(), 2u);
+    state.playing = 2;
+    playAction(env);
+    EXPECT_EQ(device.writes.size(), 3u);
 }
 
-TEST(Transport, StartWhilePlayingStopsTheOldBlockFirst)
+TEST_F(Transport, StopResetsOnlyWhilePlayingAndClearsTheHighlight)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.open();
-    playAction(rig.env);
-    startPlayback(rig.env); // as a keyboard command may
-    EXPECT_EQ(rig.device.calls,
-              (std::vector<std::string>{"open", "write", "reset", "done", "write"}));
-    EXPECT_EQ(rig.state.playing, 1);
-    EXPECT_EQ(rig.state.playButtonDown, 1);
+    stopAction(env);
+    EXPECT_EQ(device.calls, (Calls{"open"}));
+
+    playAction(env);
+    after(700);
+    pauseAction(env);
+    ASSERT_EQ(clock(), "700 ms, note 2, pitch 62, lit 2");
+    stopAction(env);
+    EXPECT_EQ(transport(), "playing 0, play 0, pause 0");
+    EXPECT_FALSE(device.blockOut());
+    EXPECT_EQ(tune.noteTable[2].selected, 0);
+    EXPECT_EQ(tune.selectionMode, 0);
 }
 
-TEST(Transport, PlayNeedsNotes)
+TEST_F(Transport, LoopSwitchesOnlyWhileIdleAndLoopsAHundredTimes)
 {
-    Rig rig;
-    rig.open();
-    playAction(rig.env);
-    EXPECT_TRUE(rig.device.writes.empty());
-    EXPECT_TRUE(rig.toolbarPlayButton.empty());
+    for (int before : {0, 1, 7}) { // anything but 1 becomes 1
+        state.loopPlayback = before;
+        loopAction(env);
+        EXPECT_EQ(state.loopPlayback, before == 1 ? 0 : 1);
+    }
+    EXPECT_EQ(toolbarPlayButton.size(), 3u);
+
+    playAction(env);
+    ASSERT_EQ(device.writes.size(), 1u);
+    EXPECT_EQ(device.writes[0].plays, kLoopPlays);
+    loopAction(env);
+    EXPECT_EQ(state.loopPlayback, 1);
 }
 
-TEST(Transport, StopResetsOnlyWhilePlaying)
+TEST_F(Transport, RefusedBlockIsReportedAndEndsThePlay)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.open();
-    stopAction(rig.env);
-    EXPECT_EQ(rig.device.calls, (std::vector<std::string>{"open"}));
-
-    playAction(rig.env);
-    pauseAction(rig.env);
-    ASSERT_EQ(rig.state.pauseButtonDown, 1);
-    stopAction(rig.env);
-    EXPECT_EQ(rig.state.playing, 0);
-    EXPECT_EQ(rig.state.playButtonDown, 0);
-    EXPECT_EQ(rig.state.pauseButtonDown, 0);
-    EXPECT_FALSE(rig.device.blockOut());
+    device.refuseWrites = true;
+    playAction(env);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Couldn't write to wave device!");
+    EXPECT_EQ(messages.shown[0].title, "Error!");
+    EXPECT_EQ(transport(), "playing 0, play 0, pause 0");
+    // The next play works once the device takes blocks again.
+    device.refuseWrites = false;
+    playAction(env);
+    EXPECT_EQ(state.playing, 1);
 }
 
-TEST(Transport, LoopSwitchesOnlyWhileIdleAndLoopsAHundredTimes)
+TEST_F(Transport, TempoOpensTheDialog)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.open();
-    loopAction(rig.env);
-    EXPECT_EQ(rig.state.loopPlayback, 1);
-    loopAction(rig.env);
-    EXPECT_EQ(rig.state.loopPlayback, 0);
-    rig.state.loopPlayback = 7; // anything but 1 becomes 1
-    loopAction(rig.env);
-    EXPECT_EQ(rig.state.loopPlayback, 1);
-    EXPECT_EQ(rig.toolbarPlayButton.size(), 3u);
-
-    playAction(rig.env);
-    ASSERT_EQ(rig.device.writes.size(), 1u);
-    EXPECT_EQ(rig.device.writes[0].plays, kLoopPlays);
-    loopAction(rig.env);
-    EXPECT_EQ(rig.state.loopPlayback, 1);
+    tempoAction(env);
+    EXPECT_EQ(tempoDialogs, 1);
+    EXPECT_EQ(device.calls, (Calls{"open"}));
 }
 
-TEST(PlayClock, LoopRestartKeepsTheOvershoot)
+TEST_F(PlayClock, LoopRestartKeepsTheOvershoot)
 {
-    Rig rig;
-    addNote(rig.tune, 0, 1000, 60);
-    addNote(rig.tune, 1000, 2000, 67);
-    rig.open();
-    rig.state.loopPlayback = 1;
-    playAction(rig.env);
-    ASSERT_EQ(rig.state.playEndMs, 2000);
+    tune = test::TuneBuilder().note(0, 1000, 60).note(1000, 2000, 67).build();
+    state.loopPlayback = 1;
+    playAction(env);
+    ASSERT_EQ(state.playEndMs, 2000);
 
-    rig.after(1500);
-    EXPECT_EQ(rig.tune.noteTable[2].selected, 1);
-    rig.after(537); // 37 ms past the end
-    EXPECT_EQ(rig.state.playPosMs, 37);
-    EXPECT_EQ(rig.state.currentNote, 1);
-    EXPECT_EQ(rig.state.soundingPitch, 60);
-    EXPECT_EQ(rig.tune.noteTable[1].selected, 1);
-    EXPECT_EQ(rig.tune.noteTable[2].selected, 0);
-    EXPECT_EQ(rig.state.playing, 1);
+    after(1500);
+    EXPECT_EQ(clock(), "1500 ms, note 2, pitch 67, lit 2");
+    after(537); // 37 ms past the end
+    EXPECT_EQ(clock(), "37 ms, note 1, pitch 60, lit 1");
+    EXPECT_EQ(state.playing, 1);
 
     // Exactly at the end is not past it.
-    rig.after(1963);
-    EXPECT_EQ(rig.state.playPosMs, 2000);
-    rig.after(1);
-    EXPECT_EQ(rig.state.playPosMs, 1);
+    after(1963);
+    EXPECT_EQ(state.playPosMs, 2000);
+    after(1);
+    EXPECT_EQ(state.playPosMs, 1);
 }
 
-TEST(PlayClock, PauseStopsTheClock)
+TEST_F(PlayClock, PauseStopsTheClock)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.open();
-    playAction(rig.env);
-    rig.after(300);
-    rig.tick.now += 200;
-    pauseAction(rig.env);
-    EXPECT_EQ(rig.state.playPosMs, 500);
-    EXPECT_EQ(rig.state.paused, 1);
-    EXPECT_EQ(rig.state.pauseButtonDown, 1);
-    EXPECT_TRUE(rig.device.isPaused());
+    playAction(env);
+    after(300);
+    tick.now += 200;
+    pauseAction(env);
+    EXPECT_EQ(state.playPosMs, 500);
+    EXPECT_EQ(transport(), "playing 1, play 1, pause 1");
+    EXPECT_EQ(state.paused, 1);
+    EXPECT_TRUE(device.isPaused());
 
-    rig.after(5000);
-    EXPECT_EQ(rig.state.playPosMs, 500);
-    rig.tick.now += 10;
-    pauseAction(rig.env);
-    EXPECT_EQ(rig.state.paused, 0);
-    EXPECT_EQ(rig.state.pauseButtonDown, 0);
-    EXPECT_FALSE(rig.device.isPaused());
-    rig.after(250);
-    EXPECT_EQ(rig.state.playPosMs, 750);
-    EXPECT_EQ(rig.device.calls,
-              (std::vector<std::string>{"open", "write", "pause", "restart"}));
+    after(5000);
+    EXPECT_EQ(state.playPosMs, 500);
+    tick.now += 10;
+    pauseAction(env);
+    EXPECT_EQ(transport(), "playing 1, play 1, pause 0");
+    EXPECT_EQ(state.paused, 0);
+    EXPECT_FALSE(device.isPaused());
+    after(250);
+    EXPECT_EQ(state.playPosMs, 750);
+    EXPECT_EQ(device.calls, (Calls{"open", "write", "pause", "restart"}));
 
     // Pause does nothing while idle.
-    ASSERT_TRUE(rig.device.finish());
-    pauseAction(rig.env);
-    EXPECT_EQ(rig.state.paused, 0);
-    EXPECT_EQ(rig.device.calls.back(), "done");
+    ASSERT_TRUE(device.finish());
+    pauseAction(env);
+    EXPECT_EQ(state.paused, 0);
+    EXPECT_EQ(device.calls.back(), "done");
 }
 
-TEST(PlayClock, RepeatBlockJumpsBackOnce)
+TEST_F(PlayClock, RepeatBlockJumpsBackOnce)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    addRepeat(rig.tune, 500, 1000, 2);
-    rig.open();
-    playAction(rig.env);
-    EXPECT_EQ(rig.tune.repeatList[1].firstNote, 2);
-    EXPECT_EQ(rig.state.currentRepeat, 1);
-    EXPECT_EQ(rig.tune.repeatList[1].playsLeft, 2);
+    tune = threeNotes().repeat(500, 1000, 2).build();
+    playAction(env);
+    EXPECT_EQ(tune.repeatList[1].firstNote, 2);
+    EXPECT_EQ(state.currentRepeat, 1);
+    EXPECT_EQ(tune.repeatList[1].playsLeft, 2);
 
-    rig.after(1000);
-    EXPECT_EQ(rig.state.playPosMs, 1000);
-    EXPECT_EQ(rig.state.soundingPitch, 62);
-    rig.after(30); // past the block's end: back to its start
-    EXPECT_EQ(rig.state.playPosMs, 530);
-    EXPECT_EQ(rig.tune.repeatList[1].playsLeft, 1);
-    EXPECT_EQ(rig.state.currentNote, 2);
-    EXPECT_EQ(rig.state.soundingPitch, 62);
-    EXPECT_EQ(rig.tune.noteTable[2].selected, 1);
+    after(1000);
+    EXPECT_EQ(clock(), "1000 ms, note 2, pitch 62, lit 2");
+    after(30); // past the block's end: back to its start
+    EXPECT_EQ(clock(), "530 ms, note 2, pitch 62, lit 2");
+    EXPECT_EQ(tune.repeatList[1].playsLeft, 1);
 
-    rig.after(500); // the second time through, on to the last note
-    EXPECT_EQ(rig.state.playPosMs, 1030);
-    EXPECT_EQ(rig.state.currentRepeat, 0);
-    EXPECT_EQ(rig.state.currentNote, 3);
-    EXPECT_EQ(rig.state.soundingPitch, 64);
-    EXPECT_EQ(rig.tune.noteTable[2].selected, 0);
+    after(500); // the second time through, on to the last note
+    EXPECT_EQ(clock(), "1030 ms, note 3, pitch 64, lit 3");
+    EXPECT_EQ(state.currentRepeat, 0);
 }
 
-TEST(PlayClock, PolitePlayStartsBeforeTheTune)
+TEST_F(PlayClock, PolitePlayStartsBeforeTheTune)
 {
-    Rig rig;
-    addNote(rig.tune, 0, 200, 60);
-    addNote(rig.tune, 200, 400, 62);
-    addNote(rig.tune, 400, 900, 64);
-    rig.settings.playPolitely = 1;
-    rig.open();
-    playAction(rig.env);
+    tune = test::TuneBuilder().note(0, 200, 60).note(200, 400, 62).note(400, 900, 64).build();
+    settings.playPolitely = 1;
+    playAction(env);
     // The opening is the notes up to the first that ends at 360 ms or later.
-    EXPECT_EQ(rig.tune.politeNoteCount, 2);
-    EXPECT_EQ(rig.state.playPosMs, -(6120 + 400));
+    EXPECT_EQ(tune.politeNoteCount, 2);
+    EXPECT_EQ(state.playPosMs, -(6120 + 400));
 
-    rig.after(6519);
-    EXPECT_EQ(rig.state.playPosMs, -1);
-    EXPECT_EQ(rig.state.soundingPitch, 0);
-    for (int i = 1; i <= 3; ++i)
-        EXPECT_EQ(rig.tune.noteTable[i].selected, 0);
-    rig.after(51);
-    EXPECT_EQ(rig.state.soundingPitch, 60);
-    EXPECT_EQ(rig.tune.noteTable[1].selected, 1);
+    after(6519);
+    EXPECT_EQ(state.playPosMs, -1);
+    EXPECT_EQ(clock().substr(clock().find("pitch")), "pitch 0, lit");
+    after(51);
+    EXPECT_EQ(clock(), "50 ms, note 1, pitch 60, lit 1");
 }
 
-TEST(PlayClock, DefinedPoliteSectionIsSkipped)
+TEST_F(PlayClock, DefinedPoliteSectionIsSkipped)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    addRepeat(rig.tune, 0, 500, 3);
-    addRepeat(rig.tune, 1000, 1500, 2);
-    rig.tune.politeDefined = 1;
-    rig.tune.politeFirstNote = 1;
-    rig.tune.politeLastNote = 1;
-    rig.open();
-    playAction(rig.env);
-    EXPECT_EQ(rig.state.currentNote, 1);
-    EXPECT_EQ(rig.state.playPosMs, 500);
-    EXPECT_EQ(rig.state.currentRepeat, 2);
+    tune = threeNotes().repeat(0, 500, 3).repeat(1000, 1500, 2).build();
+    tune.politeDefined = 1;
+    tune.politeFirstNote = 1;
+    tune.politeLastNote = 1;
+    playAction(env);
+    EXPECT_EQ(state.currentNote, 1);
+    EXPECT_EQ(state.playPosMs, 500);
+    EXPECT_EQ(state.currentRepeat, 2);
 }
 
-TEST(PlayClock, SelectionPlayRunsFromTheFirstToTheLastSelectedNote)
+TEST_F(PlayClock, SelectionPlayRunsFromTheFirstToTheLastSelectedNote)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    addNote(rig.tune, 1500, 2000, 65);
-    addRepeat(rig.tune, 0, 400, 2);
-    addRepeat(rig.tune, 1000, 2000, 2);
-    rig.tune.noteTable[2].selected = 1;
-    rig.tune.noteTable[3].selected = 1;
-    rig.tune.selectionMode = 2;
-    rig.open();
-    playAction(rig.env);
-    EXPECT_EQ(rig.state.playPosMs, 500);
-    EXPECT_EQ(rig.state.playEndMs, 1600);
-    EXPECT_EQ(rig.state.currentRepeat, 2);
+    tune = test::TuneBuilder()
+               .note(0, 500, 60)
+               .note(500, 1000, 62, NoteKind::Normal, true)
+               .note(1000, 1500, 64, NoteKind::Normal, true)
+               .note(1500, 2000, 65)
+               .repeat(0, 400, 2)
+               .repeat(1000, 2000, 2)
+               .build();
+    tune.selectionMode = 2;
+    playAction(env);
+    EXPECT_EQ(state.playPosMs, 500);
+    EXPECT_EQ(state.playEndMs, 1600);
+    EXPECT_EQ(state.currentRepeat, 2);
 
-    rig.after(100);
-    EXPECT_EQ(rig.state.currentNote, 2);
-    EXPECT_EQ(rig.state.soundingPitch, 62);
-    rig.after(500);
-    EXPECT_EQ(rig.state.soundingPitch, 64);
+    after(100);
+    EXPECT_EQ(state.currentNote, 2);
+    EXPECT_EQ(state.soundingPitch, 62);
+    after(500);
     // The user's selection is not the playing highlight.
-    EXPECT_EQ(rig.tune.noteTable[2].selected, 1);
-    EXPECT_EQ(rig.tune.noteTable[4].selected, 0);
-    ASSERT_TRUE(rig.device.finish());
-    EXPECT_EQ(rig.tune.selectionMode, 2);
-    EXPECT_EQ(rig.tune.noteTable[3].selected, 1);
+    EXPECT_EQ(clock(), "1100 ms, note 3, pitch 64, lit 2 3");
+    ASSERT_TRUE(device.finish());
+    EXPECT_EQ(tune.selectionMode, 2);
+    EXPECT_EQ(clock().substr(clock().find("lit")), "lit 2 3");
 }
 
-TEST(PlayClock, PassesManyShortNotesInOnePump)
+TEST_F(PlayClock, PassesManyShortNotesInOnePump)
 {
-    Rig rig;
+    test::TuneBuilder notes;
     for (int i = 0; i < 50; ++i)
-        addNote(rig.tune, 10 * i, 10 * i + 10, 60 + i % 12);
-    rig.open();
-    playAction(rig.env);
-    rig.after(255);
-    EXPECT_EQ(rig.state.currentNote, 26);
-    EXPECT_EQ(rig.state.soundingPitch, 60 + 25 % 12);
-    int lit = 0;
-    for (int i = 1; i <= 50; ++i)
-        lit += rig.tune.noteTable[i].selected;
-    EXPECT_EQ(lit, 1);
+        notes.note(10 * i, 10 * i + 10, 60 + i % 12);
+    tune = notes.build();
+    playAction(env);
+    after(255);
+    EXPECT_EQ(clock(), "255 ms, note 26, pitch 61, lit 26");
 }
 
-TEST(PlayClock, FollowKeepsTheClockInTheMiddle)
+TEST_F(PlayClock, FollowKeepsTheClockInTheMiddle)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.open();
-    playAction(rig.env);
-    rig.after(1000);
+    playAction(env);
+    after(1000);
     // 1000 / 46.875 = 21.33 units, less half of 20 columns.
-    EXPECT_EQ(rig.follow.scrollUnits, 11);
-    rig.tick.now += 5;
-    playbackPump(rig.env, rig.follow, true); // Ctrl held: no repaint
-    EXPECT_EQ(rig.matrixRepaints, 1);
+    EXPECT_EQ(follow.scrollUnits, 11);
+    tick.now += 5;
+    playbackPump(env, follow, true); // Ctrl held: no repaint
+    EXPECT_EQ(matrixRepaints, 1);
 }
 
-TEST(PlayClock, TickWrapsAround)
+TEST_F(PlayClock, TickWrapsAround)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.tick.now = 0xFFFFFFF0u;
-    rig.open();
-    playAction(rig.env);
-    rig.tick.now = 0x10u;
-    playbackPump(rig.env, rig.follow, false);
-    EXPECT_EQ(rig.state.playPosMs, 32);
+    tick.now = 0xFFFFFFF0u;
+    playAction(env);
+    tick.now = 0x10u;
+    playbackPump(env, follow, false);
+    EXPECT_EQ(state.playPosMs, 32);
 }
 
-TEST(PlayClock, TimerPumpsOnlyWhileFollowing)
+TEST_F(PlayClock, TimerPumpsOnlyWhileFollowing)
 {
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.open();
-    EXPECT_FALSE(playbackTimerStep(rig.env, rig.follow, true, false));
-    playAction(rig.env);
-    rig.tick.now += 100;
-    EXPECT_TRUE(playbackTimerStep(rig.env, rig.follow, false, false));
-    EXPECT_EQ(rig.state.playPosMs, 0);
-    rig.settings.scrollWhenPlaying = 0;
-    EXPECT_TRUE(playbackTimerStep(rig.env, rig.follow, true, false));
-    EXPECT_EQ(rig.state.playPosMs, 0);
-    rig.settings.scrollWhenPlaying = 1;
-    EXPECT_TRUE(playbackTimerStep(rig.env, rig.follow, true, false));
-    EXPECT_EQ(rig.state.playPosMs, 100);
-    ASSERT_TRUE(rig.device.finish());
-    EXPECT_FALSE(playbackTimerStep(rig.env, rig.follow, true, false));
-}
-
-TEST(Transport, RefusedBlockIsReportedAndEndsThePlay)
-{
-    Rig rig;
-    threeNotes(rig.tune);
-    rig.open();
-    rig.device.refuseWrites = true;
-    playAction(rig.env);
-    ASSERT_EQ(rig.messages.shown.size(), 1u);
-    EXPECT_EQ(rig.messages.shown[0].text, "Couldn't write to wave device!");
-    EXPECT_EQ(rig.messages.shown[0].title, "Error!");
-    EXPECT_EQ(rig.state.playing, 0);
-    EXPECT_EQ(rig.state.playButtonDown, 0);
-    // The next play works once the device takes blocks again.
-    rig.device.refuseWrites = false;
-    playAction(rig.env);
-    EXPECT_EQ(rig.state.playing, 1);
-}
-
-TEST(Transport, TempoOpensTheDialog)
-{
-    Rig rig;
-    tempoAction(rig.env);
-    EXPECT_EQ(rig.tempoDialogs, 1);
-    EXPECT_TRUE(rig.device.calls.empty());
-}
-
-TEST(Transport, SoundlessTuneReleasesThePlayButton)
-{
-    Rig rig;
-    addNote(rig.tune, 0, 0, 60); // nothing to render
-    rig.open();
-    playAction(rig.env);
-    EXPECT_TRUE(rig.device.writes.empty());
-    EXPECT_EQ(rig.state.playButtonDown, 0);
-    EXPECT_EQ(rig.toolbarPlayButton, (std::vector<std::int32_t>{1, 0}));
+    EXPECT_FALSE(playbackTimerStep(env, follow, true, false));
+    playAction(env);
+    tick.now += 100;
+    // (window active, scroll when playing): the clock only moves with both.
+    const std::tuple<bool, int, int> steps[] = {{false, 1, 0}, {true, 0, 0}, {true, 1, 100}};
+    for (auto [active, scroll, pos] : steps) {
+        settings.scrollWhenPlaying = scroll;
+        EXPECT_TRUE(playbackTimerStep(env, follow, active, false));
+        EXPECT_EQ(state.playPosMs, pos);
+    }
+    ASSERT_TRUE(device.finish());
+    EXPECT_FALSE(playbackTimerStep(env, follow, true, false));
 }
 
 } // namespace

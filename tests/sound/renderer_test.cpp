@@ -3,43 +3,20 @@
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "tune/tune.h"
+#include "tune/tune_builder.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace qte {
 namespace {
 
-// Appends a note; returns its index.
-int addNote(Tune& tune, std::int32_t startMs, std::int32_t endMs, std::int32_t pitch,
-            NoteKind kind = NoteKind::Normal)
-{
-    const int i = ++tune.noteCount;
-    NoteRecord& n = tune.noteTable[i];
-    n.startMs = startMs;
-    n.endMs = endMs;
-    n.durationMs = endMs - startMs;
-    n.startUnits = msToUnits(startMs, tune.msPerUnit);
-    n.endUnits = msToUnits(endMs, tune.msPerUnit);
-    n.durationUnits = msToUnits(endMs - startMs, tune.msPerUnit);
-    n.pitch = pitch;
-    n.kind = static_cast<std::int32_t>(kind);
-    return i;
-}
-
-void addRepeat(Tune& tune, std::int32_t startMs, std::int32_t endMs, std::int32_t repetitions)
-{
-    RepeatRecord& r = tune.repeatList[++tune.repeatCount];
-    r.startMs = startMs;
-    r.endMs = endMs;
-    r.startUnits = msToUnits(startMs, tune.msPerUnit);
-    r.endUnits = msToUnits(endMs, tune.msPerUnit);
-    r.repetitions = repetitions;
-}
+using B = test::TuneBuilder;
 
 struct Fixture {
     TextConfig config;
@@ -68,6 +45,27 @@ soundingRanges(const std::vector<std::uint8_t>& pcm)
 
 using Ranges = std::vector<std::pair<std::int64_t, std::int64_t>>;
 
+// The sounding ranges as "begin-end" text.
+std::string sounding(const std::vector<std::uint8_t>& pcm)
+{
+    std::string s;
+    for (auto [b, e] : soundingRanges(pcm))
+        s += (s.empty() ? "" : " ") + std::to_string(b) + "-" + std::to_string(e);
+    return s;
+}
+
+// The sample count and where the sound is, or how the rendering failed.
+std::string rendered(const RenderResult& r)
+{
+    static const char* const failures[] = {"", "nothing", "out of memory", "overrun", "too long"};
+    std::string s = r.ok() ? "" : std::string(failures[static_cast<int>(r.status) % 5]) + ", ";
+    s += std::to_string(r.sampleCount) + " samples";
+    if (!r.ok()) return s;
+    if (r.pcm.size() != r.sampleCount + kPcmSlackBytes)
+        s += " in a block of " + std::to_string(r.pcm.size());
+    return s + ": " + sounding(r.pcm);
+}
+
 // The samples in [begin, end) are the square wave of hz at their absolute
 // positions.
 void expectWave(const std::vector<std::uint8_t>& pcm, std::int64_t begin, std::int64_t end,
@@ -91,38 +89,25 @@ int signChanges(const std::vector<std::uint8_t>& pcm, std::int64_t begin, std::i
     return changes;
 }
 
-TEST(Renderer, Constants)
-{
-    EXPECT_EQ(static_cast<double>(kSamplesPerMs), 44.099998474121094);
-    EXPECT_EQ(static_cast<double>(kPhaseStepPerHz), 0.00014247586659621447);
-    EXPECT_EQ(phaseStep(0), 0.0f);
-    EXPECT_EQ(phaseStep(440), static_cast<float>(440.0 * 0.00014247586659621447));
-}
-
 TEST(Renderer, EmptyTuneRendersNothing)
 {
     const Fixture f;
     for (bool politely : {false, true}) {
-        SCOPED_TRACE(politely);
         Tune tune;
-        const RenderResult r = f.render(tune, politely);
-        EXPECT_EQ(r.status, RenderStatus::Nothing);
-        EXPECT_EQ(r.sampleCount, 0u);
-        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(rendered(f.render(tune, politely)), "nothing, 0 samples") << politely;
     }
 }
 
 TEST(Renderer, SingleNoteAfterSilence)
 {
     const Fixture f;
-    Tune tune;
-    addNote(tune, 500, 1000, 69);
+    Tune tune = B().note(500, 1000, 69).build();
+    tune.noteTable[0].endMs = 77; // the scratch record is reset
     const RenderResult r = f.render(tune);
-    ASSERT_TRUE(r.ok()) << r.message;
-    EXPECT_EQ(r.sampleCount, 44099u); // trunc(1000 * 44.1f)
-    ASSERT_EQ(r.pcm.size(), 44099u + kPcmSlackBytes);
-    EXPECT_EQ(soundingRanges(r.pcm), (Ranges{{22049, 44098}}));
+    EXPECT_EQ(rendered(r), "44099 samples: 22049-44098"); // trunc(1000 * 44.1f)
     expectWave(r.pcm, 22049, 44098, 440);
+    EXPECT_EQ(phaseStep(0), 0.0f);
+    EXPECT_EQ(phaseStep(440), static_cast<float>(440.0 * 0.00014247586659621447));
     // 440 Hz for half a second: about 440 sign changes.
     EXPECT_NEAR(signChanges(r.pcm, 22049, 44098), 440, 2);
     EXPECT_EQ(tune.noteTable[0].endMs, 0);
@@ -132,117 +117,94 @@ TEST(Renderer, PhaseFollowsTheBufferPosition)
 {
     // Two notes of one pitch back to back sound as one unbroken wave.
     const Fixture f;
-    Tune joined;
-    addNote(joined, 0, 100, 81);
-    addNote(joined, 100, 200, 81);
-    Tune single;
-    addNote(single, 0, 200, 81);
+    Tune joined = B().note(0, 100, 81).note(100, 200, 81).build();
+    Tune single = B().note(0, 200, 81).build();
     const RenderResult a = f.render(joined);
     const RenderResult b = f.render(single);
-    ASSERT_TRUE(a.ok());
-    ASSERT_TRUE(b.ok());
+    ASSERT_TRUE(a.ok() && b.ok());
     EXPECT_EQ(a.sampleCount, b.sampleCount);
     const std::vector<std::uint8_t> head(b.pcm.begin(), b.pcm.begin() + 8818);
     EXPECT_EQ(std::vector<std::uint8_t>(a.pcm.begin(), a.pcm.begin() + 8818), head);
     EXPECT_EQ(a.pcm[0], kHighSample);
 }
 
-TEST(Renderer, NoteLengthInTheTuneAndInASelection)
+TEST(Renderer, ASelectionPlaysItsNotesAndATail)
 {
     const Fixture f;
-    Tune tune;
-    addNote(tune, 0, 1000, 60);
-    RenderResult r = f.render(tune);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(soundingRanges(r.pcm), (Ranges{{0, 44099}}));
-
-    tune.noteTable[1].selected = 1;
-    tune.selectionMode = 2;
-    r = f.render(tune);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.sampleCount, 48509u); // (1000 + 100) * 44.1f
-    EXPECT_EQ(soundingRanges(r.pcm), (Ranges{{0, 44100}}));
-    expectWave(r.pcm, 0, 44100, 262);
-}
-
-TEST(Renderer, SelectedNotesOnly)
-{
-    const Fixture f;
-    Tune tune;
-    addNote(tune, 0, 100, 69);
-    addNote(tune, 100, 200, 72);
-    addNote(tune, 300, 400, 76);
-    tune.noteTable[1].selected = 1;
-    tune.noteTable[3].selected = 1;
-    tune.selectionMode = 2;
-    const RenderResult r = f.render(tune);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.sampleCount, 22049u); // 100 + (400 - 100) + 100 ms
-    EXPECT_EQ(soundingRanges(r.pcm), (Ranges{{0, 4410}, {13230, 17640}}));
-    expectWave(r.pcm, 0, 4410, 440);
-    expectWave(r.pcm, 13230, 17640, 659);
-
-    // A rubber band being drawn plays nothing.
-    tune.selectionMode = 1;
-    EXPECT_EQ(f.render(tune).status, RenderStatus::Nothing);
+    struct Case {
+        B tune;
+        int selectionMode;
+        const char* want;
+        std::vector<std::int32_t> hz; // of each sounding range
+    };
+    Case cases[] = {
+        {B().note(0, 1000, 60), 0, "44099 samples: 0-44099", {262}},
+        // (1000 + 100) * 44.1f
+        {B().note(0, 1000, 60, NoteKind::Normal, true), 2, "48509 samples: 0-44100", {262}},
+        // 100 + (400 - 100) + 100 ms
+        {B().note(0, 100, 69, NoteKind::Normal, true)
+             .note(100, 200, 72)
+             .note(300, 400, 76, NoteKind::Normal, true),
+         2,
+         "22049 samples: 0-4410 13230-17640",
+         {440, 659}},
+        // a rubber band being drawn plays nothing
+        {B().note(0, 100, 69, NoteKind::Normal, true), 1, "nothing, 0 samples", {}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.want);
+        Tune tune = c.tune.build();
+        tune.selectionMode = c.selectionMode;
+        const RenderResult r = f.render(tune);
+        EXPECT_EQ(rendered(r), c.want);
+        const Ranges ranges = soundingRanges(r.pcm);
+        for (std::size_t i = 0; i < c.hz.size() && i < ranges.size(); ++i)
+            expectWave(r.pcm, ranges[i].first, ranges[i].second, c.hz[i]);
+    }
 }
 
 TEST(Renderer, RepeatBlocksArePlayedOut)
 {
     const Fixture f;
     struct Case {
-        const char* name;
         std::vector<std::pair<int, int>> notes;
         int repeatStart, repeatEnd, repetitions, tailMs;
         std::uint32_t samples;
-        Ranges sound;
+        const char* sound;
         int firstNote;
     };
+    // 100 ms = 4409 samples, 50 ms = 2204.
     const Case cases[] = {
-        // 100 ms = 4409 samples, 50 ms = 2204.
-        {"three times around two notes",
-         {{0, 100}, {100, 200}},
-         0,
-         250,
-         3,
-         50,
-         33074,
-         {{0, 8818}, {11022, 19840}, {22044, 30862}},
-         1},
-        {"block with silence at both ends",
-         {{0, 100}, {200, 300}, {300, 400}},
+        // three times around two notes
+        {{{0, 100}, {100, 200}}, 0, 250, 3, 50, 33074, "0-8818 11022-19840 22044-30862", 1},
+        // a block with silence at both ends
+        {{{0, 100}, {200, 300}, {300, 400}},
          150,
          450,
          2,
          50,
          33074,
-         {{0, 4409}, {8818, 17636}, {22044, 30862}},
+         "0-4409 8818-17636 22044-30862",
          2},
-        {"once is no repeat", {{0, 100}, {100, 200}}, 0, 200, 1, 0, 8819, {{0, 8818}}, 1},
-        // The estimate counts no negative repetition, so this is no overrun.
-        {"zero repetitions play once", {{0, 100}, {100, 200}}, 0, 200, 0, 0, 8819, {{0, 8818}}, 1},
-        {"block starting inside a note",
-         {{0, 100}, {100, 200}, {200, 300}},
-         50,
-         300,
-         2,
-         0,
-         24254,
-         {{0, 13227}, {15431, 24249}},
-         2},
+        // once is no repeat
+        {{{0, 100}, {100, 200}}, 0, 200, 1, 0, 8819, "0-8818", 1},
+        // zero repetitions play once; the estimate counts no negative repetition, so no overrun
+        {{{0, 100}, {100, 200}}, 0, 200, 0, 0, 8819, "0-8818", 1},
+        // a block starting inside a note
+        {{{0, 100}, {100, 200}, {200, 300}}, 50, 300, 2, 0, 24254, "0-13227 15431-24249", 2},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Tune tune;
+        SCOPED_TRACE(c.sound);
+        B notes;
         for (auto [s, e] : c.notes)
-            addNote(tune, s, e, 69);
-        addRepeat(tune, c.repeatStart, c.repeatEnd, c.repetitions);
+            notes.note(s, e, 69);
+        Tune tune = notes.repeat(c.repeatStart, c.repeatEnd, c.repetitions).build();
         tune.tailMs = c.tailMs;
         const RenderResult r = f.render(tune);
         ASSERT_TRUE(r.ok()) << r.message;
         EXPECT_EQ(r.sampleCount, c.samples);
-        EXPECT_EQ(soundingRanges(r.pcm), c.sound);
-        for (auto [b, e] : c.sound)
+        EXPECT_EQ(sounding(r.pcm), c.sound);
+        for (auto [b, e] : soundingRanges(r.pcm))
             expectWave(r.pcm, b, e, 440);
         EXPECT_EQ(tune.repeatList[1].firstNote, c.firstNote);
         EXPECT_EQ(tune.repeatList[1].playsLeft, std::min(c.repetitions, 1));
@@ -252,17 +214,13 @@ TEST(Renderer, RepeatBlocksArePlayedOut)
 TEST(Renderer, PolitePrefix)
 {
     const Fixture f;
-    Tune tune;
-    addNote(tune, 100, 300, 69);
-    addNote(tune, 300, 500, 72);
-    addNote(tune, 500, 700, 74);
+    Tune tune = B().note(100, 300, 69).note(300, 500, 72).note(500, 700, 74).build();
     const RenderResult r = f.render(tune, true);
-    ASSERT_TRUE(r.ok()) << r.message;
     // 700 ms of tune, the fixed lead and trail, and the opening up to note 2.
-    EXPECT_EQ(r.sampleCount, 30869u + 137591u + 132299u + 22049u);
+    EXPECT_EQ(rendered(r), std::to_string(30869 + 137591 + 132299 + 22049) +
+                               " samples: 0-5291 141999-159637 296345-322802");
     EXPECT_EQ(tune.politeNoteCount, 2);
     EXPECT_EQ(r.pcm[0], kHighSample);
-    EXPECT_EQ(soundingRanges(r.pcm), (Ranges{{0, 5291}, {141999, 159637}, {296345, 322802}}));
     expectWave(r.pcm, 0, 5291, 440);
     expectWave(r.pcm, 141999, 150818, 440);
     expectWave(r.pcm, 150818, 159637, 523);
@@ -273,43 +231,29 @@ TEST(Renderer, PolitePrefix)
 TEST(Renderer, TheTunesOwnPoliteSection)
 {
     const Fixture f;
-    Tune tune;
-    addNote(tune, 100, 300, 69);
-    addNote(tune, 300, 500, 72);
-    addNote(tune, 500, 700, 74);
+    Tune tune = B().note(100, 300, 69).note(300, 500, 72).note(500, 700, 74).build();
     tune.politeDefined = 1;
     tune.politeFirstNote = 1;
     tune.politeLastNote = 1;
     tune.politeNoteCount = 1;
 
-    RenderResult r = f.render(tune, false);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.sampleCount, 26459u); // 700 - 100 ms
-    EXPECT_EQ(soundingRanges(r.pcm), (Ranges{{0, 17638}}));
+    const RenderResult r = f.render(tune, false);
+    EXPECT_EQ(rendered(r), "26459 samples: 0-17638"); // 700 - 100 ms
     expectWave(r.pcm, 0, 8819, 523);
-
     // Played politely the section is part of the tune and no prefix is added.
-    r = f.render(tune, true);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.sampleCount, 30869u);
-    EXPECT_EQ(soundingRanges(r.pcm), (Ranges{{4409, 30866}}));
-
+    EXPECT_EQ(rendered(f.render(tune, true)), "30869 samples: 4409-30866");
     // A section naming notes that do not exist is ignored.
     tune.politeFirstNote = 7;
-    r = f.render(tune, false);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(soundingRanges(r.pcm), (Ranges{{4409, 30866}}));
+    EXPECT_EQ(rendered(f.render(tune, false)), "30869 samples: 4409-30866");
 }
 
 TEST(Renderer, FrequencyByKind)
 {
     Fixture f;
-    f.config.customNoteCount = 2;
     f.config.customNoteFreq[0] = 1000;
     f.config.customNoteFreq[1] = 1500;
     f.config.customNoteFreq[2] = 2000; // beyond the count: not a custom note
     Tune tune;
-    tune.freqDefineCount = 2;
     tune.freqDefineTable[0] = 300;
     tune.freqDefineTable[1] = 310;
     tune.freqDefineTable[2] = 320;
@@ -318,6 +262,7 @@ TEST(Renderer, FrequencyByKind)
         NoteKind kind;
         std::int32_t pitch;
         std::int32_t hz;
+        std::int32_t freqDefines = 2, customNotes = 2;
     };
     const Case cases[] = {
         {"normal", NoteKind::Normal, 69, 440},
@@ -327,34 +272,29 @@ TEST(Renderer, FrequencyByKind)
         {"second custom note", NoteKind::Special, 73, 1500},
         {"custom note beyond the count", NoteKind::Special, 74, 0},
         {"custom note below the first", NoteKind::Special, 71, 0},
+        {"CUSTOMNOTES never given", NoteKind::Special, 72, 0, 2, -1},
         {"first FREQ_DEFINE value", NoteKind::FreqDefine, 72, 300},
         {"second FREQ_DEFINE value", NoteKind::FreqDefine, 73, 310},
         {"FREQ_DEFINE beyond the count", NoteKind::FreqDefine, 74, 0},
         {"FREQ_DEFINE below the first", NoteKind::FreqDefine, 71, 0},
+        {"no FREQ_DEFINE values", NoteKind::FreqDefine, 72, 0, 0},
         {"unknown kind", static_cast<NoteKind>(7), 69, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        tune.freqDefineCount = c.freqDefines;
+        f.config.customNoteCount = c.customNotes;
         NoteRecord n;
         n.pitch = c.pitch;
         n.kind = static_cast<std::int32_t>(c.kind);
         EXPECT_EQ(noteFrequency(tune, n, f.config, f.hz), c.hz);
     }
-    tune.freqDefineCount = 0;
-    NoteRecord n;
-    n.pitch = 72;
-    n.kind = static_cast<std::int32_t>(NoteKind::FreqDefine);
-    EXPECT_EQ(noteFrequency(tune, n, f.config, f.hz), 0);
-    f.config.customNoteCount = -1; // CUSTOMNOTES: never given
-    n.kind = static_cast<std::int32_t>(NoteKind::Special);
-    EXPECT_EQ(noteFrequency(tune, n, f.config, f.hz), 0);
 }
 
 TEST(Renderer, NoteWithoutFrequencyIsConstantHigh)
 {
     const Fixture f;
-    Tune tune;
-    addNote(tune, 0, 100, 72, NoteKind::FreqDefine);
+    Tune tune = B().note(0, 100, 72, NoteKind::FreqDefine).build();
     const RenderResult r = f.render(tune);
     ASSERT_TRUE(r.ok());
     for (std::int64_t x = 0; x < 4409; ++x)
@@ -366,17 +306,14 @@ TEST(Renderer, OverrunStopsTheRendering)
 {
     // Note 2 starts inside note 1, so the sound runs past the estimate.
     const Fixture f;
-    Tune tune;
-    addNote(tune, 0, 1000, 69);
-    addNote(tune, 500, 600, 69);
+    Tune tune = B().note(0, 1000, 69).note(500, 600, 69).build();
     const RenderResult r = f.render(tune);
-    EXPECT_EQ(r.status, RenderStatus::BufferOverrun);
-    EXPECT_EQ(r.sampleCount, 0u);
+    EXPECT_EQ(rendered(r), "overrun, 0 samples");
     EXPECT_EQ(r.message, "There has been access violation while writing sound buffer!.");
     EXPECT_EQ(r.title, "Noooooo! This shouln't be possible!");
     // What fits up to the estimate was written, nothing after it.
     ASSERT_EQ(r.pcm.size(), 26459u + kPcmSlackBytes);
-    EXPECT_EQ(soundingRanges(r.pcm), (Ranges{{0, 26460}}));
+    EXPECT_EQ(sounding(r.pcm), "0-26460");
 }
 
 TEST(Renderer, HostileTunesStaySafe)
@@ -384,44 +321,36 @@ TEST(Renderer, HostileTunesStaySafe)
     const Fixture f;
     {
         SCOPED_TRACE("a repeat of two billion");
-        Tune tune;
-        addNote(tune, 0, 1000, 69);
-        addRepeat(tune, 0, 1000, 2'000'000'000);
+        Tune tune = B().note(0, 1000, 69).repeat(0, 1000, 2'000'000'000).build();
         const RenderResult r = f.render(tune);
-        EXPECT_EQ(r.status, RenderStatus::TooLong);
+        EXPECT_EQ(rendered(r), "too long, 0 samples");
         EXPECT_FALSE(r.message.empty());
         EXPECT_TRUE(r.pcm.empty());
     }
     {
         SCOPED_TRACE("a silent repeat that never ends");
-        Tune tune;
-        addNote(tune, 0, 0, 69);
-        addNote(tune, 0, 100, 69);
-        addRepeat(tune, 0, 0, 2'000'000'000);
+        Tune tune = B().note(0, 0, 69).note(0, 100, 69).repeat(0, 0, 2'000'000'000).build();
         EXPECT_EQ(f.render(tune).status, RenderStatus::TooLong);
     }
     {
         SCOPED_TRACE("extreme times");
-        Tune tune;
-        addNote(tune, std::numeric_limits<std::int32_t>::min(), -5, 69);
-        addNote(tune, std::numeric_limits<std::int32_t>::max() - 10,
-                std::numeric_limits<std::int32_t>::max(), 69);
+        Tune tune = B().note(std::numeric_limits<std::int32_t>::min(), -5, 69)
+                        .note(std::numeric_limits<std::int32_t>::max() - 10,
+                              std::numeric_limits<std::int32_t>::max(), 69)
+                        .build();
         tune.tailMs = std::numeric_limits<std::int32_t>::max();
         EXPECT_EQ(f.render(tune).status, RenderStatus::TooLong);
     }
     {
         SCOPED_TRACE("negative times move the position back but never out of the block");
-        Tune tune;
-        addNote(tune, -2000, -1000, 69);
-        addNote(tune, 0, 100, 69);
+        Tune tune = B().note(-2000, -1000, 69).note(0, 100, 69).build();
         const RenderResult r = f.render(tune);
         EXPECT_TRUE(r.ok());
         EXPECT_EQ(r.sampleCount, 4409u);
     }
     {
         SCOPED_TRACE("counts beyond the lists");
-        Tune tune;
-        addNote(tune, 0, 100, 69);
+        Tune tune = B().note(0, 100, 69).build();
         tune.noteCount = 5000;
         tune.repeatCount = -3;
         tune.freqDefineCount = 400;
@@ -446,21 +375,21 @@ TEST(Renderer, RandomTunesNeverBreakTheBlock)
     };
     for (int round = 0; round < 300; ++round) {
         SCOPED_TRACE(round);
-        Tune tune;
+        B b;
         const int notes = pick(0, 12);
         std::int32_t t = pick(-50, 200);
         for (int i = 0; i < notes; ++i) {
             const std::int32_t start = t + pick(-100, 300);
-            const std::int32_t end = start + pick(-20, 400);
-            addNote(tune, start, end, pick(-5, 140), static_cast<NoteKind>(pick(0, 3)));
-            tune.noteTable[tune.noteCount].selected = pick(0, 1);
-            t = end;
+            t = start + pick(-20, 400);
+            b.note(start, t, pick(-5, 140), static_cast<NoteKind>(pick(0, 3)), pick(0, 1) == 1);
         }
         for (int r = pick(0, 3); r > 0; --r) {
             const std::int32_t start = pick(-100, t + 100);
-            addRepeat(tune, start, start + pick(-50, 1500), pick(-1, 4));
-            tune.repeatList[tune.repeatCount].firstNote = pick(-3, 20);
+            b.repeat(start, start + pick(-50, 1500), pick(-1, 4));
         }
+        Tune tune = b.build();
+        for (int r = 1; r <= tune.repeatCount; ++r)
+            tune.repeatList[r].firstNote = pick(-3, 20);
         tune.tailMs = pick(-100, 500);
         tune.selectionMode = pick(0, 3);
         tune.politeDefined = pick(0, 1);

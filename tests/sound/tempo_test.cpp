@@ -14,6 +14,7 @@ TEST(NoteLength, IndexModifierAndStyle)
         const char* name;
         int index, modifier, style;
         float units;
+        float msPerUnit = 46.875f;
     };
     const Case cases[] = {
         {"thirty-second", 1, 0, kContinuous, 1.0f},
@@ -26,18 +27,16 @@ TEST(NoteLength, IndexModifierAndStyle)
         {"natural thirty-second", 1, 0, kNatural, 26.875f / 46.875f},
         {"staccato quarter caps at 60 ms", 4, 0, kStaccato, 60.0f / 46.875f},
         {"staccato thirty-second is a third", 1, 0, kStaccato, 0.33333334f},
+        // at 300 bpm a natural thirty-second would be 5 ms
+        {"natural raised to 20 ms", 1, 0, kNatural, 0.8f, 25.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         NoteLengthState s;
-        setNoteLength(s, c.index, c.modifier, c.style, 46.875f);
+        setNoteLength(s, c.index, c.modifier, c.style, c.msPerUnit);
         EXPECT_FLOAT_EQ(s.newNoteUnits, c.units);
         EXPECT_EQ(s.noteLengthModifier, c.modifier);
     }
-    // At 300 bpm a natural thirty-second would be 5 ms: raised to 20 ms.
-    NoteLengthState fast;
-    setNoteLength(fast, 1, 0, kNatural, 25.0f);
-    EXPECT_FLOAT_EQ(fast.newNoteUnits, 0.8f);
 }
 
 Tune tuneWithQuarter(float endUnits)

@@ -1,0 +1,98 @@
+#pragma once
+// Tunes for the exchange format tests, and a tune's notes as text so that a
+// whole note list is compared at once.
+
+#include "tune/tune.h"
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace qte::test {
+
+struct UnitNote {
+    float start, end;
+    int pitch;
+};
+
+inline std::unique_ptr<Tune> unitTune(const std::vector<UnitNote>& notes, int bpm = 160,
+                                      std::string name = "Ring1")
+{
+    auto t = std::make_unique<Tune>();
+    t->toneName = std::move(name);
+    t->tempoBpm = bpm;
+    t->msPerUnit = 7500.0f / static_cast<float>(bpm);
+    for (const UnitNote& n : notes) {
+        NoteRecord& r = t->noteTable[++t->noteCount];
+        r.startUnits = n.start;
+        r.endUnits = n.end;
+        r.durationUnits = n.end - n.start;
+        r.pitch = n.pitch;
+    }
+    return t;
+}
+
+// "start-end:pitch" a note, in units to five digits.
+inline std::string unitNotes(const Tune& t)
+{
+    std::string out;
+    char buf[64];
+    for (int i = 1; i <= t.noteCount; ++i) {
+        const NoteRecord& n = t.noteTable[i];
+        std::snprintf(buf, sizeof buf, "%s%.5g-%.5g:%d", i > 1 ? " " : "", n.startUnits, n.endUnits,
+                      n.pitch);
+        out += buf;
+    }
+    return out;
+}
+
+// "start-end:pitch" a note, in ms; a duration that is not end - start and a
+// kind that is not normal are added.
+inline std::string msNotes(const Tune& t)
+{
+    std::string out;
+    char buf[80];
+    for (int i = 1; i <= t.noteCount; ++i) {
+        const NoteRecord& n = t.noteTable[i];
+        std::snprintf(buf, sizeof buf, "%s%d-%d:%d", i > 1 ? " " : "", n.startMs, n.endMs, n.pitch);
+        out += buf;
+        if (n.durationMs != n.endMs - n.startMs) out += " duration " + std::to_string(n.durationMs);
+        if (n.kind != 0) out += " kind " + std::to_string(n.kind);
+    }
+    return out;
+}
+
+// What an import that fails must leave as it was.
+inline std::string snapshot(const Tune& t)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, " %d bpm, %g ms/unit, %d texts; ", t.tempoBpm, t.msPerUnit,
+                  t.textCount);
+    return t.toneName + "/" + t.toneId + buf + unitNotes(t) + "; " + msNotes(t);
+}
+
+// Adds 400 random texts of up to 200 characters after prefix: every other
+// one any bytes, the rest drawn from alphabet.
+inline void addRandomTexts(std::vector<std::string>& inputs, unsigned seed,
+                           const std::string& prefix, const std::string& alphabet)
+{
+    std::mt19937 rng(seed);
+    for (int i = 0; i < 400; ++i) {
+        std::string s = prefix;
+        for (int k = 0, n = static_cast<int>(rng() % 200); k < n; ++k)
+            s.push_back(i % 2 ? alphabet[rng() % alphabet.size()] : static_cast<char>(rng()));
+        inputs.push_back(s);
+    }
+}
+
+inline std::string joined(const std::vector<std::string>& warnings)
+{
+    std::string s;
+    for (const std::string& w : warnings)
+        s += w + "\n";
+    return s;
+}
+
+} // namespace qte::test
