@@ -190,9 +190,10 @@ TEST_F(TuneWindows, StripsEditTheTuneAndKeepItWhole)
         EXPECT_EQ(takeMessage(), "");
         EXPECT_EQ(notes(ctx.tune), c.notes);
         EXPECT_EQ(checkTuneInvariants(ctx.tune), std::vector<std::string>{});
-        if (c.entry == kChime)
+        if (c.entry == kChime) {
             EXPECT_EQ(spans(ctx.tune.repeatList, 2),
                       c.insert ? "0-750 1000-2000" : "0-750 750-1750");
+        }
         if (c.editedAt == 0) continue;
         EXPECT_EQ(ctx.tune.noteTable[c.editedAt].pitch, pitch);
         // The text shows the edit at once.

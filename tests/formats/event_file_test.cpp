@@ -131,7 +131,9 @@ TEST(EvtImport, ReadsEventsAndReportsProblemsOnce)
         ASSERT_TRUE(r.ok()) << r.error;
         EXPECT_EQ(msNotes(*t), notes);
         ASSERT_EQ(r.warnings.size(), warning ? 1u : 0u) << joined(r.warnings);
-        if (warning) EXPECT_NE(r.warnings[0].find(warning), std::string::npos) << r.warnings[0];
+        if (warning) {
+            EXPECT_NE(r.warnings[0].find(warning), std::string::npos) << r.warnings[0];
+        }
     }
 }
 

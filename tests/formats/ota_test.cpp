@@ -295,7 +295,9 @@ TEST(OtaWorkedExamples, BothWaysByteForByte)
         EXPECT_FLOAT_EQ(t->msPerUnit, 46.875f);
         EXPECT_EQ(test::unitNotes(*t), test::unitNotes(*tune));
         EXPECT_EQ(test::msNotes(*t), ms);
-        if (!notes.empty()) EXPECT_FLOAT_EQ(t->noteTable[1].durationUnits, 8.0f);
+        if (!notes.empty()) {
+            EXPECT_FLOAT_EQ(t->noteTable[1].durationUnits, 8.0f);
+        }
     }
 }
 

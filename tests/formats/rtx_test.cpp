@@ -60,7 +60,7 @@ TEST(RtxExport, WorkedExamplesAndWarnings)
         const char* name;
         std::unique_ptr<Tune> tune;
         const char* bytes;
-        std::vector<const char*> warnings; // a part of each
+        std::vector<const char*> warnings = {}; // a part of each
     };
     Case cases[] = {
         {"quarter, pause, eighth", unitTune({{0, 8, 69}, {16, 20, 73}}),
@@ -202,7 +202,9 @@ TEST(RtxImport, ReadsTheUsualRtttlSpellingsAndRefusesUnusableValues)
         EXPECT_EQ(t->tempoBpm, c.tempo);
         EXPECT_EQ(unitNotes(*t), c.notes);
         ASSERT_EQ(r.warnings.size(), c.warning ? 1u : 0u) << joined(r.warnings);
-        if (c.warning) EXPECT_NE(r.warnings[0].find(c.warning), std::string::npos) << r.warnings[0];
+        if (c.warning) {
+            EXPECT_NE(r.warnings[0].find(c.warning), std::string::npos) << r.warnings[0];
+        }
     }
 }
 

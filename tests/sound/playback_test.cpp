@@ -141,7 +141,7 @@ TEST(PlayWithoutSound, WritesNoBlockAndReleasesTheButton)
         std::vector<std::int32_t> toolbar; // the play button at each repaint
     };
     const Case cases[] = {
-        {"no notes", {}, true, {}},
+        {"no notes", test::TuneBuilder(), true, {}},
         {"nothing to render", test::TuneBuilder().note(0, 0, 60), true, {1, 0}},
         {"no device", threeNotes(), false, {1, 0}},
     };
