@@ -10,15 +10,18 @@ namespace {
 void collect(const std::vector<MenuItem>& items, std::vector<const MenuItem*>& out)
 {
     for (const MenuItem& i : items) {
-        if (!i.submenu.empty()) collect(i.submenu, out);
-        else if (!i.isSeparator()) out.push_back(&i);
+        if (!i.submenu.empty())
+            collect(i.submenu, out);
+        else if (!i.isSeparator())
+            out.push_back(&i);
     }
 }
 
 std::vector<const MenuItem*> allItems()
 {
     std::vector<const MenuItem*> out;
-    for (const Menu& m : mainMenu()) collect(m.items, out);
+    for (const Menu& m : mainMenu())
+        collect(m.items, out);
     return out;
 }
 
@@ -53,7 +56,8 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
         EXPECT_EQ(found, 1);
     }
     std::set<int> ids;
-    for (const MenuItem* i : items) EXPECT_TRUE(ids.insert(i->id).second) << i->id;
+    for (const MenuItem* i : items)
+        EXPECT_TRUE(ids.insert(i->id).second) << i->id;
     EXPECT_EQ(ids.size(), 30u);
 
     const auto& menus = mainMenu();

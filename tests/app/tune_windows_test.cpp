@@ -160,39 +160,36 @@ TEST_F(TuneWindows, StripsEditTheTuneAndKeepItWhole)
     // The chime's notes: A2, E2, (pause 250 ms), C3, A2, in repeat blocks
     // [0,750) and [750,1750); line 7 is the E2. The plain tune at 150 bpm:
     // [0,100), pause on line 6, [200,400), pause, [500,700), [700,1100).
+    // Insert is in OpenClickEditAndSaveAsToneText.
     struct Case {
         const char* name;
         int entry, line;
         const char* toneTime;
         const char* start;
-        bool insert;
         const char* notes;
         int editedAt; // where the edited note ends up (0: a pause was edited)
     };
     const Case cases[] = {
-        {"longer: trims the next note", kChime, 7, "750", nullptr, false,
+        {"longer: trims the next note", kChime, 7, "750", nullptr,
          "0-250 250-1000 1000-1250 1250-1750", 2},
-        {"shorter: the rest stays", kChime, 7, "125", nullptr, false,
-         "0-250 250-375 750-1250 1250-1750", 2},
+        {"shorter: the rest stays", kChime, 7, "125", nullptr, "0-250 250-375 750-1250 1250-1750",
+         2},
         {"moved: put back in its new place, cutting the note it lands on", kChime, 7, nullptr,
-         "1500", false, "0-250 750-1250 1250-1500 1500-1750", 4},
-        {"Insert: everything after moves by the change of length", kChime, 7, "500", nullptr, true,
-         "0-250 250-750 1000-1500 1500-2000", 2},
-        {"longer pause", kPlain, 6, "200", nullptr, false, "0-100 300-500 600-800 800-1200", 0},
-        {"shorter pause", kPlain, 6, "50", nullptr, false, "0-100 150-350 450-650 650-1050", 0},
-        {"no pause", kPlain, 6, "0", nullptr, false, "0-100 100-300 400-600 600-1000", 0},
+         "1500", "0-250 750-1250 1250-1500 1500-1750", 4},
+        {"longer pause", kPlain, 6, "200", nullptr, "0-100 300-500 600-800 800-1200", 0},
+        {"shorter pause", kPlain, 6, "50", nullptr, "0-100 150-350 450-650 650-1050", 0},
+        {"no pause", kPlain, 6, "0", nullptr, "0-100 100-300 400-600 600-1000", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         loadTune(c.entry);
         const std::int32_t pitch = ctx.tune.noteTable[2].pitch;
-        editLine(c.line, {{c.toneTime, c.start, c.insert}});
+        editLine(c.line, {{c.toneTime, c.start}});
         EXPECT_EQ(takeMessage(), "");
         EXPECT_EQ(notes(ctx.tune), c.notes);
         EXPECT_EQ(checkTuneInvariants(ctx.tune), std::vector<std::string>{});
         if (c.entry == kChime) {
-            EXPECT_EQ(spans(ctx.tune.repeatList, 2),
-                      c.insert ? "0-750 1000-2000" : "0-750 750-1750");
+            EXPECT_EQ(spans(ctx.tune.repeatList, 2), "0-750 750-1750");
         }
         if (c.editedAt == 0) continue;
         EXPECT_EQ(ctx.tune.noteTable[c.editedAt].pitch, pitch);
@@ -304,15 +301,11 @@ TEST_F(TuneWindows, ACatalogueRowLoadsItsTuneAndRowsWithoutOneLoadNothing)
         EXPECT_EQ(ctx.activeChild, Child::TunesInRingdata);
     }
     EXPECT_EQ(takeMessage(), "");
-    // What was loaded last shows in the captions and both views.
+    // What was loaded last names both views.
     ctx.catalogueView.catalogueTopRow = 0;
     clickRow(kChime);
     EXPECT_EQ(ringdataWindow.caption(), "Ringdata view - Undefined - tone_chime[]");
     EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Undefined - tone_chime[]");
-    EXPECT_EQ(ctx.tune.noteCount, 4);
-    EXPECT_EQ(ctx.tune.repeatCount, 2);
-    EXPECT_THAT(ToneTextBytes(ctx.toneText), HasSubstr("REPEAT_BEGIN(3)"));
-    EXPECT_EQ(ctx.tune.tempoBpm, 120);
 
     // Clicking a tune while one plays stops the playback first.
     runCommand(ctx, cmd::Play);

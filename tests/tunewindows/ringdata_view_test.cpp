@@ -20,20 +20,6 @@ std::unique_ptr<ToneText> textOfLines(int count)
     return t;
 }
 
-TEST(RingdataView, SizeGivesVisibleLinesAndColumnsAndBars)
-{
-    RingdataView v;
-    resizeRingdataView(v, 400, 160);
-    EXPECT_EQ(v.textVisibleLines, 10);
-    EXPECT_EQ(v.textVisibleColumns, 50);
-    auto text = textOfLines(25);
-    EXPECT_EQ(ringdataVerticalBar(v, *text), (ScrollSetting{0, 24, 10, 0, true}));
-    EXPECT_EQ(ringdataHorizontalBar(v), (ScrollSetting{0, 129, 50, 0, true}));
-    resizeRingdataView(v, -5, 7); // a window made tiny
-    EXPECT_EQ(v.textVisibleLines, 0);
-    EXPECT_EQ(v.textVisibleColumns, 0);
-}
-
 TEST(RingdataView, ScrollingStopsAtTheLastPageAndWhereTheLastColumnShowsCharacter129)
 {
     using enum ScrollCode;
@@ -51,6 +37,8 @@ TEST(RingdataView, ScrollingStopsAtTheLastPageAndWhereTheLastColumnShowsCharacte
     RingdataView v;
     resizeRingdataView(v, 400, 150); // 10 lines of 50 columns
     auto text = textOfLines(25);
+    EXPECT_EQ(ringdataVerticalBar(v, *text), (ScrollSetting{0, 24, 10, 0, true}));
+    EXPECT_EQ(ringdataHorizontalBar(v), (ScrollSetting{0, 129, 50, 0, true}));
     for (const Step& s : steps) {
         SCOPED_TRACE(static_cast<int>(s.code));
         EXPECT_EQ(scrollRingdataVertically(v, *text, s.code, s.track), s.handled);
@@ -66,6 +54,9 @@ TEST(RingdataView, ScrollingStopsAtTheLastPageAndWhereTheLastColumnShowsCharacte
     EXPECT_EQ(v.textLeftColumn + v.textVisibleColumns - 1, 129);
     EXPECT_TRUE(scrollRingdataHorizontally(v, Top, 0)); // left
     EXPECT_EQ(v.textLeftColumn, 0);
+
+    resizeRingdataView(v, -5, 7); // a window made tiny
+    EXPECT_EQ(std::pair(v.textVisibleLines, v.textVisibleColumns), std::pair(0, 0));
 }
 
 TEST(RingdataView, PaintsVisibleLinesInTheirColoursFromTheLeftColumn)
