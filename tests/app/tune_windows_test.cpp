@@ -272,10 +272,6 @@ TEST_F(TuneWindows, TextStripChangesOrRemovesTheFreeText)
     EXPECT_EQ(ctx.tune.freqDefineCount, 0);
     EXPECT_THAT(ToneTextBytes(ctx.toneText), testing::Not(HasSubstr("FREQ_DEFINE")));
 
-    // More than a record holds is cut to it.
-    dialogs.textEntries = {std::string(kMaxTextChars + 10, 'y')};
-    rightClickLine(lineOf(LineItemKind::FreeText, 1));
-    EXPECT_EQ(ctx.tune.textList[1].text, std::string(kMaxTextChars, 'y'));
     EXPECT_EQ(takeMessage(), "");
 }
 
