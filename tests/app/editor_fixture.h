@@ -22,6 +22,20 @@
 
 namespace qte::test {
 
+// An item as the edit operations store it: every ms field from units.
+template <class R> R& setSpan(const Tune& t, R& r, float start, float length)
+{
+    r.startUnits = start;
+    r.endUnits = start + length;
+    r.startMs = unitsToMs(r.startUnits, t.msPerUnit);
+    r.endMs = unitsToMs(r.endUnits, t.msPerUnit);
+    if constexpr (requires { r.durationUnits; }) {
+        r.durationUnits = length;
+        r.durationMs = unitsToMs(length, t.msPerUnit);
+    }
+    return r;
+}
+
 // Files is the file store: the in-memory one, or the real disk.
 template <class Files> class EditorFixtureOn : public ::testing::Test {
 protected:
@@ -105,17 +119,10 @@ protected:
         return out;
     }
 
-    void addNote(int startUnits, int lengthUnits, int pitch)
+    void addNote(float start, float length, int pitch)
     {
         Tune& t = ctx.tune;
-        NoteRecord& n = t.noteTable[++t.noteCount];
-        n.startUnits = static_cast<float>(startUnits);
-        n.endUnits = static_cast<float>(startUnits + lengthUnits);
-        n.durationUnits = static_cast<float>(lengthUnits);
-        n.startMs = unitsToMs(n.startUnits, t.msPerUnit);
-        n.endMs = unitsToMs(n.endUnits, t.msPerUnit);
-        n.durationMs = n.endMs - n.startMs;
-        n.pitch = pitch;
+        setSpan(t, t.noteTable[++t.noteCount] = {}, start, length).pitch = pitch;
     }
 
     RecordingMessageSink messages;

@@ -41,25 +41,6 @@ protected:
     // A pitch in the middle of the visible rows.
     int pitch() const { return view().lowestPitch + view().visibleRows / 2; }
 
-    // An item as the edit operations store it: every ms field from units.
-    template <class R> static R& setSpan(const Tune& t, R& r, float start, float length)
-    {
-        r.startUnits = start;
-        r.endUnits = start + length;
-        r.startMs = unitsToMs(r.startUnits, t.msPerUnit);
-        r.endMs = unitsToMs(r.endUnits, t.msPerUnit);
-        if constexpr (requires { r.durationUnits; }) {
-            r.durationUnits = length;
-            r.durationMs = unitsToMs(length, t.msPerUnit);
-        }
-        return r;
-    }
-    void putNote(float start, float length, int pitch)
-    {
-        setSpan(ctx.tune, ctx.tune.noteTable[++ctx.tune.noteCount] = {}, start, length).pitch =
-            pitch;
-    }
-
     void send(MatrixMouse action, Point p) { matrixMouse(ctx, action, p.x, p.y); }
     // Press, one move, release; then the tune must keep its rules.
     void gesture(bool right, Point from, Point to, std::uint32_t heldMs = 0)
@@ -213,11 +194,11 @@ TEST_F(MatrixEvents, FullListsRefuseWithAMessageAndChangeNothing)
 {
     Tune& t = ctx.tune;
     for (int i = 1; i <= kMaxNotes; ++i)
-        putNote(2.0f * i + 40, 1.0f, 60);
+        addNote(2.0f * i + 40, 1, 60);
     for (int i = 1; i <= kMaxVibras; ++i)
-        setSpan(t, t.vibraList[t.vibraCount = i], 2.0f * i + 40, 1);
+        test::setSpan(t, t.vibraList[t.vibraCount = i], 2.0f * i + 40, 1);
     for (int i = 1; i <= kMaxRepeats; ++i)
-        setSpan(t, t.repeatList[t.repeatCount = i], 2.0f * i + 40, 1).repetitions = 2;
+        test::setSpan(t, t.repeatList[t.repeatCount = i], 2.0f * i + 40, 1).repetitions = 2;
     for (int i = 1; i <= kMaxTexts; ++i)
         t.textList[t.textCount = i] = {unitsToMs(2.0f * i + 40, t.msPerUnit), 2.0f * i + 40, "t"};
     regenerateToneText(ctx); // so the overflow warning is not taken for a refusal
@@ -246,7 +227,7 @@ TEST_F(MatrixEvents, ATooLongToneTextIsReportedOnceNotAfterEveryGesture)
 {
     // Notes with gaps take two lines each: 600 of them overflow the text.
     for (int i = 0; i < 600; ++i)
-        putNote(static_cast<float>(2 * i + 40), 1.0f, 60);
+        addNote(2.0f * i + 40, 1, 60);
     regenerateToneText(ctx);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "Warning");
@@ -259,7 +240,7 @@ TEST_F(MatrixEvents, ATooLongToneTextIsReportedOnceNotAfterEveryGesture)
     runCommand(ctx, cmd::SelectAll);
     runCommand(ctx, cmd::Delete);
     for (int i = 0; i < 600; ++i)
-        putNote(static_cast<float>(2 * i + 40), 1.0f, 60);
+        addNote(2.0f * i + 40, 1, 60);
     click(true, cell(2.0f, pitch()));
     EXPECT_EQ(messages.shown.size(), 2u);
 }
@@ -269,7 +250,7 @@ TEST_F(MatrixEvents, PasteThatWouldOverflowPastesNothingAndSaysSo)
     copyTwoNotes();
     const int p = pitch();
     while (ctx.tune.noteCount < kMaxNotes - 1)
-        putNote(static_cast<float>(2 * ctx.tune.noteCount + 100), 1.0f, 60);
+        addNote(2.0f * ctx.tune.noteCount + 100, 1, 60);
     messages.shown.clear();
     runCommand(ctx, cmd::Paste);
     EXPECT_EQ(takeMessages(), Strings{"Error!: " + std::string(kPasteTooLarge)});
