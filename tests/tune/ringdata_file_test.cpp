@@ -227,13 +227,15 @@ TEST_F(RingdataTest, ToneFileBodyBounds)
 
 TEST_F(RingdataTest, FailedParseNamesTheFileLineAndKeepsWhatWasRead)
 {
-    const ToneTextResult r =
-        LoadToneFile(tune,
-                     "x[] = {\nTONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))\n"
-                     "TONE(AUD_NOTE_A, TONE_TIME_IN_MS 100)\nTONE(AUD_NOTE_A, NOTE_TIME)\n};\n",
-                     state, config, names);
-    EXPECT_THAT(r.error, HasSubstr("Line 3"));
-    EXPECT_EQ(itemsOf(tune, true), "N69 0-100 [0,4]\n");
+    const ToneTextResult r = LoadToneFile(tune,
+                                          "x[] = {\nTONE(AUD_NOTE_A, TONE_TIME_IN_MS(100))\ntext\n"
+                                          "TONE(AUD_NOTE_A, TONE_TIME_IN_MS 100)\n"
+                                          "TONE(AUD_NOTE_A, NOTE_TIME)\n};\n",
+                                          state, config, names);
+    EXPECT_EQ(r.error, "Line 4: TONE_TIME_IN_MS is not followed by \"(\". The tune was read only "
+                       "up to this line.");
+    // With units from the tempo estimated from what was read.
+    EXPECT_EQ(itemsOf(tune, true), "N69 0-100 [0,4]\nT 100 text [4,4]\n");
 }
 
 TEST_F(RingdataTest, NulBytesAreLeftOutOfTheLines)
