@@ -102,12 +102,12 @@ TEST_F(ParserTest, TheFirstNoteChoosesTheNameSet)
 
 TEST_F(ParserTest, ZeroLengthsAndUnknownNamesBecomeTexts)
 {
-    // The unknown note adds no time; a tab is no space.
+    // The unknown note adds no time; a tab is no space; a blank line is one.
     EXPECT_EQ(items({noteA(100), "    TONE(AUD_NOTE_A, TONE_TIME_IN_MS(0))",
                      "    TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(0))",
                      "    TONE(AUD_NOTE_XYZ, TONE_TIME_IN_MS(100))",
                      "    TONE(AUD_NOTE_A, SOMETHING_ELSE)",
-                     "TONE(AUD_NOTE_A,\tTONE_TIME_IN_MS(9))", "", "        /* a comment */"}),
+                     "TONE(AUD_NOTE_A,\tTONE_TIME_IN_MS(9))", "      ", "        /* a comment */"}),
               "N69 0-100\n"
               "T 100 TONE(AUD_NOTE_A, TONE_TIME_IN_MS(0))\n"
               "T 100 TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(0))\n"
