@@ -82,8 +82,6 @@ TEST(UserSettings, ReadingOddFiles)
          UserSettings{0, 0, 1, 0, 1, 1, 2, 30, 40}, 0},
         {"flags out of range", rawFields({2, 0xFFFFFFFF, 0, 1, 5, 0, 0, 10, 12}),
          UserSettings{1, 1, 0, 1, 0, 0, 0, 10, 12}, 3},
-        {"style out of range", rawFields({1, 1, 0, 1, 0, 0, 4, 10, 12}),
-         UserSettings{1, 1, 0, 1, 0, 0, 0, 10, 12}, 1},
         {"negative style", rawFields({1, 1, 0, 1, 0, 0, 0xFFFFFFFF, 10, 12}),
          UserSettings{1, 1, 0, 1, 0, 0, 0, 10, 12}, 1},
         {"zoom below 1", rawFields({1, 1, 0, 1, 0, 0, 0, 0, 0}), d, 2},
@@ -97,8 +95,9 @@ TEST(UserSettings, ReadingOddFiles)
         EXPECT_EQ(r.warnings.size(), c.warnings);
         EXPECT_FALSE(r.error);
     }
-    EXPECT_EQ(LoadUserSettings(rawFields({1, 1, 0, 1, 0, 0, 9, 10, 12})).warnings,
-              std::vector<std::string>{"The setting \"Style\" had 9 (allowed 0 to 3); using 0."});
+    // The first style past the last one.
+    EXPECT_EQ(LoadUserSettings(rawFields({1, 1, 0, 1, 0, 0, 4, 10, 12})).warnings,
+              std::vector<std::string>{"The setting \"Style\" had 4 (allowed 0 to 3); using 0."});
 }
 
 TEST(UserSettings, FailedSaveIsReportedAndKeepsTheOldFile)
