@@ -107,8 +107,6 @@ TEST(GenerateToneText, HeaderTempoDefaultPartsAndFooter)
             EXPECT_EQ(info.colour, rgbColour(180, 180, 180)) << i;
         }
     }
-    // Lines past the count keep the reset values.
-    EXPECT_EQ(full.text.lineInfo[11].itemKind, 255);
 }
 
 TEST(GenerateToneText, LineColours)
