@@ -25,10 +25,11 @@ struct Sections {
     std::string defStart = "DEF_STARTING:\n*BEGIN*\nSTART,\n*END*\n";
     std::string defEnd = "DEF_ENDING:\n*BEGIN*\nEND,\n*END*\n";
     std::string custom = "CUSTOMNOTES:\n*BEGIN*\n1480,FS6\n*END*\n";
+    std::string last = "\n";
     [[nodiscard]] std::string text() const
     {
         return names + vibra + repeat + polite + header + footer + defStart + defEnd + custom +
-               "\n";
+               last;
     }
 };
 
@@ -71,11 +72,6 @@ TEST(TextConfig, GrammarCases)
         std::vector<std::string> want; // lines of describe()
     };
     const Case cases[] = {
-        {"a complete file fills every field",
-         [](Sections&) {},
-         {"prefixes=1:AUD_NOTE", "vibra=V_ON,|V_OFF,", "repeat=R_OPEN(|R_CLOSE,", "polite=/*P*/",
-          "header=2:static TONE t[] =|{", "footer=1:};", "start=1:START,", "end=1:END,",
-          "custom=1:1480 FS6"}},
         {"VIBRA: before NOTENAMES: is never read",
          [](Sections& s) { std::swap(s.names, s.vibra); },
          {"prefixes=1:AUD_NOTE", "vibra=|", "repeat=|", "header=-1:", "custom=-1:"}},
@@ -125,10 +121,22 @@ TEST(TextConfig, GrammarCases)
              std::string crlf;
              for (char ch : s.text())
                  crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-             s = Sections{crlf, "", "", "", "", "", "", "", ""};
+             s = Sections{crlf, "", "", "", "", "", "", "", "", ""};
          },
          {"prefixes=1:AUD_NOTE", "vibra=V_ON,|V_OFF,", "header=2:static TONE t[] =|{",
           "custom=1:1480 FS6"}},
+        {"a last line without line end is not read",
+         [](Sections& s) {
+             s.header = "HEADER:\n*BEGIN*\nH\nHH";
+             s.footer = s.defStart = s.defEnd = s.custom = s.last = "";
+         },
+         {"header=1:H"}},
+        {"... unless it fills the whole line",
+         [](Sections& s) {
+             s.custom = "CUSTOMNOTES:\n*BEGIN*\n";
+             s.last = "1," + std::string(252, 'x');
+         },
+         {"custom=1:1 " + std::string(kMaxCustomNameChars, 'x')}},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -147,19 +155,6 @@ TEST(TextConfig, GrammarCases)
         for (const std::string& line : k.want)
             EXPECT_THAT(d, HasSubstr("\n" + line + "\n"));
     }
-}
-
-TEST(TextConfig, LastLineWithoutLineEndIsNotRead)
-{
-    TextConfig c;
-    (void)LoadTextConfig(c, "NOTENAMES:\n*BEGIN*\nA\n*END*\nVIBRA:\nON\nOFF\nREPEAT:\nO\nC\n"
-                            "POLITE:\nP\nHEADER:\n*BEGIN*\nH\n*END*");
-    EXPECT_EQ(c.headerLineCount, 1);
-    EXPECT_EQ(c.footerLineCount, -1);
-    // ... and so is a last line that fills the whole buffer.
-    (void)LoadTextConfig(c, "NOTENAMES:\n*BEGIN*\n" + std::string(254, 'x'));
-    EXPECT_EQ(c.noteNamePrefixCount, 1);
-    EXPECT_EQ(c.noteNamePrefix[0], std::string(kMaxPrefixChars, 'x'));
 }
 
 TEST(TextConfig, MissingFileResetsTheCountsOnly)

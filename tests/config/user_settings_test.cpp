@@ -72,8 +72,6 @@ TEST(UserSettings, ReadingOddFiles)
     const UserSettings d;
     const Case cases[] = {
         {"empty", "", d, 0},
-        {"36 raw bytes with a zoom of 26", rawFields({0, 1, 0, 1, 0, 0, 3, 26, 12}),
-         UserSettings{0, 1, 0, 1, 0, 0, 3, 26, 12}, 0},
         // 13,10 in a 36-byte file is no inserted return: dropping it would
         // shift the zoom y field.
         {"36 raw bytes holding 13,10", rawFields({1, 1, 0, 1, 0, 0, 0, 0x0A0D, 20}),
@@ -84,8 +82,6 @@ TEST(UserSettings, ReadingOddFiles)
          UserSettings{0, 0, 1, 0, 1, 1, 2, 30, 40}, 0},
         {"flags out of range", rawFields({2, 0xFFFFFFFF, 0, 1, 5, 0, 0, 10, 12}),
          UserSettings{1, 1, 0, 1, 0, 0, 0, 10, 12}, 3},
-        {"style out of range", rawFields({1, 1, 0, 1, 0, 0, 4, 10, 12}),
-         UserSettings{1, 1, 0, 1, 0, 0, 0, 10, 12}, 1},
         {"negative style", rawFields({1, 1, 0, 1, 0, 0, 0xFFFFFFFF, 10, 12}),
          UserSettings{1, 1, 0, 1, 0, 0, 0, 10, 12}, 1},
         {"zoom below 1", rawFields({1, 1, 0, 1, 0, 0, 0, 0, 0}), d, 2},
@@ -99,9 +95,9 @@ TEST(UserSettings, ReadingOddFiles)
         EXPECT_EQ(r.warnings.size(), c.warnings);
         EXPECT_FALSE(r.error);
     }
-    const UserSettingsResult named = LoadUserSettings(rawFields({1, 1, 0, 1, 0, 0, 9, 10, 12}));
-    ASSERT_EQ(named.warnings.size(), 1u);
-    EXPECT_NE(named.warnings[0].find("Style"), std::string::npos);
+    // The first style past the last one.
+    EXPECT_EQ(LoadUserSettings(rawFields({1, 1, 0, 1, 0, 0, 4, 10, 12})).warnings,
+              std::vector<std::string>{"The setting \"Style\" had 4 (allowed 0 to 3); using 0."});
 }
 
 TEST(UserSettings, FailedSaveIsReportedAndKeepsTheOldFile)

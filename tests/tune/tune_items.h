@@ -15,56 +15,36 @@ namespace qte::test {
 // unit values follow each line as "[start,end]", exactly.
 inline std::string itemsOf(const Tune& t, bool units = false)
 {
-    std::string o;
-    const auto num = [&o](auto v) {
+    const auto num = [](auto v) {
         char buf[32];
-        o.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr); // floats exactly
+        return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr); // floats exactly
     };
-    const auto span = [&](const char* head, auto start, auto end) {
-        o += head;
-        num(start);
-        o += '-';
-        num(end);
-    };
-    const auto u = [&](float a, float b) {
-        if (units) {
-            o += " [";
-            num(a);
-            o += ',';
-            num(b);
-            o += ']';
-        }
-        o += '\n';
+    const auto span = [&](auto start, auto end) { return num(start) + "-" + num(end); };
+    std::string o;
+    const auto addUnits = [&](float a, float b) {
+        o += (units ? " [" + num(a) + "," + num(b) + "]" : std::string()) + "\n";
     };
     for (int i = 1; i <= t.noteCount; ++i) {
         const NoteRecord& n = t.noteTable[static_cast<std::size_t>(i)];
         o += "NSF?"[std::min<unsigned>(static_cast<unsigned>(n.kind), 3)];
-        num(n.pitch);
-        span(" ", n.startMs, n.endMs);
-        if (n.durationMs != n.endMs - n.startMs) {
-            o += '/';
-            num(n.durationMs);
-        }
-        u(n.startUnits, n.endUnits);
+        o += num(n.pitch) + " " + span(n.startMs, n.endMs);
+        if (n.durationMs != n.endMs - n.startMs) o += "/" + num(n.durationMs);
+        addUnits(n.startUnits, n.endUnits);
     }
     for (int i = 1; i <= t.vibraCount; ++i) {
         const VibraRecord& v = t.vibraList[static_cast<std::size_t>(i)];
-        span("V ", v.startMs, v.endMs);
-        u(v.startUnits, v.endUnits);
+        o += "V " + span(v.startMs, v.endMs);
+        addUnits(v.startUnits, v.endUnits);
     }
     for (int i = 1; i <= t.repeatCount; ++i) {
         const RepeatRecord& r = t.repeatList[static_cast<std::size_t>(i)];
-        span("R ", r.startMs, r.endMs);
-        o += " x";
-        num(r.repetitions);
-        u(r.startUnits, r.endUnits);
+        o += "R " + span(r.startMs, r.endMs) + " x" + num(r.repetitions);
+        addUnits(r.startUnits, r.endUnits);
     }
     for (int i = 1; i <= t.textCount; ++i) {
         const TextRecord& x = t.textList[static_cast<std::size_t>(i)];
-        o += "T ";
-        num(x.timeMs);
-        o += " " + x.text;
-        u(x.timeUnits, x.timeUnits);
+        o += "T " + num(x.timeMs) + " " + x.text;
+        addUnits(x.timeUnits, x.timeUnits);
     }
     return o;
 }
