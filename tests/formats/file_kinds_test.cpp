@@ -1,8 +1,15 @@
+#include "formats/event_file.h"
 #include "formats/file_kinds.h"
 #include "formats/format_tunes.h"
+#include "formats/ota.h"
+#include "formats/rtx.h"
+#include "support/testsupport.h"
 #include "tune/tune_builder.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
 
 namespace qte {
 namespace {
@@ -33,18 +40,23 @@ TEST(FileKinds, ExtensionsBothWays)
     EXPECT_STREQ(fileKindExtension(FileKind::None), "");
 }
 
-TEST(FileKinds, ExchangeKindsReadWhatTheyWrite)
+// Each exchange kind goes to its own writer and reader; the others are refused.
+TEST(FileKinds, ExchangeKindsGoToTheirOwnFormat)
 {
     const Tune tune =
         test::TuneBuilder().note(0, 375, 72).note(375, 750, 74).note(750, 1125, 76).build();
-    for (FileKind k : {FileKind::Ota, FileKind::Rtx, FileKind::Event}) {
+    const std::pair<FileKind, std::string> cases[] = {
+        {FileKind::Ota, ExportOta(tune).bytes},
+        {FileKind::Rtx, ExportRtx(tune).bytes},
+        {FileKind::Event, ExportEvt(tune).bytes},
+    };
+    for (const auto& [k, bytes] : cases) {
         SCOPED_TRACE(fileKindExtension(k));
         EXPECT_TRUE(isExchangeKind(k));
-        const ExportResult out = ExportExchange(k, tune);
-        ASSERT_TRUE(out.ok()) << out.error;
+        EXPECT_EQ(ExportExchange(k, tune).bytes, bytes);
         Tune back;
         NoteLengthState length;
-        ASSERT_TRUE(ImportExchange(k, out.bytes, back, length, {}).ok());
+        ASSERT_TRUE(ImportExchange(k, bytes, back, length, {}).ok());
         EXPECT_EQ(test::unitNotes(back), "0-8:72 8-16:74 16-24:76");
     }
     for (FileKind k : {FileKind::None, FileKind::Ringdata, FileKind::Wave}) {
@@ -53,6 +65,61 @@ TEST(FileKinds, ExchangeKindsReadWhatTheyWrite)
         Tune t;
         NoteLengthState length;
         EXPECT_FALSE(ImportExchange(k, "x", t, length, {}).ok());
+    }
+}
+
+// The path overloads: a file is written only by an export that succeeds, a
+// failure names the path, and a file that cannot be read leaves the tune.
+TEST(ExchangeFiles, WrittenOnlyWhenTheExportSucceedsAndReadBack)
+{
+    using Export = std::function<ExportResult(const Tune&, const std::filesystem::path&)>;
+    using Import = std::function<FormatResult(const std::filesystem::path&, Tune&)>;
+    NoteLengthState length;
+    const struct {
+        const char* name;
+        Export write;
+        Import read;
+        std::string bytes;
+        Tune tooLong;
+        const char* notes; // read into a tune at 100 bpm
+    } cases[] = {
+        {"tune.ota", ExportOtaFile,
+         [&](const auto& p, Tune& t) { return ImportOtaFile(p, t, length, 0); },
+         test::unhex("02 4A 3A 55 D1 95 CD D1 A4 04 00 09 21 5D A6 90"),
+         *test::unitTune(test::quarters(300)), "0-8:69"},
+        {"tune.rtx", ExportRtxFile,
+         [&](const auto& p, Tune& t) { return ImportRtxFile(p, t, length, 0, false); },
+         "testi:d=4,o=5,b=160:4a4,", *test::unitTune({{0, 1e12f, 69}}), "0-8:69"},
+        // the tempo stays, so the units follow
+        {"tune.evt", ExportEvtFile, ImportEvtFile, "69 0.375000\n", Tune{}, "0-5:69"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        const auto path = dir.file(c.name);
+        test::writeFileOrDie(path, "old");
+        Tune quarter = test::TuneBuilder().note(0, 375, 69).build();
+        quarter.toneName = "testi";
+        const ExportResult ok = c.write(quarter, path);
+        ASSERT_TRUE(ok.ok()) << ok.error;
+        EXPECT_EQ(test::readFileOrDie(path), c.bytes);
+        if (c.tooLong.noteCount > 0) {
+            EXPECT_FALSE(c.write(c.tooLong, path).ok());
+            EXPECT_EQ(test::readFileOrDie(path), c.bytes);
+        }
+        const auto missing = dir.file("no such folder") / c.name;
+        const ExportResult failed = c.write(quarter, missing);
+        EXPECT_NE(failed.error.find("no such folder"), std::string::npos) << failed.error;
+        EXPECT_FALSE(std::filesystem::exists(missing));
+
+        auto t = test::sentinelTune();
+        const std::string before = test::snapshot(*t);
+        const FormatResult gone = c.read(dir.file("gone"), *t);
+        EXPECT_NE(gone.error.find("Cannot open"), std::string::npos) << gone.error;
+        EXPECT_NE(gone.error.find("gone"), std::string::npos);
+        EXPECT_EQ(test::snapshot(*t), before);
+        ASSERT_TRUE(c.read(path, *t).ok());
+        EXPECT_EQ(test::unitNotes(*t), c.notes);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qte::test {
@@ -61,6 +62,34 @@ inline std::string msNotes(const Tune& t)
         if (n.durationMs != n.endMs - n.startMs) out += " duration " + std::to_string(n.durationMs);
         if (n.kind != 0) out += " kind " + std::to_string(n.kind);
     }
+    return out;
+}
+
+// A tune unlike anything an import produces (its first start in ms does not
+// follow its units), to see a failed import leave it alone.
+inline std::unique_ptr<Tune> sentinelTune()
+{
+    auto t = unitTune({{1.0f, 3.0f, 50}, {3.0f, 4.0f, 51}}, 100, "kept");
+    t->toneId = "KEEP";
+    t->noteTable[1].startMs = 11;
+    return t;
+}
+
+// count quarters of pitch 69, one after another.
+inline std::vector<UnitNote> quarters(int count)
+{
+    std::vector<UnitNote> notes;
+    for (int i = 0; i < count; ++i)
+        notes.push_back({4.0f * static_cast<float>(i), 4.0f * static_cast<float>(i + 1), 69});
+    return notes;
+}
+
+// "02 4A ..." to bytes.
+inline std::string unhex(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i + 1 < text.size(); i += 3)
+        out.push_back(static_cast<char>(std::stoi(std::string(text.substr(i, 2)), nullptr, 16)));
     return out;
 }
 
