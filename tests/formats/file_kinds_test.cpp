@@ -10,6 +10,10 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace qte {
 namespace {
@@ -120,6 +124,80 @@ TEST(ExchangeFiles, WrittenOnlyWhenTheExportSucceedsAndReadBack)
         EXPECT_EQ(test::snapshot(*t), before);
         ASSERT_TRUE(c.read(path, *t).ok());
         EXPECT_EQ(test::unitNotes(*t), c.notes);
+    }
+}
+
+TEST(ExchangeImports, NotesStopAtTheTableSize)
+{
+    std::string rtx = "Many:d=32,o=5,b=160:", evt;
+    for (int i = 0; i < kMaxNotes + 201; ++i)
+        rtx += "c,";
+    for (int i = 0; i < kMaxNotes + 3; ++i)
+        evt += "60 0.125\n";
+    const std::tuple<FileKind, std::string, const char*> cases[] = {
+        // the last kept note ends at trunc(999 units x 46.875 ms)
+        {FileKind::Rtx, rtx,
+         "Only the first 999 notes were loaded; 201 notes from 46828 ms on were dropped."},
+        {FileKind::Event, evt,
+         "Only the first 999 notes were loaded; 3 notes from 124875 ms on were dropped."},
+    };
+    for (const auto& [kind, text, warning] : cases) {
+        SCOPED_TRACE(warning);
+        auto t = std::make_unique<Tune>();
+        NoteLengthState length;
+        const FormatResult r = ImportExchange(kind, text, *t, length, {});
+        ASSERT_TRUE(r.ok());
+        EXPECT_EQ(t->noteCount, kMaxNotes);
+        ASSERT_EQ(r.warnings, std::vector<std::string>{warning});
+        EXPECT_NE(r.warnings[0].find(std::to_string(t->noteTable[kMaxNotes].endMs) + " ms"),
+                  std::string::npos);
+    }
+}
+
+// Hostile and random texts: an import fails, or gives notes in order, within
+// the table and of pitches the format has.
+TEST(ExchangeImports, BadInputNeverCrashes)
+{
+    std::vector<std::string> rtx = {
+        ":",
+        "::::",
+        ",,,:,,,",
+        "N:d=4,o=5,b=160:" + std::string(100000, '9'),
+        "N:d=4,o=5,b=160:" + std::string(100000, ','),
+        std::string(100000, 'x') + ":",
+        "N:d=4,o=5,b=160:4" + std::string(100000, '.') + "c",
+        std::string("N:\0d=4,\0:4c\0,8\0d,", 18),
+        "N:d=4,o=5,b=1:" + std::string(5000, 'c') + ",1c,1c,1c",
+        "N:d=1,o=0,b=999999999:1c0,1c0",
+        "N:d=4,o=5,b=160:p,p,p,p,p",
+    };
+    test::addRandomTexts(rtx, 4711, "R:", "cdefgahbp#.,:=0123456789 dob\n\x01\xff");
+    std::vector<std::string> evt = {
+        std::string(100000, '9'),           "60 " + std::string(100000, '9'),
+        "60 0." + std::string(100000, '1'), std::string(100000, ' ') + "60 0.5",
+        std::string(100000, '\0'),          "60 0.5 " + std::string(100000, 'x'),
+        "60 1e-50\n60 0x10\n60 .5.5.5",
+    };
+    test::addRandomTexts(evt, 1207, "", "0123456789 .\n-+eEinfa\t");
+    const std::tuple<FileKind, const std::vector<std::string>&, int> cases[] = {
+        {FileKind::Rtx, rtx, 0}, {FileKind::Event, evt, kEvtLowestPitch}};
+    for (const auto& [kind, inputs, lowest] : cases) {
+        SCOPED_TRACE(fileKindExtension(kind));
+        for (const std::string& in : inputs) {
+            auto t = std::make_unique<Tune>();
+            NoteLengthState length;
+            if (!ImportExchange(kind, in, *t, length, {}).ok()) continue;
+            ASSERT_LE(t->noteCount, kMaxNotes);
+            ASSERT_GT(t->tempoBpm, 0);
+            for (int k = 1; k <= t->noteCount; ++k) {
+                const NoteRecord &n = t->noteTable[k], &last = t->noteTable[k - 1];
+                ASSERT_GE(n.pitch, lowest);
+                ASSERT_LE(n.pitch, 127);
+                ASSERT_GE(n.durationMs, 0);
+                ASSERT_GE(n.startUnits, last.endUnits);
+                ASSERT_GE(n.startMs, last.endMs);
+            }
+        }
     }
 }
 

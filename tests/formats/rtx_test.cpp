@@ -195,56 +195,15 @@ TEST(RtxImport, WorkedExampleReplacesNotesAndSetsTheTempoThroughSetTempo)
     EXPECT_EQ(t->textList[1].timeMs, 1000);
 }
 
-TEST(RtxImport, LongNamesAreCutAndNotesStopAtTheTableSize)
+TEST(RtxImport, LongNamesAreCut)
 {
     auto t = std::make_unique<Tune>();
-    FormatResult r = ImportRtx(std::string(300, 'n') + ":d=4,o=5,b=160:c", *t);
+    const FormatResult r = ImportRtx(std::string(300, 'n') + ":d=4,o=5,b=160:c", *t);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(t->toneName, std::string(255, 'n'));
     EXPECT_EQ(t->toneId, "NNNN");
     ASSERT_EQ(r.warnings.size(), 1u);
     EXPECT_NE(r.warnings[0].find("longer than 255"), std::string::npos);
-
-    std::string many = "Many:d=32,o=5,b=160:";
-    for (int i = 0; i < kMaxNotes + 201; ++i)
-        many += "c,";
-    r = ImportRtx(many, *t);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(t->noteCount, kMaxNotes);
-    EXPECT_FLOAT_EQ(t->noteTable[kMaxNotes].startUnits, 998.0f);
-    // trunc(999 units x 46.875 ms)
-    EXPECT_EQ(r.warnings, std::vector<std::string>{"Only the first 999 notes were loaded; 201 "
-                                                   "notes from 46828 ms on were dropped."});
-}
-
-TEST(RtxImport, BadInputNeverCrashes)
-{
-    std::vector<std::string> inputs = {
-        ":",
-        "::::",
-        ",,,:,,,",
-        "N:d=4,o=5,b=160:" + std::string(100000, '9'),
-        "N:d=4,o=5,b=160:" + std::string(100000, ','),
-        std::string(100000, 'x') + ":",
-        "N:d=4,o=5,b=160:4" + std::string(100000, '.') + "c",
-        std::string("N:\0d=4,\0:4c\0,8\0d,", 18),
-        "N:d=4,o=5,b=1:" + std::string(5000, 'c') + ",1c,1c,1c",
-        "N:d=1,o=0,b=999999999:1c0,1c0",
-        "N:d=4,o=5,b=160:p,p,p,p,p",
-    };
-    test::addRandomTexts(inputs, 4711, "R:", "cdefgahbp#.,:=0123456789 dob\n\x01\xff");
-    for (const std::string& in : inputs) {
-        auto t = std::make_unique<Tune>();
-        const FormatResult r = ImportRtx(in, *t);
-        if (!r.ok()) continue;
-        ASSERT_LE(t->noteCount, kMaxNotes);
-        ASSERT_GT(t->tempoBpm, 0);
-        for (int k = 1; k <= t->noteCount; ++k) {
-            ASSERT_GE(t->noteTable[k].pitch, 0);
-            ASSERT_LE(t->noteTable[k].pitch, 127);
-            ASSERT_GE(t->noteTable[k].startUnits, t->noteTable[k - 1].endUnits);
-        }
-    }
 }
 
 TEST(RtxRoundTrip, GeneratedTunesSurvive)
