@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -430,6 +431,12 @@ TEST(OtaRoundTrip, GeneratedTunesSurvive)
             EXPECT_EQ(b.pitch, a.pitch) << i;
             EXPECT_NEAR(b.startUnits, a.startUnits, 0.02) << i;
             EXPECT_NEAR(b.endUnits, a.endUnits, 0.02) << i;
+            // milliseconds at the file's tempo
+            const float mpu = back.msPerUnit;
+            EXPECT_EQ(std::tuple(b.startMs, b.endMs, b.durationMs),
+                      std::tuple(unitsToMs(b.startUnits, mpu), unitsToMs(b.endUnits, mpu),
+                                 unitsToMs(b.durationUnits, mpu)))
+                << i;
         }
         // And the bytes are stable from there on.
         back.toneName = "testi";
