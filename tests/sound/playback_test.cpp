@@ -134,17 +134,20 @@ TEST(PlayWithoutSound, WritesNoBlockAndReleasesTheButton)
     struct Case {
         const char* name;
         test::TuneBuilder notes;
+        bool device;
         std::vector<std::int32_t> toolbar; // the play button at each repaint
     };
-    // Without a device the editor's own tests see the same.
     const Case cases[] = {
-        {"no notes", test::TuneBuilder(), {}},
-        {"nothing to render", test::TuneBuilder().note(0, 0, 60), {1, 0}},
+        {"no notes", test::TuneBuilder(), true, {}},
+        {"nothing to render", test::TuneBuilder().note(0, 0, 60), true, {1, 0}},
+        {"no device", threeNotes(), false, {1, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig(c.notes);
-        rig.open();
+        rig.device.openResult = c.device ? WaveOpenResult::Ok : WaveOpenResult::BadDeviceId;
+        (void)openWaveDevice(rig.env);
+        rig.messages.shown.clear();
         playAction(rig.env);
         EXPECT_EQ(rig.toolbarPlayButton, c.toolbar);
         EXPECT_EQ(rig.transport(), "playing 0, play 0, pause 0");
