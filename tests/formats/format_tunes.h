@@ -4,6 +4,8 @@
 
 #include "tune/tune.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -122,6 +124,15 @@ inline std::string joined(const std::vector<std::string>& warnings)
     for (const std::string& w : warnings)
         s += w + "\n";
     return s;
+}
+
+// One warning for each part, holding it; a null part is no warning.
+inline void expectWarnings(const std::vector<std::string>& warnings, std::vector<const char*> parts)
+{
+    std::erase(parts, nullptr);
+    ASSERT_EQ(warnings.size(), parts.size()) << joined(warnings);
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        EXPECT_NE(warnings[i].find(parts[i]), std::string::npos) << warnings[i];
 }
 
 } // namespace qte::test

@@ -81,9 +81,7 @@ TEST(RtxExport, WorkedExamplesAndWarnings)
         const ExportResult r = ExportRtx(*c.tune);
         EXPECT_TRUE(r.ok()) << r.error;
         EXPECT_EQ(r.bytes, c.bytes);
-        ASSERT_EQ(r.warnings.size(), c.warnings.size()) << joined(r.warnings);
-        for (std::size_t i = 0; i < c.warnings.size(); ++i)
-            EXPECT_NE(r.warnings[i].find(c.warnings[i]), std::string::npos) << r.warnings[i];
+        test::expectWarnings(r.warnings, c.warnings);
     }
 }
 
@@ -147,10 +145,7 @@ TEST(RtxImport, ReadsTheUsualRtttlSpellingsAndRefusesUnusableValues)
         ASSERT_TRUE(r.ok()) << r.error;
         EXPECT_EQ(t->tempoBpm, c.tempo);
         EXPECT_EQ(unitNotes(*t), c.notes);
-        ASSERT_EQ(r.warnings.size(), c.warning ? 1u : 0u) << joined(r.warnings);
-        if (c.warning) {
-            EXPECT_NE(r.warnings[0].find(c.warning), std::string::npos) << r.warnings[0];
-        }
+        test::expectWarnings(r.warnings, {c.warning});
     }
 }
 
@@ -202,8 +197,7 @@ TEST(RtxImport, LongNamesAreCut)
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(t->toneName, std::string(255, 'n'));
     EXPECT_EQ(t->toneId, "NNNN");
-    ASSERT_EQ(r.warnings.size(), 1u);
-    EXPECT_NE(r.warnings[0].find("longer than 255"), std::string::npos);
+    test::expectWarnings(r.warnings, {"longer than 255"});
 }
 
 TEST(RtxRoundTrip, GeneratedTunesSurvive)
