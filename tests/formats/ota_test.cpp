@@ -77,26 +77,6 @@ std::string otaFile(const Header& h, const std::vector<Fields>& instructions, in
     return w.completedBytes();
 }
 
-TEST(OtaExport, TitleIsTheToneNameCutToFifteenCharacters)
-{
-    const std::pair<std::string, std::string> cases[] = {
-        {"Undefined", "Undefined"},
-        {"", ""},
-        {"A rather long tone name", "A rather long t"},
-        {"Fourteen chars\xC3\xA9", "Fourteen chars"},
-    };
-    for (const auto& [name, title] : cases) {
-        SCOPED_TRACE(name);
-        const ExportResult r = ExportOta(*makeTune({{0.0f, 8.0f, 69}}, 160, name));
-        ASSERT_TRUE(r.ok());
-        EXPECT_EQ(hex(r.bytes),
-                  hex(otaFile({.title = title}, {tempo(16), volume(7), style(1), note(10, 2)},
-                              kNoMarker)));
-        Tune back;
-        EXPECT_TRUE(ImportOta(r.bytes, back).ok());
-    }
-}
-
 TEST(OtaExport, ClassifyLength)
 {
     // duration, then 1 dotted, 2 double dotted or 3 triplet, then C(ontinuous) or N(atural);
@@ -133,12 +113,14 @@ TEST(OtaExport, NearestTempoIndexPrefersTheLowerOnATie)
         EXPECT_EQ(NearestTempoIndex(bpm), index) << bpm;
 }
 
-TEST(OtaExport, InstructionStream)
+// The instructions and the title, the tone name cut to fifteen bytes.
+TEST(OtaExport, InstructionStreamAndTitle)
 {
     struct Case {
         std::vector<UnitNote> notes;
         std::vector<Fields> after; // instructions after tempo and volume
         std::vector<std::string> warnings;
+        std::string name = "testi", title = "testi";
     };
     const float natural = 8.0f - 20.0f / 46.875f;
     const Case cases[] = {
@@ -170,15 +152,19 @@ TEST(OtaExport, InstructionStream)
         {{{0.0f, 8.0f, 80}, {8.0f, 10.5f, 90}, {16.0f, 24.0f, 81}},
          {style(1), scale(1), note(9, 2), note(0, 2), note(10, 2)},
          {"Note 2 is 2.5 units long, a length an OTA file cannot hold; it was left out."}},
+        {{{0, 8, 69}}, {style(1), note(10, 2)}, {}, "", ""},
+        {{{0, 8, 69}}, {style(1), note(10, 2)}, {}, "A rather long tone name", "A rather long t"},
+        // not in the middle of a character
+        {{{0, 8, 69}}, {style(1), note(10, 2)}, {}, "Fourteen chars\xC3\xA9", "Fourteen chars"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
-        const ExportResult r = ExportOta(*makeTune(c.notes));
+        const ExportResult r = ExportOta(*makeTune(c.notes, 160, c.name));
         ASSERT_TRUE(r.ok()) << r.error;
         EXPECT_EQ(r.warnings, c.warnings);
         std::vector<Fields> expected = {tempo(16), volume(7)};
         expected.insert(expected.end(), c.after.begin(), c.after.end());
-        EXPECT_EQ(hex(r.bytes), hex(otaFile({.title = "testi"}, expected, kNoMarker)));
+        EXPECT_EQ(hex(r.bytes), hex(otaFile({.title = c.title}, expected, kNoMarker)));
     }
 }
 
