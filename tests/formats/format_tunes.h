@@ -4,10 +4,13 @@
 
 #include "tune/tune.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qte::test {
@@ -64,6 +67,34 @@ inline std::string msNotes(const Tune& t)
     return out;
 }
 
+// A tune unlike anything an import produces (its first start in ms does not
+// follow its units), to see a failed import leave it alone.
+inline std::unique_ptr<Tune> sentinelTune()
+{
+    auto t = unitTune({{1.0f, 3.0f, 50}, {3.0f, 4.0f, 51}}, 100, "kept");
+    t->toneId = "KEEP";
+    t->noteTable[1].startMs = 11;
+    return t;
+}
+
+// count quarters of pitch 69, one after another.
+inline std::vector<UnitNote> quarters(int count)
+{
+    std::vector<UnitNote> notes;
+    for (int i = 0; i < count; ++i)
+        notes.push_back({4.0f * static_cast<float>(i), 4.0f * static_cast<float>(i + 1), 69});
+    return notes;
+}
+
+// "02 4A ..." to bytes.
+inline std::string unhex(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i + 1 < text.size(); i += 3)
+        out.push_back(static_cast<char>(std::stoi(std::string(text.substr(i, 2)), nullptr, 16)));
+    return out;
+}
+
 // What an import that fails must leave as it was.
 inline std::string snapshot(const Tune& t)
 {
@@ -93,6 +124,15 @@ inline std::string joined(const std::vector<std::string>& warnings)
     for (const std::string& w : warnings)
         s += w + "\n";
     return s;
+}
+
+// One warning for each part, holding it; a null part is no warning.
+inline void expectWarnings(const std::vector<std::string>& warnings, std::vector<const char*> parts)
+{
+    std::erase(parts, nullptr);
+    ASSERT_EQ(warnings.size(), parts.size()) << joined(warnings);
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        EXPECT_NE(warnings[i].find(parts[i]), std::string::npos) << warnings[i];
 }
 
 } // namespace qte::test

@@ -7,35 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace qte {
 namespace {
-
-std::uint32_t le32(const std::string& b, std::size_t at)
-{
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
-    return v;
-}
-
-// Output of a shell command, or nothing when it could not be run.
-std::optional<std::string> runCommand(const std::string& command)
-{
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return std::nullopt;
-    std::string out;
-    std::array<char, 256> buf{};
-    while (std::fgets(buf.data(), buf.size(), pipe))
-        out += buf.data();
-    if (::pclose(pipe) != 0) return std::nullopt;
-    return out;
-}
 
 const TextConfig kConfig;
 const NoteFrequencyTable kHz = BuildNoteFrequencies(DefaultFrequencyTable());
@@ -63,20 +40,15 @@ TEST(WaveFile, WritesTheRenderedTune)
     Tune tune = test::TuneBuilder().note(500, 1000, 69).build();
     const auto path = dir.file("tune.wav");
     ASSERT_FALSE(writeWaveFile(path, tune, kConfig, kHz, RenderOptions{}));
-    const std::string bytes = test::readFileOrDie(path);
-    ASSERT_EQ(bytes.size(), 44u + 44099u);
-    EXPECT_EQ(le32(bytes, 40), 44099u);
-    EXPECT_EQ(le32(bytes, 4), 44099u + 36u);
-
     const RenderResult sound = renderTune(tune, kConfig, kHz, RenderOptions{});
     ASSERT_TRUE(sound.ok());
-    EXPECT_EQ(bytes.substr(44),
-              std::string(sound.pcm.begin(), sound.pcm.begin() + sound.sampleCount));
+    EXPECT_EQ(test::readFileOrDie(path),
+              waveFileBytes(std::span(sound.pcm).first(sound.sampleCount)));
 
     // Played politely the prefix is part of the file.
     const WaveFileResult polite = renderWaveFile(tune, kConfig, kHz, RenderOptions{true});
     ASSERT_TRUE(polite.bytes);
-    EXPECT_EQ(le32(*polite.bytes, 40), 44099u + 137591u + 132299u + 44099u);
+    EXPECT_EQ(polite.bytes->size(), 44u + 44099u + 137591u + 132299u + 44099u);
 }
 
 TEST(WaveFile, NothingToRenderIsReportedAndWritesNothing)
@@ -84,12 +56,10 @@ TEST(WaveFile, NothingToRenderIsReportedAndWritesNothing)
     test::TempDir dir;
     const auto path = dir.file("empty.wav");
     Tune empty;
-    const WaveFileResult r = renderWaveFile(empty, kConfig, kHz, RenderOptions{});
-    EXPECT_FALSE(r.bytes);
-    EXPECT_FALSE(r.error.empty());
     const std::optional<FileError> err = writeWaveFile(path, empty, kConfig, kHz, RenderOptions{});
     ASSERT_TRUE(err);
-    EXPECT_NE(err->message.find("empty.wav"), std::string::npos);
+    EXPECT_EQ(err->message, "Cannot save \"" + path.string() +
+                                "\": The tune has no sound to save: add a note first.");
     EXPECT_FALSE(std::filesystem::exists(path));
 
     // A failed rendering leaves an earlier export as it was.
@@ -103,26 +73,6 @@ TEST(WaveFile, NothingToRenderIsReportedAndWritesNothing)
 
     Tune one = test::TuneBuilder().note(0, 100, 69).build();
     EXPECT_TRUE(writeWaveFile(dir.file("missing") / "x.wav", one, kConfig, kHz, RenderOptions{}));
-}
-
-TEST(WaveFile, SoxReadsTheFile)
-{
-    if (std::system("command -v soxi >/dev/null 2>&1") != 0) {
-        GTEST_SKIP() << "soxi is not installed (Debian package sox); the WAV file is not "
-                        "checked by a second reader";
-    }
-    test::TempDir dir;
-    Tune tune = test::TuneBuilder().note(0, 1000, 69).note(1000, 2000, 72).build();
-    const auto path = dir.file("two notes.wav");
-    ASSERT_FALSE(writeWaveFile(path, tune, kConfig, kHz, RenderOptions{}));
-    const std::string quoted = "'" + path.string() + "'";
-    std::string command;
-    for (const char* what : {"-s", "-r", "-c", "-b", "-e"})
-        command += std::string("soxi ") + what + " " + quoted + " && ";
-    const auto info = runCommand(command + "true");
-    ASSERT_TRUE(info) << "soxi could not read the file";
-    // Samples (trunc(2000 * 44.1f)), rate, channels, bits and encoding.
-    EXPECT_EQ(*info, "88199\n44100\n1\n8\nUnsigned Integer PCM\n");
 }
 
 } // namespace
