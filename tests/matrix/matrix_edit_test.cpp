@@ -29,25 +29,14 @@ TEST(MatrixEdit, InsertNoteCutsBackRemovesNeighboursOrRefuses)
         std::vector<Span> after; // the new note's index is its place here, 0 if refused
     };
     const Case cases[] = {
-        {"into empty", {}, {2, 4, 62}, {{2, 4, 62}}},
-        {"append", {{0, 2, 60}}, {2, 4, 62}, {{0, 2, 60}, {2, 4, 62}}},
         {"cut back on the left", {{0, 4, 60}}, {2, 6, 62}, {{0, 2, 60}, {2, 6, 62}}},
         {"cut back on the right", {{4, 8, 60}}, {2, 6, 62}, {{2, 6, 62}, {6, 8, 60}}},
-        {"covers three", {{2, 3, 60}, {3, 4, 61}, {4, 5, 62}}, {1, 6, 70}, {{1, 6, 70}}},
         // Its tail is lost.
         {"inside a longer note", {{0, 10, 60}}, {4, 6, 62}, {{0, 4, 60}, {4, 6, 62}}},
         {"same start, old one longer", {{2, 8, 60}}, {2, 4, 62}, {{2, 4, 62}, {4, 8, 60}}},
-        {"same start, old one shorter", {{2, 4, 60}}, {2, 8, 62}, {{2, 8, 62}}},
-        {"exactly over", {{2, 4, 60}}, {2, 4, 62}, {{2, 4, 62}}},
-        {"both cut",
-         {{0, 3, 6}, {3, 4, 7}, {5, 9, 8}},
-         {2, 6, 9},
-         {{0, 2, 6}, {2, 6, 9}, {6, 9, 8}}},
-        {"into a gap", {{0, 1, 60}, {8, 9, 61}}, {3, 4, 70}, {{0, 1, 60}, {3, 4, 70}, {8, 9, 61}}},
         // Cut back to less than a millisecond: the old note is gone.
         {"left neighbour left empty", {{2, 4, 60}}, {2.005f, 5, 62}, {{2.005f, 5, 62}}},
         // What would last no millisecond is refused, even when it covers a note.
-        {"no length", {{0, 8, 60}}, {3, 3, 62}, {{0, 8, 60}}},
         {"backwards", {{0, 8, 60}}, {4, 2, 62}, {{0, 8, 60}}},
         {"under a millisecond", {{0, 8, 60}}, {2.0f, 2.001f, 62}, {{0, 8, 60}}},
     };
@@ -80,11 +69,9 @@ TEST(MatrixEdit, SpecialAndFreqDefinePitchesStayInTheirTables)
     const Case cases[] = {
         {"special low", NoteKind::Special, 60, 5, 0, 72},
         {"special high", NoteKind::Special, 100, 5, 0, 76},
-        {"special inside", NoteKind::Special, 74, 5, 0, 74},
         {"special, no table", NoteKind::Special, 90, 0, 0, 71},
         {"freq define high", NoteKind::FreqDefine, 100, 5, 3, 74},
         {"freq define low", NoteKind::FreqDefine, 10, 5, 3, 72},
-        {"normal untouched", NoteKind::Normal, 100, 5, 3, 100},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -104,10 +91,7 @@ TEST(MatrixEdit, InsertVibraAndRepeatFollowTheSameRules)
         std::vector<Span> after;
     };
     const Case cases[] = {
-        {"cut back on the left", {{0, 4, 0}}, {2, 6, 0}, {{0, 2, 0}, {2, 6, 0}}},
         {"cut back on the right", {{4, 8, 0}}, {2, 6, 0}, {{2, 6, 0}, {6, 8, 0}}},
-        {"covered", {{2, 3, 0}, {3, 4, 0}}, {1, 6, 0}, {{1, 6, 0}}},
-        {"inside a longer one", {{0, 10, 0}}, {4, 6, 0}, {{0, 4, 0}, {4, 6, 0}}},
         // The old segment would be cut to nothing; it is removed instead.
         {"same start", {{2, 8, 0}}, {2, 4, 0}, {{2, 4, 0}}},
     };
@@ -148,34 +132,7 @@ TEST(MatrixEdit, InsertTextGoesBeforeTextsAtTheSameTime)
     expectSound(t);
 }
 
-TEST(MatrixEdit, FullListsRefuseAndStayAsTheyWere)
-{
-    Tune t;
-    for (int i = 1; i <= kMaxNotes; ++i)
-        ASSERT_EQ(InsertNote(t, makeNote(i, i + 1.0f), 0), i);
-    for (int i = 1; i <= kMaxVibras; ++i)
-        ASSERT_EQ(InsertVibra(t, makeNote(i, i + 1.0f)), i);
-    for (int i = 1; i <= kMaxRepeats; ++i)
-        ASSERT_EQ(InsertRepeat(t, i, i + 1.0f), i);
-    for (int i = 1; i <= kMaxTexts; ++i)
-        ASSERT_EQ(InsertText(t, static_cast<float>(i)), i);
-    expectSound(t);
-    const auto notes = notesOf(t);
-    const auto vibras = vibrasOf(t);
-    const auto repeats = repeatsOf(t);
-    const auto texts = textsOf(t);
-    // Even an insertion that would cover items is refused.
-    EXPECT_EQ(InsertNote(t, makeNote(0, 5000), 0), 0);
-    EXPECT_EQ(InsertVibra(t, makeNote(0.5f, 3)), 0);
-    EXPECT_EQ(InsertRepeat(t, 0, 2000), 0);
-    EXPECT_EQ(InsertText(t, 3.0f), 0);
-    EXPECT_EQ(notesOf(t), notes);
-    EXPECT_EQ(vibrasOf(t), vibras);
-    EXPECT_EQ(repeatsOf(t), repeats);
-    EXPECT_EQ(textsOf(t), texts);
-}
-
-TEST(MatrixEdit, SelectDeleteCopyAndCut)
+TEST(MatrixEdit, CutCopiesTheSelectionAndPasteHangsItAtTheMouseOnlyWhenItFits)
 {
     Tune t;
     ASSERT_TRUE(insertNotes(t, {{4, 8, 65}, {12, 14, 70}, {16, 18, 72}}));
@@ -183,36 +140,15 @@ TEST(MatrixEdit, SelectDeleteCopyAndCut)
     t.noteTable[3].selected = 1;
     t.selectionMode = 2;
     MatrixEditState edit;
-    CopySelection(t, edit);
-    ASSERT_EQ(edit.clipboardCount, 2);
-    // Offsets are from the first selected note.
-    const auto& o = edit.clipboardOffsets;
-    EXPECT_EQ((std::vector{o[1].unitOffset, o[2].unitOffset}), (std::vector{0.0f, 4.0f}));
-    EXPECT_EQ((std::vector{o[1].pitchOffset, o[2].pitchOffset}), (std::vector{0, 2}));
-    EXPECT_EQ(edit.clipboardNotes[2].selected, 1);
-
-    DeleteSelectedNotes(t);
+    CutSelection(t, edit);
     EXPECT_EQ(notesOf(t), (std::vector<Span>{{4, 8, 65}}));
     EXPECT_EQ(t.selectionMode, 0);
-    expectSound(t);
-
-    // Copy with nothing selected empties the clipboard; cut is copy and delete.
-    CopySelection(t, edit);
+    EXPECT_EQ(edit.clipboardCount, 2);
+    CopySelection(t, edit); // nothing selected empties the clipboard
     EXPECT_EQ(edit.clipboardCount, 0);
-    SelectAll(t);
-    CutSelection(t, edit);
-    EXPECT_EQ(t.noteCount, 0);
-    EXPECT_EQ(edit.clipboardCount, 1);
-    SelectAll(t); // an empty tune too
-    EXPECT_EQ(t.selectionMode, 2);
-}
 
-TEST(MatrixEdit, PasteHangsTheClipboardAtTheMouseOnlyWhenItFits)
-{
-    Tune t;
-    for (int i = 1; i <= kMaxNotes - 1; ++i)
-        ASSERT_EQ(InsertNote(t, makeNote(i, i + 1.0f), 0), i);
-    MatrixEditState edit;
+    for (int i = 2; i <= kMaxNotes - 1; ++i)
+        ASSERT_EQ(InsertNote(t, makeNote(i + 20.0f, i + 21.0f), 0), i);
     edit.clipboardNotes[1] = makeNote(0, 1);
     edit.clipboardNotes[2] = makeNote(1, 2);
     t.noteTable[3].selected = 1;

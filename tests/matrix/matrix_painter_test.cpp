@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 namespace qte {
 namespace {
@@ -14,6 +15,7 @@ using testing_support::MatrixScene;
 constexpr Colour kBlack = rgbColour(0, 0, 0);
 constexpr Colour kWhite = rgbColour(255, 255, 255);
 constexpr Colour kGrey = rgbColour(150, 150, 150);
+using Pt = std::pair<int, int>;
 
 TEST(MatrixPainter, EmptyTunePaintsBlackBandsWithGreyLines)
 {
@@ -58,84 +60,62 @@ TEST(MatrixPainter, EmptyTunePaintsBlackBandsWithGreyLines)
     EXPECT_EQ((std::pair{t[3].text, t[3].x}), (std::pair{std::string("3"), L + 12 * W - 3}));
 }
 
-TEST(MatrixPainter, NotesFillTheirComputedRectangle)
-{
-    struct Case {
-        const char* name;
-        NoteKind kind;
-        int selected;
-        Colour colour;
-    };
-    const Case cases[] = {
-        {"normal", NoteKind::Normal, 0, kWhite},
-        {"special", NoteKind::Special, 0, rgbColour(200, 0, 125)},
-        {"freq define", NoteKind::FreqDefine, 0, rgbColour(0, 200, 200)},
-        {"selected", NoteKind::Special, 1, rgbColour(100, 100, 255)},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        MatrixScene s;
-        s.options.customNoteCount = 10;
-        s.tune.freqDefineCount = 10;
-        const int i = s.addNote(2.0f, 6.0f, 75, c.kind);
-        ASSERT_EQ(i, 1);
-        s.tune.noteTable[1].selected = c.selected;
-        s.paint();
-        const MatrixView& v = s.view;
-        const int left = v.unitsToX(2.0f), right = v.unitsToX(6.0f), top = v.pitchToY(75);
-        EXPECT_EQ(s.at(s.cellCentre(3, 75)), c.colour);
-        EXPECT_EQ(s.image.pixel(left + 1, top + 1), c.colour);
-        EXPECT_EQ(s.image.pixel(right - 1, top + v.rowHeight - 1), c.colour);
-        EXPECT_EQ(s.image.pixel(left, top + 5), kGrey) << "the grid line before the note";
-        EXPECT_EQ(s.image.pixel(left - 1, top + 5), kBlack);
-        EXPECT_EQ(s.image.pixel(right + 1, top + 5), kBlack);
-        EXPECT_EQ(s.image.pixel(left + 3, top), kGrey) << "row line above";
-        EXPECT_EQ(s.at(s.cellCentre(3, 76)), kBlack);
-        EXPECT_EQ(s.at(s.cellCentre(3, 74)), kBlack);
-    }
-}
-
-TEST(MatrixPainter, RepaintClearsWhatAMovedNoteLeftBehind)
+TEST(MatrixPainter, NotesFillTheirRectangleInTheColourOfTheirKindAndRepaintClearsBehindThem)
 {
     MatrixScene s;
-    ASSERT_GT(s.addNote(2.0f, 6.0f, 75), 0);
+    s.options.customNoteCount = 10;
+    s.tune.freqDefineCount = 10;
+    ASSERT_TRUE(s.addNotes({{2, 6, 75}}));
+    ASSERT_EQ(s.addNote(8, 9, 78, NoteKind::Special), 2);
+    ASSERT_EQ(s.addNote(10, 11, 80, NoteKind::FreqDefine), 3);
+    ASSERT_EQ(s.addNote(12, 13, 73, NoteKind::Special), 4);
+    s.tune.noteTable[4].selected = 1;
     s.paint();
-    ASSERT_EQ(s.at(s.cellCentre(4, 75)), kWhite);
+    const MatrixView& v = s.view;
+    const int left = v.unitsToX(2.0f), right = v.unitsToX(6.0f), top = v.pitchToY(75);
+    // The kinds' colours; the note's corners; the grid line before it and the
+    // row line above it; black beside, above and below it.
+    EXPECT_EQ(
+        s.pixels({s.cellCentre(8, 78), s.cellCentre(10, 80), s.cellCentre(12, 73),
+                  s.cellCentre(3, 75), Pt(left + 1, top + 1), Pt(right - 1, top + v.rowHeight - 1),
+                  Pt(left, top + 5), Pt(left + 3, top), Pt(left - 1, top + 5),
+                  Pt(right + 1, top + 5), s.cellCentre(3, 76), s.cellCentre(3, 74)}),
+        (std::vector{rgbColour(200, 0, 125), rgbColour(0, 200, 200), rgbColour(100, 100, 255),
+                     kWhite, kWhite, kWhite, kGrey, kGrey, kBlack, kBlack, kBlack, kBlack}));
+
+    // Where a note was, the next repaint leaves black cells; a note ending
+    // inside a cell leaves the rest of that cell black.
     s.tune.noteTable[1].selected = 1;
+    s.tune.noteTable[4].selected = 0;
     DeleteSelectedNotes(s.tune);
-    ASSERT_GT(s.addNote(10.0f, 11.5f, 72), 0);
+    ASSERT_GT(s.addNote(14.0f, 15.5f, 72), 0);
     s.paint();
-    EXPECT_EQ(s.at(s.cellCentre(4, 75)), kBlack);
-    EXPECT_EQ(s.at(s.cellCentre(10, 72)), kWhite);
-    // A note ending inside a cell leaves the rest of that cell black.
-    const int endX = s.view.unitsToX(11.5f);
-    EXPECT_EQ(s.image.pixel(endX - 1, s.cellCentre(11, 72).second), kWhite);
-    EXPECT_EQ(s.image.pixel(endX + 1, s.cellCentre(11, 72).second), kBlack);
+    const int endX = v.unitsToX(15.5f), y = s.cellCentre(15, 72).second;
+    EXPECT_EQ(
+        s.pixels({s.cellCentre(4, 75), s.cellCentre(14, 72), Pt(endX - 1, y), Pt(endX + 1, y)}),
+        (std::vector{kBlack, kWhite, kWhite, kBlack}));
 }
 
 TEST(MatrixPainter, NotesAreClippedToTheGridAndAtLeastOnePixelWide)
 {
     MatrixScene s;
-    ASSERT_GT(s.addNote(0.0f, 3.0f, 75), 0);
-    ASSERT_GT(s.addNote(20.0f, 20.05f, 75), 0);
     const int lastUnit = s.view.scrollUnits + s.view.visibleUnits;
-    ASSERT_GT(s.addNote(static_cast<float>(lastUnit - 2), static_cast<float>(lastUnit + 10), 76),
-              0);
+    ASSERT_TRUE(
+        s.addNotes({{0.0f, 3.0f, 75},
+                    {20.0f, 20.05f, 75},
+                    {static_cast<float>(lastUnit - 2), static_cast<float>(lastUnit + 10), 76}}));
     s.view.scrollUnits = 1;
     s.view.horizontalBar.position = 1;
     s.paint();
     const MatrixView& v = s.view;
-    const int y = s.cellCentre(1, 75).second;
-    EXPECT_EQ(s.image.pixel(v.gridLeft() + 1, y), kWhite);
-    EXPECT_NE(s.image.pixel(v.gridLeft() - 1, y), kWhite) << "not into the key strip";
-    const int x = v.unitsToX(20.0f);
-    EXPECT_EQ(s.image.pixel(x + 1, y), kWhite);
-    EXPECT_EQ(s.image.pixel(x + 2, y), kBlack);
-    const int y2 = s.cellCentre(1, 76).second;
     // The last column runs past the client's right edge (480).
     ASSERT_GT(v.gridRight(), 480);
-    EXPECT_EQ(s.image.pixel(479, y2), kWhite);
-    EXPECT_EQ(s.image.pixel(v.unitsToX(36.0f) + 1, y2), kWhite);
+    const int y = s.cellCentre(1, 75).second, y2 = s.cellCentre(1, 76).second;
+    const int x = v.unitsToX(20.0f);
+    EXPECT_EQ(s.pixels({Pt(v.gridLeft() + 1, y), Pt(x + 1, y), Pt(x + 2, y), Pt(479, y2),
+                        Pt(v.unitsToX(36.0f) + 1, y2)}),
+              (std::vector{kWhite, kWhite, kBlack, kWhite, kWhite}));
+    EXPECT_NE(s.image.pixel(v.gridLeft() - 1, y), kWhite) << "not into the key strip";
 }
 
 TEST(MatrixPainter, StripsShowVibraTextsAndRepeats)
@@ -147,20 +127,18 @@ TEST(MatrixPainter, StripsShowVibraTextsAndRepeats)
     s.paint();
     const MatrixView& v = s.view;
     const int vy = (v.vibraTop() + v.vibraBottom()) / 2;
-    EXPECT_EQ(s.image.pixel(v.unitsToX(3.0f), vy), kWhite);
-    EXPECT_EQ(s.image.pixel(v.unitsToX(1.0f), vy), kBlack);
-    EXPECT_EQ(s.image.pixel(v.unitsToX(6.0f), vy), kBlack);
     const int ty = (v.textTop() + v.textBottom()) / 2;
-    EXPECT_EQ(s.image.pixel(v.unitsToX(8.0f) + 2, ty), rgbColour(20, 200, 125));
-    EXPECT_EQ(s.image.pixel(v.unitsToX(9.0f) + 2, ty), kBlack);
-    const Colour red = rgbColour(255, 0, 0);
-    EXPECT_EQ(s.image.pixel(v.unitsToX(6.0f), 18), red);
-    EXPECT_EQ(s.image.pixel(v.unitsToX(13.0f), 18), kBlack);
-    // Bars over the grid at both ends of the block.
+    // Bars over the grid at both ends of the repeat block.
     const int start = v.msToX(s.tune.repeatList[1].startMs, s.tune.msPerUnit);
     const int end = v.msToX(s.tune.repeatList[1].endMs, s.tune.msPerUnit);
-    EXPECT_EQ(s.image.pixel(start + 1, v.gridBottom() - 3), red);
-    EXPECT_EQ(s.image.pixel(end - 2, kGridTop + 3), red);
+    const Colour red = rgbColour(255, 0, 0);
+    EXPECT_EQ(
+        s.pixels({Pt(v.unitsToX(3.0f), vy), Pt(v.unitsToX(1.0f), vy), Pt(v.unitsToX(6.0f), vy),
+                  Pt(v.unitsToX(8.0f) + 2, ty), Pt(v.unitsToX(9.0f) + 2, ty),
+                  Pt(v.unitsToX(6.0f), 18), Pt(v.unitsToX(13.0f), 18),
+                  Pt(start + 1, v.gridBottom() - 3), Pt(end - 2, kGridTop + 3)}),
+        (std::vector{kWhite, kBlack, kBlack, rgbColour(20, 200, 125), kBlack, red, kBlack, red,
+                     red}));
     EXPECT_NE(s.image.pixel(end + 1, kGridTop + 3), red);
 }
 
@@ -175,15 +153,11 @@ TEST(MatrixPainter, RubberBandFramesTheDraggedRectangle)
     s.edit.mouseY = target.top;
     s.paint();
     const MatrixView& v = s.view;
-    EXPECT_FLOAT_EQ(s.edit.bandCurrentUnits, 8.0f);
-    EXPECT_EQ(s.edit.bandCurrentPitch, 75);
     const int left = v.unitsToX(2.0f), right = v.unitsToX(8.0f);
     const int top = v.pitchToY(80), bottom = v.pitchToY(75) + 1;
-    EXPECT_EQ(s.image.pixel(left, top + 5), kWhite);
-    EXPECT_EQ(s.image.pixel(right - 1, top + 5), kWhite);
-    EXPECT_EQ(s.image.pixel(left + 5, top), kWhite);
-    EXPECT_EQ(s.image.pixel(left + 5, bottom - 1), kWhite);
-    EXPECT_EQ(s.image.pixel(left + 5, top + 5), kBlack);
+    EXPECT_EQ(s.pixels({Pt(left, top + 5), Pt(right - 1, top + 5), Pt(left + 5, top),
+                        Pt(left + 5, bottom - 1), Pt(left + 5, top + 5)}),
+              (std::vector{kWhite, kWhite, kWhite, kWhite, kBlack}));
     EXPECT_NE(s.image.pixel(right + 1, top + 5), kWhite);
     s.tune.selectionMode = 0;
     s.paint();
@@ -208,44 +182,35 @@ TEST(MatrixPainter, KeyStripComesFromTheButtonTable)
     const ImageSurface table = buttonTable();
     MatrixScene s;
     s.painter.setButtonTable(&table);
-    // C (72): its white key picture; the right part of C# (73) row shows
-    // white key D since the black key is narrower.
-    const int cRow = s.view.pitchToY(72) + s.view.rowHeight / 2;
-    s.edit.mouseY = 5; // no key hovered
-    s.paint();
-    EXPECT_EQ(s.image.pixel(60, cRow), rgbColour(10, 0, 0));
-    const int csRow = s.view.pitchToY(73) + s.view.rowHeight / 2;
-    EXPECT_EQ(s.image.pixel(10, csRow), rgbColour(40, 0, 0)) << "black key";
-    const Colour beside = s.image.pixel(60, csRow);
-    EXPECT_TRUE(beside == rgbColour(10, 0, 0) || beside == rgbColour(20, 0, 0))
-        << "a white key beside it, not " << beside;
-    EXPECT_EQ(s.image.pixel(s.view.keyStripWidth - 1, cRow), kBlack) << "last column left alone";
-    EXPECT_EQ(s.image.pixel(10, s.view.vibraTop() + 3), rgbColour(50, 0, 0));
-    EXPECT_EQ(s.image.pixel(10, s.view.textTop() + 3), rgbColour(60, 0, 0));
-
-    // The key under the mouse lights up, and so does the hovered strip label.
+    const int cRow = s.yAt(72), vibra = s.view.vibraTop() + 3;
+    // The C key, the black key of C#, the last column left alone, the strip
+    // labels; with and without the mouse on a key or a label.
+    auto keys = [&] {
+        s.paint();
+        return s.pixels({Pt(60, cRow), Pt(10, s.yAt(73)), Pt(s.view.keyStripWidth - 1, cRow),
+                         Pt(10, vibra), Pt(10, s.view.textTop() + 3)});
+    };
+    auto red = [](std::uint32_t r) { return rgbColour(r, 0, 0); };
+    s.edit.mouseY = 5;
+    EXPECT_EQ(keys(), (std::vector{red(10), red(40), kBlack, red(50), red(60)}));
+    // The right part of the C# row shows a white key, the black key being narrower.
+    const Colour beside = s.image.pixel(60, s.yAt(73));
+    EXPECT_TRUE(beside == red(10) || beside == red(20)) << "not " << beside;
     s.edit.mouseY = cRow;
-    s.paint();
+    EXPECT_EQ(keys(), (std::vector{red(11), red(40), kBlack, red(50), red(60)}));
     EXPECT_EQ(s.edit.hoverPitch, 72);
-    EXPECT_EQ(s.image.pixel(60, cRow), rgbColour(11, 0, 0));
-    s.edit.mouseY = s.view.vibraTop() + 3;
-    s.paint();
-    EXPECT_EQ(s.image.pixel(60, cRow), rgbColour(10, 0, 0));
-    EXPECT_EQ(s.image.pixel(10, s.view.vibraTop() + 3), rgbColour(51, 0, 0));
-
+    s.edit.mouseY = vibra;
+    EXPECT_EQ(keys(), (std::vector{red(10), red(40), kBlack, red(51), red(60)}));
     // During playback the sounding pitch is lit instead of the hovered one.
     s.play.playing = true;
     s.play.soundingPitch = 72;
-    s.paint();
-    EXPECT_EQ(s.image.pixel(60, cRow), rgbColour(11, 0, 0));
-
+    EXPECT_EQ(keys()[0], red(11));
     // While a vibra segment is drawn no key is lit.
     s.play.playing = false;
     s.edit.mouseY = cRow;
     s.edit.drawingItem = true;
     s.edit.pendingItem.pitch = kPendingVibra;
-    s.paint();
-    EXPECT_EQ(s.image.pixel(60, cRow), rgbColour(10, 0, 0));
+    EXPECT_EQ(keys()[0], red(10));
 }
 
 TEST(MatrixPainter, WithoutDrawKeysTheGridStartsAtTheLeftEdge)

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -124,6 +125,14 @@ struct MatrixScene {
         return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
     [[nodiscard]] Colour at(std::pair<int, int> p) const { return image.pixel(p.first, p.second); }
+    // Several pixels at once, to compare with one list of colours.
+    [[nodiscard]] std::vector<Colour> pixels(std::initializer_list<std::pair<int, int>> at) const
+    {
+        std::vector<Colour> out;
+        for (auto [x, y] : at)
+            out.push_back(image.pixel(x, y));
+        return out;
+    }
     // The column of a time and the middle of a pitch's row.
     [[nodiscard]] int xAt(float units) const
     {

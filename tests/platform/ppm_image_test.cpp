@@ -2,10 +2,9 @@
 
 #include "platform/ppm_image.h"
 
-#include "support/testsupport.h"
-
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -50,13 +49,6 @@ TEST(PpmImage, RefusesWhatItCannotRead)
     const PpmResult missing = readPpmImage(std::filesystem::path("no-such-image.ppm"));
     EXPECT_FALSE(missing.image);
     EXPECT_NE(missing.error.find("no-such-image.ppm"), std::string::npos);
-}
-
-TEST(PpmImage, ButtonTableCopyHasItsSize)
-{
-    const PpmResult r = readPpmImage(test::resourcePath("buttontable.ppm"));
-    ASSERT_TRUE(r.image) << r.error;
-    EXPECT_EQ((std::pair{r.image->width(), r.image->height()}), (std::pair{357, 495}));
 }
 
 } // namespace
