@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -38,10 +37,9 @@ struct Case {
 
 test::ToolRun run(const Case& c, const std::string& limits = "true")
 {
-    std::vector<std::string> args;
-    std::istringstream words(c.args);
-    for (std::string w; words >> w;)
-        args.push_back(w.starts_with('@') ? badFiles().path(w.substr(1)) : w);
+    std::vector<std::string> args = test::splitWords(c.args);
+    for (std::string& w : args)
+        w = w.starts_with('@') ? badFiles().path(w.substr(1)) : w;
     return test::runTunetool(args, badFiles().dir(), limits);
 }
 
