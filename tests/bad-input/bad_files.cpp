@@ -42,20 +42,27 @@ std::string withNul(std::string s, std::size_t at)
     return s;
 }
 
-} // namespace
-
+// A one-tone text whose body is the given lines.
 std::string toneDefinition(std::string_view name, std::string_view body)
 {
     return "static TONE tone_" + std::string(name) + "[] =\n{\n" + std::string(body) + "};\n";
 }
+
+} // namespace
 
 BadFiles::BadFiles()
 {
     const std::filesystem::path d = m_dir.path();
     const std::string config = readFileOrDie(resourcePath("config.cfg"));
     const std::string midihz = readFileOrDie(resourcePath("midihz.ini"));
-    writeFileOrDie(d / "config.cfg", config);
-    writeFileOrDie(d / "midihz.ini", midihz);
+    // The folder itself, and folders of their own for the odd copies.
+    const auto configFolder = [&](const char* name, const std::string& cfg,
+                                  const std::string& ini) {
+        std::filesystem::create_directories(d / name);
+        writeFileOrDie(d / name / "config.cfg", cfg);
+        writeFileOrDie(d / name / "midihz.ini", ini);
+    };
+    configFolder(".", config, midihz);
 
     // OTA: a valid message, cut or padded.
     const ExportResult ota = ExportOta(eighthNotes(8));
@@ -106,9 +113,7 @@ BadFiles::BadFiles()
     writeFileOrDie(d / "nul.evt", withNul("69 0.375000\n64 0.375000\n60 0.750000\n", 15));
     writeFileOrDie(d / "ring-note.h",
                    toneDefinition("ring", "        TONE(RING_NOTE_C2, TONE_TIME_IN_MS(187))\n"));
-    std::filesystem::create_directory(d / "cfg-nul");
-    writeFileOrDie(d / "cfg-nul" / "config.cfg", withNul(config, config.find("RING_NOTE")));
-    writeFileOrDie(d / "cfg-nul" / "midihz.ini", midihz);
+    configFolder("cfg-nul", withNul(config, config.find("RING_NOTE")), midihz);
 
     // 5,000 notes in every kind that can hold them.
     writeFileOrDie(d / "many.h", toneDefinition("many", repeated(kToneLine, kManyNotes)));
@@ -125,16 +130,12 @@ BadFiles::BadFiles()
                    toneDefinition("long", std::string(kToneLine) + "/*" + longText + "*/\n" +
                                               std::string(kToneLine)));
     writeFileOrDie(d / "long-line.rtx", "l" + longText + ":d=4,o=6,b=63:c,d,e,");
-    std::filesystem::create_directory(d / "cfg-long");
     std::string longConfig = config;
     longConfig.replace(longConfig.find("RING_NOTE"), 9, "RING_NOTE" + longText);
-    writeFileOrDie(d / "cfg-long" / "config.cfg", longConfig);
-    writeFileOrDie(d / "cfg-long" / "midihz.ini", midihz);
-    std::filesystem::create_directory(d / "ini-long");
-    writeFileOrDie(d / "ini-long" / "config.cfg", config);
-    writeFileOrDie(d / "ini-long" / "midihz.ini", midihz + "69,4" +
-                                                      std::string(kLongLineChars, '0') + "\n" +
-                                                      "; " + longText + "\n");
+    configFolder("cfg-long", longConfig, midihz);
+    configFolder("ini-long", config,
+                 midihz + "69,4" + std::string(kLongLineChars, '0') + "\n" + "; " + longText +
+                     "\n");
 
     // Paths that are no readable file.
     std::filesystem::create_directory(d / "folder.h");

@@ -27,18 +27,14 @@ using ::testing::Not;
 
 using test::ToolRun;
 
-// Runs tunetool in dir with the arguments, capturing both streams.
-ToolRun tunetool(const std::vector<std::string>& args, const std::filesystem::path& dir)
+// Runs tunetool in dir (by default the build folder, which holds a copy of
+// config.cfg) with the arguments, capturing both streams.
+ToolRun tunetool(const std::vector<std::string>& args,
+                 const std::filesystem::path& dir = QTE_BINARY_DIR)
 {
     ToolRun r = test::runTunetool(args, dir);
     EXPECT_TRUE(r.exited) << r.how;
     return r;
-}
-
-// The build folder holds a copy of config.cfg.
-ToolRun tunetool(const std::vector<std::string>& args)
-{
-    return tunetool(args, QTE_BINARY_DIR);
 }
 
 std::string example(const char* name)
