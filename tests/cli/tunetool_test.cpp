@@ -266,26 +266,21 @@ TEST(TunetoolText, EachCatalogueTuneByNameAndByIndex)
 TEST(TunetoolText, ChoicesThatNameNoTuneFail)
 {
     struct Case {
-        const char* name;
         const char* file;
         std::optional<std::string> tune;
         std::optional<int> index;
         std::vector<const char*> err;
     };
     const Case cases[] = {
-        {"no choice in a file of five",
-         "Ringdata.h",
-         {},
-         {},
-         {"holds 5 tunes", "--tune", "--index", "tone_plain[]"}},
-        {"index past the end", "Ringdata.h", {}, 6, {"no tune number 6", "tone_morning[]"}},
-        {"index 0", "Ringdata.h", {}, 0, {"no tune number 0"}},
-        {"unknown name", "Ringdata.h", "tone_nope", {}, {"\"tone_nope\"", "tone_chime[]"}},
-        {"name in another case", "Ringdata.h", "TONE_CHIME", {}, {"\"TONE_CHIME\""}},
-        {"single-tone file, second tune", "single_tone.h", {}, 2, {"no tune number 2"}},
+        {"Ringdata.h", {}, {}, {"holds 5 tunes", "--tune", "--index", "tone_plain[]"}},
+        {"Ringdata.h", {}, 6, {"no tune number 6", "tone_morning[]"}},
+        {"Ringdata.h", {}, 0, {"no tune number 0"}},
+        {"Ringdata.h", "tone_nope", {}, {"\"tone_nope\"", "tone_chime[]"}},
+        {"Ringdata.h", "TONE_CHIME", {}, {"\"TONE_CHIME\""}}, // names are case-sensitive
+        {"single_tone.h", {}, 2, {"no tune number 2"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.err.front());
         for (const Output& r : {text(example(c.file), choosing(c.tune, c.index)),
                                 info(example(c.file), choosing(c.tune, c.index))}) {
             EXPECT_EQ(r.status, 1);
