@@ -42,35 +42,37 @@ std::string withNul(std::string s, std::size_t at)
     return s;
 }
 
-void writeOrDie(const std::filesystem::path& path, std::string_view bytes)
-{
-    writeFileOrDie(path, bytes);
-}
-
-} // namespace
-
+// A one-tone text whose body is the given lines.
 std::string toneDefinition(std::string_view name, std::string_view body)
 {
     return "static TONE tone_" + std::string(name) + "[] =\n{\n" + std::string(body) + "};\n";
 }
+
+} // namespace
 
 BadFiles::BadFiles()
 {
     const std::filesystem::path d = m_dir.path();
     const std::string config = readFileOrDie(resourcePath("config.cfg"));
     const std::string midihz = readFileOrDie(resourcePath("midihz.ini"));
-    writeOrDie(d / "config.cfg", config);
-    writeOrDie(d / "midihz.ini", midihz);
+    // The folder itself, and folders of their own for the odd copies.
+    const auto configFolder = [&](const char* name, const std::string& cfg,
+                                  const std::string& ini) {
+        std::filesystem::create_directories(d / name);
+        writeFileOrDie(d / name / "config.cfg", cfg);
+        writeFileOrDie(d / name / "midihz.ini", ini);
+    };
+    configFolder(".", config, midihz);
 
     // OTA: a valid message, cut or padded.
     const ExportResult ota = ExportOta(eighthNotes(8));
     if (!ota.ok()) throw std::runtime_error("ExportOta: " + ota.error);
     validOta = ota.bytes;
-    writeOrDie(d / "good.ota", validOta);
-    writeOrDie(d / "truncated-1.ota", validOta.substr(0, 1));
-    writeOrDie(d / "truncated-half.ota", validOta.substr(0, validOta.size() / 2));
-    writeOrDie(d / "truncated-last.ota", validOta.substr(0, validOta.size() - 1));
-    writeOrDie(d / "oversized.ota", validOta + std::string(1 << 20, '\xff'));
+    writeFileOrDie(d / "good.ota", validOta);
+    writeFileOrDie(d / "truncated-1.ota", validOta.substr(0, 1));
+    writeFileOrDie(d / "truncated-half.ota", validOta.substr(0, validOta.size() / 2));
+    writeFileOrDie(d / "truncated-last.ota", validOta.substr(0, validOta.size() - 1));
+    writeFileOrDie(d / "oversized.ota", validOta + std::string(1 << 20, '\xff'));
     {
         // Past what is read into memory; sparse, so it costs no disk.
         const int fd = ::open((d / "huge.ota").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -90,59 +92,55 @@ BadFiles::BadFiles()
     const ExportResult biggest = ExportOta(eighthNotes(fits));
     if (fits == 0 || !biggest.ok()) throw std::runtime_error("no OTA message holds a note");
     biggestOtaNotes = fits;
-    writeOrDie(d / "biggest.ota", biggest.bytes);
+    writeFileOrDie(d / "biggest.ota", biggest.bytes);
 
     // Binary bytes where a tone text is expected.
     std::mt19937 random(20261208);
     std::string binary(64 * 1024, '\0');
     for (char& c : binary)
         c = static_cast<char>(random() & 0xff);
-    writeOrDie(d / "binary.h", binary);
+    writeFileOrDie(d / "binary.h", binary);
 
     // One 10 MB line: tone lines without line ends, and RTX notes.
-    writeOrDie(d / "line-10mb.h",
-               repeated(kToneLine.substr(0, kToneLine.size() - 1), 10'000'000 / 47));
-    writeOrDie(d / "line-10mb.rtx", "long:d=8,o=5,b=160:" + repeated("c,", 5'000'000));
+    writeFileOrDie(d / "line-10mb.h",
+                   repeated(kToneLine.substr(0, kToneLine.size() - 1), 10'000'000 / 47));
+    writeFileOrDie(d / "line-10mb.rtx", "long:d=8,o=5,b=160:" + repeated("c,", 5'000'000));
 
     // NUL bytes inside otherwise good files.
     const std::string oneTone = toneDefinition("nul", repeated(kToneLine, 3));
-    writeOrDie(d / "nul.h", withNul(oneTone, oneTone.find("TONE_TIME")));
-    writeOrDie(d / "nul.rtx", withNul("nul:d=4,o=6,b=63:c,d,e,f,", 20));
-    writeOrDie(d / "nul.evt", withNul("69 0.375000\n64 0.375000\n60 0.750000\n", 15));
-    writeOrDie(d / "ring-note.h",
-               toneDefinition("ring", "        TONE(RING_NOTE_C2, TONE_TIME_IN_MS(187))\n"));
-    std::filesystem::create_directory(d / "cfg-nul");
-    writeOrDie(d / "cfg-nul" / "config.cfg", withNul(config, config.find("RING_NOTE")));
-    writeOrDie(d / "cfg-nul" / "midihz.ini", midihz);
+    writeFileOrDie(d / "nul.h", withNul(oneTone, oneTone.find("TONE_TIME")));
+    writeFileOrDie(d / "nul.rtx", withNul("nul:d=4,o=6,b=63:c,d,e,f,", 20));
+    writeFileOrDie(d / "nul.evt", withNul("69 0.375000\n64 0.375000\n60 0.750000\n", 15));
+    writeFileOrDie(d / "ring-note.h",
+                   toneDefinition("ring", "        TONE(RING_NOTE_C2, TONE_TIME_IN_MS(187))\n"));
+    configFolder("cfg-nul", withNul(config, config.find("RING_NOTE")), midihz);
 
     // 5,000 notes in every kind that can hold them.
-    writeOrDie(d / "many.h", toneDefinition("many", repeated(kToneLine, kManyNotes)));
-    writeOrDie(d / "many.rtx", "many:d=8,o=5,b=160:" + repeated("c,d,e,f,g,", kManyNotes / 5));
-    writeOrDie(d / "many.evt", repeated("69 0.100000\n", kManyNotes));
+    writeFileOrDie(d / "many.h", toneDefinition("many", repeated(kToneLine, kManyNotes)));
+    writeFileOrDie(d / "many.rtx", "many:d=8,o=5,b=160:" + repeated("c,d,e,f,g,", kManyNotes / 5));
+    writeFileOrDie(d / "many.evt", repeated("69 0.100000\n", kManyNotes));
     std::string ringdata;
     for (int i = 1; i <= kManyDefinitions; ++i)
         ringdata += toneDefinition("t" + std::to_string(i), kToneLine);
-    writeOrDie(d / "ringdata-5000.h", ringdata);
+    writeFileOrDie(d / "ringdata-5000.h", ringdata);
 
     // Lines of 100,000 characters.
     const std::string longText(kLongLineChars, 'x');
-    writeOrDie(d / "long-line.h", toneDefinition("long", std::string(kToneLine) + "/*" + longText +
-                                                             "*/\n" + std::string(kToneLine)));
-    writeOrDie(d / "long-line.rtx", "l" + longText + ":d=4,o=6,b=63:c,d,e,");
-    std::filesystem::create_directory(d / "cfg-long");
+    writeFileOrDie(d / "long-line.h",
+                   toneDefinition("long", std::string(kToneLine) + "/*" + longText + "*/\n" +
+                                              std::string(kToneLine)));
+    writeFileOrDie(d / "long-line.rtx", "l" + longText + ":d=4,o=6,b=63:c,d,e,");
     std::string longConfig = config;
     longConfig.replace(longConfig.find("RING_NOTE"), 9, "RING_NOTE" + longText);
-    writeOrDie(d / "cfg-long" / "config.cfg", longConfig);
-    writeOrDie(d / "cfg-long" / "midihz.ini", midihz);
-    std::filesystem::create_directory(d / "ini-long");
-    writeOrDie(d / "ini-long" / "config.cfg", config);
-    writeOrDie(d / "ini-long" / "midihz.ini",
-               midihz + "69,4" + std::string(kLongLineChars, '0') + "\n" + "; " + longText + "\n");
+    configFolder("cfg-long", longConfig, midihz);
+    configFolder("ini-long", config,
+                 midihz + "69,4" + std::string(kLongLineChars, '0') + "\n" + "; " + longText +
+                     "\n");
 
     // Paths that are no readable file.
     std::filesystem::create_directory(d / "folder.h");
     std::filesystem::create_directory(d / "folder.ota");
-    writeOrDie(d / "no-read.h", oneTone);
+    writeFileOrDie(d / "no-read.h", oneTone);
     std::filesystem::permissions(d / "no-read.h", std::filesystem::perms::none);
     // A file name tunetool can write, on a device that takes no bytes.
     std::filesystem::create_symlink("/dev/full", d / "full.ota");

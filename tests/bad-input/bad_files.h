@@ -37,7 +37,4 @@ private:
 // Written on first use.
 const BadFiles& badFiles();
 
-// A one-tone text whose body is the given lines.
-std::string toneDefinition(std::string_view name, std::string_view body);
-
 } // namespace qte::test

@@ -2,6 +2,7 @@
 
 #include "platform/ppm_image.h"
 #include "platform/qt/button_table_image.h"
+#include "platform/qt/qimage_surface.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +19,17 @@ TEST(ButtonTable, EmbeddedImageMatchesThePpmCopy)
 
     const PpmResult ppm = readPpmImage(test::resourcePath("buttontable.ppm"));
     ASSERT_TRUE(ppm.image) << ppm.error;
+    // Both ways the editor takes the picture: as a headless copy, and as the
+    // Qt image the toolbar is painted from.
     const ImageSurface fromPng = imageSurfaceFrom(png);
+    const QImageSurface qtTable(png);
     ASSERT_EQ(ppm.image->width(), fromPng.width());
     ASSERT_EQ(ppm.image->height(), fromPng.height());
     int differing = 0;
     for (int y = 0; y < fromPng.height(); ++y)
         for (int x = 0; x < fromPng.width(); ++x)
-            differing += ppm.image->pixel(x, y) != fromPng.pixel(x, y);
+            differing += (ppm.image->pixel(x, y) != fromPng.pixel(x, y)) +
+                         (ppm.image->pixel(x, y) != qtTable.pixel(x, y));
     EXPECT_EQ(differing, 0);
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,16 @@ inline std::string shellQuoted(const std::string& arg)
             q += c;
     }
     return q + "'";
+}
+
+// A command line written as one string, split at spaces.
+inline std::vector<std::string> splitWords(const std::string& line)
+{
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return words;
 }
 
 // Runs tunetool in dir, after the shell command limits (such as "ulimit -f
