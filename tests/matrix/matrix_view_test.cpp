@@ -32,6 +32,7 @@ TEST(MatrixView, LayoutCountsColumnsRowsAndBars)
         {"no keys", 0, 800, 600, 11, 12, 800 / 11 + 1, (600 - 24 - 65) / 12},
         {"very high window", 67, 800, 5000, 11, 12, (800 - 67) / 11 + 1, 108},
         {"zero window", 0, 0, 0, 11, 12, 1, 1},
+        {"narrower than the keys", 67, 20, 30, 11, 12, 1, 1},
     };
     Tune tune;
     for (const Case& c : cases) {

@@ -7,12 +7,28 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace qte {
 namespace {
+
+std::optional<std::string> runCommand(const std::string& command)
+{
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return std::nullopt;
+    std::string out;
+    std::array<char, 256> buf{};
+    while (std::fgets(buf.data(), buf.size(), pipe))
+        out += buf.data();
+    if (::pclose(pipe) != 0) return std::nullopt;
+    return out;
+}
 
 const TextConfig kConfig;
 const NoteFrequencyTable kHz = BuildNoteFrequencies(DefaultFrequencyTable());
@@ -73,6 +89,27 @@ TEST(WaveFile, NothingToRenderIsReportedAndWritesNothing)
 
     Tune one = test::TuneBuilder().note(0, 100, 69).build();
     EXPECT_TRUE(writeWaveFile(dir.file("missing") / "x.wav", one, kConfig, kHz, RenderOptions{}));
+}
+
+// A second reader of our WAV files: sox, which tools downstream use.
+TEST(WaveFile, SoxReadsTheFile)
+{
+    if (std::system("command -v soxi >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "soxi is not installed (Debian package sox); the WAV file is not "
+                        "checked by a second reader";
+    }
+    test::TempDir dir;
+    Tune tune = test::TuneBuilder().note(0, 1000, 69).note(1000, 2000, 72).build();
+    const auto path = dir.file("two notes.wav");
+    ASSERT_FALSE(writeWaveFile(path, tune, kConfig, kHz, RenderOptions{}));
+    const std::string quoted = "'" + path.string() + "'";
+    std::string command;
+    for (const char* what : {"-s", "-D", "-r", "-c", "-b", "-e"})
+        command += std::string("soxi ") + what + " " + quoted + " && ";
+    const auto info = runCommand(command + "true");
+    ASSERT_TRUE(info) << "soxi could not read the file";
+    // Samples (trunc(2000 * 44.1f)), seconds, rate, channels, bits and encoding.
+    EXPECT_EQ(*info, "88199\n1.999977\n44100\n1\n8\nUnsigned Integer PCM\n");
 }
 
 } // namespace
