@@ -86,15 +86,6 @@ void deleteCommand(EditorContext& ctx)
     repaintMatrix(ctx);
 }
 
-void scrollMatrix(EditorContext& ctx, bool horizontal, ScrollCode code, std::int32_t position = 0)
-{
-    if (horizontal)
-        ScrollHorizontal(ctx.matrixView, code, position);
-    else
-        ScrollVertical(ctx.matrixView, code, position);
-    repaintMatrix(ctx);
-}
-
 void chooseLength(EditorContext& ctx, std::int32_t index, std::int32_t modifier)
 {
     ctx.noteLength.noteLengthIndex = index;
@@ -247,12 +238,13 @@ void keyDown(EditorContext& ctx, int key)
             ctx.platform.mainWindow.invalidate(false);
         }
         break;
-    case vk::Home: scrollMatrix(ctx, true, ScrollCode::Top); break;
-    case vk::Left: scrollMatrix(ctx, true, ScrollCode::LineUp); break;
-    case vk::Right: scrollMatrix(ctx, true, ScrollCode::LineDown); break;
-    case vk::Up: scrollMatrix(ctx, false, ScrollCode::LineUp); break;
+    case vk::Home: scrollMatrix(ctx, ScrollBar::Horizontal, ScrollCode::Top); break;
+    case vk::Left: scrollMatrix(ctx, ScrollBar::Horizontal, ScrollCode::LineUp); break;
+    case vk::Right: scrollMatrix(ctx, ScrollBar::Horizontal, ScrollCode::LineDown); break;
+    case vk::Up: scrollMatrix(ctx, ScrollBar::Vertical, ScrollCode::LineUp); break;
     case vk::Down:
-        if (ctx.matrixView.lowestPitch > 1) scrollMatrix(ctx, false, ScrollCode::LineDown);
+        if (ctx.matrixView.lowestPitch > 1)
+            scrollMatrix(ctx, ScrollBar::Vertical, ScrollCode::LineDown);
         break;
     default: break;
     }

@@ -1,5 +1,6 @@
 #include "app/editor_context.h"
 
+#include "matrix/matrix_window.h"
 #include "tune/tone_generator.h"
 
 #include "platform/file_store.h"
@@ -19,11 +20,6 @@ std::string captionWithSource(const char* window, const Tune& tune)
     std::string caption = std::string(window) + " - " + tune.toneName;
     if (!tune.tuneSourceName.empty()) caption += " - " + tune.tuneSourceName;
     return caption;
-}
-
-ScrollBarState toBar(const ScrollSetting& s)
-{
-    return {s.minimum, s.maximum, s.page, s.position};
 }
 
 // A warning that differs only in its counts (how many lines are dropped)
@@ -48,9 +44,8 @@ void updateTitles(EditorContext& ctx)
 
 void layoutMatrixWindow(EditorContext& ctx)
 {
-    Window& w = ctx.child(Child::MatrixEdit);
-    LayoutMatrix(ctx.matrixView, ctx.tune, w.clientWidth(), w.clientHeight());
-    repaintMatrix(ctx);
+    MatrixSession session(ctx);
+    BlockEdit(ctx.child(Child::MatrixEdit), ctx.matrixPainter).onSize(session.context);
 }
 
 MatrixSession::MatrixSession(EditorContext& ctx)
@@ -61,12 +56,18 @@ MatrixSession::MatrixSession(EditorContext& ctx)
 
 void repaintMatrix(EditorContext& ctx)
 {
-    Window& w = ctx.child(Child::MatrixEdit);
     MatrixSession session(ctx);
-    ctx.matrixPainter.RepaintMatrix(session.context, w.surface());
-    w.setScrollBar(ScrollBar::Horizontal, toBar(ctx.matrixView.horizontalBar));
-    w.setScrollBar(ScrollBar::Vertical, toBar(ctx.matrixView.verticalBar));
-    w.invalidate(false);
+    BlockEdit(ctx.child(Child::MatrixEdit), ctx.matrixPainter).repaint(session.context);
+}
+
+void scrollMatrix(EditorContext& ctx, ScrollBar bar, ScrollCode code, std::int32_t position)
+{
+    MatrixSession session(ctx);
+    BlockEdit window(ctx.child(Child::MatrixEdit), ctx.matrixPainter);
+    if (bar == ScrollBar::Horizontal)
+        window.onHorizontalScroll(session.context, code, position);
+    else
+        window.onVerticalScroll(session.context, code, position);
 }
 
 void regenerateToneText(EditorContext& ctx)

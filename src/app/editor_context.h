@@ -113,6 +113,8 @@ struct MatrixSession {
 // repaints it.
 void layoutMatrixWindow(EditorContext& ctx);
 void repaintMatrix(EditorContext& ctx);
+// Scrolls the matrix by one of the bars' codes and repaints when it moved.
+void scrollMatrix(EditorContext& ctx, ScrollBar bar, ScrollCode code, std::int32_t position = 0);
 // Rebuilds the tone text from the tune and repaints the Ringdata view.
 void regenerateToneText(EditorContext& ctx);
 // Paints the text as it is, with the bars, without regenerating it.

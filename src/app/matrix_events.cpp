@@ -51,11 +51,6 @@ void activateMatrix(EditorContext& ctx)
     ctx.activeChild = Child::MatrixEdit;
 }
 
-MinTrackSize matrixMinTrackSize(const EditorContext& ctx)
-{
-    return {ctx.matrixView.keyStripWidth, kMatrixMinTrackHeight};
-}
-
 void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y)
 {
     MatrixSession session(ctx);

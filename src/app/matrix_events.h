@@ -45,8 +45,4 @@ void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y);
 // The matrix window became the active tune window.
 void activateMatrix(EditorContext& ctx);
 
-// The smallest size the user may drag the window to: the key strip's
-// width, kMatrixMinTrackHeight high.
-[[nodiscard]] MinTrackSize matrixMinTrackSize(const EditorContext& ctx);
-
 } // namespace qte

@@ -7,23 +7,6 @@
 #include "tune/tune.h"
 
 namespace qte {
-namespace {
-
-int signedWord(std::uint32_t w)
-{
-    w &= 0xFFFFu;
-    return w > 32768u ? static_cast<int>(w) - 65536 : static_cast<int>(w);
-}
-
-ScrollBarState toBar(const ScrollSetting& s) { return {s.minimum, s.maximum, s.page, s.position}; }
-
-} // namespace
-
-MousePosition decodeMousePosition(std::uint32_t packed)
-{
-    return {signedWord(packed), signedWord(packed >> 16)};
-}
-
 void BlockEdit::applyBars(const MatrixContext& ctx)
 {
     m_window.setScrollBar(ScrollBar::Horizontal, toBar(ctx.view.horizontalBar));
@@ -37,48 +20,31 @@ void BlockEdit::repaint(MatrixContext& ctx)
     m_window.invalidate(false);
 }
 
-void BlockEdit::onCreate(MatrixContext& ctx)
-{
-    ctx.view.horizontalBar = {0, 500, 10, 0, false};
-    ctx.view.verticalBar = {1, kMaxVisibleRows, 10, 0, false};
-    ctx.view.verticalPos = 0;
-    applyBars(ctx);
-}
-
 void BlockEdit::onSize(MatrixContext& ctx)
 {
     LayoutMatrix(ctx.view, ctx.tune, m_window.clientWidth(), m_window.clientHeight());
     repaint(ctx);
 }
 
-void BlockEdit::onPaint(MatrixContext& ctx) { repaint(ctx); }
-
-void BlockEdit::onClose()
+MinTrackSize BlockEdit::minTrackSize(const MatrixView& view)
 {
-    m_window.setVisible(false);
-    if (closed) closed();
-}
-
-MinTrackSize BlockEdit::minTrackSize(const MatrixContext& ctx) const
-{
-    return {ctx.view.keyStripWidth, kMatrixMinTrackHeight};
-}
-
-void BlockEdit::onNonClientLeftDown()
-{
-    if (activate) activate();
+    return {view.keyStripWidth, kMatrixMinTrackHeight};
 }
 
 void BlockEdit::onHorizontalScroll(MatrixContext& ctx, ScrollCode code, std::int32_t track)
 {
-    if (ScrollHorizontal(ctx.view, code, track)) repaint(ctx);
-    else applyBars(ctx);
+    if (ScrollHorizontal(ctx.view, code, track))
+        repaint(ctx);
+    else
+        applyBars(ctx);
 }
 
 void BlockEdit::onVerticalScroll(MatrixContext& ctx, ScrollCode code, std::int32_t track)
 {
-    if (ScrollVertical(ctx.view, code, track)) repaint(ctx);
-    else applyBars(ctx);
+    if (ScrollVertical(ctx.view, code, track))
+        repaint(ctx);
+    else
+        applyBars(ctx);
 }
 
 void BlockEdit::onMouseMove(MatrixContext& ctx, int x, int y)

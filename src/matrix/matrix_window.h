@@ -23,13 +23,6 @@ struct MinTrackSize {
     int height = 0;
 };
 
-// A mouse message's position: two signed 16-bit words, x low, y high.
-struct MousePosition {
-    int x = 0;
-    int y = 0;
-};
-[[nodiscard]] MousePosition decodeMousePosition(std::uint32_t packed);
-
 class BlockEdit {
 public:
     BlockEdit(Window& window, MatrixPainter& painter) : m_window(window), m_painter(painter) {}
@@ -40,15 +33,12 @@ public:
     // Make this the active tune window (activeChild 0, on top, caption
     // active, the other two inactive).
     std::function<void()> activate;
-    // The window was hidden by its close box (uncheck View > "Matrix edit").
-    std::function<void()> closed;
+    // The smallest the window may be made: the key strip stays whole.
+    [[nodiscard]] static MinTrackSize minTrackSize(const MatrixView& view);
 
-    void onCreate(MatrixContext& ctx);
+    // Lays the matrix out for the client size, then repaints.
     void onSize(MatrixContext& ctx);
-    void onPaint(MatrixContext& ctx);
-    void onClose();
-    [[nodiscard]] MinTrackSize minTrackSize(const MatrixContext& ctx) const;
-    void onNonClientLeftDown();
+    // A scroll that moves nothing only sets the bars again.
     void onHorizontalScroll(MatrixContext& ctx, ScrollCode code, std::int32_t track);
     void onVerticalScroll(MatrixContext& ctx, ScrollCode code, std::int32_t track);
     void onMouseMove(MatrixContext& ctx, int x, int y);

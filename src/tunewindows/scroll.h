@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/window.h"
+
 namespace qte {
 
 enum class ScrollCode : std::int32_t {
@@ -26,5 +28,10 @@ struct ScrollSetting {
     bool disableWhenNotNeeded = true;
     friend bool operator==(const ScrollSetting&, const ScrollSetting&) = default;
 };
+
+[[nodiscard]] inline ScrollBarState toBar(const ScrollSetting& s)
+{
+    return {s.minimum, s.maximum, s.page, s.position};
+}
 
 } // namespace qte

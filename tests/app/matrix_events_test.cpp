@@ -126,7 +126,7 @@ TEST_F(MatrixEvents, ClicksDuringPlaybackOnlyActivate)
 TEST_F(MatrixEvents, MinimumSizeFollowsTheKeyStrip)
 {
     const auto size = [this] {
-        const MinTrackSize s = matrixMinTrackSize(ctx);
+        const MinTrackSize s = BlockEdit::minTrackSize(ctx.matrixView);
         return std::pair(s.width, s.height);
     };
     EXPECT_EQ(size(), std::pair(kKeyStripWidth, kMatrixMinTrackHeight));

@@ -244,7 +244,7 @@ void MainWindow::command(int id)
 
 void MainWindow::applyMatrixMinimum()
 {
-    const MinTrackSize min = matrixMinTrackSize(*m_ctx);
+    const MinTrackSize min = BlockEdit::minTrackSize(m_ctx->matrixView);
     child(Child::MatrixEdit)->setMinimumSize(min.width, min.height);
 }
 
@@ -279,17 +279,14 @@ void MainWindow::wireChildren()
     SurfaceWindow* tunes = child(Child::TunesInRingdata);
 
     matrix->onScroll = [&ctx](ScrollBar bar, int code, int position) {
-        if (bar == ScrollBar::Horizontal)
-            ScrollHorizontal(ctx.matrixView, static_cast<ScrollCode>(code), position);
-        else
-            ScrollVertical(ctx.matrixView, static_cast<ScrollCode>(code), position);
-        repaintMatrix(ctx);
+        scrollMatrix(ctx, bar, static_cast<ScrollCode>(code), position);
     };
     ringdata->onScroll = [&ctx](ScrollBar bar, int code, int position) {
         ringdataScroll(ctx, bar, static_cast<ScrollCode>(code), position);
     };
     tunes->onScroll = [&ctx](ScrollBar bar, int code, int position) {
-        if (bar == ScrollBar::Vertical) catalogueScroll(ctx, static_cast<ScrollCode>(code), position);
+        if (bar == ScrollBar::Vertical)
+            catalogueScroll(ctx, static_cast<ScrollCode>(code), position);
     };
     // A click acts where it was made: the position goes in as a move first.
     ringdata->canvas()->onMouse = [this, ringdata](MouseAction action, int x, int y) {
