@@ -1,5 +1,6 @@
 #include "formats/event_file.h"
 
+#include "formats/staged_import.h"
 #include "platform/files.h"
 #include "tune/tune.h"
 
@@ -265,17 +266,7 @@ ExportResult ExportEvtFile(const Tune& tune, const std::filesystem::path& path)
 
 FormatResult ImportEvt(std::string_view bytes, Tune& tune)
 {
-    FormatResult result;
-    // Parsed into a copy so that a failed import leaves the tune as it was.
-    auto work = std::make_unique<Tune>(tune);
-    EvtParser parser(bytes, *work);
-    if (!parser.parse()) {
-        result.error = parser.error;
-        return result;
-    }
-    result.warnings = std::move(parser.warnings);
-    tune = std::move(*work);
-    return result;
+    return ImportStaged(tune, [&](Tune& work) { return EvtParser(bytes, work); });
 }
 
 FormatResult ImportEvtFile(const std::filesystem::path& path, Tune& tune)

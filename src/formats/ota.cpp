@@ -2,6 +2,7 @@
 
 #include "formats/bit_reader.h"
 #include "formats/bit_writer.h"
+#include "formats/staged_import.h"
 #include "platform/files.h"
 #include "sound/tempo.h"
 #include "tune/tune.h"
@@ -422,7 +423,7 @@ bool OtaParser::readInstruction(int index, int total)
             // The tune keeps one tempo; later notes follow the new one in
             // their unit lengths only.
             warnings.emplace_back("Tempo changed during the tune. Only tunes with fixed tempo will "
-                               "be loaded correctly.");
+                                  "be loaded correctly.");
         } else if (!setTempo(m_tune, bpm, false, m_length, m_styleMode)) {
             error = "The file's tempo of " + std::to_string(bpm) + " bpm cannot be used.";
             return false;
@@ -475,18 +476,10 @@ bool OtaParser::parse()
 FormatResult ImportOta(std::string_view bytes, Tune& tune, NoteLengthState& length,
                        std::int32_t styleMode)
 {
-    FormatResult result;
-    // Parsed into a copy so that a failed import leaves the tune as it was.
-    auto work = std::make_unique<Tune>(tune);
     NoteLengthState workLength = length;
-    OtaParser parser(bytes, *work, workLength, styleMode);
-    if (!parser.parse()) {
-        result.error = parser.error;
-        return result;
-    }
-    result.warnings = std::move(parser.warnings);
-    tune = std::move(*work);
-    length = workLength;
+    FormatResult result = ImportStaged(
+        tune, [&](Tune& work) { return OtaParser(bytes, work, workLength, styleMode); });
+    if (result.ok()) length = workLength;
     return result;
 }
 

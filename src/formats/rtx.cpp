@@ -1,5 +1,6 @@
 #include "formats/rtx.h"
 
+#include "formats/staged_import.h"
 #include "platform/files.h"
 #include "sound/tempo.h"
 #include "tune/tune.h"
@@ -433,7 +434,8 @@ ExportResult ExportRtx(const Tune& tune)
     for (char c : tune.toneName)
         if (c != ':') name.push_back(c);
     if (name.size() != tune.toneName.size())
-        result.warnings.emplace_back("The tone name holds \":\", which ends the name in an RTX file; it was left out.");
+        result.warnings.emplace_back(
+            "The tone name holds \":\", which ends the name in an RTX file; it was left out.");
 
     std::string out = std::string(cutChars(name, kRtxMaxNameChars)) +
                       ":d=4,o=5,b=" + std::to_string(tune.tempoBpm) + ":";
@@ -498,18 +500,11 @@ ExportResult ExportRtxFile(const Tune& tune, const std::filesystem::path& path)
 FormatResult ImportRtx(std::string_view bytes, Tune& tune, NoteLengthState& length,
                        std::int32_t styleMode, bool keepNaturalNotes)
 {
-    FormatResult result;
-    // Parsed into a copy so that a failed import leaves the tune as it was.
-    auto work = std::make_unique<Tune>(tune);
     NoteLengthState workLength = length;
-    RtxParser parser(bytes, *work, workLength, styleMode, keepNaturalNotes);
-    if (!parser.parse()) {
-        result.error = parser.error;
-        return result;
-    }
-    result.warnings = std::move(parser.warnings);
-    tune = std::move(*work);
-    length = workLength;
+    FormatResult result = ImportStaged(tune, [&](Tune& work) {
+        return RtxParser(bytes, work, workLength, styleMode, keepNaturalNotes);
+    });
+    if (result.ok()) length = workLength;
     return result;
 }
 
