@@ -69,21 +69,15 @@ FormatResult exportFrom(EditorContext& ctx, FileKind kind, std::string& bytes)
     }
 }
 
-std::vector<FileFilter> openFilters(const std::vector<FileKind>& kinds)
+// The kinds' filters as the Open (&FileKindInfo::openFilter) or the Save
+// as dialog lists them.
+std::vector<FileFilter> filtersOf(const std::vector<FileKind>& kinds,
+                                  FileFilter FileKindInfo::*filter)
 {
     std::vector<FileFilter> filters;
     filters.reserve(kinds.size());
     for (FileKind k : kinds)
-        filters.push_back(fileKindInfo(k).openFilter);
-    return filters;
-}
-
-std::vector<FileFilter> saveFilters(const std::vector<FileKind>& kinds)
-{
-    std::vector<FileFilter> filters;
-    filters.reserve(kinds.size());
-    for (FileKind k : kinds)
-        filters.push_back(fileKindInfo(k).saveFilter);
+        filters.push_back(fileKindInfo(k).*filter);
     return filters;
 }
 
@@ -197,7 +191,8 @@ bool writeTuneFile(EditorContext& ctx, const std::string& path, FileKind kind)
 void openRingingToneCommand(EditorContext& ctx)
 {
     const std::vector<FileKind> kinds = openableKinds();
-    const auto choice = ctx.platform.fileDialogs.openFile(openFilters(kinds), ctx.dialogPath);
+    const auto choice = ctx.platform.fileDialogs.openFile(
+        filtersOf(kinds, &FileKindInfo::openFilter), ctx.dialogPath);
     if (choice) {
         ctx.dialogPath = choice->path;
         openTuneFile(ctx, choice->path, kindOfChoice(kinds, choice->filterIndex));
@@ -253,7 +248,8 @@ void saveAsCommand(EditorContext& ctx)
 {
     if (ctx.tune.toneId.empty() && runSettingsDialog(ctx) != DialogResult::Ok) return;
     const std::vector<FileKind> kinds = savableKinds();
-    const auto choice = ctx.platform.fileDialogs.saveFile(saveFilters(kinds), ctx.dialogPath);
+    const auto choice = ctx.platform.fileDialogs.saveFile(
+        filtersOf(kinds, &FileKindInfo::saveFilter), ctx.dialogPath);
     if (!choice) return;
     ctx.dialogPath = choice->path;
     const FileKind kind = kindOfChoice(kinds, choice->filterIndex);
