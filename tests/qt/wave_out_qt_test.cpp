@@ -56,8 +56,9 @@ std::string quoted(const std::filesystem::path& p)
 bool runChild(const std::string& environment, const std::string& filter)
 {
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    const std::string cmd =
-        environment + " '" + self + "' --gtest_filter=" + filter + " >" + " /dev/stderr 2>&1";
+    // 1>&2, not >/dev/stderr: opening that path truncates a log file the
+    // test's output goes to.
+    const std::string cmd = environment + " '" + self + "' --gtest_filter=" + filter + " 1>&2";
     return std::system(cmd.c_str()) == 0;
 }
 
