@@ -48,6 +48,14 @@ void addTextOptions(CLI::App& command, CommandOptions& options)
                      "Add config.cfg's default starting and ending parts");
 }
 
+// The options of the commands that write a file of any kind.
+void addWriteOptions(CLI::App& command, CommandOptions& options)
+{
+    addTextOptions(command, options);
+    command.add_flag("--polite", options.tune.playPolitely,
+                     "Play politely in a .wav: the polite prefix before the tune");
+}
+
 int run(int argc, char** argv)
 {
     using namespace qte::cli;
@@ -97,9 +105,7 @@ int run(int argc, char** argv)
     convert->add_option("IN", inFile, "The tune file to read")->required();
     convert->add_option("OUT", outFile, "The file to write")->required();
     addReadOptions(*convert, options);
-    addTextOptions(*convert, options);
-    convert->add_flag("--polite", options.tune.playPolitely,
-                      "Play politely in a .wav: the polite prefix before the tune");
+    addWriteOptions(*convert, options);
     convert->callback([&] { status = runConvert(inFile, outFile, options, std::cerr); });
 
     std::vector<std::filesystem::path> exportFiles;
@@ -116,9 +122,7 @@ int run(int argc, char** argv)
         ->required();
     batch->add_option("--as", exportKind, "The kind to write: h, ota, rtx, evt or wav")->required();
     addReadOptions(*batch, options);
-    addTextOptions(*batch, options);
-    batch->add_flag("--polite", options.tune.playPolitely,
-                    "Play politely in a .wav: the polite prefix before the tune");
+    addWriteOptions(*batch, options);
     batch->callback([&] {
         if (options.choice.made()) {
             std::cerr << "error: export writes every tune; --tune and --index choose one "

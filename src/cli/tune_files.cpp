@@ -67,6 +67,17 @@ void loadEntry(ReadTuneResult& result, const std::filesystem::path& path, std::s
     takeLoaded(result, path, loaded);
 }
 
+// The bytes as one tone definition.
+void loadToneFile(ReadTuneResult& result, const std::filesystem::path& path, std::string_view bytes,
+                  const ToolConfig& config)
+{
+    ParserState state;
+    result.tune = std::make_unique<Tune>();
+    ToneTextResult loaded =
+        LoadToneFile(*result.tune, bytes, state, config.textConfig, config.noteNames);
+    takeLoaded(result, path, loaded);
+}
+
 void readToneText(ReadTuneResult& result, const std::filesystem::path& path, std::string_view bytes,
                   const TuneChoice& choice, const ToolConfig& config)
 {
@@ -80,11 +91,7 @@ void readToneText(ReadTuneResult& result, const std::filesystem::path& path, std
                 ".";
             return;
         }
-        ParserState state;
-        result.tune = std::make_unique<Tune>();
-        ToneTextResult loaded =
-            LoadToneFile(*result.tune, bytes, state, config.textConfig, config.noteNames);
-        takeLoaded(result, path, loaded);
+        loadToneFile(result, path, bytes, config);
         return;
     }
     const int n = chosenEntry(*catalogue, choice);
@@ -185,7 +192,7 @@ ForEachTune(const std::filesystem::path& path, const ToolConfig& config, const T
     ToneTextResult scan = ScanRingdataFile(*file.bytes, *catalogue);
     if (catalogue->tuneCount <= 1) {
         ReadTuneResult read;
-        readToneText(read, path, *file.bytes, {}, config);
+        loadToneFile(read, path, *file.bytes, config);
         nameSource(read, path);
         take(stem, read);
         return {};
