@@ -2,7 +2,7 @@
 // scanned in MB/s next to reading the same file line by line with
 // std::getline and doing nothing with the lines.
 
-#include "platform/files.h"
+#include "io/files.h"
 #include "tune/ringdata_file.h"
 
 #include <benchmark/benchmark.h>

@@ -1,5 +1,5 @@
 // Reads arbitrary bytes as lines with every buffer size the readers use.
-#include "platform/linereader.h"
+#include "io/linereader.h"
 
 #include <cstddef>
 #include <cstdint>

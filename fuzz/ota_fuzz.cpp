@@ -2,7 +2,7 @@
 // tune alone; a successful one gives notes in time order within the table
 // that can be exported and read back.
 #include "formats/ota.h"
-#include "sound/tempo.h"
+#include "tune/tempo.h"
 #include "tune_checks.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // tune alone; a successful one gives ordered notes inside the table and the
 // note tables' pitches, and its export reads back.
 #include "formats/rtx.h"
-#include "sound/tempo.h"
+#include "tune/tempo.h"
 #include "tune/tune.h"
 #include "tune_checks.h"
 

@@ -5,6 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build}
+if ! command -v clang-tidy >/dev/null; then
+  echo "clang-tidy is not installed (scripts/setup.sh installs it)" >&2
+  exit 1
+fi
 out=$(git ls-files 'src/*.cpp' | xargs -P"$(nproc)" -n4 clang-tidy -p "$dir" --quiet 2>/dev/null |
       grep -E "warning:|error:" | sort -u || true)
 if [ -n "$out" ]; then

@@ -4,8 +4,8 @@
 
 #include "app/editor_context.h"
 #include "app/file_commands.h"
-#include "platform/file_store.h"
-#include "platform/messages.h"
+#include "io/file_store.h"
+#include "io/messages.h"
 
 #include <algorithm>
 #include <charconv>

@@ -6,7 +6,7 @@
 #include "app/menu.h"
 #include "app/playback_commands.h"
 #include "platform/dialogs.h"
-#include "platform/messages.h"
+#include "io/messages.h"
 #include "platform/window.h"
 
 #include <cmath>

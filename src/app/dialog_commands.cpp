@@ -1,7 +1,7 @@
 #include "app/dialog_commands.h"
 
 #include "app/editor_context.h"
-#include "platform/messages.h"
+#include "io/messages.h"
 #include "platform/window.h"
 #include "tunewindows/edit_dialogs.h"
 

@@ -3,8 +3,8 @@
 #include "matrix/matrix_window.h"
 #include "tune/tone_generator.h"
 
-#include "platform/file_store.h"
-#include "platform/messages.h"
+#include "io/file_store.h"
+#include "io/messages.h"
 #include "platform/surface.h"
 #include "platform/window.h"
 
@@ -89,7 +89,7 @@ void repaintToneText(EditorContext& ctx)
     resizeRingdataView(ctx.ringdataView, w.clientWidth(), w.clientHeight());
     w.setScrollBar(ScrollBar::Vertical, toBar(ringdataVerticalBar(ctx.ringdataView, ctx.toneText)));
     w.setScrollBar(ScrollBar::Horizontal, toBar(ringdataHorizontalBar(ctx.ringdataView)));
-    PaintToneText(ctx.ringdataView, ctx.toneText, w.surface());
+    PaintToneText(ctx.ringdataView, ctx.toneText, ctx.tune, w.surface());
     w.invalidate(false);
 }
 

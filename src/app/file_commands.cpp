@@ -4,8 +4,8 @@
 #include "app/editor_context.h"
 #include "formats/file_kinds.h"
 #include "formats/format_result.h"
-#include "platform/file_store.h"
-#include "platform/messages.h"
+#include "io/file_store.h"
+#include "io/messages.h"
 #include "platform/window.h"
 #include "sound/wave_file.h"
 

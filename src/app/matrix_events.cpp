@@ -2,7 +2,7 @@
 
 #include "app/editor_context.h"
 #include "platform/dialogs.h"
-#include "platform/messages.h"
+#include "io/messages.h"
 #include "platform/window.h"
 #include "tune/tone_parser.h"
 #include "tunewindows/edit_dialogs.h"

@@ -6,8 +6,8 @@
 #include "app/tune_windows.h"
 #include "platform/wave_out.h"
 #include "platform/window.h"
-#include "sound/play_control.h"
-#include "sound/playback.h"
+#include "playback/play_control.h"
+#include "playback/playback.h"
 
 #include <algorithm>
 

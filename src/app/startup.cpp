@@ -2,7 +2,7 @@
 
 #include "app/editor_context.h"
 #include "app/playback_commands.h"
-#include "platform/file_store.h"
+#include "io/file_store.h"
 #include "platform/window.h"
 
 namespace qte {

@@ -1,9 +1,9 @@
 #include "app/toolbar.h"
 
 #include "config/user_settings.h"
-#include "sound/play_control.h"
-#include "sound/playback.h"
-#include "sound/tempo.h"
+#include "playback/play_control.h"
+#include "playback/playback.h"
+#include "tune/tempo.h"
 #include "tune/tune.h"
 
 namespace qte {

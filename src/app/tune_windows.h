@@ -6,7 +6,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/window.h"
-#include "tunewindows/scroll.h"
+#include "platform/scroll.h"
 
 #include <cstdint>
 #include <string_view>

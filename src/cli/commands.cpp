@@ -1,7 +1,7 @@
 #include "cli/commands.h"
 
 #include "formats/file_kinds.h"
-#include "platform/files.h"
+#include "io/files.h"
 #include "tune/ringdata_file.h"
 
 #include <algorithm>

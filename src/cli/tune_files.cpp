@@ -1,8 +1,8 @@
 #include "cli/tune_files.h"
 
 #include "formats/file_kinds.h"
-#include "platform/files.h"
-#include "sound/tempo.h"
+#include "io/files.h"
+#include "tune/tempo.h"
 #include "sound/wave_file.h"
 #include "tune/ringdata_file.h"
 

@@ -1,6 +1,6 @@
 #include "config/frequency_table.h"
 
-#include "platform/linereader.h"
+#include "io/linereader.h"
 
 #include <charconv>
 #include <cmath>

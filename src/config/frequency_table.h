@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/files.h"
+#include "io/files.h"
 
 namespace qte {
 

@@ -1,8 +1,8 @@
 #include "config/text_config.h"
 
 #include "config/scan.h"
-#include "platform/files.h"
-#include "platform/linereader.h"
+#include "io/files.h"
+#include "io/linereader.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "formats/event_file.h"
 
 #include "formats/staged_import.h"
-#include "platform/files.h"
+#include "io/files.h"
 #include "tune/tune.h"
 
 #include <algorithm>

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "formats/format_result.h"
-#include "sound/tempo.h"
+#include "tune/tempo.h"
 #include "tune/tune.h"
 
 namespace qte {

@@ -3,8 +3,8 @@
 #include "formats/bit_reader.h"
 #include "formats/bit_writer.h"
 #include "formats/staged_import.h"
-#include "platform/files.h"
-#include "sound/tempo.h"
+#include "io/files.h"
+#include "tune/tempo.h"
 #include "tune/tune.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "formats/rtx.h"
 
 #include "formats/staged_import.h"
-#include "platform/files.h"
-#include "sound/tempo.h"
+#include "io/files.h"
+#include "tune/tempo.h"
 #include "tune/tune.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "matrix/matrix_edit.h"
 #include "matrix/matrix_painter.h"
 #include "matrix/matrix_view.h"
-#include "platform/messages.h"
+#include "io/messages.h"
 #include "platform/tick.h"
 #include "tune/tune.h"
 

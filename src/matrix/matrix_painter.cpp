@@ -2,7 +2,7 @@
 
 #include "matrix/matrix_edit.h"
 #include "matrix/matrix_view.h"
-#include "sound/tempo.h"
+#include "tune/tempo.h"
 
 #include <algorithm>
 #include <cmath>

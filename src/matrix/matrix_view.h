@@ -4,7 +4,7 @@
 // scroll bars. Painting and mouse editing place everything through these.
 
 #include "platform/surface.h"
-#include "tunewindows/scroll.h"
+#include "platform/scroll.h"
 
 #include <cstdint>
 

@@ -5,7 +5,7 @@
 
 #include "matrix/matrix_context.h"
 #include "matrix/matrix_mouse.h"
-#include "tunewindows/scroll.h"
+#include "platform/scroll.h"
 
 #include <cstdint>
 #include <functional>

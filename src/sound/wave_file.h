@@ -10,7 +10,7 @@
 #include <string>
 
 #include "config/frequency_table.h"
-#include "platform/files.h"
+#include "io/files.h"
 #include "sound/renderer.h"
 
 namespace qte {

@@ -1,7 +1,7 @@
 #include "tune/ringdata_file.h"
 
-#include "platform/files.h"
-#include "platform/linereader.h"
+#include "io/files.h"
+#include "io/linereader.h"
 
 #include <algorithm>
 #include <utility>

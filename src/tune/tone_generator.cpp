@@ -10,10 +10,6 @@ namespace {
 constexpr const char* kIndent = "        ";
 constexpr std::int32_t kNoTime = 1'000'000'000;
 
-constexpr Colour kPauseColour = rgbColour(150, 150, 150);
-constexpr Colour kVibraColour = rgbColour(150, 150, 0);
-constexpr Colour kRepeatColour = rgbColour(200, 150, 0);
-constexpr Colour kTextColour = rgbColour(20, 200, 125);
 
 enum class EventKind { Note = 1, Vibra = 2, Repeat = 3, Text = 4 };
 
@@ -148,19 +144,6 @@ void writeBlock(LineWriter& out, const std::array<std::string, N>& lines, std::i
 
 } // namespace
 
-Colour noteLineColour(const NoteRecord& note)
-{
-    const std::uint32_t s =
-        note.pitch > 68 ? static_cast<std::uint32_t>((3 * note.pitch - 207) * 2) & 0xFFu : 0u;
-    if (note.selected) return rgbColour(0, s, 255);
-    switch (note.noteKind()) {
-    case NoteKind::Special: return rgbColour(255, s, 175);
-    case NoteKind::FreqDefine: return rgbColour(s, 255, 255);
-    case NoteKind::Normal: break;
-    }
-    return rgbColour(s, 255, s);
-}
-
 GeneratedToneText GenerateToneText(Tune& tune, const TextConfig& config, const NoteNameTable& names,
                                    const ToneTextOptions& options)
 {
@@ -183,7 +166,7 @@ GeneratedToneText GenerateToneText(Tune& tune, const TextConfig& config, const N
         if (e.timeMs > runningMs) {
             const std::int32_t gap = e.timeMs - runningMs;
             out.indented("TONE(AUD_TONE_FREQ_OFF, TONE_TIME_IN_MS(" + std::to_string(gap) + "))",
-                         {kPauseColour, static_cast<std::uint8_t>(LineItemKind::Pause), gap});
+                         {static_cast<std::uint8_t>(LineItemKind::Pause), gap});
         }
         runningMs = e.timeMs;
         switch (e.kind) {
@@ -192,14 +175,13 @@ GeneratedToneText GenerateToneText(Tune& tune, const TextConfig& config, const N
             out.indented(
                 "TONE(" + noteName(n, tune.noteNameSet, config, names) + " TONE_TIME_IN_MS(" +
                     std::to_string(n.durationMs) + "))",
-                {noteLineColour(n), static_cast<std::uint8_t>(LineItemKind::Note), e.index});
+                {static_cast<std::uint8_t>(LineItemKind::Note), e.index});
             runningMs = n.endMs;
             break;
         }
         case EventKind::Vibra:
             out.indented(e.phase == 0 ? config.vibraOnText : config.vibraOffText,
-                         {kVibraColour,
-                          static_cast<std::uint8_t>(e.phase == 0 ? LineItemKind::VibraOn
+                         {static_cast<std::uint8_t>(e.phase == 0 ? LineItemKind::VibraOn
                                                                  : LineItemKind::VibraOff),
                           e.index});
             break;
@@ -208,17 +190,17 @@ GeneratedToneText GenerateToneText(Tune& tune, const TextConfig& config, const N
                 const RepeatRecord& r = tune.repeatList[static_cast<std::size_t>(e.index)];
                 out.indented(
                     config.repeatOpenText + std::to_string(r.repetitions) + ")",
-                    {kRepeatColour, static_cast<std::uint8_t>(LineItemKind::RepeatOpen), e.index});
+                    {static_cast<std::uint8_t>(LineItemKind::RepeatOpen), e.index});
             } else {
                 out.indented(
                     config.repeatCloseText,
-                    {kRepeatColour, static_cast<std::uint8_t>(LineItemKind::RepeatClose), e.index});
+                    {static_cast<std::uint8_t>(LineItemKind::RepeatClose), e.index});
             }
             break;
         case EventKind::Text: {
             const std::string& t = tune.textList[static_cast<std::size_t>(e.index)].text;
             out.indented(t.empty() ? std::string_view("--- free text ---") : std::string_view(t),
-                         {kTextColour, static_cast<std::uint8_t>(LineItemKind::FreeText), e.index});
+                         {static_cast<std::uint8_t>(LineItemKind::FreeText), e.index});
             break;
         }
         }

@@ -29,7 +29,4 @@ struct GeneratedToneText {
                                                  const NoteNameTable& names,
                                                  const ToneTextOptions& options);
 
-// The colour of a note's line in the Ringdata view.
-[[nodiscard]] Colour noteLineColour(const NoteRecord& note);
-
 } // namespace qte

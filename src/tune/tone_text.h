@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/surface.h"
-
 namespace qte {
 
 constexpr int kMaxToneTextLines = 1000;
@@ -25,7 +23,6 @@ enum class LineItemKind : std::uint8_t {
 };
 
 struct LineInfo {
-    Colour colour = rgbColour(180, 180, 180);
     std::uint8_t itemKind = static_cast<std::uint8_t>(LineItemKind::Other);
     std::int32_t itemIndex = 0; // pause length in ms, or the item's list index
 };

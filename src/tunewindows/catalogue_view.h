@@ -2,7 +2,7 @@
 // "Tunes in Ringdata": the catalogue of the opened Ringdata.h, one name a
 // row. Row 0 is never drawn, so the first tune shows in the second row.
 
-#include "tunewindows/scroll.h"
+#include "platform/scroll.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "tunewindows/edit_dialogs.h"
 
-#include "matrix/matrix_edit.h"
-#include "matrix/tune_invariants.h"
+#include "tune/tune_edit.h"
+#include "tune/tune_invariants.h"
 #include "tune/tone_parser.h"
 #include "tune/tone_text.h"
 #include "tune/tune.h"

@@ -2,6 +2,7 @@
 
 #include "platform/surface.h"
 #include "tune/tone_text.h"
+#include "tune/tune.h"
 
 #include <algorithm>
 #include <string_view>
@@ -73,7 +74,39 @@ bool scrollRingdataHorizontally(RingdataView& view, ScrollCode code, std::int32_
     return handled;
 }
 
-void PaintToneText(const RingdataView& view, const ToneText& text, Surface& surface)
+Colour noteLineColour(const NoteRecord& note)
+{
+    const std::uint32_t s =
+        note.pitch > 68 ? static_cast<std::uint32_t>((3 * note.pitch - 207) * 2) & 0xFFu : 0u;
+    if (note.selected) return rgbColour(0, s, 255);
+    switch (note.noteKind()) {
+    case NoteKind::Special: return rgbColour(255, s, 175);
+    case NoteKind::FreqDefine: return rgbColour(s, 255, 255);
+    case NoteKind::Normal: break;
+    }
+    return rgbColour(s, 255, s);
+}
+
+Colour lineColour(const LineInfo& info, const Tune& tune)
+{
+    switch (static_cast<LineItemKind>(info.itemKind)) {
+    case LineItemKind::Pause: return rgbColour(150, 150, 150);
+    case LineItemKind::Note:
+        if (info.itemIndex >= 1 && info.itemIndex <= tune.noteCount)
+            return noteLineColour(tune.noteTable[static_cast<std::size_t>(info.itemIndex)]);
+        break;
+    case LineItemKind::VibraOn:
+    case LineItemKind::VibraOff: return rgbColour(150, 150, 0);
+    case LineItemKind::RepeatOpen:
+    case LineItemKind::RepeatClose: return rgbColour(200, 150, 0);
+    case LineItemKind::FreeText: return rgbColour(20, 200, 125);
+    case LineItemKind::Other: break;
+    }
+    return kUncoloured;
+}
+
+void PaintToneText(const RingdataView& view, const ToneText& text, const Tune& tune,
+                   Surface& surface)
 {
     surface.fillRect({0, 0, surface.width(), surface.height()}, kBlack);
     const std::int32_t top = std::max(0, view.textTopLine);
@@ -88,9 +121,8 @@ void PaintToneText(const RingdataView& view, const ToneText& text, Surface& surf
         // A line break only ends the line.
         const auto eol = s.find_first_of("\r\n");
         if (eol != std::string_view::npos) s = s.substr(0, eol);
-        Colour c = text.lineInfo[static_cast<std::size_t>(line)].colour;
-        if (c == 0) c = kUncoloured;
-        surface.text(0, kTextLineHeight * r, s, c, kBlack, true);
+        surface.text(0, kTextLineHeight * r, s,
+                     lineColour(text.lineInfo[static_cast<std::size_t>(line)], tune), kBlack, true);
     }
 }
 

@@ -2,14 +2,18 @@
 // The "Ringdata view": the generated tone text, line by line in each line's
 // colour, scrolled by lines and columns.
 
-#include "tunewindows/scroll.h"
+#include "platform/scroll.h"
+#include "platform/surface.h"
 
 #include <cstdint>
 
 namespace qte {
 
 class Surface;
+struct LineInfo;
+struct NoteRecord;
 struct ToneText;
+struct Tune;
 
 constexpr int kTextLineHeight = 15; // the font's cell
 constexpr int kTextCharWidth = 8;
@@ -38,7 +42,13 @@ bool scrollRingdataVertically(RingdataView& view, const ToneText& text, ScrollCo
                               std::int32_t trackPosition);
 bool scrollRingdataHorizontally(RingdataView& view, ScrollCode code, std::int32_t trackPosition);
 
-void PaintToneText(const RingdataView& view, const ToneText& text, Surface& surface);
+// A line shows its item: notes by kind, pitch and selection (a sounding
+// note is selected while it plays), the other items by their kind.
+[[nodiscard]] Colour noteLineColour(const NoteRecord& note);
+[[nodiscard]] Colour lineColour(const LineInfo& info, const Tune& tune);
+
+void PaintToneText(const RingdataView& view, const ToneText& text, const Tune& tune,
+                   Surface& surface);
 
 // The text line under the last mouse position.
 [[nodiscard]] std::int32_t ringdataLineAtMouse(const RingdataView& view);

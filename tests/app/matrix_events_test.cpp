@@ -5,7 +5,7 @@
 #include "app/matrix_events.h"
 
 #include "editor_fixture.h"
-#include "matrix/tune_invariants.h"
+#include "tune/tune_invariants.h"
 #include "tune/tone_text.h"
 
 #include <gmock/gmock.h>

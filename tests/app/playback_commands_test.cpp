@@ -51,8 +51,8 @@ TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
     regenerateToneText(ctx);
     const int line = lineOf(LineItemKind::Note, 100);
     ASSERT_EQ(lineOf(LineItemKind::Note, 101), line + 1);
-    const Colour plain100 = ctx.toneText.lineInfo[line].colour;
-    const Colour plain101 = ctx.toneText.lineInfo[line + 1].colour;
+    const Colour plain100 = lineColour(ctx.toneText.lineInfo[line], ctx.tune);
+    const Colour plain101 = lineColour(ctx.toneText.lineInfo[line + 1], ctx.tune);
     runCommand(ctx, cmd::Play);
     ASSERT_EQ(waveOut.writes.size(), 1u);
     EXPECT_EQ(waveOut.writes[0].plays, 1);
@@ -70,7 +70,7 @@ TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
     EXPECT_LT(line, view.textTopLine + view.textVisibleLines);
     EXPECT_GT(view.textTopLine, 0);
     EXPECT_EQ(ringdataWindow.scrollBar(ScrollBar::Vertical).position, view.textTopLine);
-    EXPECT_NE(ctx.toneText.lineInfo[line].colour, plain100);
+    EXPECT_NE(lineColour(ctx.toneText.lineInfo[line], ctx.tune), plain100);
 
     // A note already in view does not scroll the text.
     const int top = view.textTopLine;
@@ -78,8 +78,8 @@ TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
     EXPECT_TRUE(pumpPlayback(ctx, true));
     EXPECT_EQ(ctx.playState.currentNote, 101);
     EXPECT_EQ(view.textTopLine, top);
-    EXPECT_EQ(ctx.toneText.lineInfo[line].colour, plain100);
-    EXPECT_NE(ctx.toneText.lineInfo[line + 1].colour, plain101);
+    EXPECT_EQ(lineColour(ctx.toneText.lineInfo[line], ctx.tune), plain100);
+    EXPECT_NE(lineColour(ctx.toneText.lineInfo[line + 1], ctx.tune), plain101);
 
     // An inactive window is not pumped, but the timer keeps running.
     const int scrolled = ctx.matrixView.scrollUnits;
@@ -95,7 +95,7 @@ TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
     EXPECT_EQ(ctx.tune.noteTable[101].selected, 0);
     EXPECT_FALSE(pumpPlayback(ctx, true));
     EXPECT_EQ(ctx.play.soundingPitch, 0);
-    EXPECT_EQ(ctx.toneText.lineInfo[line + 1].colour, plain101);
+    EXPECT_EQ(lineColour(ctx.toneText.lineInfo[line + 1], ctx.tune), plain101);
 }
 
 TEST_F(PlaybackCommands, ToolbarTransport)

@@ -3,9 +3,9 @@
 #include "app/toolbar.h"
 
 #include "platform/image_surface.h"
-#include "platform/ppm_image.h"
-#include "sound/playback.h"
-#include "sound/tempo.h"
+#include "support/ppm_image.h"
+#include "playback/playback.h"
+#include "tune/tempo.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "app/playback_commands.h"
 #include "app/tune_windows.h"
 #include "editor_fixture.h"
-#include "matrix/tune_invariants.h"
+#include "tune/tune_invariants.h"
 #include "tune/ringdata_file.h"
 
 #include <gmock/gmock.h>

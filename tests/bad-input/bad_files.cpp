@@ -1,7 +1,7 @@
 #include "bad-input/bad_files.h"
 
 #include "formats/ota.h"
-#include "platform/files.h"
+#include "io/files.h"
 #include "tune/tune_builder.h"
 
 #include <fcntl.h>

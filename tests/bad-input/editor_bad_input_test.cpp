@@ -12,8 +12,8 @@
 #include "app/tune_windows.h"
 #include "bad-input/bad_files.h"
 #include "formats/file_kinds.h"
-#include "platform/file_store.h"
-#include "platform/messages.h"
+#include "io/file_store.h"
+#include "io/messages.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

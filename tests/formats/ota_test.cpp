@@ -2,7 +2,7 @@
 #include "formats/bit_writer.h"
 #include "formats/format_tunes.h"
 #include "formats/ota.h"
-#include "sound/tempo.h"
+#include "tune/tempo.h"
 #include "tune/tune.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "formats/format_tunes.h"
 #include "formats/rtx.h"
-#include "sound/tempo.h"
+#include "tune/tempo.h"
 #include "tune/tune.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "matrix/matrix_mouse.h"
 
 #include "matrix_scene.h"
-#include "sound/tempo.h"
+#include "tune/tempo.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "matrix/matrix_view.h"
 
-#include "sound/tempo.h"
+#include "tune/tempo.h"
 #include "tune/tune.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "matrix/matrix_window.h"
 
 #include "matrix_scene.h"
-#include "platform/fakes/fake_window.h"
-#include "sound/tempo.h"
+#include "support/fake_window.h"
+#include "tune/tempo.h"
 
 #include <gtest/gtest.h>
 

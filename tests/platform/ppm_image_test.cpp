@@ -1,6 +1,6 @@
 // The PPM reader behind the plain copy of the button table.
 
-#include "platform/ppm_image.h"
+#include "support/ppm_image.h"
 
 #include <gtest/gtest.h>
 

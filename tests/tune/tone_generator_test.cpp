@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <vector>
 
 namespace qte {
@@ -59,10 +58,6 @@ TEST(GenerateToneText, LinesForEachShapeOfTune)
          {"255:0 ", "4:1 /* hi */", "3:1 REPEAT_BEGIN(3)", "2:1 VIBRA_ON,",
           "1:1 TONE(AUD_NOTE_C, TONE_TIME_IN_MS(99))", "4:2 --- free text ---", "102:1 VIBRA_OFF,",
           "103:1 REPEAT_END,", "1:2 TONE(AUD_NOTE_UNK TONE_TIME_IN_MS(10))"}}};
-    // Pause, marker and text lines have a colour for each kind.
-    const std::map<int, Colour> colours = {
-        {0, rgbColour(150, 150, 150)}, {2, rgbColour(150, 150, 0)},   {102, rgbColour(150, 150, 0)},
-        {3, rgbColour(200, 150, 0)},   {103, rgbColour(200, 150, 0)}, {4, rgbColour(20, 200, 125)}};
     const NoteNameTable names = BuildNoteNameTable();
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -70,12 +65,6 @@ TEST(GenerateToneText, LinesForEachShapeOfTune)
         const GeneratedToneText g = GenerateToneText(tune, bare, names, {});
         EXPECT_EQ(linesOf(g.text), k.want);
         EXPECT_TRUE(g.warnings.empty());
-        for (int i = 0; i < g.text.toneTextLineCount; ++i) {
-            const LineInfo& info = g.text.lineInfo[static_cast<std::size_t>(i)];
-            if (colours.contains(info.itemKind)) {
-                EXPECT_EQ(info.colour, colours.at(info.itemKind)) << info.itemKind;
-            }
-        }
     }
 }
 
@@ -103,35 +92,6 @@ TEST(GenerateToneText, HeaderTempoDefaultPartsAndFooter)
     for (int i = 0; i < full.text.toneTextLineCount; ++i) {
         const LineInfo& info = full.text.lineInfo[static_cast<std::size_t>(i)];
         EXPECT_EQ(info.itemKind, i == 7 ? 1 : 255) << i;
-        if (i != 7) {
-            EXPECT_EQ(info.colour, rgbColour(180, 180, 180)) << i;
-        }
-    }
-}
-
-TEST(GenerateToneText, LineColours)
-{
-    const struct {
-        int pitch;
-        NoteKind kind;
-        bool selected;
-        Colour want;
-    } cases[] = {
-        {69, NoteKind::Normal, false, rgbColour(0, 255, 0)},
-        {69, NoteKind::Normal, true, rgbColour(0, 0, 255)},
-        {108, NoteKind::Normal, false, rgbColour(234, 255, 234)},
-        {60, NoteKind::Normal, false, rgbColour(0, 255, 0)},
-        {80, NoteKind::Special, false, rgbColour(255, 66, 175)},
-        {73, NoteKind::FreqDefine, false, rgbColour(24, 255, 255)},
-        {73, NoteKind::FreqDefine, true, rgbColour(0, 24, 255)},
-        {127, NoteKind::Normal, false, rgbColour(92, 255, 92)} // 348 kept to its low byte
-    };
-    for (const auto& k : cases) {
-        NoteRecord n;
-        n.pitch = k.pitch;
-        n.kind = static_cast<std::int32_t>(k.kind);
-        n.selected = k.selected;
-        EXPECT_EQ(noteLineColour(n), k.want) << k.pitch;
     }
 }
 

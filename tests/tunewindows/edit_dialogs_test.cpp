@@ -1,6 +1,6 @@
 #include "tunewindows/edit_dialogs.h"
 
-#include "matrix/tune_invariants.h"
+#include "tune/tune_invariants.h"
 #include "tune/tone_text.h"
 #include "tune/tune.h"
 

@@ -2,6 +2,7 @@
 #include "tunewindows/ringdata_view.h"
 
 #include "tune/tone_text.h"
+#include "tune/tune.h"
 #include "tunewindows/recording_surface.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,62 @@ std::unique_ptr<ToneText> textOfLines(int count)
     for (int i = 0; i < count; ++i)
         t->toneTextLines[i] = "        line " + std::to_string(i) + "\n";
     return t;
+}
+
+TEST(RingdataView, NoteLinesShowKindPitchAndSelection)
+{
+    const struct {
+        int pitch;
+        NoteKind kind;
+        bool selected;
+        Colour want;
+    } cases[] = {
+        {69, NoteKind::Normal, false, rgbColour(0, 255, 0)},
+        {69, NoteKind::Normal, true, rgbColour(0, 0, 255)},
+        {108, NoteKind::Normal, false, rgbColour(234, 255, 234)},
+        {60, NoteKind::Normal, false, rgbColour(0, 255, 0)},
+        {80, NoteKind::Special, false, rgbColour(255, 66, 175)},
+        {73, NoteKind::FreqDefine, false, rgbColour(24, 255, 255)},
+        {73, NoteKind::FreqDefine, true, rgbColour(0, 24, 255)},
+        {127, NoteKind::Normal, false, rgbColour(92, 255, 92)} // 348 kept to its low byte
+    };
+    for (const auto& k : cases) {
+        NoteRecord n;
+        n.pitch = k.pitch;
+        n.kind = static_cast<std::int32_t>(k.kind);
+        n.selected = k.selected;
+        EXPECT_EQ(noteLineColour(n), k.want) << k.pitch;
+    }
+}
+
+TEST(RingdataView, OtherLinesShowTheirKindAndANoteLineFollowsItsNote)
+{
+    Tune tune;
+    tune.noteCount = 1;
+    tune.noteTable[1].pitch = 69;
+    const struct {
+        LineItemKind kind;
+        int index;
+        Colour want;
+    } cases[] = {
+        {LineItemKind::Pause, 375, rgbColour(150, 150, 150)},
+        {LineItemKind::VibraOn, 1, rgbColour(150, 150, 0)},
+        {LineItemKind::VibraOff, 1, rgbColour(150, 150, 0)},
+        {LineItemKind::RepeatOpen, 1, rgbColour(200, 150, 0)},
+        {LineItemKind::RepeatClose, 1, rgbColour(200, 150, 0)},
+        {LineItemKind::FreeText, 1, rgbColour(20, 200, 125)},
+        {LineItemKind::Other, 0, rgbColour(180, 180, 180)},
+        {LineItemKind::Note, 1, rgbColour(0, 255, 0)},
+        // A line of a note the tune no longer has.
+        {LineItemKind::Note, 2, rgbColour(180, 180, 180)},
+    };
+    for (const auto& k : cases) {
+        const LineInfo info{static_cast<std::uint8_t>(k.kind), k.index};
+        EXPECT_EQ(lineColour(info, tune), k.want) << static_cast<int>(k.kind) << " " << k.index;
+    }
+    tune.noteTable[1].selected = 1;
+    EXPECT_EQ(lineColour({static_cast<std::uint8_t>(LineItemKind::Note), 1}, tune),
+              rgbColour(0, 0, 255));
 }
 
 TEST(RingdataView, ScrollingStopsAtTheLastPageAndWhereTheLastColumnShowsCharacter129)
@@ -62,14 +119,16 @@ TEST(RingdataView, ScrollingStopsAtTheLastPageAndWhereTheLastColumnShowsCharacte
 TEST(RingdataView, PaintsVisibleLinesInTheirColoursFromTheLeftColumn)
 {
     auto text = textOfLines(25);
-    text->lineInfo[3].colour = rgbColour(0, 255, 0);
-    text->lineInfo[4].colour = 0; // shown in the default grey
+    Tune tune;
+    tune.noteCount = 1;
+    tune.noteTable[1].pitch = 69;
+    text->lineInfo[3] = {static_cast<std::uint8_t>(LineItemKind::Note), 1}; // green
     RingdataView v;
     resizeRingdataView(v, 400, 150);
     v.textTopLine = 2;
     v.textLeftColumn = 8;
     test::TextRecordingSurface s(400, 150);
-    PaintToneText(v, *text, s);
+    PaintToneText(v, *text, tune, s);
     ASSERT_FALSE(s.fills.empty());
     EXPECT_EQ(s.fills[0].first, (Rect{0, 0, 400, 150}));
     EXPECT_EQ(s.fills[0].second, rgbColour(0, 0, 0));
@@ -83,7 +142,7 @@ TEST(RingdataView, PaintsVisibleLinesInTheirColoursFromTheLeftColumn)
     // Past the end of the text only the remaining rows are drawn.
     v.textTopLine = 22;
     test::TextRecordingSurface tail(400, 150);
-    PaintToneText(v, *text, tail);
+    PaintToneText(v, *text, tune, tail);
     EXPECT_EQ(tail.texts.size(), 3u);
 }
 

@@ -4,7 +4,7 @@
 // windows at their fixed places.
 
 #include "app/editor_context.h"
-#include "platform/file_store.h"
+#include "io/file_store.h"
 #include "platform/image_surface.h"
 #include "platform/qt/playback_timer.h"
 #include "platform/qt/qimage_surface.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Message boxes as real QMessageBoxes, owned by a window of the editor.
 
-#include "platform/messages.h"
+#include "io/messages.h"
 
 class QWidget;
 

@@ -3,14 +3,12 @@
 // commands can be run against files held in memory and tests can see which
 // files were read and written, in which order.
 
-#include "platform/files.h"
+#include "io/files.h"
 
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace qte {
 
@@ -30,25 +28,6 @@ public:
     FileReadResult read(const std::filesystem::path& path) override;
     std::optional<FileError> write(const std::filesystem::path& path,
                                    std::string_view bytes) override;
-};
-
-// Files in memory, with a log of every access. A path listed in failWrites
-// refuses to be written.
-class MemoryFileStore final : public FileStore {
-public:
-    struct Access {
-        bool write = false;
-        std::filesystem::path path;
-        bool ok = false;
-    };
-
-    FileReadResult read(const std::filesystem::path& path) override;
-    std::optional<FileError> write(const std::filesystem::path& path,
-                                   std::string_view bytes) override;
-
-    std::map<std::filesystem::path, std::string> files;
-    std::vector<std::filesystem::path> failWrites;
-    std::vector<Access> log;
 };
 
 } // namespace qte

@@ -1,4 +1,4 @@
-#include "sound/tempo.h"
+#include "tune/tempo.h"
 #include "tune/tune.h"
 
 #include <gtest/gtest.h>

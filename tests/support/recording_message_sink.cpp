@@ -1,4 +1,4 @@
-#include "platform/messages.h"
+#include "support/recording_message_sink.h"
 
 namespace qte {
 

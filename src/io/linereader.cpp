@@ -1,4 +1,4 @@
-#include "platform/linereader.h"
+#include "io/linereader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "matrix/tune_invariants.h"
+#include "tune/tune_invariants.h"
 
 #include "tune/tune.h"
 

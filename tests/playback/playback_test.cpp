@@ -1,15 +1,15 @@
 // The transport and the play clock, against a fake device and a fake tick.
 
-#include "sound/playback.h"
+#include "playback/playback.h"
 
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "config/user_settings.h"
-#include "platform/fakes/fake_tick.h"
-#include "platform/fakes/fake_wave_out.h"
-#include "platform/messages.h"
+#include "support/fake_tick.h"
+#include "support/fake_wave_out.h"
+#include "support/recording_message_sink.h"
 #include "platform/tick.h"
-#include "sound/play_control.h"
+#include "playback/play_control.h"
 #include "tune/tune.h"
 #include "tune/tune_builder.h"
 

@@ -1,7 +1,7 @@
-#include "sound/play_control.h"
+#include "playback/play_control.h"
 
 #include "platform/tick.h"
-#include "sound/playback.h"
+#include "playback/playback.h"
 #include "tune/tune.h"
 
 namespace qte {

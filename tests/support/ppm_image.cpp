@@ -1,6 +1,6 @@
-#include "platform/ppm_image.h"
+#include "support/ppm_image.h"
 
-#include "platform/files.h"
+#include "io/files.h"
 
 #include <cctype>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "platform/files.h"
-#include "platform/linereader.h"
+#include "io/files.h"
+#include "io/linereader.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>

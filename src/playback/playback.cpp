@@ -1,7 +1,7 @@
-#include "sound/playback.h"
+#include "playback/playback.h"
 
 #include "config/user_settings.h"
-#include "platform/messages.h"
+#include "io/messages.h"
 #include "platform/tick.h"
 #include "sound/renderer.h"
 #include "tune/tune.h"

@@ -1,20 +1,9 @@
-#include "platform/file_store.h"
+#include "support/memory_file_store.h"
 
 #include <algorithm>
 #include <cerrno>
 
 namespace qte {
-
-FileReadResult DiskFileStore::read(const std::filesystem::path& path)
-{
-    return readWholeFile(path);
-}
-
-std::optional<FileError> DiskFileStore::write(const std::filesystem::path& path,
-                                              std::string_view bytes)
-{
-    return writeFileAtomically(path, bytes);
-}
 
 FileReadResult MemoryFileStore::read(const std::filesystem::path& path)
 {

@@ -1,0 +1,17 @@
+#include "io/file_store.h"
+
+
+namespace qte {
+
+FileReadResult DiskFileStore::read(const std::filesystem::path& path)
+{
+    return readWholeFile(path);
+}
+
+std::optional<FileError> DiskFileStore::write(const std::filesystem::path& path,
+                                              std::string_view bytes)
+{
+    return writeFileAtomically(path, bytes);
+}
+
+} // namespace qte

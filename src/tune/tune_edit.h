@@ -1,0 +1,49 @@
+#pragma once
+// The list operations every editor of the tune calls. Every insertion keeps
+// its list ordered and free of overlaps: the new item wins, neighbours are
+// cut back and the items it covers are removed. A full list refuses the
+// insertion and is left as it was.
+
+#include "tune/tune.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace qte {
+
+constexpr std::string_view kFreeTextDefault = "--- free text ---";
+constexpr std::int32_t kNewRepeatRepetitions = 2;
+
+// Sentences the editor shows when a list cannot take more.
+constexpr std::string_view kNoteListFull =
+    "The tune already has 999 notes. Delete a note before adding another.";
+constexpr std::string_view kVibraListFull =
+    "The tune already has 499 vibra segments. Delete one before adding another.";
+constexpr std::string_view kRepeatListFull =
+    "The tune already has 99 repeat blocks. Delete one before adding another.";
+constexpr std::string_view kTextListFull =
+    "The tune already has 499 free texts. Delete one before adding another.";
+
+// Inserts a note built from startUnits, endUnits, pitch, kind and selected;
+// the other fields are derived. Special and FreqDefine pitches are kept
+// inside their tables (customNoteCount, the tune's freqDefineCount).
+// Returns the note's index, or 0 when nothing was inserted: the list is
+// full, or the note would last no millisecond.
+[[nodiscard]] int InsertNote(Tune& tune, const NoteRecord& note, std::int32_t customNoteCount);
+// From startUnits and endUnits. Returns the index, or 0 as InsertNote.
+[[nodiscard]] int InsertVibra(Tune& tune, const VibraRecord& segment);
+// A block of two repetitions. Returns the index, or 0 as InsertNote.
+[[nodiscard]] int InsertRepeat(Tune& tune, float startUnits, float endUnits);
+// A "--- free text ---" before any text at the same time. Returns the
+// index, or 0 when the list is full.
+[[nodiscard]] int InsertText(Tune& tune, float timeUnits);
+
+void DeleteSelectedNotes(Tune& tune);
+void DeleteVibraAt(Tune& tune, int index);
+void DeleteRepeatAt(Tune& tune, int index);
+void SelectAll(Tune& tune);
+// "->Staccato": every note is shortened to a third plus half a unit, at
+// most 60 ms, and never past the start of the next note.
+void StaccatoAll(Tune& tune);
+
+} // namespace qte
