@@ -7,7 +7,7 @@ if ! command -v clang-format >/dev/null; then
   echo "clang-format is not installed (scripts/setup.sh installs it)" >&2
   exit 1
 fi
-mapfile -t files < <(git ls-files -- '*.cpp' '*.h')
+mapfile -t files < <(git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'fuzz/*.cpp' 'fuzz/*.h' 'tools/*.cpp' ':!tests/*/data/*' ':!fuzz/corpus/*')
 if [ "${1:-}" = "--fix" ]; then
   clang-format -i "${files[@]}"
   exit 0
