@@ -135,7 +135,8 @@ BENCHMARK(BM_RepaintSmallestZoom)->Unit(benchmark::kMillisecond);
 void BM_DragMoveRepaint(benchmark::State& state)
 {
     auto b = std::make_unique<Bench>();
-    for (int i = 10; i < 30; ++i) b->tune.noteTable[i].selected = 1;
+    for (int i = 10; i < 30; ++i)
+        b->tune.noteTable[i].selected = 1;
     b->tune.selectionMode = 2;
     CutSelection(b->tune, b->edit);
     (void)PasteClipboard(b->tune, b->edit);

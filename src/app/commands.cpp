@@ -5,8 +5,8 @@
 #include "app/file_commands.h"
 #include "app/menu.h"
 #include "app/playback_commands.h"
-#include "platform/dialogs.h"
 #include "io/messages.h"
+#include "platform/dialogs.h"
 #include "platform/window.h"
 
 #include <cmath>

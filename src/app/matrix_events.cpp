@@ -1,8 +1,8 @@
 #include "app/matrix_events.h"
 
 #include "app/editor_context.h"
-#include "platform/dialogs.h"
 #include "io/messages.h"
+#include "platform/dialogs.h"
 #include "platform/window.h"
 #include "tune/tone_parser.h"
 #include "tunewindows/edit_dialogs.h"

@@ -5,8 +5,8 @@
 // the text following the play clock.
 
 #include "platform/dialogs.h"
-#include "platform/window.h"
 #include "platform/scroll.h"
+#include "platform/window.h"
 
 #include <cstdint>
 #include <string_view>

@@ -2,9 +2,9 @@
 
 #include "formats/file_kinds.h"
 #include "io/files.h"
-#include "tune/tempo.h"
 #include "sound/wave_file.h"
 #include "tune/ringdata_file.h"
+#include "tune/tempo.h"
 
 #include <algorithm>
 #include <functional>

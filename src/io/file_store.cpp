@@ -1,6 +1,5 @@
 #include "io/file_store.h"
 
-
 namespace qte {
 
 FileReadResult DiskFileStore::read(const std::filesystem::path& path)

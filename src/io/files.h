@@ -30,7 +30,7 @@ constexpr std::uintmax_t kMaxReadBytes = 256u * 1024u * 1024u;
                                                            std::string_view bytes);
 
 // "Cannot <verb> \"<path>\": <reason of errno>".
-[[nodiscard]] FileError describeFileError(std::string_view verb,
-                                          const std::filesystem::path& path, int errnoValue);
+[[nodiscard]] FileError describeFileError(std::string_view verb, const std::filesystem::path& path,
+                                          int errnoValue);
 
 } // namespace qte

@@ -12,10 +12,10 @@ struct MatrixView;
 struct MatrixEditState;
 
 struct MatrixOptions {
-    bool drawKeys = true;            // "Draw keys"
-    std::int32_t styleMode = 0;      // a StyleMode value
-    float newNoteUnits = 1.0f;       // length of the next drawn note
-    std::int32_t newNoteKind = 0;    // NoteKind of the next drawn note
+    bool drawKeys = true;         // "Draw keys"
+    std::int32_t styleMode = 0;   // a StyleMode value
+    float newNoteUnits = 1.0f;    // length of the next drawn note
+    std::int32_t newNoteKind = 0; // NoteKind of the next drawn note
     std::int32_t customNoteCount = 0;
 };
 

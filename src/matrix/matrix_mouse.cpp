@@ -1,9 +1,9 @@
 #include "matrix/matrix_mouse.h"
 
+#include "io/messages.h"
 #include "matrix/matrix_edit.h"
 #include "matrix/matrix_painter.h"
 #include "matrix/matrix_view.h"
-#include "io/messages.h"
 #include "platform/tick.h"
 #include "tune/tune.h"
 

@@ -54,11 +54,14 @@ MatrixHit hitTest(const MatrixView& view, int x, int y)
     hit.pitch = view.yToPitch(y);
     hit.insideGrid = x >= view.gridLeft() && x <= view.gridRight();
     if (x < view.gridLeft() || x > view.clientWidth) return hit;
-    if (y >= kGridTop && y <= view.gridBottom()) hit.region = MatrixRegion::Grid;
+    if (y >= kGridTop && y <= view.gridBottom())
+        hit.region = MatrixRegion::Grid;
     else if (y >= view.vibraTop() && y <= view.vibraBottom())
         hit.region = MatrixRegion::VibraStrip;
-    else if (y >= view.textTop() && y <= view.textBottom()) hit.region = MatrixRegion::TextStrip;
-    else if (y >= kRepeatHitTop && y <= kRepeatHitBottom) hit.region = MatrixRegion::RepeatStrip;
+    else if (y >= view.textTop() && y <= view.textBottom())
+        hit.region = MatrixRegion::TextStrip;
+    else if (y >= kRepeatHitTop && y <= kRepeatHitBottom)
+        hit.region = MatrixRegion::RepeatStrip;
     return hit;
 }
 
@@ -177,12 +180,11 @@ void UpdateHorizontalRange(MatrixView& view, const Tune& tune)
 {
     const double room = 2.0 * view.visibleUnits;
     double last = room + tune.noteTable[std::clamp(tune.noteCount, 0, kMaxNotes)].endUnits;
+    last =
+        std::max(last, room + tune.vibraList[std::clamp(tune.vibraCount, 0, kMaxVibras)].endUnits);
+    last = std::max(last, room + tune.textList[std::clamp(tune.textCount, 0, kMaxTexts)].timeUnits);
     last = std::max(last,
-                    room + tune.vibraList[std::clamp(tune.vibraCount, 0, kMaxVibras)].endUnits);
-    last = std::max(last,
-                    room + tune.textList[std::clamp(tune.textCount, 0, kMaxTexts)].timeUnits);
-    last = std::max(
-        last, room + tune.repeatList[std::clamp(tune.repeatCount, 0, kMaxRepeats)].endUnits);
+                    room + tune.repeatList[std::clamp(tune.repeatCount, 0, kMaxRepeats)].endUnits);
     view.horizontalBar.minimum = 0;
     view.horizontalBar.maximum = truncToInt(last);
 }

@@ -3,8 +3,8 @@
 // screen, where each band of the window lies, the zoom steps and the two
 // scroll bars. Painting and mouse editing place everything through these.
 
-#include "platform/surface.h"
 #include "platform/scroll.h"
+#include "platform/surface.h"
 
 #include <cstdint>
 

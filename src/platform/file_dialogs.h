@@ -24,12 +24,12 @@ public:
 
     // The file must exist. initialPath is what the dialog starts with (the
     // last chosen path). Nothing when the user cancels.
-    [[nodiscard]] virtual std::optional<FileChoice>
-    openFile(const std::vector<FileFilter>& filters, const std::string& initialPath) = 0;
+    [[nodiscard]] virtual std::optional<FileChoice> openFile(const std::vector<FileFilter>& filters,
+                                                             const std::string& initialPath) = 0;
 
     // The folder must exist; the file may not.
-    [[nodiscard]] virtual std::optional<FileChoice>
-    saveFile(const std::vector<FileFilter>& filters, const std::string& initialPath) = 0;
+    [[nodiscard]] virtual std::optional<FileChoice> saveFile(const std::vector<FileFilter>& filters,
+                                                             const std::string& initialPath) = 0;
 };
 
 } // namespace qte

@@ -5,7 +5,10 @@
 
 namespace qte {
 
-ImageSurface::ImageSurface(int width, int height) { resize(width, height); }
+ImageSurface::ImageSurface(int width, int height)
+{
+    resize(width, height);
+}
 
 void ImageSurface::resize(int width, int height)
 {
@@ -61,13 +64,17 @@ void ImageSurface::line(int x1, int y1, int x2, int y2, Colour pen)
     const std::uint32_t w = toRgb32(pen);
     // Straight lines are the common case (grid, frames): fill them as spans.
     if (y1 == y2) {
-        if (x1 <= x2) fillClipped(x1, y1, x2, y1 + 1, w);
-        else fillClipped(x2 + 1, y1, x1 + 1, y1 + 1, w);
+        if (x1 <= x2)
+            fillClipped(x1, y1, x2, y1 + 1, w);
+        else
+            fillClipped(x2 + 1, y1, x1 + 1, y1 + 1, w);
         return;
     }
     if (x1 == x2) {
-        if (y1 <= y2) fillClipped(x1, y1, x1 + 1, y2, w);
-        else fillClipped(x1, y2 + 1, x1 + 1, y1 + 1, w);
+        if (y1 <= y2)
+            fillClipped(x1, y1, x1 + 1, y2, w);
+        else
+            fillClipped(x1, y2 + 1, x1 + 1, y1 + 1, w);
         return;
     }
     // Bresenham from the start point; the end point itself is left out.

@@ -14,9 +14,18 @@ constexpr Colour rgbColour(std::uint32_t r, std::uint32_t g, std::uint32_t b)
 {
     return (r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16);
 }
-constexpr std::uint32_t redOf(Colour c) { return c & 0xFFu; }
-constexpr std::uint32_t greenOf(Colour c) { return (c >> 8) & 0xFFu; }
-constexpr std::uint32_t blueOf(Colour c) { return (c >> 16) & 0xFFu; }
+constexpr std::uint32_t redOf(Colour c)
+{
+    return c & 0xFFu;
+}
+constexpr std::uint32_t greenOf(Colour c)
+{
+    return (c >> 8) & 0xFFu;
+}
+constexpr std::uint32_t blueOf(Colour c)
+{
+    return (c >> 16) & 0xFFu;
+}
 
 // GDI rectangle: right and bottom are exclusive.
 struct Rect {

@@ -23,13 +23,13 @@ constexpr std::int32_t kLoopPlays = 100;
 // numbers them.
 enum class WaveOpenResult : std::int32_t {
     Ok = 0,
-    Error = 1,          // any other failure; nothing is shown
-    BadDeviceId = 2,    // no such output device
-    Allocated = 4,      // the device is in use by another program
-    NoDriver = 6,       // no sound driver / sound service
-    NoMemory = 7,       // the driver ran out of memory
-    BadFormat = 32,     // the device does not play 8-bit mono 44.1 kHz
-    Sync = 35,          // the device can only be opened synchronously
+    Error = 1,       // any other failure; nothing is shown
+    BadDeviceId = 2, // no such output device
+    Allocated = 4,   // the device is in use by another program
+    NoDriver = 6,    // no sound driver / sound service
+    NoMemory = 7,    // the driver ran out of memory
+    BadFormat = 32,  // the device does not play 8-bit mono 44.1 kHz
+    Sync = 35,       // the device can only be opened synchronously
 };
 
 struct WaveOpenMessage {
@@ -73,8 +73,7 @@ public:
 protected:
     void notifyDone()
     {
-        if (m_done)
-            m_done();
+        if (m_done) m_done();
     }
 
 private:

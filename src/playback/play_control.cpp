@@ -9,16 +9,14 @@ namespace {
 
 void repaintToolbar(PlaybackEnv& env)
 {
-    if (env.hooks.repaintToolbar)
-        env.hooks.repaintToolbar();
+    if (env.hooks.repaintToolbar) env.hooks.repaintToolbar();
 }
 
 } // namespace
 
 void playAction(PlaybackEnv& env)
 {
-    if (env.tune.noteCount <= 0)
-        return;
+    if (env.tune.noteCount <= 0) return;
     PlayState& s = env.state;
     const std::int32_t playing = s.playing;
     if (playing == 1) {
@@ -36,8 +34,7 @@ void playAction(PlaybackEnv& env)
 void loopAction(PlaybackEnv& env)
 {
     PlayState& s = env.state;
-    if (s.playing != 0)
-        return;
+    if (s.playing != 0) return;
     s.loopPlayback = s.loopPlayback == 1 ? 0 : 1;
     repaintToolbar(env);
 }
@@ -45,8 +42,7 @@ void loopAction(PlaybackEnv& env)
 void stopAction(PlaybackEnv& env)
 {
     PlayState& s = env.state;
-    if (s.playing == 0)
-        return;
+    if (s.playing == 0) return;
     env.device.reset();
     s.pauseButtonDown = 0;
 }
@@ -54,8 +50,7 @@ void stopAction(PlaybackEnv& env)
 void pauseAction(PlaybackEnv& env)
 {
     PlayState& s = env.state;
-    if (s.playing != 1)
-        return;
+    if (s.playing != 1) return;
     const std::uint32_t now = env.tick.nowMs();
     if (s.paused == 0) {
         s.paused = 1;
@@ -73,8 +68,7 @@ void pauseAction(PlaybackEnv& env)
 
 void tempoAction(PlaybackEnv& env)
 {
-    if (env.hooks.openTempoDialog)
-        env.hooks.openTempoDialog();
+    if (env.hooks.openTempoDialog) env.hooks.openTempoDialog();
 }
 
 } // namespace qte

@@ -17,8 +17,7 @@ constexpr int kMaxRepeatStepsPerPump = 10000;
 
 void call(const std::function<void()>& hook)
 {
-    if (hook)
-        hook();
+    if (hook) hook();
 }
 
 bool isNote(const Tune& tune, std::int32_t index)
@@ -34,8 +33,7 @@ std::int32_t elapsedMs(std::uint32_t now, std::uint32_t then)
 
 void clearHighlight(Tune& tune, std::int32_t note)
 {
-    if (tune.selectionMode == 0 && isNote(tune, note))
-        tune.noteTable[note].selected = 0;
+    if (tune.selectionMode == 0 && isNote(tune, note)) tune.noteTable[note].selected = 0;
 }
 
 } // namespace
@@ -48,8 +46,7 @@ int openWaveDevice(PlaybackEnv& env)
         return 1;
     }
     env.state.deviceOpen = 0;
-    if (result == WaveOpenResult::Allocated)
-        env.device.close();
+    if (result == WaveOpenResult::Allocated) env.device.close();
     if (const auto message = waveOpenMessage(result))
         env.messages.show(message->text, message->title, MessageButtons::Ok);
     return -1;
@@ -147,12 +144,10 @@ void resetPlayState(PlaybackEnv& env)
         std::int32_t last = 0;
         for (int i = 1; i <= lastNote; ++i)
             if (tune.noteTable[i].selected != 0) {
-                if (first == 0)
-                    first = i;
+                if (first == 0) first = i;
                 last = i;
             }
-        if (last == 0)
-            last = lastNote;
+        if (last == 0) last = lastNote;
         if (first != 0) {
             const std::int32_t from = tune.noteTable[first].startMs;
             for (int r = 1; r <= repeats; ++r)
@@ -182,12 +177,10 @@ void playbackPump(PlaybackEnv& env, MatrixFollow& follow, bool ctrlDown)
     // plays are used up, then waits for the next block.
     for (int step = 0; step < kMaxRepeatStepsPerPump; ++step) {
         const std::int32_t c = s.currentRepeat;
-        if (c < 1 || c > repeats || s.playPosMs <= tune.repeatList[c].endMs)
-            break;
+        if (c < 1 || c > repeats || s.playPosMs <= tune.repeatList[c].endMs) break;
         RepeatRecord& rep = tune.repeatList[c];
         if (rep.playsLeft > 1) {
-            if (s.currentNote != kPastLastNote)
-                clearHighlight(tune, s.currentNote);
+            if (s.currentNote != kPastLastNote) clearHighlight(tune, s.currentNote);
             s.playPosMs -= rep.endMs - rep.startMs;
             --rep.playsLeft;
             s.currentNote = std::max(rep.firstNote - 1, 0);
@@ -198,17 +191,16 @@ void playbackPump(PlaybackEnv& env, MatrixFollow& follow, bool ctrlDown)
 
     if (s.loopPlayback != 0 && s.playPosMs > s.playEndMs) {
         const std::int32_t overshoot = s.playPosMs - s.playEndMs;
-        if (tune.selectionMode == 0)
-            ClearSelection(tune);
+        if (tune.selectionMode == 0) ClearSelection(tune);
         s.soundingPitch = 0;
         resetPlayState(env);
         s.playPosMs += overshoot;
     }
 
     if (tune.msPerUnit > 0.0f)
-        follow.scrollUnits = static_cast<std::int32_t>(
-            static_cast<float>(s.playPosMs) / tune.msPerUnit -
-            0.5f * static_cast<float>(follow.visibleUnits));
+        follow.scrollUnits =
+            static_cast<std::int32_t>(static_cast<float>(s.playPosMs) / tune.msPerUnit -
+                                      0.5f * static_cast<float>(follow.visibleUnits));
 
     // Notes: leave every note the clock has passed (a 60 Hz pump can pass
     // several short ones at once), then light the one it is in.
@@ -218,40 +210,33 @@ void playbackPump(PlaybackEnv& env, MatrixFollow& follow, bool ctrlDown)
             s.currentNote = kPastLastNote;
             break;
         }
-        if (s.playPosMs <= tune.noteTable[s.currentNote].endMs)
-            break;
+        if (s.playPosMs <= tune.noteTable[s.currentNote].endMs) break;
         clearHighlight(tune, s.currentNote);
         ++s.currentNote;
         s.soundingPitch = 0;
-        if (s.currentNote > lastNote)
-            s.currentNote = kPastLastNote;
+        if (s.currentNote > lastNote) s.currentNote = kPastLastNote;
     }
     if (isNote(tune, s.currentNote) && s.playPosMs > tune.noteTable[s.currentNote].startMs) {
         NoteRecord& note = tune.noteTable[s.currentNote];
         s.soundingPitch = note.pitch;
-        if (tune.selectionMode == 0)
-            note.selected = 1;
+        if (tune.selectionMode == 0) note.selected = 1;
     }
 
-    if (!ctrlDown)
-        call(env.hooks.repaintMatrix);
+    if (!ctrlDown) call(env.hooks.repaintMatrix);
 }
 
 void playbackDone(PlaybackEnv& env)
 {
     env.state.playButtonDown = 0;
     env.state.playing = 0;
-    if (env.tune.selectionMode == 0)
-        ClearSelection(env.tune);
+    if (env.tune.selectionMode == 0) ClearSelection(env.tune);
     call(env.hooks.invalidateWindows);
 }
 
 bool playbackTimerStep(PlaybackEnv& env, MatrixFollow& follow, bool windowActive, bool ctrlDown)
 {
-    if (env.state.playing == 0)
-        return false;
-    if (windowActive && env.settings.scrollWhenPlaying != 0)
-        playbackPump(env, follow, ctrlDown);
+    if (env.state.playing == 0) return false;
+    if (windowActive && env.settings.scrollWhenPlaying != 0) playbackPump(env, follow, ctrlDown);
     return true;
 }
 

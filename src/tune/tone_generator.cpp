@@ -10,7 +10,6 @@ namespace {
 constexpr const char* kIndent = "        ";
 constexpr std::int32_t kNoTime = 1'000'000'000;
 
-
 enum class EventKind { Note = 1, Vibra = 2, Repeat = 3, Text = 4 };
 
 struct Event {
@@ -172,10 +171,9 @@ GeneratedToneText GenerateToneText(Tune& tune, const TextConfig& config, const N
         switch (e.kind) {
         case EventKind::Note: {
             const NoteRecord& n = tune.noteTable[static_cast<std::size_t>(e.index)];
-            out.indented(
-                "TONE(" + noteName(n, tune.noteNameSet, config, names) + " TONE_TIME_IN_MS(" +
-                    std::to_string(n.durationMs) + "))",
-                {static_cast<std::uint8_t>(LineItemKind::Note), e.index});
+            out.indented("TONE(" + noteName(n, tune.noteNameSet, config, names) +
+                             " TONE_TIME_IN_MS(" + std::to_string(n.durationMs) + "))",
+                         {static_cast<std::uint8_t>(LineItemKind::Note), e.index});
             runningMs = n.endMs;
             break;
         }
@@ -188,13 +186,11 @@ GeneratedToneText GenerateToneText(Tune& tune, const TextConfig& config, const N
         case EventKind::Repeat:
             if (e.phase == 0) {
                 const RepeatRecord& r = tune.repeatList[static_cast<std::size_t>(e.index)];
-                out.indented(
-                    config.repeatOpenText + std::to_string(r.repetitions) + ")",
-                    {static_cast<std::uint8_t>(LineItemKind::RepeatOpen), e.index});
+                out.indented(config.repeatOpenText + std::to_string(r.repetitions) + ")",
+                             {static_cast<std::uint8_t>(LineItemKind::RepeatOpen), e.index});
             } else {
-                out.indented(
-                    config.repeatCloseText,
-                    {static_cast<std::uint8_t>(LineItemKind::RepeatClose), e.index});
+                out.indented(config.repeatCloseText,
+                             {static_cast<std::uint8_t>(LineItemKind::RepeatClose), e.index});
             }
             break;
         case EventKind::Text: {

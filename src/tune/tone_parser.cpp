@@ -357,11 +357,13 @@ private:
     void finish()
     {
         if (m_repeatOpen) {
-            m_result.warnings.emplace_back("The last repeat block has no end; it now ends with the tune.");
+            m_result.warnings.emplace_back(
+                "The last repeat block has no end; it now ends with the tune.");
             closeRepeat();
         }
         if (m_vibraOpen) {
-            m_result.warnings.emplace_back("The last vibra segment has no end; it now ends with the tune.");
+            m_result.warnings.emplace_back(
+                "The last vibra segment has no end; it now ends with the tune.");
             closeVibra();
         }
         auto& w = m_result.warnings;

@@ -26,7 +26,8 @@ float msToUnits(std::int32_t ms, float msPerUnit)
 
 void ClearSelection(Tune& tune)
 {
-    for (int i = 0; i <= tune.noteCount && i < kNoteSlots; ++i) tune.noteTable[i].selected = 0;
+    for (int i = 0; i <= tune.noteCount && i < kNoteSlots; ++i)
+        tune.noteTable[i].selected = 0;
     tune.selectionMode = 0;
 }
 

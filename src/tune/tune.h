@@ -4,8 +4,8 @@
 
 #include <array>
 #include <cstdint>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 namespace qte {
 
@@ -20,8 +20,8 @@ constexpr int kTextSlots = 500;
 constexpr int kMaxTexts = kTextSlots - 1;
 constexpr int kFreqDefineSlots = 30;
 
-constexpr std::size_t kMaxNameChars = 255;  // toneName, toneId, paths
-constexpr std::size_t kMaxTextChars = 91;   // a TextRecord's text
+constexpr std::size_t kMaxNameChars = 255; // toneName, toneId, paths
+constexpr std::size_t kMaxTextChars = 91;  // a TextRecord's text
 
 constexpr int kDefaultTempoBpm = 160;
 

@@ -34,7 +34,8 @@ int placeStaged(List& list, std::int32_t& count, Recompute recompute, FirstAfter
     using Record = typename List::value_type;
     const Record n = list[0];
     int j = 1;
-    while (j <= count && !firstAfter(list[j])) ++j;
+    while (j <= count && !firstAfter(list[j]))
+        ++j;
     std::move_backward(list.begin() + j, list.begin() + count + 1, list.begin() + count + 2);
     list[j] = n;
     ++count;
@@ -52,8 +53,10 @@ int placeStaged(List& list, std::int32_t& count, Recompute recompute, FirstAfter
         }
     }
     int covered = 0;
-    while (j + 1 + covered <= count && list[j + 1 + covered].endMs <= n.endMs) ++covered;
-    for (int k = 0; k < covered; ++k) removeAt(list, count, j + 1);
+    while (j + 1 + covered <= count && list[j + 1 + covered].endMs <= n.endMs)
+        ++covered;
+    for (int k = 0; k < covered; ++k)
+        removeAt(list, count, j + 1);
     if (j + 1 <= count) {
         Record& next = list[j + 1];
         if (next.startUnits < n.endUnits || next.startMs < n.endMs) {
@@ -79,8 +82,10 @@ int InsertNote(Tune& tune, const NoteRecord& note, std::int32_t customNoteCount)
         if (n.pitch < 73) n.pitch = 72;
         if (n.pitch >= top) n.pitch = top;
     };
-    if (n.noteKind() == NoteKind::Special) limitPitch(customNoteCount);
-    else if (n.noteKind() == NoteKind::FreqDefine) limitPitch(tune.freqDefineCount);
+    if (n.noteKind() == NoteKind::Special)
+        limitPitch(customNoteCount);
+    else if (n.noteKind() == NoteKind::FreqDefine)
+        limitPitch(tune.freqDefineCount);
 
     tune.noteTable[0] = n;
     return placeStaged(
@@ -129,7 +134,8 @@ int InsertText(Tune& tune, float timeUnits)
     t.timeMs = unitsToMs(timeUnits, tune.msPerUnit);
     t.setText(kFreeTextDefault);
     int j = 1;
-    while (j <= tune.textCount && tune.textList[j].timeMs < t.timeMs) ++j;
+    while (j <= tune.textCount && tune.textList[j].timeMs < t.timeMs)
+        ++j;
     std::move_backward(tune.textList.begin() + j, tune.textList.begin() + tune.textCount + 1,
                        tune.textList.begin() + tune.textCount + 2);
     tune.textList[j] = t;
@@ -147,7 +153,10 @@ void DeleteSelectedNotes(Tune& tune)
     tune.selectionMode = 0;
 }
 
-void DeleteVibraAt(Tune& tune, int index) { removeAt(tune.vibraList, tune.vibraCount, index); }
+void DeleteVibraAt(Tune& tune, int index)
+{
+    removeAt(tune.vibraList, tune.vibraCount, index);
+}
 
 void DeleteRepeatAt(Tune& tune, int index)
 {
@@ -156,7 +165,8 @@ void DeleteRepeatAt(Tune& tune, int index)
 
 void SelectAll(Tune& tune)
 {
-    for (int i = 1; i <= tune.noteCount; ++i) tune.noteTable[i].selected = 1;
+    for (int i = 1; i <= tune.noteCount; ++i)
+        tune.noteTable[i].selected = 1;
     tune.selectionMode = 2;
 }
 

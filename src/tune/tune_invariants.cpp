@@ -19,8 +19,7 @@ public:
 
     void count(const char* list, int n, int max)
     {
-        if (n < 0 || n > max)
-            fail(list, n, "count outside 0.." + std::to_string(max));
+        if (n < 0 || n > max) fail(list, n, "count outside 0.." + std::to_string(max));
     }
 
     void ms(const char* list, int index, const char* field, float units, int value)

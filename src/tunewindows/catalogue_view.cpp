@@ -53,8 +53,7 @@ void PaintCatalogue(const CatalogueView& view, const std::vector<std::string>& n
     }
 }
 
-std::optional<std::int32_t> catalogueEntryAtMouse(const CatalogueView& view,
-                                                  std::int32_t tuneCount)
+std::optional<std::int32_t> catalogueEntryAtMouse(const CatalogueView& view, std::int32_t tuneCount)
 {
     const std::int32_t row = view.catalogueMouseY / kTextLineHeight;
     const std::int32_t entry = view.catalogueTopRow + row;

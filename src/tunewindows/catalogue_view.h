@@ -34,7 +34,7 @@ void PaintCatalogue(const CatalogueView& view, const std::vector<std::string>& n
 // The entry under the last mouse position, or nothing when that row shows no
 // tune (row 0, or below the last tune).
 [[nodiscard]] std::optional<std::int32_t> catalogueEntryAtMouse(const CatalogueView& view,
-                                                               std::int32_t tuneCount);
+                                                                std::int32_t tuneCount);
 
 [[nodiscard]] std::string catalogueCaption(const std::string& ringdataTitle);
 

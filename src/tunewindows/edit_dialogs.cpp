@@ -1,10 +1,10 @@
 #include "tunewindows/edit_dialogs.h"
 
-#include "tune/tune_edit.h"
-#include "tune/tune_invariants.h"
 #include "tune/tone_parser.h"
 #include "tune/tone_text.h"
 #include "tune/tune.h"
+#include "tune/tune_edit.h"
+#include "tune/tune_invariants.h"
 
 #include <algorithm>
 #include <functional>
@@ -261,8 +261,7 @@ std::string EditNoteLine(Tune& tune, const ToneText& text, std::int32_t noteInde
     if (noteIndex < 1 || noteIndex > tune.noteCount) return "The note no longer exists.";
     const BreakCheck check(tune);
     auto trial = std::make_unique<Tune>(tune);
-    std::string refusal =
-        tryNoteEdit(*trial, text, noteIndex, lineIndex, fields, customNoteCount);
+    std::string refusal = tryNoteEdit(*trial, text, noteIndex, lineIndex, fields, customNoteCount);
     if (refusal.empty() && !check.breaks(*trial)) {
         tune = std::move(*trial);
         return {};

@@ -5,8 +5,8 @@
 #include "app/matrix_events.h"
 
 #include "editor_fixture.h"
-#include "tune/tune_invariants.h"
 #include "tune/tone_text.h"
+#include "tune/tune_invariants.h"
 
 #include <gmock/gmock.h>
 

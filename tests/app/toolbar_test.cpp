@@ -3,10 +3,10 @@
 #include "app/toolbar.h"
 
 #include "platform/image_surface.h"
-#include "support/ppm_image.h"
 #include "playback/playback.h"
-#include "tune/tempo.h"
+#include "support/ppm_image.h"
 #include "support/testsupport.h"
+#include "tune/tempo.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include "app/playback_commands.h"
 #include "app/tune_windows.h"
 #include "editor_fixture.h"
-#include "tune/tune_invariants.h"
 #include "tune/ringdata_file.h"
+#include "tune/tune_invariants.h"
 
 #include <gmock/gmock.h>
 

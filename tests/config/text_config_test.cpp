@@ -1,7 +1,7 @@
 #include "config/text_config.h"
 
-#include "support/testsupport.h"
 #include "config/config_fixture.h"
+#include "support/testsupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -6,11 +6,11 @@
 #include "matrix/matrix_mouse.h"
 #include "matrix/matrix_painter.h"
 #include "matrix/matrix_view.h"
-#include "tune/tune_spans.h"
-#include "support/fake_tick.h"
 #include "platform/image_surface.h"
+#include "support/fake_tick.h"
 #include "support/recording_message_sink.h"
 #include "tune/tune.h"
+#include "tune/tune_spans.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "config/user_settings.h"
+#include "platform/tick.h"
+#include "playback/play_control.h"
 #include "support/fake_tick.h"
 #include "support/fake_wave_out.h"
 #include "support/recording_message_sink.h"
-#include "platform/tick.h"
-#include "playback/play_control.h"
 #include "tune/tune.h"
 #include "tune/tune_builder.h"
 

@@ -1,8 +1,8 @@
 // The embedded button table and its plain PPM copy are the same picture.
 
-#include "support/ppm_image.h"
 #include "platform/qt/button_table_image.h"
 #include "platform/qt/qimage_surface.h"
+#include "support/ppm_image.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>

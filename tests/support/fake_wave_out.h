@@ -61,13 +61,11 @@ inline WaveOpenResult FakeWaveOut::open()
 }
 
 inline bool FakeWaveOut::write(std::shared_ptr<const PcmBlock> block, std::uint32_t sampleCount,
-                        std::int32_t plays)
+                               std::int32_t plays)
 {
-    if (m_out)
-        reset();
+    if (m_out) reset();
     calls.emplace_back("write");
-    if (!m_open || refuseWrites || !block || sampleCount > block->size() || plays < 1)
-        return false;
+    if (!m_open || refuseWrites || !block || sampleCount > block->size() || plays < 1) return false;
     writes.push_back({std::move(block), sampleCount, plays});
     m_out = true;
     m_paused = false;
@@ -90,22 +88,19 @@ inline void FakeWaveOut::reset()
 {
     calls.emplace_back("reset");
     m_paused = false;
-    if (m_out)
-        deliverDone();
+    if (m_out) deliverDone();
 }
 
 inline void FakeWaveOut::close()
 {
-    if (m_out)
-        reset();
+    if (m_out) reset();
     calls.emplace_back("close");
     m_open = false;
 }
 
 inline bool FakeWaveOut::finish()
 {
-    if (!m_out)
-        return false;
+    if (!m_out) return false;
     deliverDone();
     return true;
 }

@@ -34,8 +34,7 @@ public:
     explicit FakeWindow(int w = 400, int h = 300, std::unique_ptr<Surface> surface = nullptr)
         : m_w(w), m_h(h),
           m_surface(surface ? std::move(surface) : std::make_unique<SizedSurface>(w, h))
-    {
-    }
+    {}
 
     void setCaption(std::string_view c) override { m_caption = std::string(c); }
     std::string caption() const override { return m_caption; }

@@ -24,11 +24,9 @@ public:
         while (m_pos < m_bytes.size() && std::isdigit(static_cast<unsigned char>(m_bytes[m_pos]))) {
             value = value * 10 + (m_bytes[m_pos] - '0');
             ++m_pos;
-            if (++digits > 6)
-                return std::nullopt;
+            if (++digits > 6) return std::nullopt;
         }
-        if (digits == 0)
-            return std::nullopt;
+        if (digits == 0) return std::nullopt;
         return value;
     }
     // The single white-space byte that ends the header.
@@ -82,12 +80,11 @@ PpmResult readPpmImage(std::string_view bytes)
         return fail("The PPM image header is damaged.");
     if (*width < 1 || *height < 1 || *width > kMaxSide || *height > kMaxSide)
         return fail("The PPM image size is out of range.");
-    if (*maxValue != 255)
-        return fail("Only PPM images with 8 bits per channel are read.");
+    if (*maxValue != 255) return fail("Only PPM images with 8 bits per channel are read.");
     const std::size_t start = 2 + cursor.pos();
-    const std::size_t needed = static_cast<std::size_t>(*width) * static_cast<std::size_t>(*height) * 3;
-    if (bytes.size() - start < needed)
-        return fail("The PPM image ends before its last pixel.");
+    const std::size_t needed =
+        static_cast<std::size_t>(*width) * static_cast<std::size_t>(*height) * 3;
+    if (bytes.size() - start < needed) return fail("The PPM image ends before its last pixel.");
     PpmResult r;
     r.image.emplace(static_cast<int>(*width), static_cast<int>(*height));
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data() + start);
@@ -100,8 +97,7 @@ PpmResult readPpmImage(std::string_view bytes)
 PpmResult readPpmImage(const std::filesystem::path& path)
 {
     FileReadResult read = readWholeFile(path);
-    if (!read.bytes)
-        return fail(read.error.message);
+    if (!read.bytes) return fail(read.error.message);
     return readPpmImage(std::string_view(*read.bytes));
 }
 

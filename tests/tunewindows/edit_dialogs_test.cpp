@@ -1,8 +1,8 @@
 #include "tunewindows/edit_dialogs.h"
 
-#include "tune/tune_invariants.h"
 #include "tune/tone_text.h"
 #include "tune/tune.h"
+#include "tune/tune_invariants.h"
 
 #include <gmock/gmock.h>
 

@@ -32,17 +32,35 @@ const std::map<char, const char*>& glyphs()
 {
     static const std::map<char, const char*> g = {
         {'T', "#####..#....#....#....#....#....#.."},
-        {'E', "#####" "#...." "#...." "####." "#...." "#...." "#####"},
+        {'E', "#####"
+              "#...."
+              "#...."
+              "####."
+              "#...."
+              "#...."
+              "#####"},
         {'M', "#...###.###.#.##...##...##...##...#"},
         {'P', "####.#...##...#####.#....#....#...."},
         {'O', ".###.#...##...##...##...##...#.###."},
-        {'V', "#...#" "#...#" "#...#" ".#.#." ".#.#." "..#.." "..#.."},
+        {'V', "#...#"
+              "#...#"
+              "#...#"
+              ".#.#."
+              ".#.#."
+              "..#.."
+              "..#.."},
         {'I', ".###...#....#....#....#....#...###."},
         {'B', "####.#...##...#####.#...##...#####."},
         {'R', "####.#...##...#####.#.#..#..#.#...#"},
         {'A', ".###.#...##...#######...##...##...#"},
         {'X', "#...##...#.#.#...#...#.#.#...##...#"},
-        {'3', "#####" "...#." "..#.." "...#." "....#" "#...#" ".###."},
+        {'3', "#####"
+              "...#."
+              "..#.."
+              "...#."
+              "....#"
+              "#...#"
+              ".###."},
     };
     return g;
 }
@@ -50,16 +68,13 @@ const std::map<char, const char*>& glyphs()
 void drawGlyph(QImage& img, int x, int y, char c, const QColor& colour, int scale = 1)
 {
     const auto it = glyphs().find(c);
-    if (it == glyphs().end())
-        return;
+    if (it == glyphs().end()) return;
     const char* bits = it->second;
     for (int row = 0; row < 7; ++row)
         for (int col = 0; col < 5; ++col) {
             const int i = row * 5 + col;
-            if (bits[i] == '\0')
-                return;
-            if (bits[i] != '#')
-                continue;
+            if (bits[i] == '\0') return;
+            if (bits[i] != '#') continue;
             for (int dy = 0; dy < scale; ++dy)
                 for (int dx = 0; dx < scale; ++dx)
                     img.setPixelColor(x + col * scale + dx, y + row * scale + dy, colour);
@@ -104,11 +119,10 @@ void drawSymbol(QPainter& p, Symbol s, const QPoint& centre, const QColor& colou
     p.setBrush(colour);
     switch (s) {
     case Symbol::Play:
-        p.drawPolygon(QPolygon({QPoint(cx - 4, cy - 6), QPoint(cx + 5, cy), QPoint(cx - 4, cy + 6)}));
+        p.drawPolygon(
+            QPolygon({QPoint(cx - 4, cy - 6), QPoint(cx + 5, cy), QPoint(cx - 4, cy + 6)}));
         break;
-    case Symbol::Stop:
-        p.drawRect(cx - 5, cy - 5, 10, 10);
-        break;
+    case Symbol::Stop: p.drawRect(cx - 5, cy - 5, 10, 10); break;
     case Symbol::Pause:
         p.drawRect(cx - 5, cy - 6, 4, 12);
         p.drawRect(cx + 2, cy - 6, 4, 12);
@@ -123,8 +137,10 @@ void drawSymbol(QPainter& p, Symbol s, const QPoint& centre, const QColor& colou
         p.setPen(Qt::NoPen);
         p.setBrush(colour);
         // Arrow heads at the ends of both arcs, pointing round the ring.
-        p.drawPolygon(QPolygon({QPoint(cx + 3, cy - 8), QPoint(cx + 8, cy - 4), QPoint(cx + 3, cy - 1)}));
-        p.drawPolygon(QPolygon({QPoint(cx - 3, cy + 8), QPoint(cx - 8, cy + 4), QPoint(cx - 3, cy + 1)}));
+        p.drawPolygon(
+            QPolygon({QPoint(cx + 3, cy - 8), QPoint(cx + 8, cy - 4), QPoint(cx + 3, cy - 1)}));
+        p.drawPolygon(
+            QPolygon({QPoint(cx - 3, cy + 8), QPoint(cx - 8, cy + 4), QPoint(cx - 3, cy + 1)}));
         break;
     }
     }
@@ -177,8 +193,7 @@ void drawNoteValue(QPainter& p, const QRect& key, int k, const QColor& ink)
     p.rotate(-20);
     p.drawEllipse(QRectF(-4.5, -3, 9, 6));
     p.restore();
-    if (k == 5)
-        return;
+    if (k == 5) return;
     const qreal stemX = headX + 9.5;
     const qreal stemTop = key.top() + 5;
     p.setPen(QPen(ink, 1.4));
@@ -242,12 +257,13 @@ void drawWhiteKey(QPainter& p, int x, int y, bool lit, bool upperEdge, bool lowe
 {
     const QColor face = lit ? QColor(150, 190, 255) : QColor(250, 248, 240);
     p.fillRect(x, y, 64, 8, face);
-    p.fillRect(x, y, 3, 8, lit ? QColor(110, 150, 225) : QColor(215, 212, 205)); // the shade at the key's far end
+    p.fillRect(x, y, 3, 8,
+               lit ? QColor(110, 150, 225)
+                   : QColor(215, 212, 205)); // the shade at the key's far end
     p.fillRect(x + 61, y, 3, 8, lit ? QColor(120, 160, 235) : QColor(230, 228, 220));
     p.setPen(QColor(140, 140, 140));
     p.drawLine(x, y + 7, x + 63, y + 7);
-    if (upperEdge)
-        p.drawLine(x, y, x + 63, y);
+    if (upperEdge) p.drawLine(x, y, x + 63, y);
     if (lowerEdge) {
         p.setPen(QColor(90, 90, 90));
         p.drawLine(x, y + 7, x + 63, y + 7);
@@ -296,8 +312,7 @@ void drawKeyStrip(QImage& img)
 bool writePpm(const QImage& img, const char* path)
 {
     QFile f(QString::fromLocal8Bit(path));
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
+    if (!f.open(QIODevice::WriteOnly)) return false;
     const QByteArray header = QByteArray("P6\n") + QByteArray::number(img.width()) + ' ' +
                               QByteArray::number(img.height()) + "\n255\n";
     f.write(header);

@@ -5,8 +5,7 @@ namespace qte {
 QImage loadButtonTableImage()
 {
     QImage image(QString::fromLatin1(kButtonTableResource));
-    if (image.isNull())
-        return image;
+    if (image.isNull()) return image;
     return image.convertToFormat(QImage::Format_RGB32);
 }
 

@@ -8,15 +8,13 @@ PlaybackTimer::PlaybackTimer(std::function<bool()> step, QObject* parent)
     m_timer.setInterval(kPumpIntervalMs);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] {
-        if (!m_step || !m_step())
-            m_timer.stop();
+        if (!m_step || !m_step()) m_timer.stop();
     });
 }
 
 void PlaybackTimer::wake()
 {
-    if (!m_timer.isActive())
-        m_timer.start();
+    if (!m_timer.isActive()) m_timer.start();
 }
 
 } // namespace qte

@@ -27,7 +27,9 @@ QImageSurface::QImageSurface(int width, int height)
     m_image.fill(qRgb(0, 0, 0));
 }
 
-QImageSurface::QImageSurface(const QImage& image) : m_image(image.convertToFormat(QImage::Format_RGB32)) {}
+QImageSurface::QImageSurface(const QImage& image)
+    : m_image(image.convertToFormat(QImage::Format_RGB32))
+{}
 
 void QImageSurface::setPixel(int x, int y, QRgb c)
 {
@@ -158,7 +160,8 @@ void QImageSurface::stretchBlit(const Rect& dst, const Surface& source, const Re
     // stretch that deletes scans picks it.
     const Rect k = clipped(dst, width(), height());
     for (int y = k.top; y < k.bottom; ++y) {
-        const long long fy = src.top + static_cast<long long>(y - dst.top) * src.height() / dst.height();
+        const long long fy =
+            src.top + static_cast<long long>(y - dst.top) * src.height() / dst.height();
         QRgb* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
         for (int x = k.left; x < k.right; ++x) {
             const long long fx =

@@ -40,7 +40,10 @@ private:
     QImage m_image;
 };
 
-[[nodiscard]] inline QRgb toQRgb(Colour c) { return qRgb(int(redOf(c)), int(greenOf(c)), int(blueOf(c))); }
+[[nodiscard]] inline QRgb toQRgb(Colour c)
+{
+    return qRgb(int(redOf(c)), int(greenOf(c)), int(blueOf(c)));
+}
 [[nodiscard]] inline Colour fromQRgb(QRgb c)
 {
     return rgbColour(std::uint32_t(qRed(c)), std::uint32_t(qGreen(c)), std::uint32_t(qBlue(c)));

@@ -17,8 +17,14 @@ namespace {
 
 // Average character 6 x 13 pixels: 1.5 pixels per horizontal unit,
 // 1.625 per vertical one.
-int unitsX(int x) { return (x * 3) / 2; }
-int unitsY(int y) { return (y * 13) / 8; }
+int unitsX(int x)
+{
+    return (x * 3) / 2;
+}
+int unitsY(int y)
+{
+    return (y * 13) / 8;
+}
 
 QString latin1(std::string_view s)
 {

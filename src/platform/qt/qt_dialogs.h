@@ -21,8 +21,8 @@ namespace qte {
 class SettingsDialog final : public QDialog {
     Q_OBJECT
 public:
-    SettingsDialog(const SettingsFields& initial,
-                   std::function<bool(const SettingsFields&)> accept, QWidget* parent);
+    SettingsDialog(const SettingsFields& initial, std::function<bool(const SettingsFields&)> accept,
+                   QWidget* parent);
     [[nodiscard]] SettingsFields fields() const;
 
     QLineEdit* nameEdit;
@@ -56,8 +56,8 @@ private:
 class NoteDialog final : public QDialog {
     Q_OBJECT
 public:
-    NoteDialog(const NoteDialogFields& initial,
-               std::function<bool(const NoteDialogFields&)> accept, QWidget* parent);
+    NoteDialog(const NoteDialogFields& initial, std::function<bool(const NoteDialogFields&)> accept,
+               QWidget* parent);
     [[nodiscard]] NoteDialogFields fields() const;
 
     QLineEdit* noteEdit;
@@ -125,10 +125,7 @@ private:
 class QtTickClock final : public TickClock {
 public:
     QtTickClock() { m_timer.start(); }
-    std::uint32_t nowMs() const override
-    {
-        return static_cast<std::uint32_t>(m_timer.elapsed());
-    }
+    std::uint32_t nowMs() const override { return static_cast<std::uint32_t>(m_timer.elapsed()); }
 
 private:
     QElapsedTimer m_timer;

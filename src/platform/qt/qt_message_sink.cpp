@@ -2,8 +2,8 @@
 
 #include <QMessageBox>
 
-#include <cstdio>
 #include <QString>
+#include <cstdio>
 
 namespace qte {
 

@@ -16,18 +16,15 @@ public:
                 std::int32_t plays)
         : m_block(std::move(block)), m_count(sampleCount), m_playsLeft(plays)
     {
-        if (m_count == 0)
-            m_playsLeft = 0;
+        if (m_count == 0) m_playsLeft = 0;
     }
 
     bool isSequential() const override { return true; }
     bool atEnd() const override { return m_playsLeft <= 0; }
     qint64 bytesAvailable() const override
     {
-        if (m_playsLeft <= 0)
-            return QIODevice::bytesAvailable();
-        return qint64(m_playsLeft - 1) * m_count + (m_count - m_pos) +
-               QIODevice::bytesAvailable();
+        if (m_playsLeft <= 0) return QIODevice::bytesAvailable();
+        return qint64(m_playsLeft - 1) * m_count + (m_count - m_pos) + QIODevice::bytesAvailable();
     }
 
 protected:
@@ -88,10 +85,8 @@ WaveOpenResult QtWaveOut::open()
     close();
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     // Without a sound service Qt offers a null device: there is no output.
-    if (device.isNull())
-        return WaveOpenResult::BadDeviceId;
-    if (!device.isFormatSupported(waveFormat()))
-        return WaveOpenResult::BadFormat;
+    if (device.isNull()) return WaveOpenResult::BadDeviceId;
+    if (!device.isFormatSupported(waveFormat())) return WaveOpenResult::BadFormat;
     m_device = device;
     m_sink = std::make_unique<QAudioSink>(m_device, waveFormat());
     connect(m_sink.get(), &QAudioSink::stateChanged, this,
@@ -102,8 +97,7 @@ WaveOpenResult QtWaveOut::open()
 bool QtWaveOut::write(std::shared_ptr<const PcmBlock> block, std::uint32_t sampleCount,
                       std::int32_t plays)
 {
-    if (m_out)
-        reset();
+    if (m_out) reset();
     if (!m_sink || !block || sampleCount == 0 || sampleCount > block->size() || plays < 1)
         return false;
     stopSink();
@@ -130,8 +124,7 @@ void QtWaveOut::pause()
 {
     if (m_sink && m_out) {
         m_sink->suspend();
-        if (!m_paused)
-            m_playedMs += m_sinceResume.elapsed();
+        if (!m_paused) m_playedMs += m_sinceResume.elapsed();
         m_paused = true;
     }
 }
@@ -140,8 +133,7 @@ void QtWaveOut::restart()
 {
     if (m_sink && m_out) {
         m_sink->resume();
-        if (m_paused)
-            m_sinceResume.start();
+        if (m_paused) m_sinceResume.start();
         m_paused = false;
     }
 }
@@ -152,8 +144,7 @@ void QtWaveOut::reset()
     m_out = false;
     ++m_generation;
     stopSink();
-    if (wasOut)
-        notifyDone();
+    if (wasOut) notifyDone();
 }
 
 void QtWaveOut::close()
@@ -167,8 +158,7 @@ void QtWaveOut::stopSink()
 {
     m_watchdog.stop();
     m_paused = false;
-    if (m_sink && m_sink->state() != QAudio::StoppedState)
-        m_sink->stop();
+    if (m_sink && m_sink->state() != QAudio::StoppedState) m_sink->stop();
     if (m_source) {
         m_source->close();
         m_source.reset();
@@ -179,8 +169,7 @@ void QtWaveOut::onStateChanged(int state)
 {
     // The sink goes idle when it runs dry; only the end of the block ends
     // it, not a passing underrun.
-    if (state != QAudio::IdleState || !m_out || !m_source || !m_source->atEnd())
-        return;
+    if (state != QAudio::IdleState || !m_out || !m_source || !m_source->atEnd()) return;
     const quint64 generation = m_generation;
     QMetaObject::invokeMethod(
         this, [this, generation] { finishBlock(generation); }, Qt::QueuedConnection);
@@ -188,13 +177,13 @@ void QtWaveOut::onStateChanged(int state)
 
 void QtWaveOut::onWatchdog()
 {
-    if (!m_out)
-        return;
+    if (!m_out) return;
     const double due = m_lengthMs + kWatchdogMarginMs;
     if (m_paused || !m_source || !m_source->atEnd() || double(playedMs()) < due) {
         const double left = due - double(playedMs());
-        m_watchdog.start(m_paused || left < kWatchdogRecheckMs ? kWatchdogRecheckMs
-                                                               : static_cast<int>(std::min(left, 2.0e9)));
+        m_watchdog.start(m_paused || left < kWatchdogRecheckMs
+                             ? kWatchdogRecheckMs
+                             : static_cast<int>(std::min(left, 2.0e9)));
         return;
     }
     finishBlock(m_generation);
@@ -207,8 +196,7 @@ qint64 QtWaveOut::playedMs() const
 
 void QtWaveOut::finishBlock(quint64 generation)
 {
-    if (generation != m_generation || !m_out)
-        return;
+    if (generation != m_generation || !m_out) return;
     m_out = false;
     stopSink();
     notifyDone();

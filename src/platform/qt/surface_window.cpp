@@ -53,24 +53,33 @@ void SurfaceCanvas::report(MouseAction action, QMouseEvent* event)
 
 void SurfaceCanvas::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) report(MouseAction::LeftDown, event);
-    else if (event->button() == Qt::RightButton) report(MouseAction::RightDown, event);
+    if (event->button() == Qt::LeftButton)
+        report(MouseAction::LeftDown, event);
+    else if (event->button() == Qt::RightButton)
+        report(MouseAction::RightDown, event);
 }
 
 void SurfaceCanvas::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) report(MouseAction::LeftUp, event);
-    else if (event->button() == Qt::RightButton) report(MouseAction::RightUp, event);
+    if (event->button() == Qt::LeftButton)
+        report(MouseAction::LeftUp, event);
+    else if (event->button() == Qt::RightButton)
+        report(MouseAction::RightUp, event);
 }
 
 // The second press of a double click, which Qt sends in place of a press.
 void SurfaceCanvas::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) report(MouseAction::LeftDouble, event);
-    else if (event->button() == Qt::RightButton) report(MouseAction::RightDown, event);
+    if (event->button() == Qt::LeftButton)
+        report(MouseAction::LeftDouble, event);
+    else if (event->button() == Qt::RightButton)
+        report(MouseAction::RightDown, event);
 }
 
-void SurfaceCanvas::mouseMoveEvent(QMouseEvent* event) { report(MouseAction::Move, event); }
+void SurfaceCanvas::mouseMoveEvent(QMouseEvent* event)
+{
+    report(MouseAction::Move, event);
+}
 
 SurfaceWindow::SurfaceWindow(const QString& caption, QWidget* parent)
     : QMdiSubWindow(parent), m_canvas(new SurfaceCanvas),
@@ -134,12 +143,24 @@ void SurfaceWindow::setCaption(std::string_view caption)
     setWindowTitle(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
 }
 
-std::string SurfaceWindow::caption() const { return windowTitle().toLatin1().toStdString(); }
+std::string SurfaceWindow::caption() const
+{
+    return windowTitle().toLatin1().toStdString();
+}
 
-void SurfaceWindow::invalidate(bool) { m_canvas->update(); }
+void SurfaceWindow::invalidate(bool)
+{
+    m_canvas->update();
+}
 
-int SurfaceWindow::clientWidth() const { return m_canvas->width(); }
-int SurfaceWindow::clientHeight() const { return m_canvas->height(); }
+int SurfaceWindow::clientWidth() const
+{
+    return m_canvas->width();
+}
+int SurfaceWindow::clientHeight() const
+{
+    return m_canvas->height();
+}
 
 void SurfaceWindow::setScrollBar(ScrollBar bar, const ScrollBarState& state)
 {
@@ -176,8 +197,14 @@ void SurfaceWindow::releaseMouse()
     m_captured = false;
 }
 
-void SurfaceWindow::setVisible(bool visible) { QMdiSubWindow::setVisible(visible); }
-bool SurfaceWindow::isVisible() const { return !isHidden(); }
+void SurfaceWindow::setVisible(bool visible)
+{
+    QMdiSubWindow::setVisible(visible);
+}
+bool SurfaceWindow::isVisible() const
+{
+    return !isHidden();
+}
 
 void SurfaceWindow::closeEvent(QCloseEvent* event)
 {
