@@ -1,6 +1,7 @@
 #include "app/dialog_commands.h"
 
 #include "app/editor_context.h"
+#include "app/steps.h"
 #include "io/messages.h"
 #include "platform/window.h"
 #include "tunewindows/edit_dialogs.h"
@@ -12,8 +13,8 @@ namespace qte {
 
 SettingsFields settingsFields(const EditorContext& ctx)
 {
-    return {ctx.tune.toneName,
-            ctx.tune.toneId,
+    return {ctx.tune().toneName,
+            ctx.tune().toneId,
             ctx.settings.drawKeys != 0,
             ctx.settings.writeTempo != 0,
             ctx.settings.keepNaturalNotes != 0,
@@ -26,30 +27,38 @@ bool applySettings(EditorContext& ctx, const SettingsFields& fields)
     ctx.settings.writeTempo = fields.writeTempo ? 1 : 0;
     ctx.settings.keepNaturalNotes = fields.keepNaturalNotes ? 1 : 0;
     ctx.settings.scrollWhenPlaying = fields.scrollWhenPlaying ? 1 : 0;
-    ctx.tune.toneName = fields.toneName.substr(0, kSettingsNameChars);
-    updateTitles(ctx);
     std::string id = fields.toneId.substr(0, kSettingsIdChars);
     for (char& c : id)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    ctx.tune.toneId = id;
+    // Part of the dialog's step (runSettingsDialog), or a step of its own.
+    ctx.document.change(kStepSettings, [&](Tune& t) {
+        t.toneName = fields.toneName.substr(0, kSettingsNameChars);
+        t.toneId = id;
+    });
     applyDrawKeys(ctx.matrixView, fields.drawKeys);
 
-    if (ctx.tune.toneId.empty() || ctx.tune.toneName.empty()) {
+    if (ctx.tune().toneId.empty() || ctx.tune().toneName.empty()) {
+        updateTitles(ctx);
         ctx.platform.messages.show("You must specify Tone name and Tone ID", "Missing data",
                                    MessageButtons::Ok);
         return false;
     }
     (void)reloadTextConfig(ctx);
-    regenerateToneText(ctx);
     layoutMatrixWindow(ctx);
+    // The options shown in the views changed too, whether the tune did or not.
+    refreshViews(ctx);
     ctx.child(Child::MatrixEdit).invalidate(true);
     return true;
 }
 
 DialogResult runSettingsDialog(EditorContext& ctx)
 {
-    return ctx.platform.dialogs.runSettings(
+    // Every OK of one run, refused or not, makes one step.
+    ctx.document.beginStep();
+    const DialogResult result = ctx.platform.dialogs.runSettings(
         settingsFields(ctx), [&ctx](const SettingsFields& f) { return applySettings(ctx, f); });
+    ctx.document.commitStep(kStepSettings);
+    return result;
 }
 
 bool applyTempoField(EditorContext& ctx, std::string_view field)
@@ -61,18 +70,18 @@ bool applyTempoField(EditorContext& ctx, std::string_view field)
                                         std::to_string(kMaxTempoBpm) + " bpm.");
         return false;
     }
-    if (!setTempo(ctx.tune, *bpm, ctx.settings.keepNaturalNotes != 0, ctx.noteLength,
-                  ctx.settings.styleMode))
-        return false;
-    regenerateToneText(ctx);
-    repaintMatrix(ctx);
+    bool set = false;
+    ctx.document.change(tempoStep(*bpm), [&](Tune& t) {
+        set = setTempo(t, *bpm, ctx.settings.keepNaturalNotes != 0, ctx.noteLength,
+                       ctx.settings.styleMode);
+    });
     repaintToolbar(ctx);
-    return true;
+    return set;
 }
 
 void runTempoDialog(EditorContext& ctx)
 {
-    ctx.platform.dialogs.runTempo(ctx.tune.tempoBpm,
+    ctx.platform.dialogs.runTempo(ctx.tune().tempoBpm,
                                   [&ctx](std::string_view f) { return applyTempoField(ctx, f); });
 }
 

@@ -42,6 +42,12 @@ constexpr int StaccatoAll = 32819;
 constexpr int About = 104;
 constexpr int Delete = 32780; // accelerator only
 constexpr int Play = 32781;   // accelerator only
+constexpr int Undo = 32900;
+constexpr int Redo = 32901;
+constexpr int OctaveUp = 32902;
+constexpr int OctaveDown = 32903;
+constexpr int SemitoneUp = 32904;
+constexpr int SemitoneDown = 32905;
 } // namespace cmd
 
 struct MenuItem {

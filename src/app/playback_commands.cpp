@@ -38,15 +38,11 @@ PlaybackEnv playbackEnv(EditorContext& ctx)
         repaintMatrix(ctx);
     };
     hooks.openTempoDialog = [&ctx] { runTempoDialog(ctx); };
-    return PlaybackEnv{ctx.tune,
-                       ctx.playState,
-                       ctx.platform.waveOut,
-                       ctx.platform.tick,
-                       ctx.platform.messages,
-                       ctx.textConfig,
-                       ctx.noteFrequencyHz,
-                       ctx.settings,
-                       std::move(hooks)};
+    // Playback writes only its working fields and the highlight of the
+    // sounding note.
+    return PlaybackEnv{ctx.document.editable(), ctx.playState,         ctx.platform.waveOut,
+                       ctx.platform.tick,       ctx.platform.messages, ctx.textConfig,
+                       ctx.noteFrequencyHz,     ctx.settings,          std::move(hooks)};
 }
 
 void openSound(EditorContext& ctx)

@@ -5,6 +5,8 @@
 #include "io/file_store.h"
 #include "platform/window.h"
 
+#include <memory>
+
 namespace qte {
 
 Rect childPlacement(Child child, int clientRight, int clientBottom)
@@ -32,15 +34,15 @@ void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory
     if (frequencies.bytes) LoadFrequencyTable(ctx.frequencyTable, *frequencies.bytes);
     ctx.noteFrequencyHz = BuildNoteFrequencies(ctx.frequencyTable);
 
-    ClearTune(ctx.tune);
     showWarnings(ctx, reloadTextConfig(ctx).warnings);
     ctx.noteNames = BuildNoteNameTable();
 
     ctx.activeChild = Child::MatrixEdit;
-    clearEditorTune(ctx);
+    auto tune = std::make_unique<Tune>(ctx.tune());
+    ClearTune(*tune);
+    openTune(ctx, *tune, TuneOrigin{});
     ctx.matrixView.lowestPitch = kInitialLowestPitch;
     layoutMatrixWindow(ctx);
-    regenerateToneText(ctx);
 }
 
 void shutdownEditor(EditorContext& ctx)

@@ -108,12 +108,6 @@ void readToneText(ReadTuneResult& result, const std::filesystem::path& path, std
     loadEntry(result, path, bytes, *catalogue, n, config);
 }
 
-void nameSource(ReadTuneResult& result, const std::filesystem::path& path)
-{
-    if (result.tune && result.tune->tuneSourceName.empty())
-        result.tune->tuneSourceName = path.filename().string();
-}
-
 } // namespace
 
 ToolConfig LoadToolConfig(const std::filesystem::path& folder)
@@ -153,7 +147,6 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
     const std::string_view bytes = *file.bytes;
     if (kind == FileKind::Ringdata) {
         readToneText(result, path, bytes, choice, config);
-        nameSource(result, path);
         return result;
     }
 
@@ -166,7 +159,6 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
         result.error = quotedName(path) + ": " + imported.error;
         return result;
     }
-    tune->tuneSourceName = path.filename().string();
     result.tune = std::move(tune);
     return result;
 }
@@ -193,14 +185,12 @@ ForEachTune(const std::filesystem::path& path, const ToolConfig& config, const T
     if (catalogue->tuneCount <= 1) {
         ReadTuneResult read;
         loadToneFile(read, path, *file.bytes, config);
-        nameSource(read, path);
         take(stem, read);
         return {};
     }
     for (int n = 1; n <= catalogue->tuneCount; ++n) {
         ReadTuneResult read;
         loadEntry(read, path, *file.bytes, *catalogue, n, config);
-        nameSource(read, path);
         take(withoutBrackets(catalogue->entries[static_cast<std::size_t>(n)].name), read);
     }
     return std::move(scan.warnings);
@@ -208,9 +198,7 @@ ForEachTune(const std::filesystem::path& path, const ToolConfig& config, const T
 
 GeneratedToneText ToneTextOf(Tune& tune, const ToolConfig& config, const TuneOptions& options)
 {
-    TextConfig named = config.textConfig;
-    SubstituteHeaderPlaceholders(named, tune.toneName, tune.toneId);
-    return GenerateToneText(tune, named, config.noteNames,
+    return GenerateToneText(tune, config.textConfig, config.noteNames,
                             {options.writeTempo, options.addDefaultParts});
 }
 
@@ -229,6 +217,10 @@ TuneBytesResult TuneFileBytes(Tune& tune, FileKind kind, const ToolConfig& confi
     case FileKind::Ringdata: {
         GeneratedToneText generated = ToneTextOf(tune, config, options);
         result.warnings = std::move(generated.warnings);
+        // Written all the same: the caller says so, and the notes show as
+        // unknown names in the text.
+        if (std::string unnamed = UnnamedNotesWarning(tune, config.noteNames); !unnamed.empty())
+            result.warnings.push_back(std::move(unnamed));
         result.error = ToneTextSaveError(generated.text);
         if (result.error.empty()) result.bytes = ToneTextBytes(generated.text);
         break;

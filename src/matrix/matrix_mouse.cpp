@@ -84,7 +84,8 @@ void startResize(MatrixContext& ctx, MatrixServices& svc, int index)
     e.resizing = true;
     DeleteNoteAt(ctx.tune, index);
     e.drawingItem = true;
-    call(svc.changed);
+    e.stepName = kStepResizeNote;
+    call(svc.repaint);
 }
 
 bool anySelected(const Tune& t)
@@ -136,7 +137,6 @@ void pressGrid(MatrixContext& ctx, MatrixServices& svc, const Mouse& m, bool aga
     }
     if (hit == NoteHit::None) {
         startRubberBand(ctx, m);
-        call(svc.changed);
         return;
     }
     NoteRecord& n = t.noteTable[i];
@@ -148,7 +148,6 @@ void pressGrid(MatrixContext& ctx, MatrixServices& svc, const Mouse& m, bool aga
         n.selected = 1;
         DeleteSelectedNotes(t);
         call(svc.repaint);
-        call(svc.changed);
         return;
     }
     if (n.selected) {
@@ -175,7 +174,7 @@ void pressGrid(MatrixContext& ctx, MatrixServices& svc, const Mouse& m, bool aga
         pressGrid(ctx, svc, m, true);
         return;
     }
-    call(svc.changed);
+    call(svc.repaint);
 }
 
 // Inserts the item being drawn, by what its pitch says it is. A resized
@@ -190,12 +189,15 @@ void finishPending(MatrixContext& ctx, MatrixServices& svc)
         if (item.pitch >= kLowestNotePitch) {
             inserted = InsertNote(t, item, ctx.options.customNoteCount);
             if (!inserted && t.noteCount >= kMaxNotes) say(svc, kNoteListFull);
+            if (inserted) e.stepName = e.resizing ? kStepResizeNote : kStepDrawNote;
         } else if (item.pitch == kPendingVibra) {
             inserted = InsertVibra(t, item);
             if (!inserted && t.vibraCount >= kMaxVibras) say(svc, kVibraListFull);
+            if (inserted) e.stepName = kStepDrawVibra;
         } else if (item.pitch == kPendingRepeat) {
             inserted = InsertRepeat(t, item.startUnits, item.endUnits);
             if (!inserted && t.repeatCount >= kMaxRepeats) say(svc, kRepeatListFull);
+            if (inserted) e.stepName = kStepDrawRepeat;
         }
     }
     if (!inserted && e.resizing) (void)InsertNote(t, e.resizeOriginal, ctx.options.customNoteCount);
@@ -212,6 +214,7 @@ void dropNotes(MatrixContext& ctx, MatrixServices& svc)
         say(svc, kPasteTooLarge);
         return;
     }
+    e.stepName = e.dragIsPaste ? std::string(kStepPasteNotes) : moveStep(e.dragCount);
     for (int k = 1; k <= e.dragCount; ++k) {
         NoteRecord n = draggedPlacement(ctx, k);
         if (ctx.keys.shiftDown) {
@@ -321,37 +324,35 @@ void LeftRelease(MatrixContext& ctx, MatrixServices& svc)
     if (pressed >= 1 && pressed <= t.textCount) {
         // A moved text goes back into time order, however short the press.
         const int index = resortText(t, pressed);
+        e.stepName = kStepMoveText;
         if (!longPress && svc.dialogs) {
             svc.dialogs->editText(t, index);
+            e.stepName = kStepEditTextStrip;
             if (t.textList[index].text.empty()) DeleteTextAt(t, index);
             call(svc.repaint);
         }
         call(svc.textsChanged);
-        call(svc.changed);
     }
     if (!longPress && m.hit.region == MatrixRegion::RepeatStrip) {
         const int block = findSpan(t.repeatList, t.repeatCount, m.time);
         if (block && svc.dialogs) {
             svc.dialogs->editRepetitions(t, block);
-            call(svc.changed);
+            e.stepName = kStepRepetitions;
         }
     }
 
     if (e.drawingItem) {
         finishPending(ctx, svc);
         call(svc.repaint);
-        call(svc.changed);
         return;
     }
     if (e.dragCount > 0) {
         dropNotes(ctx, svc);
         call(svc.repaint);
-        call(svc.changed);
         return;
     }
     if (t.selectionMode == 1) releaseRubberBand(ctx, m);
     call(svc.repaint);
-    call(svc.changed);
 }
 
 void RightPress(MatrixContext& ctx, MatrixServices& svc)
@@ -361,7 +362,6 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
     if (t.selectionMode > 0) {
         ClearSelection(t);
         call(svc.repaint);
-        call(svc.changed);
         return;
     }
     ClearSelection(t);
@@ -377,6 +377,7 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
         }
         if (hit) {
             DeleteNoteAt(t, hit);
+            e.stepName = kStepDeleteNote;
         } else if (m.pitch >= kLowestNotePitch && !e.drawingItem && e.dragCount == 0) {
             // Rows under pitch 1 take no notes.
             NoteRecord n;
@@ -395,6 +396,7 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
     case MatrixRegion::VibraStrip: {
         if (const int hit = findSpan(t.vibraList, t.vibraCount, m.time)) {
             DeleteVibraAt(t, hit);
+            e.stepName = kStepDeleteVibra;
         } else if (!e.drawingItem) {
             NoteRecord v;
             v.pitch = kPendingVibra;
@@ -410,8 +412,11 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
     case MatrixRegion::TextStrip: {
         if (const int hit = findText(t, m.time)) {
             DeleteTextAt(t, hit);
+            e.stepName = kStepDeleteText;
         } else if (!InsertText(t, stripStart(ctx, m.time))) {
             say(svc, kTextListFull);
+        } else {
+            e.stepName = kStepAddText;
         }
         call(svc.textsChanged);
         break;
@@ -419,6 +424,7 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
     case MatrixRegion::RepeatStrip: {
         if (const int hit = findSpan(t.repeatList, t.repeatCount, m.time)) {
             DeleteRepeatAt(t, hit);
+            e.stepName = kStepDeleteRepeat;
         } else if (!e.drawingItem) {
             NoteRecord& b = e.pendingItem;
             b.pitch = kPendingRepeat;
@@ -433,7 +439,6 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
     }
     case MatrixRegion::None: break;
     }
-    call(svc.changed);
     call(svc.repaint);
 }
 
@@ -442,7 +447,6 @@ void RightRelease(MatrixContext& ctx, MatrixServices& svc)
     if (!ctx.edit.drawingItem) return;
     finishPending(ctx, svc);
     call(svc.repaint);
-    call(svc.changed);
 }
 
 } // namespace qte

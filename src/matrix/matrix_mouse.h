@@ -30,8 +30,6 @@ struct MatrixServices {
     MessageSink* messages = nullptr;
     MatrixDialogs* dialogs = nullptr;
     const TickClock* clock = nullptr;
-    // The tune changed: the owner regenerates the tone text.
-    std::function<void()> changed;
     // A free text changed: the owner rebuilds what is derived from texts.
     std::function<void()> textsChanged;
     // The matrix must be painted again.
@@ -41,7 +39,9 @@ struct MatrixServices {
 // A press of 300 ms or more on a text moves it instead of opening it.
 constexpr unsigned kLongPressMs = 300;
 
-// svc: the dialogs, messages and callbacks of the gesture.
+// svc: the dialogs, messages and callbacks of the gesture. A gesture that
+// changes the tune names the step in the edit state (stepName), for the
+// owner to record when the gesture ends.
 void LeftPress(MatrixContext& ctx, MatrixServices& svc);
 void LeftRelease(MatrixContext& ctx, MatrixServices& svc);
 void RightPress(MatrixContext& ctx, MatrixServices& svc);

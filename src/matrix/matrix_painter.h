@@ -24,6 +24,7 @@ struct MatrixColours {
     Colour gridEvery2 = rgbColour(150, 150, 150);
     Colour gridOdd = rgbColour(100, 100, 100);
     Colour gridPen = rgbColour(150, 150, 150); // horizontal lines, strip borders
+    Colour unnamedRow = rgbColour(56, 24, 24); // the empty cells of a row the text cannot name
 
     [[nodiscard]] Colour noteColour(std::int32_t kind, std::int32_t selectedFlag) const;
 };

@@ -69,7 +69,7 @@ protected:
 
     void expectInvariants() const
     {
-        for (const std::string& problem : checkTuneInvariants(ctx.tune))
+        for (const std::string& problem : checkTuneInvariants(ctx.tune()))
             ADD_FAILURE() << problem;
     }
 
@@ -91,8 +91,8 @@ TEST_F(MatrixEvents, DrawnMovedAndDeletedNotesShowInTheToneText)
     const int p = pitch();
     const Point from = cell(2.0f, p);
     gesture(true, from, {from.x + 9 * view().unitWidth, from.y});
-    ASSERT_EQ(ctx.tune.noteCount, 1);
-    const NoteRecord& n = ctx.tune.noteTable[1];
+    ASSERT_EQ(ctx.tune().noteCount, 1);
+    const NoteRecord& n = ctx.tune().noteTable[1];
     EXPECT_NEAR(n.durationUnits, 3 * ctx.noteLength.newNoteUnits, 1e-4);
     EXPECT_THAT(text(), HasSubstr(toneLine(n)));
 
@@ -107,7 +107,7 @@ TEST_F(MatrixEvents, DrawnMovedAndDeletedNotesShowInTheToneText)
     EXPECT_EQ(std::pair(n.pitch, n.startUnits), std::pair(p - 2, 12.0f));
 
     click(true, cell(12.0f, p - 2));
-    EXPECT_EQ(ctx.tune.noteCount, 0);
+    EXPECT_EQ(ctx.tune().noteCount, 0);
     EXPECT_THAT(text(), Not(HasSubstr("TONE(")));
 }
 
@@ -120,7 +120,7 @@ TEST_F(MatrixEvents, ClicksDuringPlaybackOnlyActivate)
         send(m, cell(2.0f, pitch()));
     EXPECT_FALSE(matrixWindow.hasMouseCapture());
     EXPECT_EQ(ctx.activeChild, Child::MatrixEdit);
-    EXPECT_EQ(ctx.tune.noteCount, 0);
+    EXPECT_EQ(ctx.tune().noteCount, 0);
 }
 
 TEST_F(MatrixEvents, MinimumSizeFollowsTheKeyStrip)
@@ -139,30 +139,30 @@ TEST_F(MatrixEvents, TextStripOpensTheTextDialogAndItsTextGoesIntoTheToneText)
 {
     // A right click puts the default text there at once.
     click(true, textStrip(4.0f));
-    ASSERT_EQ(ctx.tune.textCount, 1);
+    ASSERT_EQ(ctx.tune().textCount, 1);
     EXPECT_THAT(text(), HasSubstr("--- free text ---"));
 
     dialogs.textEntries = {"Chorus"};
     click(false, textStrip(4.0f));
     EXPECT_EQ(dialogs.textShown, std::vector<std::string>{"--- free text ---"});
-    EXPECT_EQ(ctx.tune.textList[1].text, "Chorus");
+    EXPECT_EQ(ctx.tune().textList[1].text, "Chorus");
     EXPECT_THAT(text(), AllOf(HasSubstr("Chorus"), Not(HasSubstr("--- free text ---"))));
 
     // A text that the tune reads derives its table at once.
     dialogs.textEntries = {"FREQ_DEFINE((440), (880), (1320))"};
     click(false, textStrip(4.0f));
-    EXPECT_EQ(ctx.tune.freqDefineCount, 3);
+    EXPECT_EQ(ctx.tune().freqDefineCount, 3);
 
     // A long press moves the text instead of opening the dialog.
     gesture(false, textStrip(4.0f), textStrip(9.0f), kLongPressMs);
     EXPECT_EQ(dialogs.textShown.size(), 2u);
-    EXPECT_FLOAT_EQ(ctx.tune.textList[1].timeUnits, 9.0f);
+    EXPECT_FLOAT_EQ(ctx.tune().textList[1].timeUnits, 9.0f);
 
     // Cleared in the dialog, the text is gone.
     dialogs.textEntries = {""};
     click(false, textStrip(9.0f));
-    EXPECT_EQ(ctx.tune.textCount, 0);
-    EXPECT_EQ(ctx.tune.freqDefineCount, 0);
+    EXPECT_EQ(ctx.tune().textCount, 0);
+    EXPECT_EQ(ctx.tune().freqDefineCount, 0);
     EXPECT_THAT(text(), Not(HasSubstr("FREQ_DEFINE")));
 }
 
@@ -172,7 +172,7 @@ TEST_F(MatrixEvents, RepeatStripOpensTheRepetitionsDialog)
     click(true, cell(0.0f, pitch()));
     // Drawn with the right button from unit 0 over twelve units.
     gesture(true, repeatStrip(0.0f), repeatStrip(12.0f));
-    ASSERT_EQ(ctx.tune.repeatCount, 1);
+    ASSERT_EQ(ctx.tune().repeatCount, 1);
     EXPECT_THAT(text(), HasSubstr("REPEAT_BEGIN(2)"));
 
     // Numbers it cannot take keep the strip open with a message.
@@ -180,7 +180,7 @@ TEST_F(MatrixEvents, RepeatStripOpensTheRepetitionsDialog)
     click(false, repeatStrip(3.0f));
     EXPECT_EQ(dialogs.repetitionsShown, std::vector<std::int32_t>{2});
     EXPECT_EQ(takeMessages(), Strings(3, "Error!: Number of repetitions must be from 1 to 999."));
-    EXPECT_EQ(ctx.tune.repeatList[1].repetitions, 5);
+    EXPECT_EQ(ctx.tune().repeatList[1].repetitions, 5);
     EXPECT_THAT(text(), HasSubstr("REPEAT_BEGIN(5)"));
 
     // A long press does not open it; a click beside the block neither.
@@ -192,16 +192,18 @@ TEST_F(MatrixEvents, RepeatStripOpensTheRepetitionsDialog)
 // The Matrix says why; the lists' own refusal is tested with them.
 TEST_F(MatrixEvents, FullListsRefuseWithAMessageAndChangeNothing)
 {
-    Tune& t = ctx.tune;
-    for (int i = 1; i <= kMaxNotes; ++i)
-        addNote(2.0f * i + 40, 1, 60);
-    for (int i = 1; i <= kMaxVibras; ++i)
-        test::setSpan(t, t.vibraList[t.vibraCount = i], 2.0f * i + 40, 1);
-    for (int i = 1; i <= kMaxRepeats; ++i)
-        test::setSpan(t, t.repeatList[t.repeatCount = i], 2.0f * i + 40, 1).repetitions = 2;
-    for (int i = 1; i <= kMaxTexts; ++i)
-        t.textList[t.textCount = i] = {unitsToMs(2.0f * i + 40, t.msPerUnit), 2.0f * i + 40, "t"};
-    regenerateToneText(ctx); // so the overflow warning is not taken for a refusal
+    setUpTune([](Tune& t) {
+        for (int i = 1; i <= kMaxNotes; ++i)
+            test::setSpan(t, t.noteTable[t.noteCount = i], 2.0f * i + 40, 1).pitch = 60;
+        for (int i = 1; i <= kMaxVibras; ++i)
+            test::setSpan(t, t.vibraList[t.vibraCount = i], 2.0f * i + 40, 1);
+        for (int i = 1; i <= kMaxRepeats; ++i)
+            test::setSpan(t, t.repeatList[t.repeatCount = i], 2.0f * i + 40, 1).repetitions = 2;
+        for (int i = 1; i <= kMaxTexts; ++i)
+            t.textList[t.textCount = i] = {unitsToMs(2.0f * i + 40, t.msPerUnit), 2.0f * i + 40,
+                                           "t"};
+    });
+    const Tune& t = ctx.tune();
     const auto counts = [&t] {
         return std::vector{t.noteCount, t.vibraCount, t.repeatCount, t.textCount};
     };
@@ -226,21 +228,23 @@ TEST_F(MatrixEvents, FullListsRefuseWithAMessageAndChangeNothing)
 TEST_F(MatrixEvents, ATooLongToneTextIsReportedOnceNotAfterEveryGesture)
 {
     // Notes with gaps take two lines each: 600 of them overflow the text.
-    for (int i = 0; i < 600; ++i)
-        addNote(2.0f * i + 40, 1, 60);
+    const auto add600 = [](Tune& t) {
+        for (int i = 0; i < 600; ++i)
+            test::setSpan(t, t.noteTable[++t.noteCount] = {}, 2.0f * i + 40, 1).pitch = 60;
+    };
+    setUpTune(add600);
     regenerateToneText(ctx);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "Warning");
     for (const float u : {2.0f, 10.0f, 20.0f})
         click(true, cell(u, pitch()));
-    EXPECT_EQ(ctx.tune.noteCount, 603);
+    EXPECT_EQ(ctx.tune().noteCount, 603);
     EXPECT_EQ(messages.shown.size(), 1u);
 
     // Back under the limit and over it again is news once more.
     runCommand(ctx, cmd::SelectAll);
     runCommand(ctx, cmd::Delete);
-    for (int i = 0; i < 600; ++i)
-        addNote(2.0f * i + 40, 1, 60);
+    setUpTune(add600);
     click(true, cell(2.0f, pitch()));
     EXPECT_EQ(messages.shown.size(), 2u);
 }
@@ -249,14 +253,18 @@ TEST_F(MatrixEvents, PasteThatWouldOverflowPastesNothingAndSaysSo)
 {
     copyTwoNotes();
     const int p = pitch();
-    while (ctx.tune.noteCount < kMaxNotes - 1)
-        addNote(2.0f * ctx.tune.noteCount + 100, 1, 60);
+    setUpTune([](Tune& t) {
+        while (t.noteCount < kMaxNotes - 1) {
+            const float start = 2.0f * static_cast<float>(t.noteCount) + 100;
+            test::setSpan(t, t.noteTable[++t.noteCount] = {}, start, 1).pitch = 60;
+        }
+    });
     messages.shown.clear();
     runCommand(ctx, cmd::Paste);
     EXPECT_EQ(takeMessages(), Strings{"Error!: " + std::string(kPasteTooLarge)});
     EXPECT_EQ(ctx.matrixEdit.dragCount, 0);
     click(false, cell(40.0f, p));
-    EXPECT_EQ(ctx.tune.noteCount, kMaxNotes - 1);
+    EXPECT_EQ(ctx.tune().noteCount, kMaxNotes - 1);
 }
 
 // Regression: a paste while a moved note hangs at the mouse lost that note.
@@ -268,8 +276,8 @@ TEST_F(MatrixEvents, PasteWaitsWhileAMovedNoteHangsAtTheMouse)
     ASSERT_EQ(ctx.matrixEdit.dragCount, 1);
     runCommand(ctx, cmd::Paste);
     send(MatrixMouse::LeftUp, cell(50.0f, p + 1));
-    ASSERT_EQ(ctx.tune.noteCount, 2);
-    EXPECT_FLOAT_EQ(ctx.tune.noteTable[2].startUnits, 50.0f);
+    ASSERT_EQ(ctx.tune().noteCount, 2);
+    EXPECT_FLOAT_EQ(ctx.tune().noteTable[2].startUnits, 50.0f);
     expectInvariants();
 }
 
@@ -277,9 +285,10 @@ TEST_F(MatrixEvents, EditCommandsRegenerateTheToneText)
 {
     keyDown(ctx, vk::Digit0 + 5);
     click(true, cell(0.0f, pitch()));
-    const std::string before = toneLine(ctx.tune.noteTable[1]);
+    const std::string before = toneLine(ctx.tune().noteTable[1]);
     runCommand(ctx, cmd::StaccatoAll);
-    EXPECT_THAT(text(), AllOf(Not(HasSubstr(before)), HasSubstr(toneLine(ctx.tune.noteTable[1]))));
+    EXPECT_THAT(text(),
+                AllOf(Not(HasSubstr(before)), HasSubstr(toneLine(ctx.tune().noteTable[1]))));
     runCommand(ctx, cmd::SelectAll);
     runCommand(ctx, cmd::Cut);
     EXPECT_THAT(text(), Not(HasSubstr("TONE(")));

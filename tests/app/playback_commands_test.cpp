@@ -51,8 +51,8 @@ TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
     regenerateToneText(ctx);
     const int line = lineOf(LineItemKind::Note, 100);
     ASSERT_EQ(lineOf(LineItemKind::Note, 101), line + 1);
-    const Colour plain100 = lineColour(ctx.toneText.lineInfo[line], ctx.tune);
-    const Colour plain101 = lineColour(ctx.toneText.lineInfo[line + 1], ctx.tune);
+    const Colour plain100 = lineColour(ctx.toneText.lineInfo[line], ctx.tune());
+    const Colour plain101 = lineColour(ctx.toneText.lineInfo[line + 1], ctx.tune());
     runCommand(ctx, cmd::Play);
     ASSERT_EQ(waveOut.writes.size(), 1u);
     EXPECT_EQ(waveOut.writes[0].plays, 1);
@@ -62,15 +62,15 @@ TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
     tick.advance(99 * 375 + 100);
     EXPECT_TRUE(pumpPlayback(ctx, true));
     ASSERT_EQ(ctx.playState.currentNote, 100);
-    EXPECT_EQ(ctx.play.soundingPitch, ctx.tune.noteTable[100].pitch);
-    EXPECT_EQ(ctx.tune.noteTable[100].selected, 1);
+    EXPECT_EQ(ctx.play.soundingPitch, ctx.tune().noteTable[100].pitch);
+    EXPECT_EQ(ctx.tune().noteTable[100].selected, 1);
     EXPECT_NEAR(ctx.matrixView.scrollUnits + ctx.matrixView.visibleUnits / 2, 8 * 99 + 2, 2);
     const RingdataView& view = ctx.ringdataView;
     EXPECT_GE(line, view.textTopLine);
     EXPECT_LT(line, view.textTopLine + view.textVisibleLines);
     EXPECT_GT(view.textTopLine, 0);
     EXPECT_EQ(ringdataWindow.scrollBar(ScrollBar::Vertical).position, view.textTopLine);
-    EXPECT_NE(lineColour(ctx.toneText.lineInfo[line], ctx.tune), plain100);
+    EXPECT_NE(lineColour(ctx.toneText.lineInfo[line], ctx.tune()), plain100);
 
     // A note already in view does not scroll the text.
     const int top = view.textTopLine;
@@ -78,8 +78,8 @@ TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
     EXPECT_TRUE(pumpPlayback(ctx, true));
     EXPECT_EQ(ctx.playState.currentNote, 101);
     EXPECT_EQ(view.textTopLine, top);
-    EXPECT_EQ(lineColour(ctx.toneText.lineInfo[line], ctx.tune), plain100);
-    EXPECT_NE(lineColour(ctx.toneText.lineInfo[line + 1], ctx.tune), plain101);
+    EXPECT_EQ(lineColour(ctx.toneText.lineInfo[line], ctx.tune()), plain100);
+    EXPECT_NE(lineColour(ctx.toneText.lineInfo[line + 1], ctx.tune()), plain101);
 
     // An inactive window is not pumped, but the timer keeps running.
     const int scrolled = ctx.matrixView.scrollUnits;
@@ -92,10 +92,10 @@ TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
     EXPECT_EQ(ctx.playState.playing, 0);
     EXPECT_EQ(ctx.playState.playButtonDown, 0);
     EXPECT_FALSE(ctx.play.playing);
-    EXPECT_EQ(ctx.tune.noteTable[101].selected, 0);
+    EXPECT_EQ(ctx.tune().noteTable[101].selected, 0);
     EXPECT_FALSE(pumpPlayback(ctx, true));
     EXPECT_EQ(ctx.play.soundingPitch, 0);
-    EXPECT_EQ(lineColour(ctx.toneText.lineInfo[line + 1], ctx.tune), plain101);
+    EXPECT_EQ(lineColour(ctx.toneText.lineInfo[line + 1], ctx.tune()), plain101);
 }
 
 TEST_F(PlaybackCommands, ToolbarTransport)
@@ -176,12 +176,12 @@ TEST_F(PlaybackCommands, TempoButtonOpensTheTempoDialogOnly)
     EXPECT_EQ(dialogs.tempoShown, std::vector<std::int32_t>{kDefaultTempoBpm});
     EXPECT_EQ(takeMessages(),
               std::vector<std::string>(4, "Error!: The tempo must be a number from 1 to 999 bpm."));
-    EXPECT_EQ(ctx.tune.tempoBpm, 120);
+    EXPECT_EQ(ctx.tune().tempoBpm, 120);
     EXPECT_EQ(ctx.toneText.toneTextLines[0], "        /*Tempo: 120bpm*/");
     // Units stay; milliseconds follow the tempo (8 units at 62.5 ms).
-    EXPECT_EQ(ctx.tune.noteTable[1].startMs, 500);
-    EXPECT_EQ(ctx.tune.noteTable[1].durationMs, 500);
-    EXPECT_FLOAT_EQ(ctx.tune.noteTable[1].startUnits, 8.0f);
+    EXPECT_EQ(ctx.tune().noteTable[1].startMs, 500);
+    EXPECT_EQ(ctx.tune().noteTable[1].durationMs, 500);
+    EXPECT_FLOAT_EQ(ctx.tune().noteTable[1].startUnits, 8.0f);
     EXPECT_EQ(ctx.playState.playing, 0);
     EXPECT_EQ(ctx.playState.loopPlayback, 0);
     EXPECT_EQ(waveOut.calls, (std::vector<std::string>{"open"}));

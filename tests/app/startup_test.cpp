@@ -59,7 +59,7 @@ TEST_F(Startup, FirstStartWithoutFilesKeepsDefaultsQuietly)
     EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Undefined");
     EXPECT_EQ(ringdataWindow.caption(), "Ringdata view - Undefined");
     EXPECT_EQ(catalogueWindow.caption(), "No Ringdata opened");
-    EXPECT_EQ(ctx.tune.toneId, "UNDF");
+    EXPECT_EQ(ctx.tune().toneId, "UNDF");
 }
 
 TEST(ChildPlacement, FixedPlacesInTheClientArea)

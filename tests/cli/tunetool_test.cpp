@@ -192,11 +192,12 @@ const CatalogueCase kCatalogue[] = {
 };
 
 // The whole text of single_tone.h with each option: its notes, pause and
-// comment inside config.cfg's header (placeholders filled) and footer; and
-// convert writes the same bytes.
+// comment inside config.cfg's header (placeholders filled with the name and
+// ID read back from the file's own header) and footer; and convert writes
+// the same bytes.
 TEST(TunetoolText, SingleToneFileWithEachOption)
 {
-    const std::string head = "/* Undefined (UNDF) */\nstatic TONE tone_undefined[] =\n{\n";
+    const std::string head = "/* Doorbell (DB01) */\nstatic TONE tone_doorbell[] =\n{\n";
     const std::string tempo = "        /*Tempo: 160bpm*/        \n";
     const std::string body = "        TONE(AUD_NOTE_E2, TONE_TIME_IN_MS(375))\n"
                              "        TONE(AUD_NOTE_C2, TONE_TIME_IN_MS(750))\n"
@@ -339,10 +340,18 @@ TEST(TunetoolInfo, NamesCountsAndLength)
         std::vector<int> counts; // tempo, notes, vibras, repeats, texts, length
         const char* name = "Undefined\nID:      UNDF";
     };
+    // The names come back from the files' header lines as config.cfg shapes
+    // them: both from single_tone.h, only the array's from Ringdata.h.
     const Case cases[] = {
-        {example("single_tone.h"), exampleOptions(), {160, 4, 0, 0, 1, 2625}},
-        {example("Ringdata.h"), choosing("tone_morning", {}), {160, 6, 2, 0, 0, 2060}},
-        {example("Ringdata.h"), choosing({}, 2), {120, 4, 0, 2, 0, 1750}},
+        {example("single_tone.h"),
+         exampleOptions(),
+         {160, 4, 0, 0, 1, 2625},
+         "Doorbell\nID:      DB01"},
+        {example("Ringdata.h"),
+         choosing("tone_morning", {}),
+         {160, 6, 2, 0, 0, 2060},
+         "morning\nID:      UNDF"},
+        {example("Ringdata.h"), choosing({}, 2), {120, 4, 0, 2, 0, 1750}, "chime\nID:      UNDF"},
         {dir.file("tail.h"), exampleOptions(), {80, 1, 0, 0, 1, 875}},
         {dir.file("pause.h"), exampleOptions(), {80, 1, 0, 0, 0, 375}},
         {dir.file("x.rtx"), exampleOptions(), {120, 2, 0, 0, 0, 1500}, "Doorbell\nID:      DOOR"},

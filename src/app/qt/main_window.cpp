@@ -230,6 +230,7 @@ void MainWindow::syncMenus()
     for (auto& [id, action] : m_actions) {
         action->setEnabled(isCommandEnabled(*m_ctx, id));
         if (action->isCheckable()) action->setChecked(isCommandChecked(*m_ctx, id));
+        if (const auto label = commandLabel(*m_ctx, id)) action->setText(latin1(*label));
     }
 }
 
