@@ -2,6 +2,7 @@
 // pixels become edits of the tune, the tone text follows every change, the
 // strips open their dialogs, and a full list refuses without changing.
 
+#include "app/commands.h"
 #include "app/matrix_events.h"
 
 #include "editor_fixture.h"
@@ -109,6 +110,66 @@ TEST_F(MatrixEvents, DrawnMovedAndDeletedNotesShowInTheToneText)
     click(true, cell(12.0f, p - 2));
     EXPECT_EQ(ctx.tune().noteCount, 0);
     EXPECT_THAT(text(), Not(HasSubstr("TONE(")));
+}
+
+// A gesture is one step however long its drag, named for what it did; the
+// text follows once, when it ends; undo takes it back whole, selection
+// included, and redo makes it again.
+TEST_F(MatrixEvents, EachGestureIsOneNamedStep)
+{
+    runCommand(ctx, cmd::StyleContinuous);
+    keyDown(ctx, vk::Digit0 + 3);
+    const int p = pitch();
+    const auto undoName = [this] { return commandLabel(ctx, cmd::Undo).value_or(""); };
+    for (const float u : {0.0f, 10.0f, 20.0f})
+        click(true, cell(u, p));
+    EXPECT_EQ(undoName(), "Undo Draw note");
+    EXPECT_EQ(ctx.document.undoSteps(), 3u);
+    runCommand(ctx, cmd::SelectAll);
+    EXPECT_EQ(ctx.document.undoSteps(), 3u) << "a selection is no step";
+    const std::string drawn = text();
+
+    // Taken up by a selected note and dragged over many moves.
+    send(MatrixMouse::LeftDown, cell(10.0f, p));
+    const int repaintsOfTheText = ringdataWindow.invalidations;
+    for (int u = 11; u < 40; ++u)
+        send(MatrixMouse::Move, cell(static_cast<float>(u), p + 2));
+    EXPECT_EQ(ringdataWindow.invalidations, repaintsOfTheText);
+    EXPECT_FALSE(isCommandEnabled(ctx, cmd::Undo)) << "nothing is undone inside a gesture";
+    send(MatrixMouse::LeftUp, cell(40.0f, p + 2));
+    EXPECT_GT(ringdataWindow.invalidations, repaintsOfTheText);
+    EXPECT_EQ(undoName(), "Undo Move 3 notes");
+    EXPECT_EQ(ctx.document.undoSteps(), 4u);
+    const std::string moved = text();
+    ASSERT_NE(moved, drawn);
+
+    runCommand(ctx, cmd::Undo);
+    EXPECT_EQ(text(), drawn);
+    EXPECT_EQ(ctx.tune().selectionMode, 2);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(ctx.tune().noteTable[i].selected, 1) << i;
+    runCommand(ctx, cmd::Redo);
+    EXPECT_EQ(text(), moved);
+
+    // The other gestures, each named.
+    runCommand(ctx, cmd::Unselect);
+    const NoteRecord& first = ctx.tune().noteTable[1];
+    const Point end = {view().unitsToX(first.endUnits) - 1, cell(0.0f, first.pitch).y};
+    gesture(false, end, {end.x + 3 * view().unitWidth, end.y});
+    EXPECT_EQ(undoName(), "Undo Resize note");
+    click(true, {view().unitsToX(first.startUnits + 0.5f), end.y});
+    EXPECT_EQ(undoName(), "Undo Delete note");
+    click(true, textStrip(50.0f));
+    EXPECT_EQ(undoName(), "Undo Add text");
+    gesture(true, repeatStrip(0.0f), repeatStrip(12.0f));
+    EXPECT_EQ(undoName(), "Undo Draw repeat");
+    dialogs.repetitionsEntries = {"4"};
+    click(false, repeatStrip(3.0f));
+    EXPECT_EQ(undoName(), "Undo Repetitions");
+    // A click that changes nothing is no step.
+    const std::size_t steps = ctx.document.undoSteps();
+    click(false, cell(60.0f, p - 3));
+    EXPECT_EQ(ctx.document.undoSteps(), steps);
 }
 
 TEST_F(MatrixEvents, ClicksDuringPlaybackOnlyActivate)

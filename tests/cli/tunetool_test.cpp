@@ -435,6 +435,24 @@ TEST(TunetoolConvert, ChainsOfExchangeFormatsKeepTheNotes)
     }
 }
 
+// RTTTL reaches down to c4 (pitch 60), which the tone text has no name for:
+// the tone text is still written, and stderr says which notes it loses.
+TEST(TunetoolConvert, NotesTheToneTextCannotNameAreAWarning)
+{
+    test::TempDir dir;
+    test::writeFileOrDie(dir.file("low.rtx"), "Low:d=4,o=5,b=120:4c4,4g#4,4a4,4p,4d4,");
+    const Output r = convert(dir.file("low.rtx"), dir.file("low.h"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "warning: 3 notes lie below A, the lowest note the tone text names: at 0 ms, "
+                     "500 ms and 2000 ms. Transpose them, or save in another format.\n");
+    EXPECT_THAT(test::readFileOrDie(dir.file("low.h")),
+                HasSubstr("TONE(AUD_NOTE_UNK TONE_TIME_IN_MS(500))"));
+    // Other kinds name every pitch: no warning.
+    const Output ota = convert(dir.file("low.rtx"), dir.file("low.ota"));
+    EXPECT_EQ(ota.status, 0);
+    EXPECT_EQ(ota.err, "");
+}
+
 // The samples of an 8-bit mono WAV file after its 44-byte header (which
 // tests/sound pins).
 std::size_t waveSamples(const std::string& wav)
