@@ -76,8 +76,7 @@ void BM_HistoryOfAHundredSteps(benchmark::State& state)
     }
     state.counters["history_mb"] = static_cast<double>(bytes) / kMegabyte;
     // What a copy of the whole tune a step would hold.
-    state.counters["whole_tunes_mb"] =
-        static_cast<double>((kSteps + 1) * sizeof(Tune)) / kMegabyte;
+    state.counters["whole_tunes_mb"] = static_cast<double>((kSteps + 1) * sizeof(Tune)) / kMegabyte;
 }
 BENCHMARK(BM_HistoryOfAHundredSteps)->Unit(benchmark::kMillisecond);
 

@@ -37,6 +37,8 @@ void viewsHome(EditorContext& ctx)
 void onDocumentChanged(EditorContext& ctx, const DocumentChange& change)
 {
     if (change.kind == ChangeKind::Opened) {
+        // A new tune ends any step a gesture held open on the old one.
+        ctx.gestureStepOpen = false;
         viewsHome(ctx);
         layoutMatrixWindow(ctx);
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <ranges>
 
 namespace qte {
 
@@ -324,6 +325,11 @@ std::vector<HeaderToken> tokenize(std::string_view line)
 
 using Captures = std::array<std::optional<std::string>, kPlaceholderCount>;
 
+// Each placeholder tries every length, so a header line of many of them
+// would try more splits than there is time for: past this many tries the
+// line is taken not to match.
+constexpr int kMaxMatchTries = 20000;
+
 class HeaderMatcher {
 public:
     HeaderMatcher(const std::vector<HeaderToken>& tokens, std::string_view line)
@@ -358,6 +364,7 @@ private:
 
     bool from(std::size_t t, std::size_t pos, Captures& captures)
     {
+        if (++m_tries > kMaxMatchTries) return false;
         if (t == m_tokens.size()) return restIsOpening(pos);
         const HeaderToken& token = m_tokens[t];
         if (!token.placeholder) {
@@ -392,6 +399,7 @@ private:
 
     const std::vector<HeaderToken>& m_tokens;
     std::string_view m_line;
+    int m_tries = 0;
 };
 
 } // namespace
@@ -444,9 +452,9 @@ HeaderNames RecoverHeaderNames(const TextConfig& config, const std::vector<std::
                                        [](const HeaderToken& t) { return t.placeholder; });
         if (!named) continue;
         // The line nearest the body that matches.
-        for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        for (const std::string_view line : std::ranges::reverse_view(lines)) {
             Captures captures;
-            if (!HeaderMatcher(tokens, *line).match(captures)) continue;
+            if (!HeaderMatcher(tokens, line).match(captures)) continue;
             for (std::size_t i = 0; i < captures.size(); ++i)
                 if (captures[i] && !found[i]) found[i] = std::move(captures[i]);
             break;

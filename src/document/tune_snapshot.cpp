@@ -72,8 +72,7 @@ bool sameItems(const Array& a, std::int32_t countA, const Array& b, std::int32_t
     const int n = used(countA, static_cast<int>(a.size()));
     if (n != used(countB, static_cast<int>(b.size()))) return false;
     for (int i = 1; i <= n; ++i)
-        if (!sameItem(a[static_cast<std::size_t>(i)], b[static_cast<std::size_t>(i)]))
-            return false;
+        if (!sameItem(a[static_cast<std::size_t>(i)], b[static_cast<std::size_t>(i)])) return false;
     return true;
 }
 
@@ -189,8 +188,8 @@ bool SameSelection(const Tune& t, const TuneSnapshot& s)
 
 std::size_t SnapshotBytes(const TuneSnapshot& s)
 {
-    std::size_t bytes = heapOf(s.toneName) + heapOf(s.toneId) + heapOf(s.notes) +
-                        heapOf(s.vibras) + heapOf(s.repeats) + heapOf(s.texts);
+    std::size_t bytes = heapOf(s.toneName) + heapOf(s.toneId) + heapOf(s.notes) + heapOf(s.vibras) +
+                        heapOf(s.repeats) + heapOf(s.texts);
     for (const TextRecord& t : s.texts)
         bytes += heapOf(t.text);
     return bytes;

@@ -124,8 +124,7 @@ TEST_F(DocumentCommands, ActionsThatWouldLoseChangesAskFirst)
     };
     const Action actions[] = {
         {"New Tune", "New tune: Discard current tune?", true,
-         [this] { runCommand(ctx, cmd::NewTune); },
-         [this] { return ctx.tune().noteCount == 0; }},
+         [this] { runCommand(ctx, cmd::NewTune); }, [this] { return ctx.tune().noteCount == 0; }},
         {"Open ringing tone", "Open ringing tone: Discard current tune?", true,
          [this] {
              fileDialogs.answers.push_back(FileChoice{"/tunes/other.rtx", 1});
@@ -133,20 +132,15 @@ TEST_F(DocumentCommands, ActionsThatWouldLoseChangesAskFirst)
          },
          [this] { return ctx.tune().toneName == "Other"; }},
         {"a click in Tunes in Ringdata", "Tunes in Ringdata: Discard current tune?", true,
-         [this] { clickEntry(2); },
-         [this] { return ctx.document.origin().catalogueEntry == 2; }},
-        {"Revert", "Revert: Discard changes?", false,
-         [this] { runCommand(ctx, cmd::Revert); },
+         [this] { clickEntry(2); }, [this] { return ctx.document.origin().catalogueEntry == 2; }},
+        {"Revert", "Revert: Discard changes?", false, [this] { runCommand(ctx, cmd::Revert); },
          [this] { return ctx.tune().noteTable[1].pitch == 69; }},
         {"Exit from the menu", "Confirm exit: Ready to quit?", true,
-         [this] { runCommand(ctx, cmd::Exit); },
-         [this] { return ctx.quitRequested; }},
-        {"Escape", "Confirm exit: Ready to quit?", true,
-         [this] { press(vk::Escape); },
+         [this] { runCommand(ctx, cmd::Exit); }, [this] { return ctx.quitRequested; }},
+        {"Escape", "Confirm exit: Ready to quit?", true, [this] { press(vk::Escape); },
          [this] { return ctx.quitRequested; }},
         {"the close box", "Confirm exit: Ready to quit?", true,
-         [this] { ctx.quitRequested = confirmClose(ctx); },
-         [this] { return ctx.quitRequested; }},
+         [this] { ctx.quitRequested = confirmClose(ctx); }, [this] { return ctx.quitRequested; }},
     };
     struct Answer {
         const char* name;
@@ -348,7 +342,9 @@ TEST_F(DocumentCommands, TransposeMovesTheSelectionOrTheWholeTuneByOneStep)
         {cmd::OctaveUp, true, {69, 81, 71}, ""},
         {cmd::OctaveUp, false, {81, 93, 83}, ""},
         {cmd::OctaveUp, false, {93, 105, 95}, ""},
-        {cmd::OctaveUp, false, {93, 105, 95},
+        {cmd::OctaveUp,
+         false,
+         {93, 105, 95},
          "Error!: 1 note would go above the highest pitch, 108. Nothing was transposed."},
     };
     for (const Case& c : cases) {

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <functional>
 
 namespace qte {
@@ -303,6 +305,20 @@ TEST(TextConfig, HeaderNamesComeBackFromTheLinesTheyShaped)
         EXPECT_EQ(names.toneName, c.toneName);
         EXPECT_EQ(names.toneId, c.toneId);
     }
+}
+
+// Every placeholder tries every length: a header line of several of them
+// against a long line that does not fit must still end at once.
+TEST(TextConfig, HeaderNamesGiveUpOnALineOfSeveralPlaceholders)
+{
+    TextConfig config;
+    config.headerLines[0] = "*ID**Name**name**NAME*x";
+    config.headerLineCount = 1;
+    const std::string line(250, 'a');
+    const auto start = std::chrono::steady_clock::now();
+    const HeaderNames names = RecoverHeaderNames(config, {line, line, line});
+    EXPECT_EQ(names.toneName, "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
 // What the substitution writes, the recovery reads back.

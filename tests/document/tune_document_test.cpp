@@ -113,9 +113,7 @@ struct Edits {
             if (t.repeatCount > 0)
                 t.repeatList[between(1, t.repeatCount)].repetitions = between(1, 9);
             return "Repetitions";
-        case 6:
-            (void)InsertText(t, unitsBetween(0, 400));
-            return "Add text";
+        case 6: (void)InsertText(t, unitsBetween(0, 400)); return "Add text";
         case 7:
             if (t.textCount > 0)
                 t.textList[between(1, t.textCount)].setText("edited " +
@@ -291,9 +289,9 @@ TEST(TuneDocument, EveryChangeIsAnnouncedOnceAfterItWasMade)
     doc.redo(); // back at the saved tune
     doc.open(Tune{}, {});
     EXPECT_EQ(heard, (std::vector<std::string>{"step Draw note 1*", "step Paste 3*",
-                                                "selection  3*", "undo Paste 1*", "redo Paste 3*",
-                                                "saved  3", "undo Paste 1*", "undo Draw note 0*",
-                                                "redo Draw note 1*", "opened  0"}));
+                                               "selection  3*", "undo Paste 1*", "redo Paste 3*",
+                                               "saved  3", "undo Paste 1*", "undo Draw note 0*",
+                                               "redo Draw note 1*", "opened  0"}));
 }
 
 // The selection a step started from comes back with undo, and the one
@@ -359,7 +357,8 @@ TEST(TuneDocument, AHundredStepsOfAFullTuneFitInSixteenMegabytes)
     TuneDocument doc;
     doc.open(*tune, {});
     for (int i = 1; i <= 100; ++i)
-        doc.change("Edit note", [i](Tune& t) { t.noteTable[static_cast<std::size_t>(i)].pitch += 1; });
+        doc.change("Edit note",
+                   [i](Tune& t) { t.noteTable[static_cast<std::size_t>(i)].pitch += 1; });
     ASSERT_EQ(doc.undoSteps(), 100u);
     EXPECT_LT(doc.historyBytes(), 16u * 1024u * 1024u);
     // A whole tune a step would not.
