@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <ranges>
 
 namespace qte {
 
@@ -452,9 +451,9 @@ HeaderNames RecoverHeaderNames(const TextConfig& config, const std::vector<std::
                                        [](const HeaderToken& t) { return t.placeholder; });
         if (!named) continue;
         // The line nearest the body that matches.
-        for (const std::string_view line : std::ranges::reverse_view(lines)) {
+        for (std::size_t i = lines.size(); i-- > 0;) {
             Captures captures;
-            if (!HeaderMatcher(tokens, line).match(captures)) continue;
+            if (!HeaderMatcher(tokens, lines[i]).match(captures)) continue;
             for (std::size_t i = 0; i < captures.size(); ++i)
                 if (captures[i] && !found[i]) found[i] = std::move(captures[i]);
             break;
