@@ -303,7 +303,8 @@ private:
             m_repeatDropped = false;
             return;
         }
-        if (!m_repeatOpen) return;
+        // With no block open the last one, closed already, ends here instead.
+        if (m_tune.repeatCount < 1) return;
         m_repeatOpen = false;
         RepeatRecord& r = m_tune.repeatList[static_cast<std::size_t>(m_tune.repeatCount)];
         r.endMs = m_running;
@@ -335,7 +336,8 @@ private:
             m_vibraDropped = false;
             return;
         }
-        if (!m_vibraOpen) return;
+        // With no segment open the last one, closed already, ends here instead.
+        if (m_tune.vibraCount < 1) return;
         m_vibraOpen = false;
         VibraRecord& v = m_tune.vibraList[static_cast<std::size_t>(m_tune.vibraCount)];
         SetEnd(v, m_running);

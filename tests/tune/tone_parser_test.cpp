@@ -118,13 +118,26 @@ TEST_F(ParserTest, ZeroLengthsAndUnknownNamesBecomeTexts)
 
 TEST_F(ParserTest, VibraAndRepeatMarkers)
 {
-    // A second REPEAT_END closes nothing; a segment or block closed at once
-    // is removed; a repetition count has three digits at most.
+    // A second REPEAT_END at the same time changes nothing; a segment or
+    // block closed at once is removed; a repetition count has three digits
+    // at most.
     EXPECT_EQ(items({"VIBRA_ON,", "REPEAT_BEGIN(3)", noteA(100), "REPEAT_END,", "REPEAT_END,",
                      pause(50), "VIBRA_OFF,", "VIBRA_ON,", "VIBRA_OFF,", "REPEAT_BEGIN(12)",
                      "REPEAT_END,", "REPEAT_BEGIN(1234)", noteA(10), "REPEAT_END,"}),
               "N69 0-100\nN69 150-160\nV 0-150\nR 0-100 x3\nR 150-160 x123\n");
     EXPECT_EQ(tune.tailMs, 0);
+}
+
+// A close marker after the last segment or block has closed moves its end
+// to the running time; with none at all it does nothing.
+TEST_F(ParserTest, ASecondCloseMarkerMovesTheLastEnd)
+{
+    EXPECT_EQ(items({noteA(100), "VIBRA_ON,", noteA(100), "VIBRA_OFF,", noteA(100), "VIBRA_OFF,",
+                     "REPEAT_BEGIN(2)", noteA(100), "REPEAT_END,", pause(50), "REPEAT_END,"}),
+              "N69 0-100\nN69 100-200\nN69 200-300\nN69 300-400\nV 100-300\nR 300-450 x2\n");
+    EXPECT_EQ(tune.tailMs, 0);
+    EXPECT_EQ(items({"VIBRA_OFF,", "REPEAT_END,", noteA(100), "VIBRA_OFF,", "REPEAT_END,"}),
+              "N69 0-100\n");
 }
 
 TEST_F(ParserTest, UnclosedMarkersEndWithTheTune)
