@@ -33,6 +33,8 @@ std::string hex(std::string_view bytes)
 
 constexpr const char* kQuarterA = "02 4A 3A 55 D1 95 CD D1 A4 04 00 09 21 5D A6 90";
 constexpr const char* kEmptyTune = "02 4A 3A 55 D1 95 CD D1 A4 04 00 05 21 5C";
+// A quarter A whose note instruction fills the last byte: no end marker.
+constexpr const char* kNoRoomForMarker = "02 4A 3A 55 D1 95 CD D1 A4 04 00 07 20 D3 48";
 
 std::unique_ptr<Tune> makeTune(const std::vector<UnitNote>& notes, int bpm = 160,
                                std::string name = "testi")
@@ -215,7 +217,6 @@ TEST(OtaWorkedExamples, BothWaysByteForByte)
 // instruction, it is still too short.
 TEST(OtaImport, EndMarkerMayBeWhollyMissing)
 {
-    constexpr const char* kNoRoomForMarker = "02 4A 3A 55 D1 95 CD D1 A4 04 00 07 20 D3 48";
     const std::string whole = test::unhex(kNoRoomForMarker);
     ASSERT_EQ(whole.size(), 15u);
 
@@ -355,10 +356,8 @@ TEST(OtaImport, EveryCutIntoTheInstructionsIsAnErrorAndNeverReadsOutside)
     }
     const ExportResult exported = ExportOta(*makeTune(notes, 63));
     ASSERT_TRUE(exported.ok()) << exported.error;
-    // The last of these ends with its last instruction, without an end marker.
-    for (const std::string& file :
-         {test::unhex(kQuarterA), test::unhex(kEmptyTune), exported.bytes,
-          test::unhex("02 4A 3A 55 D1 95 CD D1 A4 04 00 07 20 D3 48")}) {
+    for (const std::string& file : {test::unhex(kQuarterA), test::unhex(kEmptyTune), exported.bytes,
+                                    test::unhex(kNoRoomForMarker)}) {
         SCOPED_TRACE(hex(file));
         auto whole = test::sentinelTune();
         ASSERT_TRUE(ImportOta(file, *whole).ok());
