@@ -274,21 +274,40 @@ TEST_F(ParserTest, OversizedValuesStayWithinBounds)
                     "can hold; the line was not read as a note or pause."));
 }
 
-// Found by fuzzing: TONE(-2147483648, ...) gave a pitch far outside every
-// table and every matrix row.
-TEST_F(ParserTest, NumberTokensNameAFreqDefineValueTheTableCanHold)
+// A number names FREQ_DEFINE value v at pitch 71 + v, in the table or not, so
+// that the firmware's numbers survive; only one no pitch can hold is refused.
+TEST_F(ParserTest, NumberTokensKeepTheirValue)
 {
-    const std::pair<const char*, int> cases[] = {
-        {"1", 72},  {"30", 101},   {"0", 72},           {"31", 101},         {"-3", 72},
-        {"+7", 78}, {"12abc", 83}, {"-2147483648", 72}, {"2147483647", 101}, {"99999999999", 101}};
+    const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
+        {"1", 72},
+        {"30", 101},
+        {"0", 71},
+        {"31", 102},
+        {"45", 116},
+        {"-2", 69},
+        {"+7", 78},
+        {"12abc", 83},
+        {"-2147483648", INT32_MIN + 71},
+        {"-0002147483648", INT32_MIN + 71},
+        {"2147483576", INT32_MAX},
+        {"2147483577", std::nullopt},
+        {"2147483647", std::nullopt},
+        {"99999999999", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"-99999999999", std::nullopt},
+    };
     for (const auto& [token, pitch] : cases) {
+        SCOPED_TRACE(token);
         const ToneNameClass k = ClassifyToneName(token, tune, config, names);
-        EXPECT_EQ(std::tie(k.kind, k.noteKind, k.pitch),
-                  std::make_tuple(ToneNameClass::Kind::Note, NoteKind::FreqDefine, pitch))
-            << token;
+        if (pitch) {
+            EXPECT_EQ(
+                std::tie(k.kind, k.noteKind, k.pitch, k.numberTooLarge),
+                std::make_tuple(ToneNameClass::Kind::Note, NoteKind::FreqDefine, *pitch, false));
+        } else {
+            EXPECT_EQ(std::tie(k.kind, k.numberTooLarge),
+                      std::make_tuple(ToneNameClass::Kind::Unrecognised, true));
+        }
     }
-    // Without a FREQ_DEFINE text nothing else clamps the parsed note.
-    EXPECT_EQ(items({"TONE(-2147483648, TONE_TIME_IN_MS(100))"}), "F72 0-100\n");
 }
 
 TEST(FreqDefineGroups, ReadFromTheThirteenthCharacter)
