@@ -139,7 +139,8 @@ NoteRecord draggedPlacement(const MatrixContext& ctx, int k)
         n.endUnits = start + n.durationUnits;
         n.startUnits = std::max(start, 0.0f);
     }
-    n.pitch = e.dragOffsets[k].pitchOffset + v.topPitch() - r;
+    n.pitch = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        e.dragOffsets[k].pitchOffset + v.topPitch() - r, INT32_MIN, INT32_MAX));
     return n;
 }
 

@@ -143,7 +143,7 @@ ToneTextResult ScanRingdataFile(std::string_view bytes, TuneCatalogue& catalogue
     bool listed = false; // the definition being read has an entry
     bool tooMany = false;
     std::int32_t k = 0;
-    while (const auto read = reader.next(kRingdataLineBuffer)) {
+    while (const auto read = reader.next(kRingdataLineChars + 1)) {
         if (read->hitEnd) break; // a last line without a line end is not examined
         ++k;
         const std::string_view line = read->text;
@@ -212,7 +212,7 @@ ToneTextResult ReadCatalogueLines(std::string_view bytes, const CatalogueEntry& 
     LineReader reader(bytes);
     std::int32_t k = 0;
     while (k < entry.firstLine) {
-        const auto read = reader.next(kRingdataLineBuffer);
+        const auto read = reader.next(kRingdataLineChars + 1);
         if (!read || read->hitEnd) break;
         ++k;
     }
@@ -223,7 +223,7 @@ ToneTextResult ReadCatalogueLines(std::string_view bytes, const CatalogueEntry& 
     }
     std::vector<std::string_view> body;
     while (k < entry.lastLine) {
-        const auto read = reader.next(kRingdataLineBuffer);
+        const auto read = reader.next(kRingdataLineChars + 1);
         if (!read || read->hitEnd) break;
         ++k;
         body.push_back(withoutLineEnd(read->text));
@@ -263,7 +263,7 @@ ToneTextResult ReadToneFileLines(std::string_view bytes, SourceLines& lines)
     std::string key;
     std::int32_t k = 1;
     for (; k < kMaxSourceLines; ++k) {
-        const auto read = reader.next(kRingdataLineBuffer);
+        const auto read = reader.next(kRingdataLineChars + 1);
         if (!read || read->hitEnd) break;
         store.add(withoutLineEnd(read->text), k);
         key.assign(read->text);

@@ -14,15 +14,14 @@
 #include "formats/file_kinds.h"
 #include "io/file_store.h"
 #include "io/messages.h"
+#include "support/testsupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace qte {
@@ -65,31 +64,6 @@ protected:
             EXPECT_THAT(messages.shown[0].text, HasSubstr(s));
         messages.shown.clear();
     }
-};
-
-// Writes to regular files fail past limitBytes while it lives, with EFBIG
-// instead of the signal that would end the process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limitBytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_old;
-        limited.rlim_cur = limitBytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
 };
 
 enum class Opens {
@@ -193,7 +167,7 @@ TEST_F(DiskEditorTest, FailedSaveKeepsTheOldFile)
         test::writeFileOrDie(target, old);
         const std::string before = snapshot();
         {
-            const FileSizeLimit noRoom(0);
+            const test::FileSizeLimit noRoom(0);
             saveAs(target.string(), kind);
         }
         expectOneError({target.string(), "File too large"});
@@ -204,7 +178,7 @@ TEST_F(DiskEditorTest, FailedSaveKeepsTheOldFile)
         ctx.tune.currentFilePath = target.string();
         ctx.tune.currentFileKind = static_cast<std::int32_t>(kind);
         {
-            const FileSizeLimit noRoom(0);
+            const test::FileSizeLimit noRoom(0);
             saveCommand(ctx);
         }
         expectOneError({"File too large"});

@@ -332,6 +332,31 @@ TEST(MatrixMouse, CopyPasteDropRoundTrip)
     EXPECT_EQ(g.edit.dragCount, 0);
 }
 
+// A tone text keeps any 32-bit FREQ_DEFINE number, so the distance between
+// two selected pitches can be wider than 32 bits.
+TEST(MatrixMouse, TheWidestPitchesCopyAndMoveExactly)
+{
+    Gestures g;
+    ASSERT_TRUE(g.addNotes({{2, 4, 80}}));
+    ASSERT_EQ(g.addNote(6, 8, 72, NoteKind::FreqDefine), 2);
+    ASSERT_EQ(g.addNote(10, 12, 72, NoteKind::FreqDefine), 3);
+    g.tune.noteTable[2].pitch = INT32_MIN + 71;
+    g.tune.noteTable[3].pitch = INT32_MAX;
+    SelectAll(g.tune);
+    CopySelection(g.tune, g.edit);
+    ASSERT_EQ(g.edit.clipboardCount, 3);
+    EXPECT_EQ(g.edit.clipboardOffsets[2].pitchOffset, std::int64_t{INT32_MIN} + 71 - 80);
+    EXPECT_EQ(g.edit.clipboardOffsets[3].pitchOffset, std::int64_t{INT32_MAX} - 80);
+
+    // Picked up by the note on row 80 and put down two rows higher.
+    g.leftDown(g.xAt(3), g.yAt(80));
+    ASSERT_EQ(g.edit.dragCount, 3);
+    EXPECT_EQ(g.edit.dragOffsets[2].pitchOffset, std::int64_t{INT32_MIN} + 71 - 80);
+    g.move(g.xAt(3), g.yAt(82));
+    EXPECT_EQ(draggedPlacement(g.context(), 2).pitch, INT32_MIN + 73);
+    EXPECT_EQ(draggedPlacement(g.context(), 3).pitch, INT32_MAX) << "kept within 32 bits";
+}
+
 TEST(MatrixMouse, DropThatWouldOverflowKeepsTheNotesHanging)
 {
     Gestures g;
