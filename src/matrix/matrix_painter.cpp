@@ -102,7 +102,7 @@ void followMouse(MatrixContext& ctx)
         const float fromStart = mx - (start - S);
         const float length = ctx.options.newNoteUnits;
         float end;
-        if (ctx.options.styleMode != static_cast<std::int32_t>(StyleMode::Continuous)) {
+        if (drawingStyle(ctx.options.styleMode) != StyleMode::Continuous) {
             end = start + length;
         } else if (!ctx.keys.ctrlDown && fromStart > 0.0f && length > 0.0f) {
             end = start + (std::trunc(fromStart / length) + 1.0f) * length;

@@ -111,6 +111,22 @@ TEST_F(MatrixEvents, DrawnMovedAndDeletedNotesShowInTheToneText)
     EXPECT_THAT(text(), Not(HasSubstr("TONE(")));
 }
 
+// A fresh start has no style chosen; notes still follow the mouse.
+TEST_F(MatrixEvents, BeforeAStyleIsChosenNotesAreDrawnAndResizedAsInContinuous)
+{
+    ASSERT_EQ(ctx.settings.styleMode, 0);
+    keyDown(ctx, vk::Digit0 + 3); // eighths: 4 units
+    const int p = pitch();
+    gesture(true, cell(2.0f, p), cell(11.0f, p));
+    ASSERT_EQ(ctx.tune.noteCount, 1);
+    const NoteRecord& n = ctx.tune.noteTable[1];
+    EXPECT_EQ(std::pair(n.startUnits, n.endUnits), std::pair(2.0f, 14.0f));
+    // Taken by its last pixels and pulled to unit 20.
+    gesture(false, {view().unitsToX(14.0f) - 1, cell(0.0f, p).y}, cell(20.0f, p));
+    ASSERT_EQ(ctx.tune.noteCount, 1);
+    EXPECT_EQ(std::pair(n.startUnits, n.endUnits), std::pair(2.0f, 22.0f));
+}
+
 TEST_F(MatrixEvents, ClicksDuringPlaybackOnlyActivate)
 {
     ctx.activeChild = Child::RingdataView;
