@@ -77,14 +77,27 @@ TEST_F(Commands, SettingsTakeFieldsAndRefuseAMissingId)
     EXPECT_EQ(ctx.settings.drawKeys, 1);
     EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Tone");
 
-    // A refused OK followed by Cancel keeps what the refused OK took.
+    // A refused OK followed by Cancel keeps the old name and ID; the check
+    // boxes were taken at once.
     dialogs.settingsRuns.push_back({{longNameNoId}});
     EXPECT_EQ(runSettingsDialog(ctx), DialogResult::Cancel);
-    EXPECT_EQ(ctx.tune.toneName, "A very long tone na"); // 19 characters
-    EXPECT_EQ(ctx.tune.toneId, "");
+    EXPECT_EQ(takeMessage(), "Missing data: You must specify Tone name and Tone ID");
+    EXPECT_EQ(ctx.tune.toneName, "Tone");
+    EXPECT_EQ(ctx.tune.toneId, "AB12");
+    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Tone");
     EXPECT_EQ(ctx.settings.drawKeys, 0);
     EXPECT_EQ(ctx.matrixView.keyStripWidth, 0);
-    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - A very long tone na");
+
+    // A name alone is refused as well, and the 19-character cut still applies.
+    const auto longNameAndId = [](SettingsFields& f) {
+        f.toneName = "A very long tone name indeed";
+        f.toneId = "ring";
+    };
+    dialogs.settingsRuns.push_back({{nameAndId("", "NEW1"), longNameAndId}});
+    EXPECT_EQ(runSettingsDialog(ctx), DialogResult::Ok);
+    EXPECT_EQ(takeMessage(), "Missing data: You must specify Tone name and Tone ID");
+    EXPECT_EQ(ctx.tune.toneName, "A very long tone na");
+    EXPECT_EQ(ctx.tune.toneId, "RING");
 }
 
 TEST_F(Commands, OpenRingingToneReplacesTheTuneAndRemembersThePath)
