@@ -55,7 +55,8 @@ void newTune(EditorContext& ctx)
         return;
     clearEditorTune(ctx);
     ctx.tune.currentFileKind = static_cast<std::int32_t>(FileKind::None);
-    (void)reloadTextConfig(ctx);
+    if (const TextConfigReload reload = reloadTextConfig(ctx); reload.readError)
+        ctx.platform.messages.showError(reload.readError->message);
     (void)runSettingsDialog(ctx);
     repaintMatrix(ctx);
     regenerateToneText(ctx);

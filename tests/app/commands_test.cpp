@@ -39,6 +39,7 @@ protected:
 TEST_F(Commands, NewTuneAsksOnlyWhenThereIsSomethingToLose)
 {
     // Empty tune: straight to the Settings dialog.
+    files.files[kStart / "config.cfg"] = "";
     runCommand(ctx, cmd::NewTune);
     EXPECT_EQ(takeMessage(), "");
     ASSERT_EQ(dialogs.settingsShown.size(), 1u);
@@ -59,6 +60,14 @@ TEST_F(Commands, NewTuneAsksOnlyWhenThereIsSomethingToLose)
     EXPECT_EQ(ctx.tune.noteCount, 0);
     ASSERT_EQ(dialogs.settingsShown.size(), 2u);
     EXPECT_EQ(dialogs.settingsShown[1].toneName, "Undefined");
+    EXPECT_EQ(takeMessage(), "New tune: Discard current tune?");
+
+    // A config.cfg that cannot be read again is named, with the reason.
+    files.files.erase(kStart / "config.cfg");
+    runCommand(ctx, cmd::NewTune);
+    EXPECT_EQ(takeMessage(),
+              "Error!: Cannot open \"/start/config.cfg\": No such file or directory");
+    EXPECT_EQ(dialogs.settingsShown.size(), 3u) << "the new tune goes on";
 }
 
 TEST_F(Commands, SettingsTakeFieldsAndRefuseAMissingId)
