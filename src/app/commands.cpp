@@ -259,4 +259,11 @@ void keyUp(EditorContext& ctx, int key)
     flag = false;
 }
 
+void modifiersHeld(EditorContext& ctx, ModifierKeys held)
+{
+    if (held.shiftDown != ctx.keys.shiftDown || held.ctrlDown != ctx.keys.ctrlDown)
+        ctx.child(Child::MatrixEdit).invalidate(false);
+    ctx.keys = held;
+}
+
 } // namespace qte
