@@ -55,7 +55,8 @@ void newTune(EditorContext& ctx)
         return;
     clearEditorTune(ctx);
     ctx.tune.currentFileKind = static_cast<std::int32_t>(FileKind::None);
-    (void)reloadTextConfig(ctx);
+    if (const TextConfigReload reload = reloadTextConfig(ctx); reload.readError)
+        ctx.platform.messages.showError(reload.readError->message);
     (void)runSettingsDialog(ctx);
     repaintMatrix(ctx);
     regenerateToneText(ctx);
@@ -256,6 +257,13 @@ void keyUp(EditorContext& ctx, int key)
     bool& flag = key == vk::Shift ? ctx.keys.shiftDown : ctx.keys.ctrlDown;
     if (flag) ctx.child(Child::MatrixEdit).invalidate(false);
     flag = false;
+}
+
+void modifiersHeld(EditorContext& ctx, ModifierKeys held)
+{
+    if (held.shiftDown != ctx.keys.shiftDown || held.ctrlDown != ctx.keys.ctrlDown)
+        ctx.child(Child::MatrixEdit).invalidate(false);
+    ctx.keys = held;
 }
 
 } // namespace qte

@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <string>
+#include <utility>
 
 namespace qte {
 
@@ -26,19 +27,21 @@ bool applySettings(EditorContext& ctx, const SettingsFields& fields)
     ctx.settings.writeTempo = fields.writeTempo ? 1 : 0;
     ctx.settings.keepNaturalNotes = fields.keepNaturalNotes ? 1 : 0;
     ctx.settings.scrollWhenPlaying = fields.scrollWhenPlaying ? 1 : 0;
-    ctx.tune.toneName = fields.toneName.substr(0, kSettingsNameChars);
-    updateTitles(ctx);
+    applyDrawKeys(ctx.matrixView, fields.drawKeys);
+
+    std::string name = fields.toneName.substr(0, kSettingsNameChars);
     std::string id = fields.toneId.substr(0, kSettingsIdChars);
     for (char& c : id)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    ctx.tune.toneId = id;
-    applyDrawKeys(ctx.matrixView, fields.drawKeys);
-
-    if (ctx.tune.toneId.empty() || ctx.tune.toneName.empty()) {
+    // A refused name and ID are not taken, so Cancel leaves the old ones.
+    if (id.empty() || name.empty()) {
         ctx.platform.messages.show("You must specify Tone name and Tone ID", "Missing data",
                                    MessageButtons::Ok);
         return false;
     }
+    ctx.tune.toneName = std::move(name);
+    updateTitles(ctx);
+    ctx.tune.toneId = std::move(id);
     (void)reloadTextConfig(ctx);
     regenerateToneText(ctx);
     layoutMatrixWindow(ctx);

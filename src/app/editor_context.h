@@ -6,6 +6,7 @@
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "config/user_settings.h"
+#include "io/files.h"
 #include "matrix/matrix_context.h"
 #include "matrix/matrix_edit.h"
 #include "matrix/matrix_painter.h"
@@ -22,6 +23,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -119,9 +121,17 @@ void scrollMatrix(EditorContext& ctx, ScrollBar bar, ScrollCode code, std::int32
 void regenerateToneText(EditorContext& ctx);
 // Paints the text as it is, with the bars, without regenerating it.
 void repaintToneText(EditorContext& ctx);
+// What a reload of config.cfg brought: the lines the reader dropped, and
+// why the file could not be read, when it could not.
+struct TextConfigReload {
+    std::vector<std::string> warnings;
+    std::optional<FileError> readError;
+};
+
 // Reads the start directory's config.cfg again and puts the tone's name and
-// ID into its header lines; the tone text is not regenerated.
-TextConfigResult reloadTextConfig(EditorContext& ctx);
+// ID into its header lines; the tone text is not regenerated. A file that
+// cannot be read leaves the blocks empty.
+TextConfigReload reloadTextConfig(EditorContext& ctx);
 // Repaints the "Tunes in Ringdata" list from the catalogue.
 void repaintCatalogue(EditorContext& ctx);
 // Repaint of the Matrix editor, then the tone text.

@@ -39,8 +39,9 @@ private:
 
 enum class MatrixMouse { Move, LeftDown, LeftUp, RightDown, RightUp };
 
-// One mouse message of the matrix window at client pixel (x, y).
-void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y);
+// One mouse message of the matrix window at client pixel (x, y), with the
+// Shift and Ctrl state it carried.
+void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y, ModifierKeys held);
 
 // The matrix window became the active tune window.
 void activateMatrix(EditorContext& ctx);

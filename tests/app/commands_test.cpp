@@ -39,6 +39,7 @@ protected:
 TEST_F(Commands, NewTuneAsksOnlyWhenThereIsSomethingToLose)
 {
     // Empty tune: straight to the Settings dialog.
+    files.files[kStart / "config.cfg"] = "";
     runCommand(ctx, cmd::NewTune);
     EXPECT_EQ(takeMessage(), "");
     ASSERT_EQ(dialogs.settingsShown.size(), 1u);
@@ -59,6 +60,14 @@ TEST_F(Commands, NewTuneAsksOnlyWhenThereIsSomethingToLose)
     EXPECT_EQ(ctx.tune.noteCount, 0);
     ASSERT_EQ(dialogs.settingsShown.size(), 2u);
     EXPECT_EQ(dialogs.settingsShown[1].toneName, "Undefined");
+    EXPECT_EQ(takeMessage(), "New tune: Discard current tune?");
+
+    // A config.cfg that cannot be read again is named, with the reason.
+    files.files.erase(kStart / "config.cfg");
+    runCommand(ctx, cmd::NewTune);
+    EXPECT_EQ(takeMessage(),
+              "Error!: Cannot open \"/start/config.cfg\": No such file or directory");
+    EXPECT_EQ(dialogs.settingsShown.size(), 3u) << "the new tune goes on";
 }
 
 TEST_F(Commands, SettingsTakeFieldsAndRefuseAMissingId)
@@ -77,14 +86,27 @@ TEST_F(Commands, SettingsTakeFieldsAndRefuseAMissingId)
     EXPECT_EQ(ctx.settings.drawKeys, 1);
     EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Tone");
 
-    // A refused OK followed by Cancel keeps what the refused OK took.
+    // A refused OK followed by Cancel keeps the old name and ID; the check
+    // boxes were taken at once.
     dialogs.settingsRuns.push_back({{longNameNoId}});
     EXPECT_EQ(runSettingsDialog(ctx), DialogResult::Cancel);
-    EXPECT_EQ(ctx.tune.toneName, "A very long tone na"); // 19 characters
-    EXPECT_EQ(ctx.tune.toneId, "");
+    EXPECT_EQ(takeMessage(), "Missing data: You must specify Tone name and Tone ID");
+    EXPECT_EQ(ctx.tune.toneName, "Tone");
+    EXPECT_EQ(ctx.tune.toneId, "AB12");
+    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Tone");
     EXPECT_EQ(ctx.settings.drawKeys, 0);
     EXPECT_EQ(ctx.matrixView.keyStripWidth, 0);
-    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - A very long tone na");
+
+    // A name alone is refused as well, and the 19-character cut still applies.
+    const auto longNameAndId = [](SettingsFields& f) {
+        f.toneName = "A very long tone name indeed";
+        f.toneId = "ring";
+    };
+    dialogs.settingsRuns.push_back({{nameAndId("", "NEW1"), longNameAndId}});
+    EXPECT_EQ(runSettingsDialog(ctx), DialogResult::Ok);
+    EXPECT_EQ(takeMessage(), "Missing data: You must specify Tone name and Tone ID");
+    EXPECT_EQ(ctx.tune.toneName, "A very long tone na");
+    EXPECT_EQ(ctx.tune.toneId, "RING");
 }
 
 TEST_F(Commands, OpenRingingToneReplacesTheTuneAndRemembersThePath)

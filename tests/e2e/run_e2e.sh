@@ -184,9 +184,11 @@ draw() { # start unit, end unit, pitch
   xdotool mouseup 3
   pause
 }
-draw 4 10 72
-draw 12 18 76
-draw 20 26 79
+# With no style chosen the end follows the mouse in whole note lengths: a
+# release over unit 11 ends the first note at 12, a quarter note.
+draw 4 11 72
+draw 12 19 76
+draw 20 27 79
 shot "three-notes"
 
 step="rubber band"

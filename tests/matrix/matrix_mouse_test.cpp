@@ -124,6 +124,8 @@ TEST(MatrixMouse, RightDrawingFollowsTheStyle)
          8.0f,
          {4, 10, 75}},
         {"continuous, dragged left: discarded", Continuous, 2, false, 0, 4.5f, 2.0f, {}},
+        {"no style chosen: as continuous", None, 2, false, 0, 4.5f, 9.3f, {4, 10, 75}},
+        {"no style chosen + ctrl: free", None, 2, true, 0, 4.5f, 9.3f, {4.5f, 9.3f, 75}},
         {"ctrl, no movement: too short to keep", Continuous, 2, true, 0, 4.5f, 4.5f, {}},
         {"after a note: its end", Natural, 1, false, 4.3f, 4.6f, 4.6f, {4.3f, 5.3f, 75}},
         {"natural: or its end + 20 ms", Natural, 1, false, 4, 4.6f, 4.6f, {4 + p20, 5 + p20, 75}},
@@ -204,6 +206,7 @@ TEST(MatrixMouse, LeftPressOnTheEndResizes)
     const Case cases[] = {
         {"continuous: to the mouse's multiple", StyleMode::Continuous, 11.5f, 12.0f},
         {"natural: the note length", StyleMode::Natural, 11.5f, 5.0f},
+        {"no style chosen: as continuous", StyleMode::None, 11.5f, 12.0f},
         // Dragged left of its start the note keeps its old shape.
         {"continuous, dragged before the start", StyleMode::Continuous, 3.0f, 8.0f},
     };
