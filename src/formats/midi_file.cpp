@@ -102,8 +102,8 @@ std::string SmfReader::readHeader(ByteCursor& c, int& trackCount)
     const auto tag = c.take(4);
     if (!tag || *tag != "MThd") return "Not a MIDI file: it does not begin with \"MThd\".";
     const auto length = c.u32();
-    if (!length) return "The file ends inside its header, after " + std::to_string(c.left() + 4) +
-                        " bytes.";
+    if (!length)
+        return "The file ends inside its header, after " + std::to_string(c.left() + 4) + " bytes.";
     if (*length < 6)
         return "The header at byte 0 is " + std::to_string(*length) +
                " bytes long; a MIDI header holds at least 6.";
@@ -166,8 +166,8 @@ std::string SmfReader::readTrack(std::string_view chunk, std::size_t base, int n
         }
         tick += *delta;
         if (tick > std::numeric_limits<std::uint32_t>::max()) tooLong = true;
-        const auto tick32 = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-            tick, std::numeric_limits<std::uint32_t>::max()));
+        const auto tick32 = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(tick, std::numeric_limits<std::uint32_t>::max()));
         const auto first = c.peek();
         if (!first)
             return where + " is cut short at byte " + std::to_string(base + c.offset()) +
@@ -280,17 +280,18 @@ std::string SmfReader::parse()
         if (std::string error = readTrack(data, dataAt, number); !error.empty()) return error;
     }
     if (m_unended > 0)
-        m_out.warnings.push_back(count(static_cast<std::size_t>(m_unended), "note has", "notes have") +
-                                 " no note-off; " + (m_unended == 1 ? "it ends" : "they end") +
-                                 " with " + (m_unended == 1 ? "its" : "their") + " track.");
+        m_out.warnings.push_back(
+            count(static_cast<std::size_t>(m_unended), "note has", "notes have") +
+            " no note-off; " + (m_unended == 1 ? "it ends" : "they end") + " with " +
+            (m_unended == 1 ? "its" : "their") + " track.");
     if (m_tooLongTracks > 0)
         m_out.warnings.push_back(
             count(static_cast<std::size_t>(m_tooLongTracks), "track runs", "tracks run") +
             " past 4294967295 ticks; what comes later was not read.");
     if (m_badTempos > 0)
-        m_out.warnings.push_back(count(static_cast<std::size_t>(m_badTempos), "tempo event is",
-                                       "tempo events are") +
-                                 " not three bytes of a non-zero tempo; skipped.");
+        m_out.warnings.push_back(
+            count(static_cast<std::size_t>(m_badTempos), "tempo event is", "tempo events are") +
+            " not three bytes of a non-zero tempo; skipped.");
     return {};
 }
 
@@ -340,8 +341,10 @@ const MidiLine* chooseLine(const std::vector<MidiLine>& lines, const MidiLineCho
         error = "Track " + std::to_string(choice.track) + " holds no notes on channel " +
                 std::to_string(choice.channel) + ".";
     else if (choice.track != 0)
-        error = "Track " + std::to_string(choice.track) + " holds no notes outside the drum "
-                "channel " + std::to_string(kMidiDrumChannel) + ".";
+        error = "Track " + std::to_string(choice.track) +
+                " holds no notes outside the drum "
+                "channel " +
+                std::to_string(kMidiDrumChannel) + ".";
     else
         error = "No track holds notes on channel " + std::to_string(choice.channel) + ".";
     return nullptr;
@@ -352,8 +355,9 @@ class TempoMap {
 public:
     TempoMap(std::vector<TempoChange> changes, int division) : m_division(division)
     {
-        std::stable_sort(changes.begin(), changes.end(),
-                         [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
+        std::stable_sort(
+            changes.begin(), changes.end(),
+            [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
         m_segments.push_back({0, 0.0, kMidiDefaultMicrosPerQuarter});
         for (const TempoChange& t : changes) {
             Segment& last = m_segments.back();
@@ -385,9 +389,10 @@ private:
 };
 
 // One line from overlapping notes: at every moment the highest sounding
-// note; of equal keys the one struck last. A note covered by a higher one
-// and still sounding when that ends sounds again from there. dropped counts
-// the notes that never sound.
+// note (one key never sounds twice at once: the reader ends a note when its
+// key is struck again). A note covered by a higher one and still sounding
+// when that ends sounds again from there. dropped counts the notes that
+// never sound.
 std::vector<RawNote> highestLine(std::vector<RawNote> notes, std::size_t& dropped)
 {
     std::stable_sort(notes.begin(), notes.end(),
@@ -403,9 +408,7 @@ std::vector<RawNote> highestLine(std::vector<RawNote> notes, std::size_t& droppe
 
     auto lower = [&](std::size_t a, std::size_t b) {
         const RawNote &x = notes[a], &y = notes[b];
-        if (x.key != y.key) return x.key < y.key;
-        if (x.start != y.start) return x.start < y.start;
-        return a < b;
+        return x.key != y.key ? x.key < y.key : a < b;
     };
     std::priority_queue<std::size_t, std::vector<std::size_t>, decltype(lower)> sounding(lower);
     std::vector<bool> heard(notes.size(), false);
@@ -503,10 +506,9 @@ bool MidiImport::parse()
                 }
                 others += (named++ == 0 ? "" : ", ") + DescribeMidiLine(l);
             }
-            warnings.insert(warnings.begin(),
-                            "The file holds " + std::to_string(melodies.size()) +
-                                " melody lines; " + DescribeMidiLine(*line) +
-                                " was read. The others: " + others + ".");
+            warnings.insert(warnings.begin(), "The file holds " + std::to_string(melodies.size()) +
+                                                  " melody lines; " + DescribeMidiLine(*line) +
+                                                  " was read. The others: " + others + ".");
         }
     }
 
@@ -532,9 +534,8 @@ bool MidiImport::parse()
         return false;
     }
     m_bpm = bpm;
-    if (std::any_of(tempos.begin(), tempos.end(), [&](const TempoChange& t) {
-            return t.microsPerQuarter != firstMicros;
-        }))
+    if (std::any_of(tempos.begin(), tempos.end(),
+                    [&](const TempoChange& t) { return t.microsPerQuarter != firstMicros; }))
         warnings.push_back("The tempo changes during the file; the tune takes the first, " +
                            std::to_string(bpm) +
                            " bpm, and the notes keep their times, in milliseconds where they "
@@ -656,8 +657,10 @@ bool playOut(const Tune& tune, std::vector<PlayedNote>& played, std::vector<Jump
         playsLeft[static_cast<std::size_t>(r)] = rep.repetitions;
         int first = 0;
         for (int i = 1; i <= count && first == 0; ++i) {
-            const std::int32_t previousEnd = i == 1 ? 0 : notes[static_cast<std::size_t>(i - 1)].endMs;
-            if (previousEnd <= rep.startMs && notes[static_cast<std::size_t>(i)].startMs >= rep.startMs)
+            const std::int32_t previousEnd =
+                i == 1 ? 0 : notes[static_cast<std::size_t>(i - 1)].endMs;
+            if (previousEnd <= rep.startMs &&
+                notes[static_cast<std::size_t>(i)].startMs >= rep.startMs)
                 first = i;
         }
         for (int i = 1; i <= count && first == 0; ++i)
@@ -689,8 +692,8 @@ bool playOut(const Tune& tune, std::vector<PlayedNote>& played, std::vector<Jump
             }
             if (endsHere) {
                 ++current;
-                if (current > repeats || reps[static_cast<std::size_t>(current)].startUnits >=
-                                             last.endUnits)
+                if (current > repeats ||
+                    reps[static_cast<std::size_t>(current)].startUnits >= last.endUnits)
                     current = 0;
             }
         }
@@ -734,8 +737,8 @@ const MidiLine* DefaultMidiLine(const std::vector<MidiLine>& lines)
 
 std::string DescribeMidiLine(const MidiLine& line)
 {
-    std::string s = "track " + std::to_string(line.track) + ", channel " +
-                    std::to_string(line.channel) + " (";
+    std::string s =
+        "track " + std::to_string(line.track) + ", channel " + std::to_string(line.channel) + " (";
     if (!line.trackName.empty()) s += "\"" + line.trackName + "\", ";
     return s + count(static_cast<std::size_t>(line.notes), "note", "notes") + ")";
 }
@@ -744,9 +747,8 @@ FormatResult ImportMidi(std::string_view bytes, Tune& tune, NoteLengthState& len
                         std::int32_t styleMode, MidiLineChoice choice)
 {
     NoteLengthState workLength = length;
-    FormatResult result = ImportStaged(tune, [&](Tune& work) {
-        return MidiImport(bytes, work, workLength, styleMode, choice);
-    });
+    FormatResult result = ImportStaged(
+        tune, [&](Tune& work) { return MidiImport(bytes, work, workLength, styleMode, choice); });
     if (result.ok()) length = workLength;
     return result;
 }
@@ -857,16 +859,14 @@ ExportResult ExportMidi(const Tune& tune)
     out += track;
 
     if (tune.vibraCount > 0)
-        result.warnings.push_back(
-            count(static_cast<std::size_t>(tune.vibraCount), "vibra segment has",
-                  "vibra segments have") +
-            " no meaning in a MIDI file and " + (tune.vibraCount == 1 ? "was" : "were") +
-            " not written.");
+        result.warnings.push_back(count(static_cast<std::size_t>(tune.vibraCount),
+                                        "vibra segment has", "vibra segments have") +
+                                  " no meaning in a MIDI file and " +
+                                  (tune.vibraCount == 1 ? "was" : "were") + " not written.");
     if (outOfRange > 0)
-        result.warnings.push_back(count(outOfRange, "note lies", "notes lie") +
-                                  " outside the MIDI keys 0 to 127; " +
-                                  (outOfRange == 1 ? "its" : "their") +
-                                  " time was written as pause.");
+        result.warnings.push_back(
+            count(outOfRange, "note lies", "notes lie") + " outside the MIDI keys 0 to 127; " +
+            (outOfRange == 1 ? "its" : "their") + " time was written as pause.");
     if (tooShort > 0)
         result.warnings.push_back(count(tooShort, "note is", "notes are") +
                                   " shorter than a tick of the file and " +
