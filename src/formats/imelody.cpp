@@ -34,6 +34,10 @@ constexpr std::array<int, 7> kLetterIndex = {9, 11, 0, 2, 4, 5, 7}; // a b c d e
 constexpr std::array<const char*, 12> kWrittenNames = {"c",  "#c", "d",  "#d", "e",  "f",
                                                        "#f", "g",  "#g", "a",  "#a", "b"};
 constexpr std::size_t kShownChars = 20;
+// The tune counts time in single precision: past 2^24 ms (four hours and
+// a half) its times no longer keep to the millisecond.
+constexpr double kMaxTuneMs = 16777216.0;
+constexpr double kLongestValueUnits = kWholeNoteUnits * 1.75;
 
 std::string count(std::size_t n, const char* one, const char* many)
 {
@@ -260,7 +264,8 @@ bool IMelodyParser::readHeader(const std::vector<TextLine>& lines, const TextLin
             ended = true;
         } else if (key == "NAME") {
             if (std::string name = cleanToneName(value); !name.empty()) {
-                if (std::string id = toneIdFromName(name); !id.empty()) m_tune.toneId = std::move(id);
+                if (std::string id = toneIdFromName(name); !id.empty())
+                    m_tune.toneId = std::move(id);
                 m_tune.toneName = std::move(name);
             }
         } else if (key == "BEAT") {
@@ -273,9 +278,8 @@ bool IMelodyParser::readHeader(const std::vector<TextLine>& lines, const TextLin
             if (digits && isValidTempo(n))
                 beat = n;
             else
-                warnings.push_back("The BEAT " + shown(value) + " (" + at +
-                                   ") cannot be used; " + std::to_string(kIMelodyDefaultBeat) +
-                                   " bpm is used.");
+                warnings.push_back("The BEAT " + shown(value) + " (" + at + ") cannot be used; " +
+                                   std::to_string(kIMelodyDefaultBeat) + " bpm is used.");
         } else if (key == "STYLE") {
             const std::string s = upper(value);
             if (s.size() == 2 && s[0] == 'S' && s[1] >= '0' && s[1] <= '2')
@@ -298,8 +302,7 @@ bool IMelodyParser::readHeader(const std::vector<TextLine>& lines, const TextLin
         error = "The file has no MELODY line.";
         return false;
     }
-    if (!ended)
-        warnings.emplace_back("The file has no END:IMELODY line; it was read to its end.");
+    if (!ended) warnings.emplace_back("The file has no END:IMELODY line; it was read to its end.");
     if (!setTempo(m_tune, beat, false, m_length, m_styleMode)) {
         error = "The BEAT of " + std::to_string(beat) + " bpm cannot be used.";
         return false;
@@ -328,8 +331,8 @@ bool IMelodyParser::readNote(std::string_view m)
     ++p;
     double units = 0.0;
     if (!readLength(m, p, units)) return false;
-    const int pitch = IMelodyPitch(m_octave, kLetterIndex[static_cast<std::size_t>(letter - 'a')] +
-                                                 shift);
+    const int pitch =
+        IMelodyPitch(m_octave, kLetterIndex[static_cast<std::size_t>(letter - 'a')] + shift);
     m_readSomething = true;
     if (pitch > 127) {
         m_tooHigh.add(where(m_pos, m.substr(m_pos, p - m_pos)));
@@ -477,6 +480,13 @@ void IMelodyParser::readMelody(const TextLine& melody)
             ++m_pos;
             continue;
         }
+        // Stop where the longest note value could end past what a tune holds.
+        if ((m_t + kLongestValueUnits) * m_tune.msPerUnit > kMaxTuneMs) {
+            warnings.push_back("The melody runs past " + std::to_string(std::lround(kMaxTuneMs)) +
+                               " ms, longer than a tune lasts; from " +
+                               where(m_pos, m.substr(m_pos)) + " on it was not read.");
+            break;
+        }
         bool read = false;
         // The longest word first: "vibeoff" before "vibeon" cannot clash,
         // but "backon" must win over the note b.
@@ -531,8 +541,8 @@ void IMelodyParser::report()
     if (m_unreadable.count > 0)
         warnings.push_back(count(m_unreadable.count, "element", "elements") +
                            " of the melody could not be read and " +
-                           (m_unreadable.count == 1 ? "was" : "were") +
-                           " skipped (the first at " + m_unreadable.first + ").");
+                           (m_unreadable.count == 1 ? "was" : "were") + " skipped (the first at " +
+                           m_unreadable.first + ").");
     if (m_tooHigh.count > 0)
         warnings.push_back(count(m_tooHigh.count, "note lies", "notes lie") +
                            " above the highest pitch (127); " +
@@ -560,15 +570,15 @@ void IMelodyParser::report()
         warnings.push_back(count(m_emptyBlock.count, "repeat block lasts", "repeat blocks last") +
                            " no time (the first at " + m_emptyBlock.first + "); left out.");
     if (m_droppedNotes > 0)
-        warnings.push_back("Only the first " + std::to_string(kMaxNotes) + " notes were loaded; " +
-                           count(m_droppedNotes, "note", "notes") + " from " +
-                           std::to_string(unitsToMs(static_cast<float>(m_firstDroppedUnits),
-                                                    m_tune.msPerUnit)) +
-                           " ms on " + (m_droppedNotes == 1 ? "was" : "were") + " dropped.");
+        warnings.push_back(
+            "Only the first " + std::to_string(kMaxNotes) + " notes were loaded; " +
+            count(m_droppedNotes, "note", "notes") + " from " +
+            std::to_string(unitsToMs(static_cast<float>(m_firstDroppedUnits), m_tune.msPerUnit)) +
+            " ms on " + (m_droppedNotes == 1 ? "was" : "were") + " dropped.");
     if (m_droppedVibras > 0)
         warnings.push_back("Only the first " + std::to_string(kMaxVibras) +
-                           " vibra segments were loaded; " +
-                           count(m_droppedVibras, "was", "were") + " dropped.");
+                           " vibra segments were loaded; " + count(m_droppedVibras, "was", "were") +
+                           " dropped.");
     if (m_droppedRepeats > 0)
         warnings.push_back("Only the first " + std::to_string(kMaxRepeats) +
                            " repeat blocks were loaded; " + count(m_droppedRepeats, "was", "were") +
@@ -801,7 +811,8 @@ ExportResult IMelodyWriter::write()
         const bool last = i == notes;
         const double room =
             last ? 0.0
-                 : static_cast<double>(m_tune.noteTable[static_cast<std::size_t>(i + 1)].startUnits) -
+                 : static_cast<double>(
+                       m_tune.noteTable[static_cast<std::size_t>(i + 1)].startUnits) -
                        n.startUnits;
         const double sounding = static_cast<double>(n.endUnits) - n.startUnits;
         for (int s = 0; s < 3; ++s) {
@@ -881,13 +892,13 @@ ExportResult IMelodyWriter::write()
                     std::to_string(kIMelodyLowestPitch) + " to 127); " +
                     (outOfRange == 1 ? "its" : "their") + " time was written as rest.");
     if (otherStyle > 0)
-        w.push_back(count(otherStyle, "note does", "notes do") + " not sound as the file's style (" +
-                    (style == IMelodyStyle::Natural      ? "natural"
-                     : style == IMelodyStyle::Continuous ? "continuous"
-                                                         : "staccato") +
-                    ") has it; " + (otherStyle == 1 ? "it was" : "they were") +
-                    " written with the value of " + (otherStyle == 1 ? "its" : "their") +
-                    " own style.");
+        w.push_back(
+            count(otherStyle, "note does", "notes do") + " not sound as the file's style (" +
+            (style == IMelodyStyle::Natural      ? "natural"
+             : style == IMelodyStyle::Continuous ? "continuous"
+                                                 : "staccato") +
+            ") has it; " + (otherStyle == 1 ? "it was" : "they were") +
+            " written with the value of " + (otherStyle == 1 ? "its" : "their") + " own style.");
     if (split > 0)
         w.push_back(count(split, "note has a length", "notes have lengths") +
                     " no note value holds; " + (split == 1 ? "it was" : "they were") +
@@ -898,10 +909,10 @@ ExportResult IMelodyWriter::write()
             count(otherKind, "custom or FREQ_DEFINE note was", "custom or FREQ_DEFINE notes were") +
             " written as plain pitches of the same number.");
     if (m_tune.textCount > 0)
-        w.push_back(count(static_cast<std::size_t>(m_tune.textCount), "free text has",
-                          "free texts have") +
-                    " no place in an iMelody file and " +
-                    (m_tune.textCount == 1 ? "was" : "were") + " not written.");
+        w.push_back(
+            count(static_cast<std::size_t>(m_tune.textCount), "free text has", "free texts have") +
+            " no place in an iMelody file and " + (m_tune.textCount == 1 ? "was" : "were") +
+            " not written.");
     if (m_skippedVibras > 0)
         w.push_back(count(m_skippedVibras, "vibra segment overlaps", "vibra segments overlap") +
                     " the one before or lasts no time; left out.");

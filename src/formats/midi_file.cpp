@@ -32,6 +32,9 @@ constexpr double kMicrosPerMinute = 60e6;
 // How near a time must come to a whole unit to be kept in units.
 constexpr double kGridTolerance = 1e-3;
 constexpr std::uint8_t kWrittenVelocity = 100;
+// The tune counts time in single precision: past 2^24 ms (four hours and
+// a half) its times no longer keep to the millisecond.
+constexpr std::int64_t kMaxTuneMs = std::int64_t{1} << 24;
 // Others listed by name in the warning about several lines.
 constexpr std::size_t kOthersNamed = 8;
 
@@ -551,12 +554,16 @@ bool MidiImport::parse()
                            "kept and " +
                            count(dropped, "note was", "notes were") + " dropped.");
 
-    std::size_t cut = 0;
+    std::size_t cut = 0, late = 0;
     std::int64_t cutFromMs = 0;
     for (const RawNote& raw : melody) {
         const Time start = timeAt(raw.start);
         const Time end = timeAt(raw.end);
-        if (end.ms > std::numeric_limits<std::int32_t>::max() || m_tune.noteCount >= kMaxNotes) {
+        if (end.ms > kMaxTuneMs) {
+            ++late;
+            continue;
+        }
+        if (m_tune.noteCount >= kMaxNotes) {
             if (cut++ == 0) cutFromMs = start.ms;
             continue;
         }
@@ -585,6 +592,10 @@ bool MidiImport::parse()
                            " notes were loaded; " + count(cut, "note", "notes") + " from " +
                            std::to_string(cutFromMs) + " ms on " + (cut == 1 ? "was" : "were") +
                            " dropped.");
+    if (late > 0)
+        warnings.push_back(count(late, "note ends", "notes end") + " after " +
+                           std::to_string(kMaxTuneMs) + " ms, longer than a tune lasts; " +
+                           (late == 1 ? "it was" : "they were") + " dropped.");
 
     std::string name = cleanToneName(track.name);
     if (name.empty()) name = cleanToneName(midi->tracks.front().name);

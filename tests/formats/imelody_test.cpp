@@ -177,6 +177,17 @@ TEST(IMelodyImport, HeaderLinesAndWhatIsWrongWithThem)
          nullptr},
         {"byte order mark", "\xEF\xBB\xBF" + imy("c2"), nullptr, nullptr},
         {"a note above 127", imy("*8a2c2"), nullptr, "1 note lies above the highest pitch"},
+        // 1,000 rests of 16.8 s at 25 bpm run past the 2^24 ms a tune holds.
+        {"too long",
+         imy(
+             [] {
+                 std::string rests;
+                 for (int i = 0; i < 1000; ++i)
+                     rests += "r0:";
+                 return rests + "c2";
+             }(),
+             "BEAT:25\r\n"),
+         nullptr, "The melody runs past 16777216 ms, longer than a tune lasts; from line 5: "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -325,8 +336,8 @@ TEST(IMelodyImport, BadInputNeverCrashes)
                     "2\r\n",
                     28),
     };
-    test::addRandomTexts(inputs, 2612, "BEGIN:IMELODY\r\nMELODY:",
-                         "abcdefgr012345.:;*#&()@V+-vibeonledbackf \r\n");
+    test::addRandomTexts(
+        inputs, 2612, "BEGIN:IMELODY\r\nMELODY:", "abcdefgr012345.:;*#&()@V+-vibeonledbackf \r\n");
     for (const std::string& in : inputs) {
         auto t = test::sentinelTune();
         const std::string before = test::snapshot(*t);

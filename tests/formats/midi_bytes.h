@@ -38,8 +38,8 @@ inline std::string midiChunk(const char* tag, const std::string& data)
 
 inline std::string midiHeader(int format, int tracks, int division)
 {
-    return midiChunk("MThd", midiBytes({0, format, tracks >> 8, tracks & 0xFF, division >> 8,
-                                        division & 0xFF}));
+    return midiChunk(
+        "MThd", midiBytes({0, format, tracks >> 8, tracks & 0xFF, division >> 8, division & 0xFF}));
 }
 
 // A track's events: each added with its delta time.
@@ -66,9 +66,8 @@ public:
     }
     MidiTrackBytes& name(const std::string& text)
     {
-        return event(0, midiBytes({0xFF, 0x03}) + midiVarLength(static_cast<std::uint32_t>(
-                                                      text.size())) +
-                            text);
+        return event(0, midiBytes({0xFF, 0x03}) +
+                            midiVarLength(static_cast<std::uint32_t>(text.size())) + text);
     }
     // The chunk, with its end-of-track event unless told otherwise.
     [[nodiscard]] std::string chunk(bool ended = true) const

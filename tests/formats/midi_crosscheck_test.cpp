@@ -31,8 +31,8 @@ std::string runPython(const std::string& script, const std::string& arg)
 {
     test::TempDir dir;
     const std::string out = dir.file("out").string();
-    const std::string cmd = "/usr/bin/python3 '" + (kScripts / script).string() + "' '" + arg +
-                            "' >'" + out + "' 2>&1";
+    const std::string cmd =
+        "/usr/bin/python3 '" + (kScripts / script).string() + "' '" + arg + "' >'" + out + "' 2>&1";
     const int status = std::system(cmd.c_str());
     std::string text = test::readFileOrDie(out);
     EXPECT_EQ(status, 0) << cmd << "\n" << text;
@@ -47,13 +47,15 @@ std::string dumpWithMido(const std::string& bytes)
 }
 
 #define SKIP_WITHOUT_MIDO()                                                                        \
-    if (!haveMido()) GTEST_SKIP() << "python3-mido is not installed (scripts/setup.sh installs it)"
+    if (!haveMido())                                                                               \
+    GTEST_SKIP() << "python3-mido is not installed (scripts/setup.sh installs "                    \
+                    "it)"
 
 TEST(MidiCrossCheck, MidoReadsWhatWeWrite)
 {
     SKIP_WITHOUT_MIDO();
-    auto blocks = test::unitTune({{0, 4, 60}, {4, 8, 62}, {8, 12, 64}, {14, 15.5f, 65}}, 100,
-                                 "Blocks");
+    auto blocks =
+        test::unitTune({{0, 4, 60}, {4, 8, 62}, {8, 12, 64}, {14, 15.5f, 65}}, 100, "Blocks");
     RepeatRecord& block = blocks->repeatList[++blocks->repeatCount];
     block.startUnits = 4;
     block.endUnits = 12;

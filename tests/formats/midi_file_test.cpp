@@ -42,12 +42,12 @@ TEST(MidiExport, WorkedExample)
     const ExportResult r = ExportMidi(*tune);
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_TRUE(r.warnings.empty());
-    EXPECT_EQ(hex(r.bytes), "4D 54 68 64 00 00 00 06 00 00 00 01 00 60 "  // format 0, 96 ticks
-                            "4D 54 72 6B 00 00 00 24 "                    // one track of 36 bytes
-                            "00 FF 03 05 52 69 6E 67 31 "                 // "Ring1"
-                            "00 FF 51 03 05 B8 D8 "                       // 375000 us, 160 bpm
-                            "00 90 45 64 60 80 45 00 "                    // A from 0 to 96
-                            "60 90 49 64 30 80 49 00 "                    // C# from 192 to 240
+    EXPECT_EQ(hex(r.bytes), "4D 54 68 64 00 00 00 06 00 00 00 01 00 60 " // format 0, 96 ticks
+                            "4D 54 72 6B 00 00 00 24 "                   // one track of 36 bytes
+                            "00 FF 03 05 52 69 6E 67 31 "                // "Ring1"
+                            "00 FF 51 03 05 B8 D8 "                      // 375000 us, 160 bpm
+                            "00 90 45 64 60 80 45 00 "                   // A from 0 to 96
+                            "60 90 49 64 30 80 49 00 "                   // C# from 192 to 240
                             "00 FF 2F 00");
 }
 
@@ -180,18 +180,18 @@ TEST(MidiImport, RunningStatusVelocityZeroAndSkippedEvents)
 {
     MidiTrackBytes track;
     track.name("Lead")
-        .event(0, midiBytes({0xF0, 3, 0x7E, 0x09, 0xF7}))      // system exclusive
-        .event(0, midiBytes({0x90, 60, 90}))                   // note-on
-        .event(96, midiBytes({60, 0}))                         // running status, velocity 0
-        .event(0, midiBytes({62, 90}))                         // running status note-on
-        .event(0, midiBytes({0xFF, 0x01, 2, 'h', 'i'}))        // a text event
-        .event(48, midiBytes({62, 0}))                         // still running status
-        .event(0, midiBytes({0xC0, 5}))                        // program change, one data byte
-        .event(0, midiBytes({0xE0, 0, 64}))                    // pitch bend
-        .event(0, midiBytes({0xF7, 2, 1, 2}))                  // escape sequence
-        .event(0, midiBytes({0x80, 1, 0}))                     // a note-off of nothing
-        .event(0, midiBytes({0x90, 64, 90, 48, 64, 0}))        // two events, one status
-        .event(0, midiBytes({0xFF, 0x7F, 3, 0, 0, 0x41}));     // sequencer-specific
+        .event(0, midiBytes({0xF0, 3, 0x7E, 0x09, 0xF7}))  // system exclusive
+        .event(0, midiBytes({0x90, 60, 90}))               // note-on
+        .event(96, midiBytes({60, 0}))                     // running status, velocity 0
+        .event(0, midiBytes({62, 90}))                     // running status note-on
+        .event(0, midiBytes({0xFF, 0x01, 2, 'h', 'i'}))    // a text event
+        .event(48, midiBytes({62, 0}))                     // still running status
+        .event(0, midiBytes({0xC0, 5}))                    // program change, one data byte
+        .event(0, midiBytes({0xE0, 0, 64}))                // pitch bend
+        .event(0, midiBytes({0xF7, 2, 1, 2}))              // escape sequence
+        .event(0, midiBytes({0x80, 1, 0}))                 // a note-off of nothing
+        .event(0, midiBytes({0x90, 64, 90, 48, 64, 0}))    // two events, one status
+        .event(0, midiBytes({0xFF, 0x7F, 3, 0, 0, 0x41})); // sequencer-specific
     Tune t;
     const FormatResult r = ImportMidi(midiFile(0, 96, {track}), t);
     ASSERT_TRUE(r.ok()) << r.error;
@@ -283,13 +283,17 @@ TEST(MidiImport, LinesAndTheChoiceOfOne)
         const char* warning;
     };
     const Case cases[] = {
-        {{}, "0-8:72 8-16:74 16-24:76", "Lead",
+        {{},
+         "0-8:72 8-16:74 16-24:76",
+         "Lead",
          "The file holds 3 melody lines; track 2, channel 1 (\"Lead\", 3 notes) was read. The "
          "others: track 3, channel 2 (2 notes), track 3, channel 3 (1 note)."},
         {{3, 0}, "0-8:40 24-32:41", "Song", nullptr}, // the first track names an unnamed one
         {{3, 3}, "8-24:52", "Song", nullptr},
         {{0, 3}, "8-24:52", "Song", nullptr},
-        {{4, 10}, "0-4:36 4-8:36 8-12:36 12-16:36 16-20:36 20-24:36 24-28:36 28-32:36", "Song",
+        {{4, 10},
+         "0-4:36 4-8:36 8-12:36 12-16:36 16-20:36 20-24:36 24-28:36 28-32:36",
+         "Song",
          nullptr},
         {{4, 0}, "Track 4 holds no notes outside the drum channel 10.", nullptr, nullptr},
         {{2, 5}, "Track 2 holds no notes on channel 5.", nullptr, nullptr},
@@ -352,12 +356,15 @@ TEST(MidiImport, BrokenFilesSayWhatAndWhere)
          "Track 1 ends at byte 26 without its end-of-track event."},
         // A million running-status note events and no end.
         {"endless running status",
-         midiHeader(0, 1, 96) + midiChunk("MTrk", midiBytes({0, 0x90, 60, 90}) + [] {
-             std::string run;
-             for (int i = 0; i < 1000000; ++i)
-                 run += midiBytes({1, 60, i % 2 == 0 ? 0 : 90});
-             return run;
-         }()),
+         midiHeader(0, 1, 96) +
+             midiChunk(
+                 "MTrk", midiBytes({0, 0x90, 60, 90}) +
+                             [] {
+                                 std::string run;
+                                 for (int i = 0; i < 1000000; ++i)
+                                     run += midiBytes({1, 60, i % 2 == 0 ? 0 : 90});
+                                 return run;
+                             }()),
          "Track 1 ends at byte 3000026 without its end-of-track event."},
         {"running status with no status",
          midiHeader(0, 1, 96) + MidiTrackBytes().event(0, midiBytes({60, 90})).chunk(),
@@ -418,6 +425,16 @@ TEST(MidiImport, WarningsForWhatIsLeftOut)
                           "dropped."});
     EXPECT_EQ(t.noteCount, kMaxNotes);
     EXPECT_EQ(t.tempoBpm, kMaxTempoBpm);
+
+    // A note that ends past what the tune's times hold, 2^24 ms.
+    MidiTrackBytes late;
+    late.on(0, 60).off(96, 60).on(0, 62).off(96 * 40000, 62);
+    Tune l;
+    const FormatResult lr = ImportMidi(midiFile(0, 96, {late}), l);
+    ASSERT_TRUE(lr.ok()) << lr.error;
+    test::expectWarnings(
+        lr.warnings, {"1 note ends after 16777216 ms, longer than a tune lasts; it was dropped."});
+    EXPECT_EQ(unitNotes(l), "0-8:60");
 }
 
 // RTX to MIDI and back: every note keeps its pitch and its length.
