@@ -12,8 +12,8 @@
 namespace qte {
 namespace {
 
-using testing::HasSubstr;
 using test::MidiTrackBytes;
+using testing::HasSubstr;
 
 class MidiImelodyCommands : public test::EditorFixture {
 protected:
@@ -45,13 +45,12 @@ TEST_F(MidiImelodyCommands, FiltersOfTheNewKinds)
     EXPECT_EQ(filter(FileKind::IMelody, false), "iMelody files *.imy");
     EXPECT_EQ(filter(FileKind::IMelody, true), "iMelody file *.imy");
     // The kinds that were there keep their places in the dialogs.
-    EXPECT_EQ(openableKinds(), (std::vector<FileKind>{FileKind::Ringdata, FileKind::Ota,
-                                                      FileKind::Rtx, FileKind::Event,
-                                                      FileKind::Midi, FileKind::IMelody}));
+    EXPECT_EQ(openableKinds(),
+              (std::vector<FileKind>{FileKind::Ringdata, FileKind::Ota, FileKind::Rtx,
+                                     FileKind::Event, FileKind::Midi, FileKind::IMelody}));
     EXPECT_EQ(savableKinds(), (std::vector<FileKind>{FileKind::Ringdata, FileKind::Ota,
-                                                     FileKind::Rtx, FileKind::Event,
-                                                     FileKind::Wave, FileKind::Midi,
-                                                     FileKind::IMelody}));
+                                                     FileKind::Rtx, FileKind::Event, FileKind::Wave,
+                                                     FileKind::Midi, FileKind::IMelody}));
 }
 
 TEST_F(MidiImelodyCommands, SeveralLinesAskWhichOneAndRevertReadsItAgain)
