@@ -812,7 +812,7 @@ ExportResult IMelodyWriter::write()
         const double room =
             last ? 0.0
                  : static_cast<double>(
-                       m_tune.noteTable[static_cast<std::size_t>(i + 1)].startUnits) -
+                       m_tune.noteTable[static_cast<std::size_t>(i) + 1].startUnits) -
                        n.startUnits;
         const double sounding = static_cast<double>(n.endUnits) - n.startUnits;
         for (int s = 0; s < 3; ++s) {

@@ -52,6 +52,11 @@ std::string hexByte(unsigned value)
 
 // ---------------------------------------------------------------- reading
 
+std::size_t pendingSlot(int channel, int key)
+{
+    return static_cast<std::size_t>(channel) * kKeys + static_cast<std::size_t>(key);
+}
+
 struct RawNote {
     std::uint32_t start = 0;
     std::uint32_t end = 0;
@@ -135,7 +140,7 @@ std::string SmfReader::readHeader(ByteCursor& c, int& trackCount)
 
 void SmfReader::closeNote(TrackData& track, int channel, int key, std::uint32_t tick)
 {
-    std::uint64_t& pending = m_pending[static_cast<std::size_t>(channel * kKeys + key)];
+    std::uint64_t& pending = m_pending[pendingSlot(channel, key)];
     if (pending == 0) return;
     const auto start = static_cast<std::uint32_t>(pending - 1);
     pending = 0;
@@ -206,7 +211,7 @@ std::string SmfReader::readTrack(std::string_view chunk, std::size_t base, int n
             if (tooLong) continue;
             if (kind == 0x90 && data[1] > 0) {
                 closeNote(track, channel, data[0], tick32);
-                m_pending[static_cast<std::size_t>(channel * kKeys + data[0])] = tick + 1;
+                m_pending[pendingSlot(channel, data[0])] = tick + 1;
             } else if (kind == 0x80 || kind == 0x90) {
                 closeNote(track, channel, data[0], tick32);
             }
@@ -231,7 +236,7 @@ std::string SmfReader::readTrack(std::string_view chunk, std::size_t base, int n
         if (*type == kEndOfTrack) {
             for (int ch = 0; ch < kChannels; ++ch)
                 for (int key = 0; key < kKeys; ++key)
-                    if (m_pending[static_cast<std::size_t>(ch * kKeys + key)] != 0) {
+                    if (m_pending[pendingSlot(ch, key)] != 0) {
                         ++m_unended;
                         closeNote(track, ch, key, tick32);
                     }
@@ -568,7 +573,7 @@ bool MidiImport::parse()
             continue;
         }
         const NoteRecord& previous = m_tune.noteTable[static_cast<std::size_t>(m_tune.noteCount)];
-        NoteRecord& n = m_tune.noteTable[static_cast<std::size_t>(m_tune.noteCount + 1)];
+        NoteRecord& n = m_tune.noteTable[static_cast<std::size_t>(m_tune.noteCount) + 1];
         n = NoteRecord{};
         n.pitch = raw.key;
         n.kind = static_cast<std::int32_t>(NoteKind::Normal);
@@ -690,7 +695,7 @@ bool playOut(const Tune& tune, std::vector<PlayedNote>& played, std::vector<Jump
         if (current > 0) {
             const RepeatRecord& rep = reps[static_cast<std::size_t>(current)];
             const bool endsHere = j < count
-                                      ? rep.endMs <= notes[static_cast<std::size_t>(j + 1)].startMs
+                                      ? rep.endMs <= notes[static_cast<std::size_t>(j) + 1].startMs
                                       : rep.endMs >= note.endMs;
             std::int64_t& left = playsLeft[static_cast<std::size_t>(current)];
             if (endsHere && left > 1) {
