@@ -6,6 +6,7 @@
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "config/user_settings.h"
+#include "formats/midi_file.h"
 #include "io/files.h"
 #include "matrix/matrix_context.h"
 #include "matrix/matrix_edit.h"
@@ -83,6 +84,8 @@ struct EditorContext {
     std::string ringdataTitle;
     // The shared file dialog record: every dialog starts with the last path.
     std::string dialogPath;
+    // The line of the MIDI file the tune was opened from, read again by Revert.
+    MidiLineChoice midiLine;
     // What the last generation warned of, so that the same cut is reported
     // once and not after every edit (also when its count changes).
     std::string toneTextWarning;

@@ -34,7 +34,8 @@ void appendExtension(std::string& path, const char* ext);
 
 // Opens a tune file as "Open ringing tone" does once the dialog is closed:
 // the tune, its file and kind and its source name are replaced only when
-// the file was read. Returns whether it was.
+// the file was read. A MIDI file with several melody lines first asks which
+// one; Cancel leaves everything as it was. Returns whether it was read.
 bool openTuneFile(EditorContext& ctx, const std::string& path, FileKind kind);
 
 // Writes the tune with the writer of kind; reports a failure and returns false.
