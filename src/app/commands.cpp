@@ -54,7 +54,8 @@ void newTune(EditorContext& ctx)
 {
     if (!confirmDiscard(ctx, "Discard current tune?", "New tune")) return;
     openEmptyTune(ctx);
-    (void)reloadTextConfig(ctx);
+    if (const TextConfigReload reload = reloadTextConfig(ctx); reload.readError)
+        ctx.platform.messages.showError(reload.readError->message);
     (void)runSettingsDialog(ctx);
     // The name given here belongs to the new tune: nothing is unsaved yet.
     openTune(ctx, ctx.tune(), ctx.document.origin());
@@ -289,6 +290,13 @@ void keyUp(EditorContext& ctx, int key)
     bool& flag = key == vk::Shift ? ctx.keys.shiftDown : ctx.keys.ctrlDown;
     if (flag) ctx.child(Child::MatrixEdit).invalidate(false);
     flag = false;
+}
+
+void modifiersHeld(EditorContext& ctx, ModifierKeys held)
+{
+    if (held.shiftDown != ctx.keys.shiftDown || held.ctrlDown != ctx.keys.ctrlDown)
+        ctx.child(Child::MatrixEdit).invalidate(false);
+    ctx.keys = held;
 }
 
 } // namespace qte

@@ -1,6 +1,8 @@
 #pragma once
 // The main window's commands and the keys the accelerators leave to it.
 
+#include "matrix/matrix_context.h"
+
 #include <optional>
 #include <string>
 
@@ -25,5 +27,10 @@ void runCommand(EditorContext& ctx, int id);
 // Keys the accelerator table did not take (Windows virtual-key codes).
 void keyDown(EditorContext& ctx, int virtualKey);
 void keyUp(EditorContext& ctx, int virtualKey);
+
+// Shift and Ctrl as a mouse message found them. Keys go unseen while a
+// modal dialog is open, so a release there would leave its flag set; each
+// mouse message puts the flags right again.
+void modifiersHeld(EditorContext& ctx, ModifierKeys held);
 
 } // namespace qte

@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <string>
+#include <utility>
 
 namespace qte {
 
@@ -27,22 +28,23 @@ bool applySettings(EditorContext& ctx, const SettingsFields& fields)
     ctx.settings.writeTempo = fields.writeTempo ? 1 : 0;
     ctx.settings.keepNaturalNotes = fields.keepNaturalNotes ? 1 : 0;
     ctx.settings.scrollWhenPlaying = fields.scrollWhenPlaying ? 1 : 0;
+    applyDrawKeys(ctx.matrixView, fields.drawKeys);
+
+    std::string name = fields.toneName.substr(0, kSettingsNameChars);
     std::string id = fields.toneId.substr(0, kSettingsIdChars);
     for (char& c : id)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    // Part of the dialog's step (runSettingsDialog), or a step of its own.
-    ctx.document.change(kStepSettings, [&](Tune& t) {
-        t.toneName = fields.toneName.substr(0, kSettingsNameChars);
-        t.toneId = id;
-    });
-    applyDrawKeys(ctx.matrixView, fields.drawKeys);
-
-    if (ctx.tune().toneId.empty() || ctx.tune().toneName.empty()) {
-        updateTitles(ctx);
+    // A refused name and ID are not taken, so Cancel leaves the old ones.
+    if (id.empty() || name.empty()) {
         ctx.platform.messages.show("You must specify Tone name and Tone ID", "Missing data",
                                    MessageButtons::Ok);
         return false;
     }
+    // Part of the dialog's step (runSettingsDialog), or a step of its own.
+    ctx.document.change(kStepSettings, [&](Tune& t) {
+        t.toneName = std::move(name);
+        t.toneId = std::move(id);
+    });
     (void)reloadTextConfig(ctx);
     layoutMatrixWindow(ctx);
     // The options shown in the views changed too, whether the tune did or not.

@@ -12,9 +12,9 @@ struct EditorContext;
 
 [[nodiscard]] SettingsFields settingsFields(const EditorContext& ctx);
 
-// OK of the Settings dialog. The check boxes and the name are taken at
-// once; with an empty name or ID the "Missing data" box is shown and false
-// returned (the dialog stays open, what was taken stays taken).
+// OK of the Settings dialog. The check boxes are taken at once; with an
+// empty name or ID the "Missing data" box is shown and false returned (the
+// dialog stays open, the name and ID keep their old values).
 bool applySettings(EditorContext& ctx, const SettingsFields& fields);
 
 DialogResult runSettingsDialog(EditorContext& ctx);

@@ -132,10 +132,14 @@ void repaintToneText(EditorContext& ctx)
     w.invalidate(false);
 }
 
-TextConfigResult reloadTextConfig(EditorContext& ctx)
+TextConfigReload reloadTextConfig(EditorContext& ctx)
 {
     const FileReadResult file = ctx.platform.files.read(ctx.startFile("config.cfg"));
-    return LoadTextConfig(ctx.textConfig, file.bytes ? std::string_view(*file.bytes) : "");
+    TextConfigResult result =
+        LoadTextConfig(ctx.textConfig, file.bytes ? std::string_view(*file.bytes) : "");
+    TextConfigReload reload{std::move(result.warnings), std::nullopt};
+    if (!file.bytes) reload.readError = file.error;
+    return reload;
 }
 
 void repaintCatalogue(EditorContext& ctx)

@@ -7,6 +7,8 @@
 #include "config/text_config.h"
 #include "config/user_settings.h"
 #include "document/tune_document.h"
+#include "formats/midi_file.h"
+#include "io/files.h"
 #include "matrix/matrix_context.h"
 #include "matrix/matrix_edit.h"
 #include "matrix/matrix_painter.h"
@@ -23,6 +25,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,6 +90,8 @@ struct EditorContext {
     std::string ringdataTitle;
     // The shared file dialog record: every dialog starts with the last path.
     std::string dialogPath;
+    // The line of the MIDI file the tune was opened from, read again by Revert.
+    MidiLineChoice midiLine;
     // What the last generation warned of, so that the same cut is reported
     // once and not after every edit (also when its count changes).
     std::string toneTextWarning;
@@ -129,10 +134,17 @@ void scrollMatrix(EditorContext& ctx, ScrollBar bar, ScrollCode code, std::int32
 void regenerateToneText(EditorContext& ctx);
 // Paints the text as it is, with the bars, without regenerating it.
 void repaintToneText(EditorContext& ctx);
+// What a reload of config.cfg brought: the lines the reader dropped, and
+// why the file could not be read, when it could not.
+struct TextConfigReload {
+    std::vector<std::string> warnings;
+    std::optional<FileError> readError;
+};
+
 // Reads the start directory's config.cfg again; its header lines keep their
 // placeholders, which the generator fills from the tune. The tone text is
-// not regenerated.
-TextConfigResult reloadTextConfig(EditorContext& ctx);
+// not regenerated. A file that cannot be read leaves the blocks empty.
+TextConfigReload reloadTextConfig(EditorContext& ctx);
 // Repaints the "Tunes in Ringdata" list from the catalogue, marking the
 // tune loaded from it.
 void repaintCatalogue(EditorContext& ctx);

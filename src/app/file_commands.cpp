@@ -14,24 +14,58 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace qte {
 
 namespace {
 
-const std::array<FileKindInfo, 5> kKinds = {{
+const std::array<FileKindInfo, 7> kKinds = {{
     {FileKind::Ringdata, {"Ringdata.h files", "*.h"}, {"Ringdata.h file", "*.h"}},
     {FileKind::Ota, {"OTA files", "*.ota"}, {"OTA file", "*.ota"}},
     {FileKind::Rtx, {"Rttl/Rtx files", "*.rtx"}, {"Rttl/Rtx file", "*.rtx"}},
     {FileKind::Event, {"Event files", "*.evt"}, {"Event file", "*.evt"}},
     {FileKind::Wave, {}, {"Wave file", "*.wav"}},
+    {FileKind::Midi, {"MIDI files", "*.mid *.midi"}, {"MIDI file", "*.mid"}},
+    {FileKind::IMelody, {"iMelody files", "*.imy"}, {"iMelody file", "*.imy"}},
 }};
+
+// The line of a MIDI file to open: the one line it has, or the one the user
+// picks when it has several. Nothing when the file cannot be read (the
+// error is shown) or the user cancels.
+std::optional<MidiLineChoice> chooseMidiLine(EditorContext& ctx, const std::string& path,
+                                             std::string_view bytes)
+{
+    const MidiLines found = ListMidiLines(bytes);
+    if (!found.ok()) {
+        ctx.platform.messages.showError("Cannot open \"" + path + "\": " + found.error);
+        return std::nullopt;
+    }
+    const std::vector<MidiLine> melodies = MelodyLines(found.lines);
+    if (melodies.size() < 2) return MidiLineChoice{};
+    std::vector<std::string> items;
+    int initial = 0;
+    const MidiLine* preferred = DefaultMidiLine(melodies);
+    for (const MidiLine& line : melodies) {
+        if (&line == preferred) initial = static_cast<int>(items.size());
+        items.push_back(DescribeMidiLine(line));
+    }
+    const std::optional<int> picked = ctx.platform.dialogs.runChoice(
+        "Open MIDI file",
+        "\"" + fileNamePart(path) + "\" holds " + std::to_string(melodies.size()) +
+            " melody lines. Which one should be opened?",
+        items, initial);
+    if (!picked || *picked < 0 || *picked >= static_cast<int>(melodies.size())) return std::nullopt;
+    const MidiLine& line = melodies[static_cast<std::size_t>(*picked)];
+    return MidiLineChoice{line.track, line.channel};
+}
 
 // The reader of one kind, into a tune that the caller commits on success.
 // A tone text that stops parsing part way keeps what was read before the
 // line at fault: its error comes back as parseError.
 FormatResult importInto(EditorContext& ctx, FileKind kind, std::string_view bytes, Tune& tune,
-                        NoteLengthState& length, std::string& parseError)
+                        NoteLengthState& length, const MidiLineChoice& midiLine,
+                        std::string& parseError)
 {
     switch (kind) {
     case FileKind::Ringdata: {
@@ -41,8 +75,9 @@ FormatResult importInto(EditorContext& ctx, FileKind kind, std::string_view byte
         return {{}, std::move(r.warnings)};
     }
     default:
-        return ImportExchange(kind, bytes, tune, length,
-                              {ctx.settings.styleMode, ctx.settings.keepNaturalNotes != 0});
+        return ImportExchange(
+            kind, bytes, tune, length,
+            {ctx.settings.styleMode, ctx.settings.keepNaturalNotes != 0, midiLine});
     }
 }
 
@@ -92,7 +127,8 @@ FileKind kindOfChoice(const std::vector<FileKind>& kinds, int filterIndex)
 }
 
 // Reads path into a copy of the tune (cleared first unless reverting) and
-// opens it only when the reader succeeded.
+// opens it only when the reader succeeded. Reverting a MIDI file reads the
+// line that was opened.
 bool loadTune(EditorContext& ctx, const std::string& path, FileKind kind, bool clearFirst)
 {
     const FileReadResult file = ctx.platform.files.read(path);
@@ -100,15 +136,23 @@ bool loadTune(EditorContext& ctx, const std::string& path, FileKind kind, bool c
         ctx.platform.messages.showError(file.error.message);
         return false;
     }
+    MidiLineChoice midiLine = ctx.midiLine;
+    if (kind == FileKind::Midi && clearFirst) {
+        const std::optional<MidiLineChoice> chosen = chooseMidiLine(ctx, path, *file.bytes);
+        if (!chosen) return false;
+        midiLine = *chosen;
+    }
     auto next = std::make_unique<Tune>(ctx.tune());
     NoteLengthState length = ctx.noteLength;
     if (clearFirst) ClearTune(*next);
     std::string parseError;
-    const FormatResult result = importInto(ctx, kind, *file.bytes, *next, length, parseError);
+    const FormatResult result =
+        importInto(ctx, kind, *file.bytes, *next, length, midiLine, parseError);
     if (!result.ok()) {
         ctx.platform.messages.showError("Cannot open \"" + path + "\": " + result.error);
         return false;
     }
+    if (kind == FileKind::Midi) ctx.midiLine = midiLine;
     if (clearFirst) ctx.settings.addDefaultParts = 0;
     ctx.noteLength = length;
     TuneOrigin origin;

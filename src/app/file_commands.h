@@ -44,7 +44,9 @@ void appendExtension(std::string& path, const char* ext);
 
 // Opens a tune file as "Open ringing tone" does once the dialog is closed:
 // the tune, its file and kind and its source name are replaced only when
-// the file was read, and its history starts again. Returns whether it was.
+// the file was read, and its history starts again. A MIDI file with several
+// melody lines first asks which one; Cancel leaves everything as it was.
+// Returns whether it was read.
 bool openTuneFile(EditorContext& ctx, const std::string& path, FileKind kind);
 
 // Writes the tune with the writer of kind. A tone text that cannot name some

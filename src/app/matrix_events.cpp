@@ -1,5 +1,6 @@
 #include "app/matrix_events.h"
 
+#include "app/commands.h"
 #include "app/editor_context.h"
 #include "io/messages.h"
 #include "platform/dialogs.h"
@@ -51,8 +52,9 @@ void activateMatrix(EditorContext& ctx)
     ctx.activeChild = Child::MatrixEdit;
 }
 
-void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y)
+void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y, ModifierKeys held)
 {
+    modifiersHeld(ctx, held);
     // A gesture, from the press that starts it to the event that ends it,
     // is one step: the tune it changes is shown again once, at its end.
     const bool press = action != MatrixMouse::Move;

@@ -3,6 +3,7 @@
 #include "app/editor_context.h"
 #include "app/playback_commands.h"
 #include "io/file_store.h"
+#include "io/messages.h"
 #include "platform/window.h"
 
 #include <memory>
@@ -50,7 +51,9 @@ void shutdownEditor(EditorContext& ctx)
     closeSound(ctx);
     ctx.settings.unitWidth = ctx.matrixView.unitWidth;
     ctx.settings.rowHeight = ctx.matrixView.rowHeight;
-    (void)ctx.platform.files.write(ctx.startFile("config.dat"), EncodeUserSettings(ctx.settings));
+    if (const auto error =
+            ctx.platform.files.write(ctx.startFile("config.dat"), EncodeUserSettings(ctx.settings)))
+        ctx.platform.messages.showError(error->message);
 }
 
 } // namespace qte

@@ -20,8 +20,8 @@ enum class Child : int;
 // been placed. A missing file keeps the built-in values and is not reported.
 void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory);
 
-// Writes config.dat with the options and the Matrix zoom of this run. A
-// failure is not reported: nobody is left to read it.
+// Writes config.dat with the options and the Matrix zoom of this run; a
+// failure is shown in the "Error!" box, naming the file and the reason.
 void shutdownEditor(EditorContext& ctx);
 
 } // namespace qte

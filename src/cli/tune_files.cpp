@@ -132,11 +132,16 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
     ReadTuneResult result;
     const FileKind kind = kindOfFile(path);
     if (kind == FileKind::None || kind == FileKind::Wave) {
-        result.error = quotedName(path) + ": tunetool reads .h, .ota, .rtx and .evt files.";
+        result.error =
+            quotedName(path) + ": tunetool reads .h, .ota, .rtx, .evt, .mid and .imy files.";
         return result;
     }
     if (choice.made() && kind != FileKind::Ringdata) {
         result.error = quotedName(path) + ": --tune and --index choose a tune of a .h file.";
+        return result;
+    }
+    if (options.midiLine.made() && kind != FileKind::Midi) {
+        result.error = quotedName(path) + ": --track and --channel choose a line of a .mid file.";
         return result;
     }
     const FileReadResult file = readWholeFile(path);
@@ -153,7 +158,8 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
     auto tune = std::make_unique<Tune>();
     NoteLengthState length;
     FormatResult imported =
-        ImportExchange(kind, bytes, *tune, length, {options.styleMode, options.keepNaturalNotes});
+        ImportExchange(kind, bytes, *tune, length,
+                       {options.styleMode, options.keepNaturalNotes, options.midiLine});
     result.warnings = std::move(imported.warnings);
     if (!imported.ok()) {
         result.error = quotedName(path) + ": " + imported.error;
@@ -227,7 +233,9 @@ TuneBytesResult TuneFileBytes(Tune& tune, FileKind kind, const ToolConfig& confi
     }
     case FileKind::Ota:
     case FileKind::Rtx:
-    case FileKind::Event: take(ExportExchange(kind, tune)); break;
+    case FileKind::Event:
+    case FileKind::Midi:
+    case FileKind::IMelody: take(ExportExchange(kind, tune)); break;
     case FileKind::Wave: {
         WaveFileResult r =
             renderWaveFile(tune, config.textConfig, config.noteFrequencyHz, {options.playPolitely});
@@ -236,7 +244,7 @@ TuneBytesResult TuneFileBytes(Tune& tune, FileKind kind, const ToolConfig& confi
         break;
     }
     case FileKind::None:
-        result.error = "tunetool writes .h, .ota, .rtx, .evt and .wav files.";
+        result.error = "tunetool writes .h, .ota, .rtx, .evt, .wav, .mid and .imy files.";
         break;
     }
     return result;

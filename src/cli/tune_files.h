@@ -14,6 +14,7 @@
 
 #include "config/frequency_table.h"
 #include "config/text_config.h"
+#include "formats/midi_file.h"
 #include "tune/tone_generator.h"
 #include "tune/tune.h"
 
@@ -34,6 +35,7 @@ struct TuneOptions {
     bool playPolitely = false;    // "Play Politely", for WAV
     std::int32_t styleMode = 0;   // a StyleMode value, for OTA and RTX reading
     bool keepNaturalNotes = false;
+    MidiLineChoice midiLine; // the line of a MIDI file; none for the default
 };
 
 // config.cfg and midihz.ini of one folder, read as the editor reads them
@@ -60,7 +62,8 @@ struct ReadTuneResult {
 };
 
 // Reads the one tune of path. A .h file with several definitions needs a
-// choice; a choice is refused for the other kinds. Errors name the file.
+// choice; a choice is refused for the other kinds, as is a MIDI line for
+// any kind but MIDI. Errors name the file.
 [[nodiscard]] ReadTuneResult ReadTuneFile(const std::filesystem::path& path,
                                           const TuneChoice& choice, const ToolConfig& config,
                                           const TuneOptions& options);

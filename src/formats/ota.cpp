@@ -456,14 +456,10 @@ bool OtaParser::parse()
     for (int i = 1; i <= count; ++i)
         if (!readInstruction(i, count)) return false;
 
-    // The writer drops the unfilled rest of the last byte, so the end marker
-    // may be partly missing, but never wholly.
-    if (m_bits.bitsLeft() == 0) {
-        get(1, "before the end marker");
-        return false;
-    }
+    // A file holds whole bytes only, so the end marker may be partly or
+    // wholly missing; what is missing reads as zero.
     const int rest = static_cast<int>(std::min<std::size_t>(8, m_bits.bitsLeft()));
-    if (get(rest, "in the end marker").value_or(0) != 0)
+    if (rest > 0 && get(rest, "in the end marker").value_or(0) != 0)
         warnings.emplace_back("File contains more than one pattern, only first was loaded.");
 
     if (m_dropped > 0) {

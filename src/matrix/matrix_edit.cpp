@@ -22,7 +22,7 @@ void CopySelection(const Tune& tune, MatrixEditState& edit)
             refStart = n.startUnits;
             refPitch = n.pitch;
         }
-        edit.clipboardOffsets[k] = {n.startUnits - refStart, n.pitch - refPitch};
+        edit.clipboardOffsets[k] = {n.startUnits - refStart, std::int64_t{n.pitch} - refPitch};
         edit.clipboardNotes[k] = n;
     }
     edit.clipboardCount = k;

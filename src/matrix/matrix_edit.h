@@ -38,8 +38,10 @@ constexpr std::string_view kPasteTooLarge =
     "The pasted notes do not fit: a tune holds at most 999 notes. Nothing was pasted.";
 
 struct DragOffset {
-    float unitOffset = 0.0f;      // note start minus the time under the mouse
-    std::int32_t pitchOffset = 0; // note pitch minus the pitch under the mouse
+    float unitOffset = 0.0f; // note start minus the time under the mouse
+    // Note pitch minus the pitch under the mouse; 64 bits, since a
+    // FREQ_DEFINE number may be any 32-bit value.
+    std::int64_t pitchOffset = 0;
 };
 
 using DragBuffer = std::array<NoteRecord, kNoteSlots>;

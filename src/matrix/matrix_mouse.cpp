@@ -162,7 +162,8 @@ void pressGrid(MatrixContext& ctx, MatrixServices& svc, const Mouse& m, bool aga
                 if (!s.selected) continue;
                 ++e.dragCount;
                 e.dragBuffer[e.dragCount] = s;
-                e.dragOffsets[e.dragCount] = {s.startUnits - m.time, s.pitch - m.pitch};
+                e.dragOffsets[e.dragCount] = {s.startUnits - m.time,
+                                              std::int64_t{s.pitch} - m.pitch};
             }
             DeleteSelectedNotes(t);
             call(svc.repaint);

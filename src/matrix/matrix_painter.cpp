@@ -102,7 +102,7 @@ void followMouse(MatrixContext& ctx)
         const float fromStart = mx - (start - S);
         const float length = ctx.options.newNoteUnits;
         float end;
-        if (ctx.options.styleMode != static_cast<std::int32_t>(StyleMode::Continuous)) {
+        if (drawingStyle(ctx.options.styleMode) != StyleMode::Continuous) {
             end = start + length;
         } else if (!ctx.keys.ctrlDown && fromStart > 0.0f && length > 0.0f) {
             end = start + (std::trunc(fromStart / length) + 1.0f) * length;
@@ -139,7 +139,8 @@ NoteRecord draggedPlacement(const MatrixContext& ctx, int k)
         n.endUnits = start + n.durationUnits;
         n.startUnits = std::max(start, 0.0f);
     }
-    n.pitch = e.dragOffsets[k].pitchOffset + v.topPitch() - r;
+    n.pitch = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        e.dragOffsets[k].pitchOffset + v.topPitch() - r, INT32_MIN, INT32_MAX));
     return n;
 }
 
@@ -438,9 +439,10 @@ void MatrixPainter::paintPending(const MatrixContext& ctx, Surface& s) const
         top = kRepeatStripTop;
         bottom = 23;
     }
-    const int left = std::max(v.unitsToX(item.startUnits), v.gridLeft());
-    const int right = std::max(std::min(v.unitsToX(e.pendingDrawnEnd), v.gridRight()), left + 2);
-    s.fillRect({left + 1, top, right - 1, bottom}, m_colours.noteColour(item.kind, item.selected));
+    // Its right edge is where the placed item's will be; with no length
+    // yet it still shows one pixel wide.
+    fillBlock(v, s, v.unitsToX(item.startUnits), v.unitsToX(e.pendingDrawnEnd), top, bottom,
+              m_colours.noteColour(item.kind, item.selected));
 }
 
 void MatrixPainter::paintRepeatBars(const MatrixContext& ctx, Surface& s) const

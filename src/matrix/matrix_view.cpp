@@ -192,7 +192,7 @@ void UpdateHorizontalRange(MatrixView& view, const Tune& tune)
 float SnapDown(const Tune& tune, float units, std::int32_t styleMode)
 {
     float c = std::trunc(units);
-    const bool natural = styleMode == static_cast<std::int32_t>(StyleMode::Natural);
+    const bool natural = drawingStyle(styleMode) == StyleMode::Natural;
     const float natural20 = 20.0f / tune.msPerUnit;
     const int last = std::clamp(tune.noteCount, 0, kMaxNotes);
     for (int i = 0; i <= last; ++i) {

@@ -145,7 +145,7 @@ std::vector<std::string_view> fileLines(std::string_view bytes, std::int32_t fro
     std::vector<std::string_view> lines;
     LineReader reader(bytes);
     for (std::int32_t k = 1; k <= to; ++k) {
-        const auto read = reader.next(kRingdataLineBuffer);
+        const auto read = reader.next(kRingdataLineChars + 1);
         if (!read || read->hitEnd) break;
         if (k >= from) lines.push_back(withoutLineEnd(read->text));
     }
@@ -172,7 +172,7 @@ ToneTextResult ScanRingdataFile(std::string_view bytes, TuneCatalogue& catalogue
     bool listed = false; // the definition being read has an entry
     bool tooMany = false;
     std::int32_t k = 0;
-    while (const auto read = reader.next(kRingdataLineBuffer)) {
+    while (const auto read = reader.next(kRingdataLineChars + 1)) {
         if (read->hitEnd) break; // a last line without a line end is not examined
         ++k;
         const std::string_view line = read->text;
@@ -241,7 +241,7 @@ ToneTextResult ReadCatalogueLines(std::string_view bytes, const CatalogueEntry& 
     LineReader reader(bytes);
     std::int32_t k = 0;
     while (k < entry.firstLine) {
-        const auto read = reader.next(kRingdataLineBuffer);
+        const auto read = reader.next(kRingdataLineChars + 1);
         if (!read || read->hitEnd) break;
         ++k;
     }
@@ -252,7 +252,7 @@ ToneTextResult ReadCatalogueLines(std::string_view bytes, const CatalogueEntry& 
     }
     std::vector<std::string_view> body;
     while (k < entry.lastLine) {
-        const auto read = reader.next(kRingdataLineBuffer);
+        const auto read = reader.next(kRingdataLineChars + 1);
         if (!read || read->hitEnd) break;
         ++k;
         body.push_back(withoutLineEnd(read->text));
@@ -292,7 +292,7 @@ ToneTextResult ReadToneFileLines(std::string_view bytes, SourceLines& lines)
     std::string key;
     std::int32_t k = 1;
     for (; k < kMaxSourceLines; ++k) {
-        const auto read = reader.next(kRingdataLineBuffer);
+        const auto read = reader.next(kRingdataLineChars + 1);
         if (!read || read->hitEnd) break;
         store.add(withoutLineEnd(read->text), k);
         key.assign(read->text);

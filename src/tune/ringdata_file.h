@@ -25,9 +25,9 @@ concept FilePath = std::same_as<P, std::filesystem::path>;
 
 constexpr int kCatalogueSlots = 1000;
 constexpr int kMaxCatalogueTunes = kCatalogueSlots - 1;
-// The files are read in lines of at most 253 characters, line end included;
+// The files are read in lines of at most 254 characters, line end included;
 // a longer line is read as several.
-constexpr std::size_t kRingdataLineBuffer = 254;
+constexpr std::size_t kRingdataLineChars = 254;
 
 struct CatalogueEntry {
     std::int32_t firstLine = 0; // 1-based: the line that ends with "{"

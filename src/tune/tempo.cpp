@@ -75,11 +75,12 @@ void setNoteLength(NoteLengthState& length, std::int32_t index, std::int32_t mod
     case 3: units *= 0.67f; break;
     default: break;
     }
-    if (styleMode == static_cast<std::int32_t>(StyleMode::Natural)) {
+    const StyleMode style = drawingStyle(styleMode);
+    if (style == StyleMode::Natural) {
         float ms = msPerUnit * units - 20.0f;
         if (ms < 20.0f) ms = 20.0f;
         units = ms / msPerUnit;
-    } else if (styleMode == static_cast<std::int32_t>(StyleMode::Staccato)) {
+    } else if (style == StyleMode::Staccato) {
         units *= 0.33333334f;
         const float cap = 60.0f / msPerUnit;
         if (units > cap) units = cap;

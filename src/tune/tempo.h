@@ -16,6 +16,18 @@ struct NoteLengthState {
 
 enum class StyleMode : std::int32_t { None = 0, Natural = 1, Continuous = 2, Staccato = 3 };
 
+// The style notes are drawn and sized in. Until a style is chosen (and for
+// a value no menu item sets) that is Continuous, so that on a fresh start a
+// note can be dragged longer and resized.
+[[nodiscard]] constexpr StyleMode drawingStyle(std::int32_t styleMode)
+{
+    switch (styleMode) {
+    case static_cast<std::int32_t>(StyleMode::Natural): return StyleMode::Natural;
+    case static_cast<std::int32_t>(StyleMode::Staccato): return StyleMode::Staccato;
+    default: return StyleMode::Continuous;
+    }
+}
+
 // The tempi the editor plays and the tempo dialog takes. Above the top one a
 // unit would last less than 8 ms, too short for any note the firmware plays.
 constexpr std::int32_t kMinTempoBpm = 1;

@@ -58,6 +58,18 @@ std::string_view upToComma(std::string_view name)
     return name.substr(0, name.find(','));
 }
 
+// Whether the number at the start of text fits in 32 bits. The scan
+// saturates, so a value at either limit is told apart by its digits.
+bool fitsIn32Bits(std::string_view text, std::int32_t value)
+{
+    if (value != INT32_MAX && value != INT32_MIN) return true;
+    const std::size_t first = text.find_first_of("0123456789");
+    std::string_view digits = text.substr(first);
+    digits = digits.substr(0, digits.find_first_not_of("0123456789"));
+    digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size()));
+    return digits == (value == INT32_MAX ? "2147483647" : "2147483648");
+}
+
 // One warning for a problem that may repeat on many lines.
 struct LineWarning {
     std::int32_t firstLine = 0;
@@ -143,6 +155,7 @@ private:
             const ToneNameClass name = ClassifyToneName(token, m_tune, m_config, m_names);
             std::int64_t length = 0;
             if (!readLength(k, rest, length)) return false;
+            if (length != 0 && name.numberTooLarge) m_numberTooLarge.note(fileLine(k));
             if (length != 0 && name.kind != ToneNameClass::Kind::Unrecognised) {
                 if (length < 0) {
                     m_negativeLength.note(fileLine(k));
@@ -303,7 +316,8 @@ private:
             m_repeatDropped = false;
             return;
         }
-        if (!m_repeatOpen) return;
+        // With no block open the last one, closed already, ends here instead.
+        if (m_tune.repeatCount < 1) return;
         m_repeatOpen = false;
         RepeatRecord& r = m_tune.repeatList[static_cast<std::size_t>(m_tune.repeatCount)];
         r.endMs = m_running;
@@ -335,7 +349,8 @@ private:
             m_vibraDropped = false;
             return;
         }
-        if (!m_vibraOpen) return;
+        // With no segment open the last one, closed already, ends here instead.
+        if (m_tune.vibraCount < 1) return;
         m_vibraOpen = false;
         VibraRecord& v = m_tune.vibraList[static_cast<std::size_t>(m_tune.vibraCount)];
         SetEnd(v, m_running);
@@ -380,6 +395,8 @@ private:
                                  "as a note or pause.");
         m_tooLong.emit(w, "the tune would grow longer than the longest time it can hold; the "
                           "line was not read as a note or pause.");
+        m_numberTooLarge.emit(w, "the tone's number is too far from 0 to be kept; the line was "
+                                 "not read as a note.");
 
         Tune& t = m_tune;
         const auto lastEnd = [](const auto& list, std::int32_t count) {
@@ -432,6 +449,7 @@ private:
     LineWarning m_longText;
     LineWarning m_negativeLength;
     LineWarning m_tooLong;
+    LineWarning m_numberTooLarge;
 };
 
 } // namespace
@@ -498,11 +516,15 @@ ToneNameClass ClassifyToneName(std::string_view token, Tune& tune, const TextCon
         }
     }
     if (const auto v = ScanDecimal(token)) {
+        // The firmware's number stays as written, inside the table or not:
+        // the FREQ_DEFINE text that gives the table may live elsewhere.
+        if (!fitsIn32Bits(token, *v) || *v > INT32_MAX - 71) {
+            result.numberTooLarge = true;
+            return result;
+        }
         result.kind = ToneNameClass::Kind::Note;
         result.noteKind = NoteKind::FreqDefine;
-        // Only the values a FREQ_DEFINE table can hold, so that the pitch
-        // stays a row the matrix can draw.
-        result.pitch = 71 + std::clamp<std::int32_t>(*v, 1, kFreqDefineSlots);
+        result.pitch = 71 + *v;
     }
     return result;
 }

@@ -65,10 +65,15 @@ struct ToneNameClass {
     Kind kind = Kind::Unrecognised;
     NoteKind noteKind = NoteKind::Normal;
     std::int32_t pitch = 0;
+    // Unrecognised because it is a number no pitch can hold.
+    bool numberTooLarge = false;
 };
 
-// The first argument of a TONE line. While the tune has no note yet it also
-// chooses tune.noteNameSet from the token.
+// The first argument of a TONE line. A number v names FREQ_DEFINE value v,
+// pitch 71 + v, whatever the table holds, so that the text reads back as
+// written; a number beyond 32 bits, or whose pitch is, is unrecognised.
+// While the tune has no note yet it also chooses tune.noteNameSet from the
+// token.
 [[nodiscard]] ToneNameClass ClassifyToneName(std::string_view token, Tune& tune,
                                              const TextConfig& config, const NoteNameTable& names);
 

@@ -39,6 +39,8 @@ enum class FileKind : std::int32_t {
     Rtx = 3,
     Event = 4,
     Wave = 5,
+    Midi = 6,    // Standard MIDI File
+    IMelody = 7, // the EMS text ring tone
 };
 
 struct NoteRecord {

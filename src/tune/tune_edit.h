@@ -14,6 +14,9 @@ namespace qte {
 
 constexpr std::string_view kFreeTextDefault = "--- free text ---";
 constexpr std::int32_t kNewRepeatRepetitions = 2;
+// The counts a repeat block takes; a block is played at least once.
+constexpr std::int32_t kMinRepetitions = 1;
+constexpr std::int32_t kMaxRepetitions = 999;
 
 // Sentences the editor shows when a list cannot take more.
 constexpr std::string_view kNoteListFull =

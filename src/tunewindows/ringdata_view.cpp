@@ -76,8 +76,9 @@ bool scrollRingdataHorizontally(RingdataView& view, ScrollCode code, std::int32_
 
 Colour noteLineColour(const NoteRecord& note)
 {
-    const std::uint32_t s =
-        note.pitch > 68 ? static_cast<std::uint32_t>((3 * note.pitch - 207) * 2) & 0xFFu : 0u;
+    // In 64 bits: a FREQ_DEFINE number may be any 32-bit value.
+    const std::int64_t shade = (3 * std::int64_t{note.pitch} - 207) * 2;
+    const std::uint32_t s = note.pitch > 68 ? static_cast<std::uint32_t>(shade & 0xFF) : 0u;
     if (note.selected) return rgbColour(0, s, 255);
     switch (note.noteKind()) {
     case NoteKind::Special: return rgbColour(255, s, 175);

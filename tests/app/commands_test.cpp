@@ -39,6 +39,7 @@ protected:
 TEST_F(Commands, NewTuneAsksOnlyWhenThereIsSomethingToLose)
 {
     // Nothing unsaved, even with notes: straight to the Settings dialog.
+    files.files[kStart / "config.cfg"] = "";
     addNote(0, 8, 69);
     runCommand(ctx, cmd::NewTune);
     EXPECT_EQ(takeMessage(), "");
@@ -70,6 +71,14 @@ TEST_F(Commands, NewTuneAsksOnlyWhenThereIsSomethingToLose)
     EXPECT_EQ(ctx.tune().noteCount, 0);
     ASSERT_EQ(dialogs.settingsShown.size(), 3u);
     EXPECT_EQ(dialogs.settingsShown[2].toneName, "Undefined");
+    EXPECT_EQ(takeMessage(), "New tune: Discard current tune?");
+
+    // A config.cfg that cannot be read again is named, with the reason.
+    files.files.erase(kStart / "config.cfg");
+    runCommand(ctx, cmd::NewTune);
+    EXPECT_EQ(takeMessage(),
+              "Error!: Cannot open \"/start/config.cfg\": No such file or directory");
+    EXPECT_EQ(dialogs.settingsShown.size(), 4u) << "the new tune goes on";
 }
 
 TEST_F(Commands, SettingsTakeFieldsAndRefuseAMissingId)
@@ -89,14 +98,27 @@ TEST_F(Commands, SettingsTakeFieldsAndRefuseAMissingId)
     // A new name is a change not yet saved.
     EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Tone*");
 
-    // A refused OK followed by Cancel keeps what the refused OK took.
+    // A refused OK followed by Cancel keeps the old name and ID; the check
+    // boxes were taken at once.
     dialogs.settingsRuns.push_back({{longNameNoId}});
     EXPECT_EQ(runSettingsDialog(ctx), DialogResult::Cancel);
-    EXPECT_EQ(ctx.tune().toneName, "A very long tone na"); // 19 characters
-    EXPECT_EQ(ctx.tune().toneId, "");
+    EXPECT_EQ(takeMessage(), "Missing data: You must specify Tone name and Tone ID");
+    EXPECT_EQ(ctx.tune().toneName, "Tone");
+    EXPECT_EQ(ctx.tune().toneId, "AB12");
+    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Tone*");
     EXPECT_EQ(ctx.settings.drawKeys, 0);
     EXPECT_EQ(ctx.matrixView.keyStripWidth, 0);
-    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - A very long tone na*");
+
+    // A name alone is refused as well, and the 19-character cut still applies.
+    const auto longNameAndId = [](SettingsFields& f) {
+        f.toneName = "A very long tone name indeed";
+        f.toneId = "ring";
+    };
+    dialogs.settingsRuns.push_back({{nameAndId("", "NEW1"), longNameAndId}});
+    EXPECT_EQ(runSettingsDialog(ctx), DialogResult::Ok);
+    EXPECT_EQ(takeMessage(), "Missing data: You must specify Tone name and Tone ID");
+    EXPECT_EQ(ctx.tune().toneName, "A very long tone na");
+    EXPECT_EQ(ctx.tune().toneId, "RING");
 }
 
 TEST_F(Commands, OpenRingingToneReplacesTheTuneAndRemembersThePath)

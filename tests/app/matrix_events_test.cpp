@@ -42,7 +42,8 @@ protected:
     // A pitch in the middle of the visible rows.
     int pitch() const { return view().lowestPitch + view().visibleRows / 2; }
 
-    void send(MatrixMouse action, Point p) { matrixMouse(ctx, action, p.x, p.y); }
+    // Every message carries the Shift and Ctrl state of `held`.
+    void send(MatrixMouse action, Point p) { matrixMouse(ctx, action, p.x, p.y, held); }
     // Press, one move, release; then the tune must keep its rules.
     void gesture(bool right, Point from, Point to, std::uint32_t heldMs = 0)
     {
@@ -75,6 +76,8 @@ protected:
     }
 
     [[nodiscard]] std::string text() const { return ToneTextBytes(ctx.toneText); }
+
+    ModifierKeys held;
     // The TONE line of a Normal note: config.cfg's first note name prefix,
     // the name of its pitch ("_C," and so on), its length.
     [[nodiscard]] std::string toneLine(const NoteRecord& n) const
@@ -103,7 +106,9 @@ TEST_F(MatrixEvents, DrawnMovedAndDeletedNotesShowInTheToneText)
     EXPECT_THAT(text(), HasSubstr(toneLine(n)));
     // With Shift held only the pitch changes.
     keyDown(ctx, vk::Shift);
+    held.shiftDown = true;
     gesture(false, cell(12.0f, p + 3), cell(30.0f, p - 2));
+    held.shiftDown = false;
     keyUp(ctx, vk::Shift);
     EXPECT_EQ(std::pair(n.pitch, n.startUnits), std::pair(p - 2, 12.0f));
 
@@ -170,6 +175,52 @@ TEST_F(MatrixEvents, EachGestureIsOneNamedStep)
     const std::size_t steps = ctx.document.undoSteps();
     click(false, cell(60.0f, p - 3));
     EXPECT_EQ(ctx.document.undoSteps(), steps);
+}
+
+// A fresh start has no style chosen; notes still follow the mouse.
+TEST_F(MatrixEvents, BeforeAStyleIsChosenNotesAreDrawnAndResizedAsInContinuous)
+{
+    ASSERT_EQ(ctx.settings.styleMode, 0);
+    keyDown(ctx, vk::Digit0 + 3); // eighths: 4 units
+    const int p = pitch();
+    gesture(true, cell(2.0f, p), cell(11.0f, p));
+    ASSERT_EQ(ctx.tune().noteCount, 1);
+    const NoteRecord& n = ctx.tune().noteTable[1];
+    EXPECT_EQ(std::pair(n.startUnits, n.endUnits), std::pair(2.0f, 14.0f));
+    // Taken by its last pixels and pulled to unit 20.
+    gesture(false, {view().unitsToX(14.0f) - 1, cell(0.0f, p).y}, cell(20.0f, p));
+    ASSERT_EQ(ctx.tune().noteCount, 1);
+    EXPECT_EQ(std::pair(n.startUnits, n.endUnits), std::pair(2.0f, 22.0f));
+}
+
+// Keys go unseen while a modal dialog is open; Ctrl let go there must not
+// turn the next click into a Ctrl-click.
+TEST_F(MatrixEvents, ModifiersComeWithEachClickNotFromAKeyReleaseLostToADialog)
+{
+    const int p = pitch();
+    keyDown(ctx, vk::Digit0 + 3);
+    click(true, cell(2.0f, p));
+    click(true, cell(10.0f, p));
+    runCommand(ctx, cmd::SelectAll);
+
+    // Ctrl held for Ctrl+O; the file dialog is cancelled after Ctrl is let go.
+    keyDown(ctx, vk::Control);
+    ASSERT_TRUE(ctx.keys.ctrlDown);
+    runCommand(ctx, cmd::OpenRingingTone);
+
+    // A plain press on a selected note takes the whole selection along.
+    gesture(false, cell(2.0f, p), cell(20.0f, p), 500);
+    EXPECT_FALSE(ctx.keys.ctrlDown);
+    ASSERT_EQ(ctx.tune().noteCount, 2);
+    EXPECT_EQ(std::pair(ctx.tune().noteTable[1].startUnits, ctx.tune().noteTable[2].startUnits),
+              std::pair(20.0f, 28.0f));
+
+    // With Ctrl really held the click toggles the note instead.
+    held.ctrlDown = true;
+    click(false, cell(20.0f, p));
+    EXPECT_TRUE(ctx.keys.ctrlDown);
+    EXPECT_EQ(std::pair(ctx.tune().noteTable[1].selected, ctx.tune().noteTable[2].selected),
+              std::pair(0, 1));
 }
 
 TEST_F(MatrixEvents, ClicksDuringPlaybackOnlyActivate)

@@ -43,6 +43,15 @@ TEST_F(Startup, ReadsSettingsThenFrequenciesAndWritesSettingsAtExit)
     const auto reread = LoadUserSettings(files.files[kStart / "config.dat"]);
     EXPECT_EQ(reread.settings.rowHeight, rowHeight);
     EXPECT_EQ(reread.settings.styleMode, 3);
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A config.dat that cannot be written is named, with the reason, and
+    // the old one stays.
+    files.failWrites.push_back(kStart / "config.dat");
+    runCommand(ctx, cmd::ZoomYIn);
+    shutdownEditor(ctx);
+    EXPECT_EQ(takeMessage(), "Error!: Cannot write \"/start/config.dat\": Permission denied");
+    EXPECT_EQ(LoadUserSettings(files.files[kStart / "config.dat"]).settings.rowHeight, rowHeight);
 }
 
 TEST_F(Startup, FirstStartWithoutFilesKeepsDefaultsQuietly)

@@ -14,15 +14,14 @@
 #include "formats/file_kinds.h"
 #include "io/file_store.h"
 #include "io/messages.h"
+#include "support/testsupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace qte {
@@ -77,31 +76,6 @@ protected:
     }
 };
 
-// Writes to regular files fail past limitBytes while it lives, with EFBIG
-// instead of the signal that would end the process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limitBytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_old;
-        limited.rlim_cur = limitBytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
 enum class Opens {
     Refused, // an error box naming the file; the tune as it was
     Cut,     // the tune replaced by what was read; a box says what was left out
@@ -145,6 +119,24 @@ TEST_F(DiskEditorTest, OpeningBadFiles)
         {"folder.h", Ringdata, Opens::Refused, "Is a directory", 0},
         {"folder.ota", Ota, Opens::Refused, "Is a directory", 0},
         {"missing.rtx", Rtx, Opens::Refused, "No such file", 0},
+        {"good.mid", Midi, Opens::Clean, "", 8},
+        {"truncated.mid", Midi, Opens::Refused, "announces 68 bytes, but only 58 follow", 0},
+        {"past-end.mid", Midi, Opens::Refused, "announces 1000 bytes", 0},
+        {"zero-tracks.mid", Midi, Opens::Refused, "holds no tracks", 0},
+        {"length-100mb.mid", Midi, Opens::Refused, "announces 104857600 bytes", 0},
+        {"smpte.mid", Midi, Opens::Refused, "SMPTE", 0},
+        {"format2.mid", Midi, Opens::Refused, "format 2", 0},
+        {"running-status.mid", Midi, Opens::Refused, "without its end-of-track event", 0},
+        {"many.mid", Midi, Opens::Cut, "999", kMaxNotes},
+        {"binary.bin", Midi, Opens::Refused, "Not a MIDI file", 0},
+        {"good.imy", IMelody, Opens::Clean, "", 8},
+        {"no-begin.imy", IMelody, Opens::Refused, "Not an iMelody file", 0},
+        {"nul.imy", IMelody, Opens::Cut, "could not be read", 2},
+        {"forever.imy", IMelody, Opens::Cut, "for ever", 3},
+        {"unclosed.imy", IMelody, Opens::Cut, "is not closed", 3},
+        {"long-line.imy", IMelody, Opens::Clean, "", 3},
+        {"many.imy", IMelody, Opens::Cut, "999", kMaxNotes},
+        {"binary.bin", IMelody, Opens::Refused, "Not an iMelody file", 0},
     };
     // Root reads a file without read permission.
     if (::geteuid() != 0) cases.push_back({"no-read.h", Ringdata, Opens::Refused, "denied", 0});
@@ -199,13 +191,13 @@ TEST_F(DiskEditorTest, FailedSaveKeepsTheOldFile)
     ASSERT_GT(ctx.tune().noteCount, 0);
     test::TempDir dir;
     const std::string old = "the file as it was before the save\n";
-    for (const FileKind kind : {Ringdata, Ota, Rtx, Event, Wave}) {
+    for (const FileKind kind : {Ringdata, Ota, Rtx, Event, Wave, Midi, IMelody}) {
         SCOPED_TRACE(int(kind));
         const std::filesystem::path target = dir.file(std::string("old") + fileKindExtension(kind));
         test::writeFileOrDie(target, old);
         const std::string before = snapshot();
         {
-            const FileSizeLimit noRoom(0);
+            const test::FileSizeLimit noRoom(0);
             messages.answers = {MessageAnswer::Yes}; // replace it
             saveAs(target.string(), kind);
         }
@@ -222,7 +214,7 @@ TEST_F(DiskEditorTest, FailedSaveKeepsTheOldFile)
             o.fileKind = kind;
         });
         {
-            const FileSizeLimit noRoom(0);
+            const test::FileSizeLimit noRoom(0);
             saveCommand(ctx);
         }
         skipQuestions();
@@ -263,7 +255,7 @@ TEST_F(DiskEditorTest, SavingWhereNoFileCanGo)
 
     // A device that takes no bytes: Save as would add ".ota" to its name, so
     // the tune is saved where it came from.
-    for (const FileKind kind : {Ringdata, Ota, Rtx, Event, Wave}) {
+    for (const FileKind kind : {Ringdata, Ota, Rtx, Event, Wave, Midi, IMelody}) {
         SCOPED_TRACE(int(kind));
         setUpOrigin([&](TuneOrigin& o) {
             o.filePath = "/dev/full";

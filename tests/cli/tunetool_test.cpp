@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "config/text_config.h"
+#include "formats/midi_bytes.h"
 #include "support/testsupport.h"
 #include "support/tool_run.h"
 #include "tune/ringdata_file.h"
@@ -415,6 +416,8 @@ TEST(TunetoolConvert, ChainsOfExchangeFormatsKeepTheNotes)
         {"Ringdata.h", 2, {"a.rtx", "b.EVT", "c.h"}},
         {"Ringdata.h", 5, {"a.rtx", "b.EVT", "c.h"}},
         {"single_tone.h", {}, {"a.ota", "b.h"}},
+        {"single_tone.h", {}, {"a.mid", "b.imy", "c.h"}},
+        {"Ringdata.h", 1, {"a.imy", "b.MIDI", "c.rtx", "d.h"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.index.value_or(0)) + " " +
@@ -510,7 +513,7 @@ TEST(TunetoolConvert, FailuresLeaveNothingBehind)
         {"none.h", "out.rtx", {"Cannot open \"" + p("none.h") + "\": No such file or directory"}},
         {"plain", "out.rtx", {"reads .h, .ota"}},
         {"x.wav", "out.rtx", {"reads .h, .ota"}},
-        {"tune.h", "out.mid", {"\"" + p("out.mid") + "\"", "writes .h"}},
+        {"tune.h", "out.mod", {"\"" + p("out.mod") + "\"", "writes .h"}},
         {"tune.h", "missing/out.h", {"Cannot", "out.h"}},
         {"tune.h", "plain/out.rtx", {"Cannot", "out.rtx"}},
         {"tune.h", "folder.h", {"folder.h"}},
@@ -612,6 +615,65 @@ TEST(Tunetool, ReadsConfigFromItsStartDirectory)
         tunetool({"text", example("Ringdata.h"), "--index", "2", "--no-write-tempo"});
     EXPECT_THAT(withConfig.out, HasSubstr("Tempo: 120bpm"));
     EXPECT_THAT(noTempo.out, Not(HasSubstr("Tempo")));
+}
+
+// A MIDI file of several lines: info names them and reads the one with the
+// most notes; --track and --channel pick another; they are refused for any
+// other kind.
+TEST(TunetoolMidi, LinesByTrackAndChannel)
+{
+    test::TempDir dir;
+    test::MidiTrackBytes lead;
+    lead.name("Lead").on(0, 72).off(96, 72).on(0, 74).off(96, 74);
+    test::MidiTrackBytes bass;
+    bass.name("Bass").on(0, 36, 1).off(192, 36, 1).on(0, 40, 2).off(96, 40, 2);
+    test::writeFileOrDie(dir.file("song.mid"), test::midiFile(1, 96, {lead, bass}));
+    test::writeFileOrDie(dir.file("x.rtx"), "Doorbell:d=4,o=5,b=120:4e6,2c6,");
+    const std::string song = dir.file("song.mid").string();
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {{"info", song},
+         0,
+         "name:    Lead\nID:      LEAD\ntempo:   120 bpm\nnotes:   2\nvibras:  0\nrepeats: 0\n"
+         "texts:   0\nlength:  1000 ms\n",
+         "warning: The file holds 3 melody lines; track 1, channel 1 (\"Lead\", 2 notes) was "
+         "read. The others: track 2, channel 2 (\"Bass\", 1 note), track 2, channel 3 "
+         "(\"Bass\", 1 note).\n"},
+        {{"info", song, "--track", "2"},
+         0,
+         "name:    Bass\nID:      BASS\ntempo:   120 bpm\nnotes:   1\nvibras:  0\nrepeats: 0\n"
+         "texts:   0\nlength:  1000 ms\n",
+         ""},
+        {{"info", song, "--track", "2", "--channel", "3"}, 0, "notes:   1\n", ""},
+        {{"info", song, "--track", "3"}, 1, "", "The file has no track 3; it has 2 tracks."},
+        {{"info", song, "--channel", "17"}, 1, "", "--channel"},
+        {{"info", dir.file("x.rtx").string(), "--track", "1"},
+         1,
+         "",
+         "--track and --channel choose a line of a .mid file."},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = tunetool(c.args);
+        SCOPED_TRACE(r.err);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_THAT(r.out, HasSubstr(c.out));
+        if (*c.err == 0)
+            EXPECT_EQ(r.err, "");
+        else
+            EXPECT_THAT(r.err, HasSubstr(c.err));
+    }
+
+    // export writes the MIDI and iMelody kinds like the others.
+    const Output r = exportTo({example("Ringdata.h")}, dir.file("out"), "imy");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(filesIn(dir.file("out")), testing::Contains("tone_chime.imy"));
+    EXPECT_EQ(exportTo({dir.file("out/tone_chime.imy")}, dir.file("mid"), ".mid").status, 0);
+    EXPECT_EQ(filesIn(dir.file("mid")), std::vector<std::string>{"tone_chime.mid"});
 }
 
 } // namespace

@@ -112,6 +112,14 @@ export XDG_RUNTIME_DIR=$work/runtime
 pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
   --load='module-null-sink sink_name=e2e' --load='module-native-protocol-unix' 2>/dev/null ||
   fail "pulseaudio did not start"
+# The daemon returns before its socket takes clients; an editor started in
+# between finds no output device and stops at its message box before the
+# main window shows.
+for _ in $(seq 100); do
+  pactl info >/dev/null 2>&1 && break
+  pause 0.1
+done
+pactl info >/dev/null 2>&1 || fail "pulseaudio takes no clients within 10 seconds"
 
 step="editor start"
 say "starting the editor in $work/start with our config.cfg and midihz.ini"
@@ -119,8 +127,14 @@ mkdir "$work/start"
 cp "$build/config.cfg" "$build/midihz.ini" "$work/start/"
 (cd "$work/start" && exec env QTE_REPORT_LAYOUT=1 "$editor" >"$work/editor.out" 2>"$work/editor.err") &
 editor_pid=$!
+visible_windows() {
+  for w in $(xdotool search --onlyvisible --name "" 2>/dev/null); do
+    printf '"%s" ' "$(xdotool getwindowname "$w" 2>/dev/null)"
+  done
+}
 main_window=$(wait_window "^Quelo Internal Tune Editor$" 20) ||
-  fail "no editor window within 20 seconds"
+  fail "no editor window within 20 seconds; windows: $(visible_windows)
+editor output: $(cat "$work/editor.out" "$work/editor.err")"
 for _ in $(seq 50); do
   grep -q '^layout matrix' "$work/editor.out" 2>/dev/null && break
   kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended: $(cat "$work/editor.err")"
@@ -172,9 +186,11 @@ draw() { # start unit, end unit, pitch
   xdotool mouseup 3
   pause
 }
-draw 4 10 72
-draw 12 18 76
-draw 20 26 79
+# With no style chosen the end follows the mouse in whole note lengths: a
+# release over unit 11 ends the first note at 12, a quarter note.
+draw 4 11 72
+draw 12 19 76
+draw 20 27 79
 shot "three-notes"
 
 step="rubber band"

@@ -76,15 +76,31 @@ TEST(Files, FailuresNameTheFileAndKeepTheOld)
     ASSERT_TRUE(err.has_value());
     EXPECT_NE(err->message.find("/dev/full"), std::string::npos);
 
-    if (::geteuid() != 0) { // root writes anywhere
-        const auto ro = dir.file("ro");
-        std::filesystem::create_directory(ro);
-        test::writeFileOrDie(ro / "old.h", "old");
-        ::chmod(ro.c_str(), 0555);
-        EXPECT_TRUE(writeFileAtomically(ro / "old.h", "new").has_value());
-        EXPECT_EQ(test::readFileOrDie(ro / "old.h"), "old");
-    }
     EXPECT_TRUE(writeFileAtomically(dir.file("no/such/dir/x.h"), "x").has_value());
+
+    // A write that fails part way names the reason and leaves only the old file.
+    const auto old = dir.file("old.h");
+    test::writeFileOrDie(old, "old");
+    {
+        const test::FileSizeLimit noRoom(0);
+        const auto full = writeFileAtomically(old, "new");
+        ASSERT_TRUE(full.has_value());
+        EXPECT_NE(full->message.find("File too large"), std::string::npos) << full->message;
+    }
+    EXPECT_EQ(test::readFileOrDie(old), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(Files, AReadOnlyFolderKeepsTheOldFile)
+{
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into a read-only folder";
+    test::TempDir dir;
+    const auto ro = dir.file("ro");
+    std::filesystem::create_directory(ro);
+    test::writeFileOrDie(ro / "old.h", "old");
+    ::chmod(ro.c_str(), 0555);
+    EXPECT_TRUE(writeFileAtomically(ro / "old.h", "new").has_value());
+    EXPECT_EQ(test::readFileOrDie(ro / "old.h"), "old");
 }
 
 } // namespace

@@ -57,7 +57,7 @@ TEST(MatrixGestureFuzz, RandomSessionsKeepTheListsSound)
         for (int step = 0; step < 600; ++step) {
             s.keys.ctrlDown = pick(4) == 0;
             s.keys.shiftDown = pick(5) == 0;
-            s.options.styleMode = 1 + pick(3);
+            s.options.styleMode = pick(4);
             s.options.newNoteUnits = 0.5f * static_cast<float>(1 + pick(8));
             s.options.newNoteKind = pick(6) == 0 ? 1 : 0;
             s.options.customNoteCount = 4;

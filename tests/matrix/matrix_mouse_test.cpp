@@ -121,6 +121,8 @@ TEST(MatrixMouse, RightDrawingFollowsTheStyle)
          8.0f,
          {4, 10, 75}},
         {"continuous, dragged left: discarded", Continuous, 2, false, 0, 4.5f, 2.0f, {}},
+        {"no style chosen: as continuous", None, 2, false, 0, 4.5f, 9.3f, {4, 10, 75}},
+        {"no style chosen + ctrl: free", None, 2, true, 0, 4.5f, 9.3f, {4.5f, 9.3f, 75}},
         {"ctrl, no movement: too short to keep", Continuous, 2, true, 0, 4.5f, 4.5f, {}},
         {"after a note: its end", Natural, 1, false, 4.3f, 4.6f, 4.6f, {4.3f, 5.3f, 75}},
         {"natural: or its end + 20 ms", Natural, 1, false, 4, 4.6f, 4.6f, {4 + p20, 5 + p20, 75}},
@@ -202,6 +204,7 @@ TEST(MatrixMouse, LeftPressOnTheEndResizes)
     const Case cases[] = {
         {"continuous: to the mouse's multiple", StyleMode::Continuous, 11.5f, 12.0f},
         {"natural: the note length", StyleMode::Natural, 11.5f, 5.0f},
+        {"no style chosen: as continuous", StyleMode::None, 11.5f, 12.0f},
         // Dragged left of its start the note keeps its old shape.
         {"continuous, dragged before the start", StyleMode::Continuous, 3.0f, 8.0f},
     };
@@ -328,6 +331,31 @@ TEST(MatrixMouse, CopyPasteDropRoundTrip)
     EXPECT_EQ(g.notes(), (std::vector<Span>{{2, 4, 72}, {6, 7, 74}, {12, 14, 80}, {16, 17, 82}}));
     EXPECT_EQ(g.selection(), (Selection{{3, 4}, 2}));
     EXPECT_EQ(g.edit.dragCount, 0);
+}
+
+// A tone text keeps any 32-bit FREQ_DEFINE number, so the distance between
+// two selected pitches can be wider than 32 bits.
+TEST(MatrixMouse, TheWidestPitchesCopyAndMoveExactly)
+{
+    Gestures g;
+    ASSERT_TRUE(g.addNotes({{2, 4, 80}}));
+    ASSERT_EQ(g.addNote(6, 8, 72, NoteKind::FreqDefine), 2);
+    ASSERT_EQ(g.addNote(10, 12, 72, NoteKind::FreqDefine), 3);
+    g.tune.noteTable[2].pitch = INT32_MIN + 71;
+    g.tune.noteTable[3].pitch = INT32_MAX;
+    SelectAll(g.tune);
+    CopySelection(g.tune, g.edit);
+    ASSERT_EQ(g.edit.clipboardCount, 3);
+    EXPECT_EQ(g.edit.clipboardOffsets[2].pitchOffset, std::int64_t{INT32_MIN} + 71 - 80);
+    EXPECT_EQ(g.edit.clipboardOffsets[3].pitchOffset, std::int64_t{INT32_MAX} - 80);
+
+    // Picked up by the note on row 80 and put down two rows higher.
+    g.leftDown(g.xAt(3), g.yAt(80));
+    ASSERT_EQ(g.edit.dragCount, 3);
+    EXPECT_EQ(g.edit.dragOffsets[2].pitchOffset, std::int64_t{INT32_MIN} + 71 - 80);
+    g.move(g.xAt(3), g.yAt(82));
+    EXPECT_EQ(draggedPlacement(g.context(), 2).pitch, INT32_MIN + 73);
+    EXPECT_EQ(draggedPlacement(g.context(), 3).pitch, INT32_MAX) << "kept within 32 bits";
 }
 
 TEST(MatrixMouse, DropThatWouldOverflowKeepsTheNotesHanging)

@@ -1,9 +1,11 @@
 #include "matrix/matrix_painter.h"
 
 #include "matrix_scene.h"
+#include "tune/tempo.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
@@ -140,6 +142,46 @@ TEST(MatrixPainter, StripsShowVibraTextsAndRepeats)
         (std::vector{kWhite, kBlack, kBlack, rgbColour(20, 200, 125), kBlack, red, kBlack, red,
                      red}));
     EXPECT_NE(s.image.pixel(end + 1, kGridTop + 3), red);
+}
+
+// The item under the right button ends where a placed one would, and shows
+// as a one-pixel marker before the mouse has given it any length.
+TEST(MatrixPainter, TheItemBeingDrawnReachesItsRightEdgeAndShowsWithoutLength)
+{
+    struct Case {
+        const char* name;
+        std::int32_t pitch;
+        float end;
+    };
+    const Case cases[] = {
+        {"note", 75, 7.0f},
+        {"note, no length", 75, 3.0f},
+        {"vibra", kPendingVibra, 7.0f},
+        {"vibra, no length", kPendingVibra, 3.0f},
+        {"repeat", kPendingRepeat, 7.0f},
+        {"repeat, no length", kPendingRepeat, 3.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MatrixScene s;
+        s.options.styleMode = static_cast<std::int32_t>(StyleMode::Continuous);
+        s.keys.ctrlDown = true; // the end is the mouse time
+        s.edit.drawingItem = true;
+        s.edit.pendingItem = testing_support::makeNote(3.0f, 3.0f, c.pitch);
+        s.edit.mouseX = s.xAt(c.end);
+        s.edit.mouseY = s.yAt(75);
+        s.paint();
+        const MatrixView& v = s.view;
+        const int y = c.pitch >= 1               ? s.yAt(c.pitch)
+                      : c.pitch == kPendingVibra ? (v.vibraTop() + v.vibraBottom()) / 2
+                                                 : 20;
+        const int left = v.unitsToX(3.0f), right = v.unitsToX(c.end);
+        const int lastLit = std::max(right - 1, left + 1);
+        // Past it: the grid line of unit 7 on a note row, else black.
+        const bool line = c.pitch >= 1 && right > left;
+        EXPECT_EQ(s.pixels({Pt(left + 1, y), Pt(lastLit, y), Pt(lastLit + 1, y)}),
+                  (std::vector{kWhite, kWhite, line ? rgbColour(100, 100, 100) : kBlack}));
+    }
 }
 
 TEST(MatrixPainter, RubberBandFramesTheDraggedRectangle)

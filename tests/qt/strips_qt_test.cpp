@@ -173,19 +173,32 @@ TEST(RingdataStripsQt, ClientAreaReportsLeftAndRightPressesWhereTheyHappen)
     struct Seen {
         MouseAction action;
         int x, y;
+        Qt::KeyboardModifiers held;
     };
     std::vector<Seen> seen;
-    window.canvas()->onMouse = [&](MouseAction a, int x, int y) { seen.push_back({a, x, y}); };
-    for (const auto& [button, action] : {std::pair{Qt::RightButton, MouseAction::RightDown},
-                                         std::pair{Qt::LeftButton, MouseAction::LeftDown}}) {
+    window.canvas()->onMouse = [&](MouseAction a, int x, int y, Qt::KeyboardModifiers held) {
+        seen.push_back({a, x, y, held});
+    };
+    // Each event brings the modifiers held with it.
+    struct Case {
+        Qt::MouseButton button;
+        Qt::KeyboardModifiers held;
+        MouseAction action;
+    };
+    const Case cases[] = {{Qt::RightButton, Qt::NoModifier, MouseAction::RightDown},
+                          {Qt::LeftButton, Qt::ControlModifier, MouseAction::LeftDown},
+                          {Qt::LeftButton, Qt::ShiftModifier, MouseAction::LeftDown},
+                          {Qt::LeftButton, Qt::NoModifier, MouseAction::LeftDown}};
+    for (const Case& c : cases) {
         const QPointF at(12, 37);
-        QMouseEvent press(QEvent::MouseButtonPress, at, window.canvas()->mapToGlobal(at), button,
-                          button, Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, at, window.canvas()->mapToGlobal(at), c.button,
+                          c.button, c.held);
         QApplication::sendEvent(window.canvas(), &press);
         ASSERT_FALSE(seen.empty());
-        EXPECT_EQ(seen.back().action, action);
+        EXPECT_EQ(seen.back().action, c.action);
         EXPECT_EQ(seen.back().x, 12);
         EXPECT_EQ(seen.back().y, 37);
+        EXPECT_EQ(seen.back().held, c.held);
     }
 }
 

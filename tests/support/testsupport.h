@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers shared by the test executables.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -23,6 +24,21 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+// Writes to regular files fail past limitBytes while it lives, with EFBIG
+// instead of the signal that would end the process. Unlike a folder without
+// write permission, it also stops root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::uint64_t limitBytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    std::uint64_t m_oldLimit = 0;
+    void (*m_oldHandler)(int) = nullptr;
 };
 
 std::string readFileOrDie(const std::filesystem::path& path);

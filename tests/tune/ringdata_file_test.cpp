@@ -111,7 +111,7 @@ TEST_F(RingdataTest, ScanRules)
          "\"tone_u[]\" has no closing \"};\"; it runs to the end of the file."},
         {"a tab after the brace", "static TONE tone_t[] = {\t\n};\n", ""},
         {"close outside is ignored", "};\nstatic TONE tone_c[] = {\n};\n", "tone_c[] 2-3\n"},
-        // A line of 300 characters is read as a piece of 253 and the rest.
+        // A line of 301 characters is read as a piece of 254 and the rest.
         {"long lines count as their pieces",
          "/*" + std::string(296, 'x') + "*/\nstatic TONE tone_l[] = {\n};\n", "tone_l[] 3-4\n"},
         {"999 tunes at most", many, manyListed,
@@ -126,6 +126,37 @@ TEST_F(RingdataTest, ScanRules)
         } else {
             EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
         }
+    }
+}
+
+// A line holds 254 characters, its line end included; a longer one is read
+// as two, which moves every line after it down by one.
+TEST_F(RingdataTest, LinesHold254CharactersWithTheirLineEnd)
+{
+    const struct {
+        std::size_t chars; // with the line end
+        const char* listed;
+        std::int32_t toneLines; // stored from the tone file
+    } cases[] = {{254, "tone_l[] 2-3\n", 3}, {255, "tone_l[] 3-4\n", 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chars);
+        const std::string line = "/*" + std::string(c.chars - 5, 'x') + "*/\n";
+        ASSERT_EQ(line.size(), c.chars);
+        const std::string ringdata = line + "static TONE tone_l[] = {\n};\n";
+        ASSERT_TRUE(ScanRingdataFile(ringdata, catalogue).ok());
+        EXPECT_EQ(listed(), c.listed);
+
+        SourceLines lines;
+        ASSERT_TRUE(ReadToneFileLines("{\n" + line + "};\n", lines).ok());
+        EXPECT_EQ(lines.sourceLineCount(), c.toneLines);
+        EXPECT_EQ(lines.bodyCloseLine, c.toneLines);
+
+        // Inside a catalogued tune: the line, then "};".
+        const std::string inside = "static TONE tone_l[] = {\n" + line + "};\n";
+        ASSERT_TRUE(ScanRingdataFile(inside, catalogue).ok());
+        ASSERT_TRUE(ReadCatalogueLines(inside, catalogue.entries[1], lines).ok());
+        EXPECT_EQ(lines.sourceLineCount(), c.toneLines - 1);
+        EXPECT_EQ(lines.sourceLines.back(), "};");
     }
 }
 

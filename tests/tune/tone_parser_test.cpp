@@ -118,13 +118,26 @@ TEST_F(ParserTest, ZeroLengthsAndUnknownNamesBecomeTexts)
 
 TEST_F(ParserTest, VibraAndRepeatMarkers)
 {
-    // A second REPEAT_END closes nothing; a segment or block closed at once
-    // is removed; a repetition count has three digits at most.
+    // A second REPEAT_END at the same time changes nothing; a segment or
+    // block closed at once is removed; a repetition count has three digits
+    // at most.
     EXPECT_EQ(items({"VIBRA_ON,", "REPEAT_BEGIN(3)", noteA(100), "REPEAT_END,", "REPEAT_END,",
                      pause(50), "VIBRA_OFF,", "VIBRA_ON,", "VIBRA_OFF,", "REPEAT_BEGIN(12)",
                      "REPEAT_END,", "REPEAT_BEGIN(1234)", noteA(10), "REPEAT_END,"}),
               "N69 0-100\nN69 150-160\nV 0-150\nR 0-100 x3\nR 150-160 x123\n");
     EXPECT_EQ(tune.tailMs, 0);
+}
+
+// A close marker after the last segment or block has closed moves its end
+// to the running time; with none at all it does nothing.
+TEST_F(ParserTest, ASecondCloseMarkerMovesTheLastEnd)
+{
+    EXPECT_EQ(items({noteA(100), "VIBRA_ON,", noteA(100), "VIBRA_OFF,", noteA(100), "VIBRA_OFF,",
+                     "REPEAT_BEGIN(2)", noteA(100), "REPEAT_END,", pause(50), "REPEAT_END,"}),
+              "N69 0-100\nN69 100-200\nN69 200-300\nN69 300-400\nV 100-300\nR 300-450 x2\n");
+    EXPECT_EQ(tune.tailMs, 0);
+    EXPECT_EQ(items({"VIBRA_OFF,", "REPEAT_END,", noteA(100), "VIBRA_OFF,", "REPEAT_END,"}),
+              "N69 0-100\n");
 }
 
 TEST_F(ParserTest, UnclosedMarkersEndWithTheTune)
@@ -261,21 +274,40 @@ TEST_F(ParserTest, OversizedValuesStayWithinBounds)
                     "can hold; the line was not read as a note or pause."));
 }
 
-// Found by fuzzing: TONE(-2147483648, ...) gave a pitch far outside every
-// table and every matrix row.
-TEST_F(ParserTest, NumberTokensNameAFreqDefineValueTheTableCanHold)
+// A number names FREQ_DEFINE value v at pitch 71 + v, in the table or not, so
+// that the firmware's numbers survive; only one no pitch can hold is refused.
+TEST_F(ParserTest, NumberTokensKeepTheirValue)
 {
-    const std::pair<const char*, int> cases[] = {
-        {"1", 72},  {"30", 101},   {"0", 72},           {"31", 101},         {"-3", 72},
-        {"+7", 78}, {"12abc", 83}, {"-2147483648", 72}, {"2147483647", 101}, {"99999999999", 101}};
+    const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
+        {"1", 72},
+        {"30", 101},
+        {"0", 71},
+        {"31", 102},
+        {"45", 116},
+        {"-2", 69},
+        {"+7", 78},
+        {"12abc", 83},
+        {"-2147483648", INT32_MIN + 71},
+        {"-0002147483648", INT32_MIN + 71},
+        {"2147483576", INT32_MAX},
+        {"2147483577", std::nullopt},
+        {"2147483647", std::nullopt},
+        {"99999999999", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"-99999999999", std::nullopt},
+    };
     for (const auto& [token, pitch] : cases) {
+        SCOPED_TRACE(token);
         const ToneNameClass k = ClassifyToneName(token, tune, config, names);
-        EXPECT_EQ(std::tie(k.kind, k.noteKind, k.pitch),
-                  std::make_tuple(ToneNameClass::Kind::Note, NoteKind::FreqDefine, pitch))
-            << token;
+        if (pitch) {
+            EXPECT_EQ(
+                std::tie(k.kind, k.noteKind, k.pitch, k.numberTooLarge),
+                std::make_tuple(ToneNameClass::Kind::Note, NoteKind::FreqDefine, *pitch, false));
+        } else {
+            EXPECT_EQ(std::tie(k.kind, k.numberTooLarge),
+                      std::make_tuple(ToneNameClass::Kind::Unrecognised, true));
+        }
     }
-    // Without a FREQ_DEFINE text nothing else clamps the parsed note.
-    EXPECT_EQ(items({"TONE(-2147483648, TONE_TIME_IN_MS(100))"}), "F72 0-100\n");
 }
 
 TEST(FreqDefineGroups, ReadFromTheThirteenthCharacter)

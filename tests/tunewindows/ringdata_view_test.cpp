@@ -36,7 +36,9 @@ TEST(RingdataView, NoteLinesShowKindPitchAndSelection)
         {80, NoteKind::Special, false, rgbColour(255, 66, 175)},
         {73, NoteKind::FreqDefine, false, rgbColour(24, 255, 255)},
         {73, NoteKind::FreqDefine, true, rgbColour(0, 24, 255)},
-        {127, NoteKind::Normal, false, rgbColour(92, 255, 92)} // 348 kept to its low byte
+        {127, NoteKind::Normal, false, rgbColour(92, 255, 92)}, // 348 kept to its low byte
+        // a FREQ_DEFINE number may be any 32-bit value
+        {INT32_MAX, NoteKind::FreqDefine, false, rgbColour(92, 255, 255)},
     };
     for (const auto& k : cases) {
         NoteRecord n;

@@ -87,6 +87,12 @@ int virtualKey(const QKeyEvent* e)
     }
 }
 
+// Shift and Ctrl as a mouse event found them.
+ModifierKeys heldKeys(Qt::KeyboardModifiers m)
+{
+    return {m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::ControlModifier)};
+}
+
 } // namespace
 
 ClientArea::ClientArea(QWidget* parent) : QMdiArea(parent), m_surface(1, 1)
@@ -137,7 +143,7 @@ void ClientArea::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && onMouse) {
         const QPoint p = event->position().toPoint();
-        onMouse(MouseAction::LeftDown, p.x(), p.y());
+        onMouse(MouseAction::LeftDown, p.x(), p.y(), event->modifiers());
     }
     QMdiArea::mousePressEvent(event);
 }
@@ -146,7 +152,7 @@ void ClientArea::mouseMoveEvent(QMouseEvent* event)
 {
     if (onMouse) {
         const QPoint p = event->position().toPoint();
-        onMouse(MouseAction::Move, p.x(), p.y());
+        onMouse(MouseAction::Move, p.x(), p.y(), event->modifiers());
     }
     QMdiArea::mouseMoveEvent(event);
 }
@@ -290,7 +296,9 @@ void MainWindow::wireChildren()
             catalogueScroll(ctx, static_cast<ScrollCode>(code), position);
     };
     // A click acts where it was made: the position goes in as a move first.
-    ringdata->canvas()->onMouse = [this, ringdata](MouseAction action, int x, int y) {
+    ringdata->canvas()->onMouse = [this, ringdata](MouseAction action, int x, int y,
+                                                   Qt::KeyboardModifiers held) {
+        modifiersHeld(*m_ctx, heldKeys(held));
         ringdataMouseMove(*m_ctx, x, y);
         if (action == MouseAction::LeftDown) {
             ringdataLeftDown(*m_ctx);
@@ -299,14 +307,17 @@ void MainWindow::wireChildren()
             ringdataRightDown(*m_ctx);
         }
     };
-    tunes->canvas()->onMouse = [this, tunes](MouseAction action, int x, int y) {
+    tunes->canvas()->onMouse = [this, tunes](MouseAction action, int x, int y,
+                                             Qt::KeyboardModifiers held) {
+        modifiersHeld(*m_ctx, heldKeys(held));
         catalogueMouseMove(*m_ctx, x, y);
         if (action != MouseAction::LeftDown) return;
         catalogueLeftDown(*m_ctx);
         m_client->setActiveSubWindow(tunes);
         syncMenus();
     };
-    matrix->canvas()->onMouse = [this, matrix](MouseAction action, int x, int y) {
+    matrix->canvas()->onMouse = [this, matrix](MouseAction action, int x, int y,
+                                               Qt::KeyboardModifiers held) {
         MatrixMouse m = MatrixMouse::Move;
         switch (action) {
         case MouseAction::Move: m = MatrixMouse::Move; break;
@@ -316,7 +327,7 @@ void MainWindow::wireChildren()
         case MouseAction::RightDown: m = MatrixMouse::RightDown; break;
         case MouseAction::RightUp: m = MatrixMouse::RightUp; break;
         }
-        matrixMouse(*m_ctx, m, x, y);
+        matrixMouse(*m_ctx, m, x, y, heldKeys(held));
         if (m == MatrixMouse::LeftDown && m_ctx->activeChild == Child::MatrixEdit &&
             m_client->activeSubWindow() != matrix)
             m_client->setActiveSubWindow(matrix);
@@ -342,7 +353,8 @@ void MainWindow::wireChildren()
     // shows every child.
     m_client->onResized = [this] { layoutChildren(); };
     m_client->onPaint = [this] { paintToolbar(*m_ctx); };
-    m_client->onMouse = [this](MouseAction action, int x, int y) {
+    m_client->onMouse = [this](MouseAction action, int x, int y, Qt::KeyboardModifiers held) {
+        modifiersHeld(*m_ctx, heldKeys(held));
         if (action != MouseAction::LeftDown) return;
         clickToolbar(*m_ctx, x, y);
         followPlayback();

@@ -48,7 +48,7 @@ public:
 
     std::function<void()> onPaint; // draws the toolbar into surface()
     std::function<void()> onResized;
-    std::function<void(MouseAction, int x, int y)> onMouse;
+    std::function<void(MouseAction, int x, int y, Qt::KeyboardModifiers)> onMouse;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

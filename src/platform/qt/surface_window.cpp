@@ -47,7 +47,7 @@ void SurfaceCanvas::report(MouseAction action, QMouseEvent* event)
 {
     if (onMouse) {
         const QPoint p = event->position().toPoint();
-        onMouse(action, p.x(), p.y());
+        onMouse(action, p.x(), p.y(), event->modifiers());
     }
 }
 

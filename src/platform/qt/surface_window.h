@@ -25,7 +25,8 @@ public:
     explicit SurfaceCanvas(QWidget* parent = nullptr);
     QImageSurface& surface() { return m_surface; }
 
-    std::function<void(MouseAction, int x, int y)> onMouse;
+    // The action, where it happened and the keyboard modifiers held then.
+    std::function<void(MouseAction, int x, int y, Qt::KeyboardModifiers)> onMouse;
     std::function<void()> onResized;
 
 protected:
