@@ -300,7 +300,7 @@ xdotool mousemove "$(ux 33)" "$(py 70)"
 pause 0.2
 xdotool click 3
 pause
-draw 30 36 85
+draw 30 37 85 # a quarter note, as the others: one element each in RTX
 shot "edited"
 xdotool mousemove "$(ux 30)" "$(py 60)"
 xdotool key ctrl+z
