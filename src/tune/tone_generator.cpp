@@ -19,7 +19,10 @@ struct Event {
     std::int32_t index;
 };
 
-std::vector<Event> mergeEvents(Tune& tune)
+// The items in the order the text lists them. tailMs becomes the time the
+// last of them reaches past the end of the last note (left as it is when
+// there are none).
+std::vector<Event> mergeEvents(const Tune& tune, std::int32_t& tailMs)
 {
     std::vector<Event> events;
     events.reserve(static_cast<std::size_t>(tune.noteCount) +
@@ -76,7 +79,7 @@ std::vector<Event> mergeEvents(Tune& tune)
             }
             break;
         }
-        tune.tailMs = itemEnd - lastNoteEnd;
+        tailMs = itemEnd - lastNoteEnd;
     }
     return events;
 }
@@ -143,12 +146,19 @@ void writeBlock(LineWriter& out, const std::array<std::string, N>& lines, std::i
 
 } // namespace
 
+std::int32_t ToneTextTailMs(const Tune& tune)
+{
+    std::int32_t tailMs = tune.tailMs;
+    (void)mergeEvents(tune, tailMs);
+    return tailMs;
+}
+
 GeneratedToneText GenerateToneText(Tune& tune, const TextConfig& config, const NoteNameTable& names,
                                    const ToneTextOptions& options)
 {
     GeneratedToneText result;
     ToneText& text = result.text;
-    const std::vector<Event> events = mergeEvents(tune);
+    const std::vector<Event> events = mergeEvents(tune, tune.tailMs);
 
     LineWriter out(text);
     writeBlock(out, config.headerLines, config.headerLineCount, "");

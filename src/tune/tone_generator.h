@@ -29,4 +29,8 @@ struct GeneratedToneText {
                                                  const NoteNameTable& names,
                                                  const ToneTextOptions& options);
 
+// The tailMs GenerateToneText sets, without writing the text: every sound
+// of the tune (played or saved) lasts this long past its last note.
+[[nodiscard]] std::int32_t ToneTextTailMs(const Tune& tune);
+
 } // namespace qte
