@@ -20,6 +20,7 @@ void showPlayState(EditorContext& ctx)
 {
     ctx.play.playing = ctx.playState.playing != 0;
     ctx.play.soundingPitch = ctx.play.playing ? ctx.playState.soundingPitch : 0;
+    ctx.play.playPosMs = ctx.playState.playPosMs;
 }
 
 } // namespace
@@ -51,9 +52,9 @@ PlaybackEnv playbackEnv(EditorContext& ctx)
 
 void openSound(EditorContext& ctx)
 {
-    ctx.platform.waveOut.setDoneHandler([&ctx] {
+    ctx.platform.waveOut.setDoneHandler([&ctx](std::string_view error) {
         PlaybackEnv env = playbackEnv(ctx);
-        playbackDone(env);
+        playbackDone(env, error);
     });
     PlaybackEnv env = playbackEnv(ctx);
     (void)openWaveDevice(env);
@@ -76,7 +77,14 @@ void clickToolbar(EditorContext& ctx, int x, int y)
 void playCommand(EditorContext& ctx)
 {
     PlaybackEnv env = playbackEnv(ctx);
-    playAction(env);
+    playKeyAction(env);
+    showPlayState(ctx);
+}
+
+void stopSound(EditorContext& ctx)
+{
+    PlaybackEnv env = playbackEnv(ctx);
+    stopAction(env);
     showPlayState(ctx);
 }
 

@@ -20,6 +20,8 @@ void closeSound(EditorContext& ctx);
 void clickToolbar(EditorContext& ctx, int x, int y);
 // The Space key's play command.
 void playCommand(EditorContext& ctx);
+// Stops a playing tune (a tune about to be replaced); nothing while idle.
+void stopSound(EditorContext& ctx);
 // Draws the toolbar into the main window's surface.
 void paintToolbar(EditorContext& ctx);
 

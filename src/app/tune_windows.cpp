@@ -4,7 +4,6 @@
 #include "app/playback_commands.h"
 #include "io/file_store.h"
 #include "io/messages.h"
-#include "playback/play_control.h"
 #include "playback/playback.h"
 #include "tune/ringdata_file.h"
 #include "tune/tone_parser.h"
@@ -158,10 +157,7 @@ void catalogueLeftDown(EditorContext& ctx)
 {
     const auto entry = catalogueEntryAtMouse(ctx.catalogueView, ctx.catalogue.tuneCount);
     if (entry) {
-        if (ctx.playState.playing != 0) {
-            PlaybackEnv env = playbackEnv(ctx);
-            stopAction(env);
-        }
+        stopSound(ctx);
         (void)loadCatalogueEntry(ctx, *entry);
     }
     regenerateToneText(ctx);

@@ -103,7 +103,7 @@ TEST(QtWaveOutChild, PlaysTheProbeNote)
     int doneCount = 0;
     bool done = false;
     bool onGuiThread = true;
-    device.setDoneHandler([&] {
+    device.setDoneHandler([&](std::string_view) {
         ++doneCount;
         done = true;
         onGuiThread = onGuiThread && QThread::currentThread() == qApp->thread();
