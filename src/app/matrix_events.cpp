@@ -1,5 +1,6 @@
 #include "app/matrix_events.h"
 
+#include "app/audition.h"
 #include "app/editor_context.h"
 #include "io/messages.h"
 #include "platform/dialogs.h"
@@ -62,6 +63,7 @@ void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y)
     window.services.clock = &ctx.platform.tick;
     window.services.changed = [&ctx] { regenerateToneText(ctx); };
     window.services.textsChanged = [&ctx] { ScanTexts(ctx.tune, ctx.textConfig); };
+    window.services.sound = [&ctx](const NoteRecord& note) { auditionNote(ctx, note); };
     window.activate = [&ctx] { activateMatrix(ctx); };
     switch (action) {
     case MatrixMouse::Move: window.onMouseMove(mc, x, y); break;
