@@ -44,7 +44,8 @@ EditorOptionsResult LoadEditorOptions(std::string_view bytes)
         for (const OptionRule& rule : kOptions) {
             if (name != rule.name) continue;
             std::int32_t value = 0;
-            const auto [rest, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            const auto [rest, error] =
+                std::from_chars(text.data(), text.data() + text.size(), value);
             if (error != std::errc() || rest != text.data() + text.size() || value < rule.lowest ||
                 value > rule.highest) {
                 result.warnings.push_back(std::string(rule.name) + " cannot be \"" +
