@@ -95,12 +95,12 @@ void paintToolbar(EditorContext& ctx)
                     ctx.noteLength);
 }
 
-bool pumpPlayback(EditorContext& ctx, bool windowActive)
+std::optional<int> pumpPlayback(EditorContext& ctx, bool windowActive)
 {
     if (ctx.playState.playing == 0) {
         showPlayState(ctx);
         followPlayLine(ctx);
-        return false;
+        return std::nullopt;
     }
     MatrixFollow follow{ctx.matrixView.visibleUnits, ctx.matrixView.scrollUnits};
     PlaybackEnv env = playbackEnv(ctx);
@@ -113,7 +113,10 @@ bool pumpPlayback(EditorContext& ctx, bool windowActive)
     };
     const bool more = playbackTimerStep(env, follow, windowActive, ctx.keys.ctrlDown);
     followPlayLine(ctx);
-    return more;
+    if (!more) return std::nullopt;
+    // A clock not pumped now does not move, so nothing is due sooner.
+    if (!windowActive || ctx.settings.scrollWhenPlaying == 0) return kNoChangeAhead;
+    return playbackNextChangeMs(env);
 }
 
 } // namespace qte

@@ -267,6 +267,28 @@ void playbackDone(PlaybackEnv& env, std::string_view error)
     if (!error.empty()) env.messages.showError(error);
 }
 
+std::int32_t playbackNextChangeMs(const PlaybackEnv& env)
+{
+    const PlayState& s = env.state;
+    const Tune& tune = env.tune;
+    if (s.playing == 0 || s.paused != 0) return kNoChangeAhead;
+    std::int64_t next = kNoChangeAhead;
+    // The clock passes a time once it is beyond it.
+    const auto ahead = [&](std::int32_t atMs) {
+        if (atMs >= s.playPosMs)
+            next = std::min<std::int64_t>(next, std::int64_t{atMs} - s.playPosMs + 1);
+    };
+    for (const std::int32_t i : {s.currentNote, s.currentNote + 1})
+        if (s.currentNote != kPastLastNote && isNote(tune, i)) {
+            ahead(tune.noteTable[i].startMs);
+            ahead(tune.noteTable[i].endMs);
+        }
+    if (s.currentRepeat >= 1 && s.currentRepeat <= std::min(tune.repeatCount, kMaxRepeats))
+        ahead(tune.repeatList[s.currentRepeat].endMs);
+    if (s.loopPlayback != 0) ahead(s.playEndMs);
+    return static_cast<std::int32_t>(next);
+}
+
 bool playbackTimerStep(PlaybackEnv& env, MatrixFollow& follow, bool windowActive, bool ctrlDown)
 {
     if (env.state.playing == 0) return false;

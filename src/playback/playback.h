@@ -111,6 +111,12 @@ void playbackPump(PlaybackEnv& env, MatrixFollow& follow, bool ctrlDown);
 // up by the sound service, whose complaint error then is and is shown).
 void playbackDone(PlaybackEnv& env, std::string_view error = {});
 
+// Milliseconds of play until the pump has something to change: the clock
+// passes a note's start or end, a repeat block's end or a looping play's
+// end. kNoChangeAhead while paused or when nothing is ahead.
+constexpr std::int32_t kNoChangeAhead = 1'000'000;
+[[nodiscard]] std::int32_t playbackNextChangeMs(const PlaybackEnv& env);
+
 // One tick of the pump timer: pumps while the editor follows playback and
 // answers whether the timer should keep running (while playing).
 [[nodiscard]] bool playbackTimerStep(PlaybackEnv& env, MatrixFollow& follow, bool windowActive,

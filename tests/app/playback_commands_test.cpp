@@ -62,7 +62,8 @@ TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
     EXPECT_TRUE(ctx.play.playing);
 
     tick.advance(99 * 375 + 100);
-    EXPECT_TRUE(pumpPlayback(ctx, true));
+    // The next tick is due when note 100 ends, 275 ms on (and just past it).
+    EXPECT_EQ(pumpPlayback(ctx, true), 276);
     ASSERT_EQ(ctx.playState.currentNote, 100);
     EXPECT_EQ(ctx.play.soundingPitch, ctx.tune.noteTable[100].pitch);
     EXPECT_EQ(ctx.tune.noteTable[100].selected, 1);
@@ -86,7 +87,7 @@ TEST_F(PlaybackCommands, SpacePlaysAndBothViewsFollowTheSoundUntilDone)
     // An inactive window is not pumped, but the timer keeps running.
     const int scrolled = ctx.matrixView.scrollUnits;
     tick.advance(2000);
-    EXPECT_TRUE(pumpPlayback(ctx, false));
+    EXPECT_EQ(pumpPlayback(ctx, false), kNoChangeAhead);
     EXPECT_EQ(ctx.matrixView.scrollUnits, scrolled);
 
     // The sound ends: the button comes up, the highlights go, the timer stops.

@@ -497,6 +497,45 @@ TEST_F(PlayClock, FollowsTheSamplesTheDeviceHeard)
     EXPECT_EQ(state.playPosMs, 691);
 }
 
+// How long until the pump has something to change: the note's start or end
+// that comes next, a repeat block's end, a looping play's end.
+TEST_F(PlayClock, NextChangeIsTheNextTimeTheClockPasses)
+{
+    EXPECT_EQ(playbackNextChangeMs(env), kNoChangeAhead); // idle
+    tune = threeNotes().repeat(500, 1200, 2).build();
+    tune.noteTable[3].startMs = 1100; // a pause before the last note
+    state.loopPlayback = 1;
+    playAction(env);
+    struct Step {
+        std::int32_t ms;   // the clock moves on by
+        std::int32_t next; // ms until the next change
+    };
+    const Step steps[] = {
+        {0, 1},     // note 1 starts once the clock is past 0
+        {100, 401}, // its end at 500
+        {400, 1},   // at 500: note 2 starts once past it
+        {1, 500},   // note 2 ends at 1000
+        {500, 100}, // past note 2 (currentNote 3): its start at 1100
+        {150, 50},  // the repeat block ends at 1200, before note 3 ends
+    };
+    for (const Step& st : steps) {
+        after(st.ms);
+        EXPECT_EQ(playbackNextChangeMs(env), st.next) << clock();
+    }
+    pauseAction(env);
+    EXPECT_EQ(playbackNextChangeMs(env), kNoChangeAhead);
+    pauseAction(env);
+
+    // Past the last note, only a looping play's end (with the tail) is ahead.
+    tune = threeNotes().text(1700, "end").build();
+    state.loopPlayback = 0;
+    playAction(env);
+    after(1510);
+    EXPECT_EQ(playbackNextChangeMs(env), kNoChangeAhead);
+    state.loopPlayback = 1;
+    EXPECT_EQ(playbackNextChangeMs(env), 191);
+}
+
 TEST_F(PlayClock, TickWrapsAround)
 {
     tick.now = 0xFFFFFFF0u;
