@@ -66,9 +66,8 @@ TEST_F(WaveExport, TunetoolAndTheEditorWriteTheSameFileForEveryTune)
                 const std::string& editorBytes = files.files["/out/editor.wav"];
                 const std::string toolBytes = test::readFileOrDie(toolWave);
                 EXPECT_GT(toolBytes.size(), 44u);
-                EXPECT_TRUE(editorBytes == toolBytes)
-                    << "the editor wrote " << editorBytes.size() << " bytes, tunetool "
-                    << toolBytes.size();
+                EXPECT_TRUE(editorBytes == toolBytes) << "the editor wrote " << editorBytes.size()
+                                                      << " bytes, tunetool " << toolBytes.size();
             }
         }
     }
