@@ -13,9 +13,9 @@ namespace {
 // How often the sink is fed and its count looked at: the done notification
 // comes at most this late.
 constexpr int kPollMs = 10;
-// The sound service holds this much beyond what is heard, so a busy GUI
-// thread does not starve it.
-constexpr std::int64_t kLeadSamples = 2 * kWaveSampleRate;
+// The buffer asked of the sound service (it grants about half): enough for
+// the GUI thread to be busy a quarter second without a gap in the sound.
+constexpr qsizetype kBufferBytes = kWaveSampleRate / 2;
 // A count that has stood still this long (not paused) means the output
 // stopped playing; the block is given back.
 constexpr qint64 kStallMs = 2500;
@@ -83,6 +83,9 @@ bool QtWaveOut::write(std::shared_ptr<const PcmBlock> block, std::uint32_t sampl
     if (!m_sink || !block || sampleCount == 0 || sampleCount > block->size() || plays < 1)
         return false;
     stopSink();
+    // Asked anew for every block: the sink keeps the size it was granted,
+    // and a request of that would be halved again at each play.
+    m_sink->setBufferSize(kBufferBytes);
     m_input = m_sink->start();
     const QAudio::Error error = m_sink->error();
     if (!m_input || m_sink->state() == QAudio::StoppedState || error == QAudio::OpenError ||
@@ -160,12 +163,14 @@ void QtWaveOut::stopSink()
 void QtWaveOut::feed()
 {
     if (!m_input || !m_block) return;
-    const std::int64_t heard = processedUs() * kWaveSampleRate / kUsPerSecond;
     const auto* data = reinterpret_cast<const char*>(m_block->data());
-    while (m_written < m_total && m_written - heard < kLeadSamples) {
+    while (m_written < m_total) {
+        // Only what the service asks for: its count of what was played then
+        // never runs ahead of what it really took.
+        const std::int64_t room = m_sink->bytesFree();
+        if (room <= 0) return;
         const std::int64_t pos = m_written % m_count;
-        const std::int64_t n =
-            std::min({m_count - pos, m_total - m_written, kLeadSamples - (m_written - heard)});
+        const std::int64_t n = std::min({m_count - pos, m_total - m_written, room});
         const qint64 taken = m_input->write(data + pos, n);
         if (taken <= 0) return;
         m_written += taken;

@@ -1,10 +1,10 @@
 #pragma once
 // The wave-out device on Qt Multimedia: a QAudioSink on the default output
-// that this device feeds itself (push mode), keeping the sound service a
-// couple of seconds ahead of what is heard. Everything runs on the GUI
-// thread: a short poll timer feeds the sink, follows its processed-time
-// count and sees the block's end, so the done notification is delivered on
-// the GUI thread without locks.
+// that this device feeds itself (push mode), with as much as the sound
+// service asks for. Everything runs on the GUI thread: a short poll timer
+// feeds the sink, follows its processed-time count and sees the block's
+// end, so the done notification is delivered on the GUI thread without
+// locks.
 //
 // Why it feeds the sink instead of letting it pull: a pulling QAudioSink
 // asks for a whole period at a time and waits while the service grants
