@@ -184,7 +184,10 @@ public:
         m_keepAlive = spawn("pacat -d qteprobe --format=s16le --rate=44100 --channels=1 "
                             "--latency-msec=10 /dev/zero",
                             nullptr);
-        return m_keepAlive > 0 && settle();
+        // A sink still running ahead makes the first second of sound start
+        // late; the tests then say so by failing, not by skipping.
+        if (!settle()) std::fprintf(stderr, "the null sink did not settle to a low latency\n");
+        return true;
     }
 
     bool startRecording()
@@ -271,7 +274,7 @@ private:
     bool settle()
     {
         const std::string cmd = m_env + " pactl list sinks 2>/dev/null";
-        for (int i = 0; i < 60; ++i) {
+        for (int i = 0; i < 100; ++i) {
             usleep(100 * 1000);
             FILE* p = popen(cmd.c_str(), "r");
             if (!p) return false;

@@ -251,7 +251,7 @@ constexpr int cursorPitch(int i)
 // a sanitizer the GUI thread runs many times slower and its timers fire late
 // by tens of milliseconds, so only a clock gone wrong is caught there.
 #if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-constexpr double kCursorToleranceMs = 200.0;
+constexpr double kCursorToleranceMs = 400.0;
 #else
 constexpr double kCursorToleranceMs = 30.0;
 #endif
@@ -370,7 +370,6 @@ struct Sample {
     const PcmBlock* block = nullptr; // the play's, as each start renders anew
     bool sounding = false;           // playing and not paused
     std::int64_t heard = -1;
-    double at = 0;
 };
 
 TEST(SoundChild, SoaksTheTransportThenPlaysOnce)
@@ -393,14 +392,33 @@ TEST(SoundChild, SoaksTheTransportThenPlaysOnce)
     const auto sample = [&] {
         return Sample{ctx.playState.pcmBuffer.get(),
                       ctx.playState.playing == 1 && ctx.playState.paused == 0,
-                      editor.waveOut.playedSamples().value_or(-1), steadyMs()};
+                      editor.waveOut.playedSamples().value_or(-1)};
     };
     std::mt19937 random(kSoakSeed);
     const auto pick = [&](int lo, int hi) {
         return std::uniform_int_distribution<int>(lo, hi)(random);
     };
+    // A play sounding (not paused) is heard to move on within this long; a
+    // healthy one does in some milliseconds.
+    constexpr int kHeardWithinMs = 300;
     int silentPlays = 0;
-    int soundingWindows = 0; // the waits through which one play sounded
+    int soundingChecks = 0;
+    const auto expectSound = [&](int step) {
+        const Sample first = sample();
+        if (!first.sounding) return;
+        ++soundingChecks;
+        bool movedOn = false;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            const Sample now = sample();
+            movedOn = !now.sounding || now.block != first.block || now.heard > first.heard;
+        });
+        check.start(2);
+        if (waitFor(movedOn, kHeardWithinMs)) return;
+        ++silentPlays;
+        std::fprintf(stderr, "step %d: playing, nothing heard for %d ms (%lld samples)\n", step,
+                     kHeardWithinMs, static_cast<long long>(sample().heard));
+    };
     std::string actions;
     for (int step = 0; step < kSoakActions; ++step) {
         const int action = pick(0, 11);
@@ -429,24 +447,14 @@ TEST(SoundChild, SoaksTheTransportThenPlaysOnce)
         }
         editor.follow();
         test::runEvents(20);
-        const Sample before = sample();
+        expectSound(step);
         test::runEvents(listenMs);
-        const Sample after = sample();
-        // Playing, not paused, the same play: its sound must have moved on.
-        if (before.sounding && after.sounding && before.block == after.block &&
-            after.at - before.at >= 50) {
-            ++soundingWindows;
-            if (after.heard <= before.heard) {
-                ++silentPlays;
-                std::fprintf(stderr, "step %d: playing, nothing heard in %.0f ms (%lld samples)\n",
-                             step, after.at - before.at, static_cast<long long>(after.heard));
-            }
-        }
+        expectSound(step);
     }
     std::fprintf(stderr, "actions: %s\n", actions.c_str());
     EXPECT_EQ(silentPlays, 0);
-    EXPECT_GE(soundingWindows, 20) << "the actions hardly let a tune play";
-    std::fprintf(stderr, "%d waits with a tune sounding\n", soundingWindows);
+    EXPECT_GE(soundingChecks, 20) << "the actions hardly let a tune play";
+    std::fprintf(stderr, "%d times a tune was sounding\n", soundingChecks);
 
     // Stop whatever plays, loop off, and play one note of its own once.
     clickToolbar(ctx, 100, 20);

@@ -96,6 +96,68 @@ TEST(QtWaveOutChild, PlaysTheProbeNote)
     device.close();
 }
 
+// The daemon of this child's sound service, by the pid file it keeps.
+pid_t daemonPid()
+{
+    pid_t pid = 0;
+    std::ifstream(qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString() + "/pulse/pid") >> pid;
+    return pid;
+}
+
+// Child: a looping block on a service that stops reading (the daemon is
+// stopped), then on one that is gone. The first comes back by itself,
+// without a word; the second with the service's complaint; the device
+// plays again once there is a service.
+TEST(QtWaveOutChild, GivesTheBlockBackWhenTheServiceStopsOrDies)
+{
+    if (childPart() != "stall")
+        GTEST_SKIP() << "runs only as the child of QtWaveOut.StalledOrLostServiceEndsThePlay";
+    const pid_t daemon = daemonPid();
+    ASSERT_GT(daemon, 0);
+    QtWaveOut device;
+    bool done = false;
+    std::string error = "none";
+    device.setDoneHandler([&](std::string_view e) {
+        done = true;
+        error = std::string(e);
+    });
+    ASSERT_EQ(device.open(), WaveOpenResult::Ok);
+    std::uint32_t count = 0;
+    std::int32_t hz = 0;
+    const auto block = renderProbe(count, hz);
+    const auto loopFor = [&](int ms) {
+        done = false;
+        error = "none";
+        EXPECT_TRUE(device.write(block, count, kLoopPlays));
+        test::runEvents(ms);
+        EXPECT_FALSE(done);
+    };
+
+    loopFor(500);
+    ASSERT_EQ(kill(daemon, SIGSTOP), 0);
+    QElapsedTimer stalled;
+    stalled.start();
+    EXPECT_TRUE(waitFor(done, 10000)) << "a stalled output kept the play";
+    EXPECT_EQ(error, "");
+    // What the service held is counted first; then the wait for progress.
+    EXPECT_LT(stalled.elapsed(), 6000);
+    ASSERT_EQ(kill(daemon, SIGCONT), 0);
+
+    // The service works again: the next block plays (and is stopped).
+    loopFor(500);
+    EXPECT_TRUE(device.playedSamples().value_or(0) > 0);
+    device.reset();
+    EXPECT_TRUE(done);
+
+    loopFor(300);
+    ASSERT_EQ(kill(daemon, SIGKILL), 0);
+    EXPECT_TRUE(waitFor(done, 5000)) << "a lost service kept the play";
+    EXPECT_NE(error, "") << "the user is not told why the sound stopped";
+    EXPECT_NE(error, "none");
+    std::fprintf(stderr, "stalled play given back after %lld ms; lost service: %s\n",
+                 static_cast<long long>(stalled.elapsed()), error.c_str());
+}
+
 // Child: without a sound service Qt's default output is null.
 TEST(QtWaveOutChild, NoServiceMeansNoDevice)
 {
@@ -136,6 +198,17 @@ TEST(QtWaveOut, RecordedSquareWaveHasTheNotesFrequency)
     const double measured = double(rises.size() - 1) / seconds;
     EXPECT_NEAR(measured, hz, hz * 0.01) << rises.size() << " rising edges";
     std::fprintf(stderr, "recorded %.2f Hz for %d Hz\n", measured, hz);
+}
+
+TEST(QtWaveOut, StalledOrLostServiceEndsThePlay)
+{
+    if (const std::string missing = test::PrivatePulse::missingTools(); !missing.empty())
+        GTEST_SKIP() << missing;
+    test::PrivatePulse pulse;
+    if (!pulse.start())
+        GTEST_SKIP() << "no PulseAudio daemon could be started here, so nothing can be played";
+    EXPECT_TRUE(runChild(pulse.env() + " QTE_WAVE_CHILD=stall",
+                         "QtWaveOutChild.GivesTheBlockBackWhenTheServiceStopsOrDies"));
 }
 
 TEST(QtWaveOut, WithoutSoundServiceOpenFails)
