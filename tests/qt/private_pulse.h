@@ -123,14 +123,19 @@ struct Recording {
     // (steady-clock ms when a piece arrived, samples received with it)
     std::vector<std::pair<double, std::size_t>> arrivals;
 
-    // When sample k was captured: from the piece that waited least on its
-    // way, as the recording runs in real time.
+    // When sample k was captured: from the piece, among those that came
+    // within a second of it, that waited least on its way (the recording
+    // runs in real time, but a busy machine may hold a stretch of it back).
     [[nodiscard]] double timeOf(std::size_t k) const
     {
-        double start = std::numeric_limits<double>::max();
-        for (const auto& [ms, total] : arrivals)
-            start = std::min(start, ms - static_cast<double>(total) * 1000.0 / kRecordRate);
-        return start + static_cast<double>(k) * 1000.0 / kRecordRate;
+        constexpr double kSecond = kRecordRate;
+        double at = std::numeric_limits<double>::max();
+        for (const auto& [ms, total] : arrivals) {
+            const double after = static_cast<double>(total) - static_cast<double>(k);
+            if (after >= 0 && after <= kSecond)
+                at = std::min(at, ms - after * 1000.0 / kRecordRate);
+        }
+        return at;
     }
     // The sound between silences of at least minSilence samples.
     [[nodiscard]] std::vector<Burst> bursts(std::size_t minSilence) const

@@ -28,9 +28,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iomanip>
 #include <random>
 #include <sstream>
 #include <string>
@@ -64,9 +66,12 @@ std::vector<std::vector<double>> readLog(const std::filesystem::path& path)
     return lines;
 }
 
-std::string childLog()
+// The log the parent named, writing times to the microsecond.
+std::ofstream openChildLog()
 {
-    return qEnvironmentVariable("QTE_WAVE_LOG").toStdString();
+    std::ofstream log(qEnvironmentVariable("QTE_WAVE_LOG").toStdString());
+    log << std::fixed << std::setprecision(3);
+    return log;
 }
 
 // The first and last sample that is not silence, of a rendered block.
@@ -193,7 +198,7 @@ TEST(SoundChild, PlaysATuneToItsEndFiveTimes)
     });
     ASSERT_EQ(device.open(), WaveOpenResult::Ok);
     const Rendered tune = render(endingTune());
-    std::ofstream log(childLog());
+    std::ofstream log = openChildLog();
     for (int i = 0; i < kEndingPlays; ++i) {
         done = false;
         const double written = steadyMs();
@@ -247,13 +252,18 @@ constexpr int cursorPitch(int i)
 {
     return 64 + 2 * i;
 }
-// A change of the cursor within this long of the sound's is in time. Under
-// a sanitizer the GUI thread runs many times slower and its timers fire late
-// by tens of milliseconds, so only a clock gone wrong is caught there.
+// The cursor changes within kCursorToleranceMs of the sound, as the median
+// of every start and end; no change is further off than kCursorWorstMs (a
+// machine busy beyond its cores now and then holds one change back, by the
+// GUI thread or by the recording). Under a sanitizer the GUI thread runs
+// many times slower and its timers fire late by tens of milliseconds, so
+// the bounds are wider there.
 #if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-constexpr double kCursorToleranceMs = 400.0;
+constexpr double kCursorToleranceMs = 60.0;
+constexpr double kCursorWorstMs = 300.0;
 #else
 constexpr double kCursorToleranceMs = 30.0;
+constexpr double kCursorWorstMs = 100.0;
 #endif
 
 Tune cursorTune()
@@ -283,7 +293,7 @@ TEST(SoundChild, PlaysWhileTheCursorFollows)
     ASSERT_EQ(ctx.playState.deviceOpen, 1);
     ctx.tune = cursorTune();
     refreshViews(ctx);
-    std::ofstream log(childLog());
+    std::ofstream log = openChildLog();
     // steady ms, lit key, Ringdata line's note, Matrix note: on every change.
     std::vector<std::int32_t> shown;
     editor.pumped = [&] {
@@ -315,7 +325,7 @@ TEST(QtWaveOutSound, PlayCursorShowsWhatIsHeard)
     const auto bursts = rec.bursts(kCursorGapMs / 2 * kSamplesPerMs);
     const auto changes = readLog(log);
     ASSERT_EQ(bursts.size(), static_cast<std::size_t>(kCursorNotes));
-    double worst = 0;
+    std::vector<double> offsets;
     for (int i = 0; i < kCursorNotes; ++i) {
         SCOPED_TRACE("note " + std::to_string(i + 1));
         const test::Burst& b = bursts[static_cast<std::size_t>(i)];
@@ -336,13 +346,18 @@ TEST(QtWaveOutSound, PlayCursorShowsWhatIsHeard)
         }
         ASSERT_GE(litAt, 0) << "the key never lit";
         ASSERT_GE(outAt, 0) << "the key never went out";
-        EXPECT_LT(std::abs(litAt - heardFrom), kCursorToleranceMs);
-        EXPECT_LT(std::abs(outAt - heardTo), kCursorToleranceMs);
-        worst = std::max({worst, std::abs(litAt - heardFrom), std::abs(outAt - heardTo)});
+        EXPECT_LT(std::abs(litAt - heardFrom), kCursorWorstMs);
+        EXPECT_LT(std::abs(outAt - heardTo), kCursorWorstMs);
+        offsets.push_back(std::abs(litAt - heardFrom));
+        offsets.push_back(std::abs(outAt - heardTo));
         std::fprintf(stderr, "note %d: lit %+.1f ms, out %+.1f ms from the sound\n", i + 1,
                      litAt - heardFrom, outAt - heardTo);
     }
-    std::fprintf(stderr, "the cursor was at most %.1f ms off the sound\n", worst);
+    std::sort(offsets.begin(), offsets.end());
+    const double median = (offsets[kCursorNotes - 1] + offsets[kCursorNotes]) / 2;
+    EXPECT_LT(median, kCursorToleranceMs);
+    std::fprintf(stderr, "the cursor was %.1f ms off the sound (median), at most %.1f ms\n", median,
+                 offsets.back());
 }
 
 // ---- no stuck state ----
@@ -465,7 +480,7 @@ TEST(SoundChild, SoaksTheTransportThenPlaysOnce)
     ctx.tune = test::TuneBuilder().note(0, 500, kFinalPitch).build();
     refreshViews(ctx);
     test::runEvents(300);
-    std::ofstream log(childLog());
+    std::ofstream log = openChildLog();
     log << steadyMs();
     runCommand(ctx, cmd::Play);
     editor.follow();
