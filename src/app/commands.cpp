@@ -185,6 +185,9 @@ void runCommand(EditorContext& ctx, int id)
         refreshViews(ctx);
         break;
     case cmd::PlayPolitely: ctx.settings.playPolitely = ctx.settings.playPolitely ? 0 : 1; break;
+    case cmd::SoundNotes:
+        ctx.editorOptions.soundNotes = ctx.editorOptions.soundNotes ? 0 : 1;
+        break;
     case cmd::StyleNatural: chooseStyle(ctx, StyleMode::Natural); break;
     case cmd::StyleContinuous: chooseStyle(ctx, StyleMode::Continuous); break;
     case cmd::StyleStaccato: chooseStyle(ctx, StyleMode::Staccato); break;
@@ -235,6 +238,7 @@ bool isCommandChecked(const EditorContext& ctx, int id)
     case cmd::KindFreqDefine: return ctx.newNoteKind == static_cast<int>(NoteKind::FreqDefine);
     case cmd::AddDefaultParts: return ctx.settings.addDefaultParts != 0;
     case cmd::PlayPolitely: return ctx.settings.playPolitely != 0;
+    case cmd::SoundNotes: return ctx.editorOptions.soundNotes != 0;
     default: return false;
     }
 }

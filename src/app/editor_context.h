@@ -3,6 +3,7 @@
 // platform services by reference. Commands, windows and dialogs take it by
 // reference; nothing else keeps state.
 
+#include "config/editor_options.h"
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "config/user_settings.h"
@@ -50,6 +51,7 @@ struct PlatformServices {
     FileStore& files;
     TickClock& tick;
     WaveOutDevice& waveOut;
+    WaveOutDevice& auditionOut; // the notes heard while editing, beside any play
     Window& mainWindow;
     std::array<Window*, kChildCount> children; // never null
 };
@@ -69,6 +71,7 @@ struct EditorContext {
     TextConfig textConfig;
     NoteNameTable noteNames = BuildNoteNameTable();
     UserSettings settings;
+    EditorOptions editorOptions; // kept in editor.ini, beside config.dat
     FrequencyTable frequencyTable = DefaultFrequencyTable();
     NoteFrequencyTable noteFrequencyHz = BuildNoteFrequencies(DefaultFrequencyTable());
     NoteLengthState noteLength;
@@ -77,6 +80,7 @@ struct EditorContext {
     MatrixPainter matrixPainter;
     PlayInfo play; // what the Matrix shows of playback
     PlayState playState;
+    bool auditionOpen = false; // the audition device opened at start
     // The button table the toolbar is drawn from; the window layer loads it.
     const Surface* buttonTable = nullptr;
     RingdataView ringdataView;

@@ -2,6 +2,7 @@
 
 #include "app/dialog_commands.h"
 #include "app/editor_context.h"
+#include "app/playback_commands.h"
 #include "formats/file_kinds.h"
 #include "formats/format_result.h"
 #include "io/file_store.h"
@@ -337,6 +338,8 @@ void openRingingToneCommand(EditorContext& ctx)
         filtersOf(kinds, &FileKindInfo::openFilter), ctx.dialogPath);
     if (choice) {
         ctx.dialogPath = choice->path;
+        // The old tune must not play on under the new one's play clock.
+        stopSound(ctx);
         openTuneFile(ctx, choice->path,
                      kindToOpen(choice->path, kindOfChoice(kinds, choice->filterIndex)));
     }

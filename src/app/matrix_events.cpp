@@ -1,5 +1,6 @@
 #include "app/matrix_events.h"
 
+#include "app/audition.h"
 #include "app/commands.h"
 #include "app/editor_context.h"
 #include "io/messages.h"
@@ -71,6 +72,7 @@ void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y, ModifierK
     window.services.dialogs = &dialogs;
     window.services.clock = &ctx.platform.tick;
     window.services.textsChanged = [&ctx] { ScanTexts(ctx.document.editable(), ctx.textConfig); };
+    window.services.sound = [&ctx](const NoteRecord& note) { auditionNote(ctx, note); };
     window.activate = [&ctx] { activateMatrix(ctx); };
     switch (action) {
     case MatrixMouse::Move: window.onMouseMove(mc, x, y); break;

@@ -51,6 +51,7 @@ const std::vector<Menu>& mainMenu()
          {{cmd::Settings, "Settings", {}},
           {cmd::AddDefaultParts, "Add default parts", {}},
           {cmd::PlayPolitely, "Play Politely", {}},
+          {cmd::SoundNotes, "Sound notes while editing", {}},
           {cmd::StaccatoAll, "->Staccato", {}}}},
         {"&Help", {{cmd::About, "&About ...", {}}}, true},
     };

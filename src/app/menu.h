@@ -39,6 +39,7 @@ constexpr int Settings = 32814;
 constexpr int AddDefaultParts = 32833;
 constexpr int PlayPolitely = 32835;
 constexpr int StaccatoAll = 32819;
+constexpr int SoundNotes = 32850; // "Sound notes while editing", an option of our own
 constexpr int About = 104;
 constexpr int Delete = 32780; // accelerator only
 constexpr int Play = 32781;   // accelerator only

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/audition.h"
 #include "app/editor_context.h"
 #include "app/playback_commands.h"
 #include "io/file_store.h"
@@ -28,7 +29,10 @@ void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory
     const FileReadResult settingsFile = files.read(ctx.startFile("config.dat"));
     if (settingsFile.bytes) ctx.settings = LoadUserSettings(*settingsFile.bytes).settings;
     applyStoredZoom(ctx.matrixView, ctx.settings.unitWidth, ctx.settings.rowHeight);
+    const FileReadResult optionsFile = files.read(ctx.startFile(kEditorOptionsFile));
+    if (optionsFile.bytes) ctx.editorOptions = LoadEditorOptions(*optionsFile.bytes).options;
     openSound(ctx);
+    openAudition(ctx);
 
     ctx.frequencyTable = DefaultFrequencyTable();
     const FileReadResult frequencies = files.read(ctx.startFile("midihz.ini"));
@@ -48,11 +52,15 @@ void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory
 
 void shutdownEditor(EditorContext& ctx)
 {
+    closeAudition(ctx);
     closeSound(ctx);
     ctx.settings.unitWidth = ctx.matrixView.unitWidth;
     ctx.settings.rowHeight = ctx.matrixView.rowHeight;
     if (const auto error =
             ctx.platform.files.write(ctx.startFile("config.dat"), EncodeUserSettings(ctx.settings)))
+        ctx.platform.messages.showError(error->message);
+    if (const auto error = ctx.platform.files.write(ctx.startFile(kEditorOptionsFile),
+                                                    EncodeEditorOptions(ctx.editorOptions)))
         ctx.platform.messages.showError(error->message);
 }
 

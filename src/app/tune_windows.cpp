@@ -6,7 +6,6 @@
 #include "app/steps.h"
 #include "io/file_store.h"
 #include "io/messages.h"
-#include "playback/play_control.h"
 #include "playback/playback.h"
 #include "tune/ringdata_file.h"
 #include "tune/tone_parser.h"
@@ -172,10 +171,7 @@ void catalogueLeftDown(EditorContext& ctx)
     ctx.activeChild = Child::TunesInRingdata;
     const auto entry = catalogueEntryAtMouse(ctx.catalogueView, ctx.catalogue.tuneCount);
     if (!entry || !confirmDiscard(ctx, "Discard current tune?", "Tunes in Ringdata")) return;
-    if (ctx.playState.playing != 0) {
-        PlaybackEnv env = playbackEnv(ctx);
-        stopAction(env);
-    }
+    stopSound(ctx);
     (void)loadCatalogueEntry(ctx, *entry);
 }
 

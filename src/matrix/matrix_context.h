@@ -37,6 +37,7 @@ struct ModifierKeys {
 struct PlayInfo {
     bool playing = false;
     std::int32_t soundingPitch = 0; // the key lit during playback
+    std::int32_t playPosMs = 0;     // the play clock, where the play line is drawn
 };
 
 struct MatrixContext {

@@ -21,6 +21,11 @@ void call(const std::function<void()>& f)
     if (f) f();
 }
 
+void sound(const MatrixServices& svc, const NoteRecord& note)
+{
+    if (svc.sound) svc.sound(note);
+}
+
 void say(MatrixServices& svc, std::string_view text)
 {
     if (svc.messages) svc.messages->showError(text);
@@ -216,6 +221,8 @@ void dropNotes(MatrixContext& ctx, MatrixServices& svc)
         return;
     }
     e.stepName = e.dragIsPaste ? std::string(kStepPasteNotes) : moveStep(e.dragCount);
+    // A moved note that lands on another pitch is heard there, once.
+    NoteRecord moved;
     for (int k = 1; k <= e.dragCount; ++k) {
         NoteRecord n = draggedPlacement(ctx, k);
         if (ctx.keys.shiftDown) {
@@ -227,9 +234,12 @@ void dropNotes(MatrixContext& ctx, MatrixServices& svc)
         if (!(n.endUnits > 0.0f)) continue;
         const int i = InsertNote(t, n, ctx.options.customNoteCount);
         if (i && t.noteTable[i].selected) t.selectionMode = 2;
+        if (i && !e.dragIsPaste && moved.pitch == 0 && n.pitch != e.dragBuffer[k].pitch)
+            moved = t.noteTable[i];
     }
     e.dragCount = 0;
     e.dragIsPaste = false;
+    if (moved.pitch != 0) sound(svc, moved);
 }
 
 void releaseRubberBand(MatrixContext& ctx, const Mouse& m)
@@ -300,6 +310,19 @@ int findText(const Tune& t, float time)
     return 0;
 }
 
+// A press on the key strip beside the grid rows sounds the key's pitch.
+void pressKey(const MatrixContext& ctx, const MatrixServices& svc, const Mouse& m)
+{
+    const MatrixView& v = ctx.view;
+    const int x = ctx.edit.mouseX, y = ctx.edit.mouseY;
+    if (x < 0 || x >= v.gridLeft() || y < kGridTop || y >= v.gridBottom()) return;
+    if (m.pitch < kLowestNotePitch || m.pitch > kHighestNotePitch) return;
+    NoteRecord key;
+    key.pitch = m.pitch;
+    key.kind = static_cast<std::int32_t>(NoteKind::Normal);
+    sound(svc, key);
+}
+
 } // namespace
 
 void LeftPress(MatrixContext& ctx, MatrixServices& svc)
@@ -307,6 +330,7 @@ void LeftPress(MatrixContext& ctx, MatrixServices& svc)
     MatrixEditState& e = ctx.edit;
     e.pressTick = now(svc);
     const Mouse m = readMouse(ctx);
+    pressKey(ctx, svc, m);
     if (e.dragCount == 0 && !e.drawingItem && m.hit.region == MatrixRegion::Grid &&
         m.hit.insideGrid)
         pressGrid(ctx, svc, m, false);
@@ -391,6 +415,7 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
             e.pendingDrawnEnd = n.endUnits;
             e.resizing = false;
             e.drawingItem = true;
+            sound(svc, n);
         }
         break;
     }

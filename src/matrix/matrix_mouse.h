@@ -12,6 +12,7 @@ namespace qte {
 
 class MessageSink;
 class TickClock;
+struct NoteRecord;
 struct Tune;
 
 // The two small dialogs opened from the strips; modal, owned by the matrix
@@ -34,6 +35,9 @@ struct MatrixServices {
     std::function<void()> textsChanged;
     // The matrix must be painted again.
     std::function<void()> repaint;
+    // A note to let the user hear, once: the key clicked on the key strip, a
+    // note just drawn, a moved note dropped on a new pitch.
+    std::function<void(const NoteRecord&)> sound;
 };
 
 // A press of 300 ms or more on a text moves it instead of opening it.

@@ -157,6 +157,7 @@ void MatrixPainter::RepaintMatrix(MatrixContext& ctx, Surface& target)
     PaintItems(ctx, target);
     paintRepeatBars(ctx, target);
     paintRubberBand(ctx, target);
+    paintPlayLine(ctx, target);
     UpdateHorizontalRange(ctx.view, ctx.tune);
 }
 
@@ -465,6 +466,16 @@ void MatrixPainter::paintRepeatBars(const MatrixContext& ctx, Surface& s) const
             s.fillRect({x - 3, kGridTop, x, v.gridBottom()}, m_colours.repeat);
         }
     }
+}
+
+void MatrixPainter::paintPlayLine(const MatrixContext& ctx, Surface& s) const
+{
+    const float mpu = ctx.tune.msPerUnit;
+    if (!ctx.play.playing || ctx.play.playPosMs < 0 || !(mpu > 0.0f)) return;
+    const MatrixView& v = ctx.view;
+    const int x = v.msToX(ctx.play.playPosMs, mpu);
+    if (x < v.gridLeft() || x >= v.gridRight()) return;
+    s.fillRect({x, kGridTop, x + 1, v.gridBottom()}, m_colours.playLine);
 }
 
 void MatrixPainter::paintRubberBand(const MatrixContext& ctx, Surface& s) const

@@ -50,6 +50,7 @@ protected:
                                files,
                                tick,
                                waveOut,
+                               auditionOut,
                                mainWindow,
                                {&matrixWindow, &ringdataWindow, &catalogueWindow}})
     {}
@@ -146,6 +147,7 @@ protected:
     Files files;
     fakes::FakeTickClock tick;
     fakes::FakeWaveOut waveOut;
+    fakes::FakeWaveOut auditionOut;
     fakes::FakeWindow matrixWindow;
     fakes::FakeWindow ringdataWindow;
     fakes::FakeWindow catalogueWindow;

@@ -5,7 +5,9 @@
 #include "app/commands.h"
 #include "app/matrix_events.h"
 
+#include "app/audition.h"
 #include "editor_fixture.h"
+#include "sound/renderer.h"
 #include "tune/tone_text.h"
 #include "tune/tune_invariants.h"
 
@@ -221,6 +223,42 @@ TEST_F(MatrixEvents, ModifiersComeWithEachClickNotFromAKeyReleaseLostToADialog)
     EXPECT_TRUE(ctx.keys.ctrlDown);
     EXPECT_EQ(std::pair(ctx.tune().noteTable[1].selected, ctx.tune().noteTable[2].selected),
               std::pair(0, 1));
+}
+
+// Notes sound while editing, once each: a key of the key strip, a drawn
+// note, a moved note on its new pitch. A note moved in time only, a deleted
+// note and the gestures of a selection say nothing.
+TEST_F(MatrixEvents, NotesSoundWhileEditing)
+{
+    const int p = pitch();
+    // The pitches heard since the last call, told by the blocks written.
+    const auto heard = [this, p] {
+        std::vector<int> pitches;
+        for (const auto& w : auditionOut.writes)
+            for (int q = p - 10; q <= p + 10; ++q)
+                if (*w.block == renderNoteSound(ctx.noteFrequencyHz[q], kAuditionMs))
+                    pitches.push_back(q);
+        auditionOut.writes.clear();
+        return pitches;
+    };
+    const Point key{kKeyStripWidth / 2, cell(0.0f, p + 1).y};
+    click(false, key);
+    EXPECT_EQ(heard(), std::vector<int>{p + 1});
+    gesture(true, cell(4.0f, p), cell(6.0f, p));
+    EXPECT_EQ(heard(), std::vector<int>{p});
+    gesture(false, cell(4.0f, p), cell(9.0f, p)); // later, same pitch
+    EXPECT_EQ(heard(), std::vector<int>{});
+    gesture(false, cell(9.0f, p), cell(9.0f, p - 2));
+    EXPECT_EQ(heard(), std::vector<int>{p - 2});
+    click(true, cell(9.0f, p - 2));                          // deleted
+    click(false, {view().gridRight() - 2, cell(0.0f, p).y}); // an empty cell
+    EXPECT_EQ(heard(), std::vector<int>{});
+
+    runCommand(ctx, cmd::SoundNotes);
+    click(false, key);
+    gesture(true, cell(4.0f, p), cell(6.0f, p));
+    EXPECT_EQ(heard(), std::vector<int>{});
+    EXPECT_EQ(waveOut.calls, std::vector<std::string>{"open"});
 }
 
 TEST_F(MatrixEvents, ClicksDuringPlaybackOnlyActivate)

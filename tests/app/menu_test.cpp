@@ -41,6 +41,7 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
         {cmd::ViewTones, "Tones in Rdata"},
         {cmd::KindFreqDefine, "Freq_define"},
         {cmd::StaccatoAll, "->Staccato"},
+        {cmd::SoundNotes, "Sound notes while editing"},
         {cmd::Exit, "E&xit"},
         {cmd::About, "&About ..."},
         {cmd::Undo, "Undo"},
@@ -62,7 +63,7 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
     std::set<int> ids;
     for (const MenuItem* i : items)
         EXPECT_TRUE(ids.insert(i->id).second) << i->id;
-    EXPECT_EQ(ids.size(), 36u);
+    EXPECT_EQ(ids.size(), 37u);
 
     const auto& menus = mainMenu();
     ASSERT_EQ(menus.size(), 6u);

@@ -109,6 +109,8 @@ TEST(GenerateToneText, TailIsWhatTheLastItemReachesPastTheLastNote)
     for (const auto& k : cases) {
         Tune tune = k.tune;
         tune.tailMs = -1;
+        // The sound's own reading of the rule, without a text.
+        EXPECT_EQ(TailMsOf(tune), k.want);
         (void)GenerateToneText(tune, test::exampleTextConfig(), BuildNoteNameTable(), {});
         EXPECT_EQ(tune.tailMs, k.want);
     }
