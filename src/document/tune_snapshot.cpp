@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <tuple>
 
 namespace qte {
 
@@ -65,23 +66,20 @@ bool sameItems(const Array& list, std::int32_t count,
     return true;
 }
 
-template <class Array, class Same>
-bool sameItems(const Array& a, std::int32_t countA, const Array& b, std::int32_t countB,
-               Same sameItem)
-{
-    const int n = used(countA, static_cast<int>(a.size()));
-    if (n != used(countB, static_cast<int>(b.size()))) return false;
-    for (int i = 1; i <= n; ++i)
-        if (!sameItem(a[static_cast<std::size_t>(i)], b[static_cast<std::size_t>(i)])) return false;
-    return true;
-}
-
 bool sameFreqDefines(const FreqDefineTable& a, std::int32_t countA, const FreqDefineTable& b,
                      std::int32_t countB)
 {
     if (countA != countB) return false;
     const int n = std::clamp<int>(countA, 0, kFreqDefineSlots);
     return std::equal(a.begin(), a.begin() + n, b.begin());
+}
+
+// The fields a snapshot keeps as they are; the lists are kept by their used part.
+template <class Record> auto plainFields(Record& r)
+{
+    return std::tie(r.toneName, r.toneId, r.tempoBpm, r.msPerUnit, r.noteNameSet, r.freqDefineTable,
+                    r.freqDefineCount, r.politeDefined, r.politeFirstNote, r.politeLastNote,
+                    r.politeNoteCount, r.tailMs, r.selectionMode);
 }
 
 template <class T> std::size_t heapOf(const std::vector<T>& v)
@@ -99,23 +97,11 @@ std::size_t heapOf(const std::string& s)
 
 void TakeSnapshot(const Tune& tune, TuneSnapshot& s)
 {
-    s.toneName = tune.toneName;
-    s.toneId = tune.toneId;
-    s.tempoBpm = tune.tempoBpm;
-    s.msPerUnit = tune.msPerUnit;
-    s.noteNameSet = tune.noteNameSet;
+    plainFields(s) = plainFields(tune);
     copyUsed(tune.noteTable, tune.noteCount, s.notes);
     copyUsed(tune.vibraList, tune.vibraCount, s.vibras);
     copyUsed(tune.repeatList, tune.repeatCount, s.repeats);
     copyUsed(tune.textList, tune.textCount, s.texts);
-    s.freqDefineTable = tune.freqDefineTable;
-    s.freqDefineCount = tune.freqDefineCount;
-    s.politeDefined = tune.politeDefined;
-    s.politeFirstNote = tune.politeFirstNote;
-    s.politeLastNote = tune.politeLastNote;
-    s.politeNoteCount = tune.politeNoteCount;
-    s.tailMs = tune.tailMs;
-    s.selectionMode = tune.selectionMode;
 }
 
 TuneSnapshot SnapshotOf(const Tune& tune)
@@ -127,23 +113,11 @@ TuneSnapshot SnapshotOf(const Tune& tune)
 
 void RestoreSnapshot(const TuneSnapshot& s, Tune& tune)
 {
-    tune.toneName = s.toneName;
-    tune.toneId = s.toneId;
-    tune.tempoBpm = s.tempoBpm;
-    tune.msPerUnit = s.msPerUnit;
-    tune.noteNameSet = s.noteNameSet;
+    plainFields(tune) = plainFields(s);
     putBack(s.notes, tune.noteTable, tune.noteCount);
     putBack(s.vibras, tune.vibraList, tune.vibraCount);
     putBack(s.repeats, tune.repeatList, tune.repeatCount);
     putBack(s.texts, tune.textList, tune.textCount);
-    tune.freqDefineTable = s.freqDefineTable;
-    tune.freqDefineCount = s.freqDefineCount;
-    tune.politeDefined = s.politeDefined;
-    tune.politeFirstNote = s.politeFirstNote;
-    tune.politeLastNote = s.politeLastNote;
-    tune.politeNoteCount = s.politeNoteCount;
-    tune.tailMs = s.tailMs;
-    tune.selectionMode = s.selectionMode;
 }
 
 bool SameContent(const Tune& t, const TuneSnapshot& s)
@@ -162,16 +136,7 @@ bool SameContent(const Tune& t, const TuneSnapshot& s)
 
 bool SameContent(const Tune& a, const Tune& b)
 {
-    return a.toneName == b.toneName && a.toneId == b.toneId && a.tempoBpm == b.tempoBpm &&
-           same(a.msPerUnit, b.msPerUnit) && a.noteNameSet == b.noteNameSet &&
-           sameItems(a.noteTable, a.noteCount, b.noteTable, b.noteCount, sameNote) &&
-           sameItems(a.vibraList, a.vibraCount, b.vibraList, b.vibraCount, sameNote) &&
-           sameItems(a.repeatList, a.repeatCount, b.repeatList, b.repeatCount, sameRepeat) &&
-           sameItems(a.textList, a.textCount, b.textList, b.textCount, sameText) &&
-           sameFreqDefines(a.freqDefineTable, a.freqDefineCount, b.freqDefineTable,
-                           b.freqDefineCount) &&
-           a.politeDefined == b.politeDefined && a.politeFirstNote == b.politeFirstNote &&
-           a.politeLastNote == b.politeLastNote;
+    return SameContent(a, SnapshotOf(b));
 }
 
 bool SameSelection(const Tune& t, const TuneSnapshot& s)
