@@ -1,7 +1,7 @@
 #include "formats/event_file.h"
 
+#include "formats/format_files.h"
 #include "formats/staged_import.h"
-#include "io/files.h"
 #include "tune/tune.h"
 
 #include <algorithm>
@@ -258,10 +258,7 @@ ExportResult ExportEvt(const Tune& tune)
 
 ExportResult ExportEvtFile(const Tune& tune, const std::filesystem::path& path)
 {
-    ExportResult result = ExportEvt(tune);
-    if (!result.ok()) return result;
-    if (auto err = writeFileAtomically(path, result.bytes)) result.error = err->message;
-    return result;
+    return WriteExport(ExportEvt(tune), path);
 }
 
 FormatResult ImportEvt(std::string_view bytes, Tune& tune)
@@ -271,13 +268,7 @@ FormatResult ImportEvt(std::string_view bytes, Tune& tune)
 
 FormatResult ImportEvtFile(const std::filesystem::path& path, Tune& tune)
 {
-    const FileReadResult read = readWholeFile(path);
-    if (!read.bytes) {
-        FormatResult result;
-        result.error = read.error.message;
-        return result;
-    }
-    return ImportEvt(*read.bytes, tune);
+    return ImportFromFile(path, [&](std::string_view bytes) { return ImportEvt(bytes, tune); });
 }
 
 } // namespace qte

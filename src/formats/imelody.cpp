@@ -1,8 +1,8 @@
 #include "formats/imelody.h"
 
+#include "formats/format_files.h"
 #include "formats/staged_import.h"
 #include "formats/tone_names.h"
-#include "io/files.h"
 #include "tune/tempo.h"
 #include "tune/tune.h"
 #include "tune/tune_edit.h"
@@ -931,10 +931,7 @@ ExportResult ExportIMelody(const Tune& tune)
 
 ExportResult ExportIMelodyFile(const Tune& tune, const std::filesystem::path& path)
 {
-    ExportResult result = ExportIMelody(tune);
-    if (!result.ok()) return result;
-    if (auto err = writeFileAtomically(path, result.bytes)) result.error = err->message;
-    return result;
+    return WriteExport(ExportIMelody(tune), path);
 }
 
 FormatResult ImportIMelody(std::string_view bytes, Tune& tune, NoteLengthState& length,
@@ -956,13 +953,9 @@ FormatResult ImportIMelody(std::string_view bytes, Tune& tune)
 FormatResult ImportIMelodyFile(const std::filesystem::path& path, Tune& tune,
                                NoteLengthState& length, std::int32_t styleMode)
 {
-    const FileReadResult read = readWholeFile(path);
-    if (!read.bytes) {
-        FormatResult result;
-        result.error = read.error.message;
-        return result;
-    }
-    return ImportIMelody(*read.bytes, tune, length, styleMode);
+    return ImportFromFile(path, [&](std::string_view bytes) {
+        return ImportIMelody(bytes, tune, length, styleMode);
+    });
 }
 
 } // namespace qte

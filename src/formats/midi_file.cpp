@@ -1,9 +1,9 @@
 #include "formats/midi_file.h"
 
 #include "formats/byte_cursor.h"
+#include "formats/format_files.h"
 #include "formats/staged_import.h"
 #include "formats/tone_names.h"
-#include "io/files.h"
 #include "tune/tempo.h"
 #include "tune/tune.h"
 
@@ -778,13 +778,9 @@ FormatResult ImportMidi(std::string_view bytes, Tune& tune, MidiLineChoice choic
 FormatResult ImportMidiFile(const std::filesystem::path& path, Tune& tune, NoteLengthState& length,
                             std::int32_t styleMode, MidiLineChoice choice)
 {
-    const FileReadResult read = readWholeFile(path);
-    if (!read.bytes) {
-        FormatResult result;
-        result.error = read.error.message;
-        return result;
-    }
-    return ImportMidi(*read.bytes, tune, length, styleMode, choice);
+    return ImportFromFile(path, [&](std::string_view bytes) {
+        return ImportMidi(bytes, tune, length, styleMode, choice);
+    });
 }
 
 ExportResult ExportMidi(const Tune& tune)
@@ -896,10 +892,7 @@ ExportResult ExportMidi(const Tune& tune)
 
 ExportResult ExportMidiFile(const Tune& tune, const std::filesystem::path& path)
 {
-    ExportResult result = ExportMidi(tune);
-    if (!result.ok()) return result;
-    if (auto err = writeFileAtomically(path, result.bytes)) result.error = err->message;
-    return result;
+    return WriteExport(ExportMidi(tune), path);
 }
 
 } // namespace qte

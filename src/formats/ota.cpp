@@ -2,8 +2,8 @@
 
 #include "formats/bit_reader.h"
 #include "formats/bit_writer.h"
+#include "formats/format_files.h"
 #include "formats/staged_import.h"
-#include "io/files.h"
 #include "tune/tempo.h"
 #include "tune/tune.h"
 
@@ -244,10 +244,7 @@ ExportResult ExportOta(const Tune& tune)
 
 ExportResult ExportOtaFile(const Tune& tune, const std::filesystem::path& path)
 {
-    ExportResult result = ExportOta(tune);
-    if (!result.ok()) return result;
-    if (auto err = writeFileAtomically(path, result.bytes)) result.error = err->message;
-    return result;
+    return WriteExport(ExportOta(tune), path);
 }
 
 namespace {
@@ -501,13 +498,8 @@ FormatResult ImportOta(std::string_view bytes, Tune& tune)
 FormatResult ImportOtaFile(const std::filesystem::path& path, Tune& tune, NoteLengthState& length,
                            std::int32_t styleMode)
 {
-    const FileReadResult read = readWholeFile(path);
-    if (!read.bytes) {
-        FormatResult result;
-        result.error = read.error.message;
-        return result;
-    }
-    return ImportOta(*read.bytes, tune, length, styleMode);
+    return ImportFromFile(
+        path, [&](std::string_view bytes) { return ImportOta(bytes, tune, length, styleMode); });
 }
 
 } // namespace qte

@@ -1,7 +1,7 @@
 #include "formats/rtx.h"
 
+#include "formats/format_files.h"
 #include "formats/staged_import.h"
-#include "io/files.h"
 #include "tune/tempo.h"
 #include "tune/tune.h"
 
@@ -491,10 +491,7 @@ ExportResult ExportRtx(const Tune& tune)
 
 ExportResult ExportRtxFile(const Tune& tune, const std::filesystem::path& path)
 {
-    ExportResult result = ExportRtx(tune);
-    if (!result.ok()) return result;
-    if (auto err = writeFileAtomically(path, result.bytes)) result.error = err->message;
-    return result;
+    return WriteExport(ExportRtx(tune), path);
 }
 
 FormatResult ImportRtx(std::string_view bytes, Tune& tune, NoteLengthState& length,
@@ -517,13 +514,9 @@ FormatResult ImportRtx(std::string_view bytes, Tune& tune)
 FormatResult ImportRtxFile(const std::filesystem::path& path, Tune& tune, NoteLengthState& length,
                            std::int32_t styleMode, bool keepNaturalNotes)
 {
-    const FileReadResult read = readWholeFile(path);
-    if (!read.bytes) {
-        FormatResult result;
-        result.error = read.error.message;
-        return result;
-    }
-    return ImportRtx(*read.bytes, tune, length, styleMode, keepNaturalNotes);
+    return ImportFromFile(path, [&](std::string_view bytes) {
+        return ImportRtx(bytes, tune, length, styleMode, keepNaturalNotes);
+    });
 }
 
 } // namespace qte
