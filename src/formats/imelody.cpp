@@ -937,11 +937,9 @@ ExportResult ExportIMelodyFile(const Tune& tune, const std::filesystem::path& pa
 FormatResult ImportIMelody(std::string_view bytes, Tune& tune, NoteLengthState& length,
                            std::int32_t styleMode)
 {
-    NoteLengthState workLength = length;
-    FormatResult result = ImportStaged(
-        tune, [&](Tune& work) { return IMelodyParser(bytes, work, workLength, styleMode); });
-    if (result.ok()) length = workLength;
-    return result;
+    return ImportStaged(tune, length, [&](Tune& work, NoteLengthState& workLength) {
+        return IMelodyParser(bytes, work, workLength, styleMode);
+    });
 }
 
 FormatResult ImportIMelody(std::string_view bytes, Tune& tune)

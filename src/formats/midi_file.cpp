@@ -762,11 +762,9 @@ std::string DescribeMidiLine(const MidiLine& line)
 FormatResult ImportMidi(std::string_view bytes, Tune& tune, NoteLengthState& length,
                         std::int32_t styleMode, MidiLineChoice choice)
 {
-    NoteLengthState workLength = length;
-    FormatResult result = ImportStaged(
-        tune, [&](Tune& work) { return MidiImport(bytes, work, workLength, styleMode, choice); });
-    if (result.ok()) length = workLength;
-    return result;
+    return ImportStaged(tune, length, [&](Tune& work, NoteLengthState& workLength) {
+        return MidiImport(bytes, work, workLength, styleMode, choice);
+    });
 }
 
 FormatResult ImportMidi(std::string_view bytes, Tune& tune, MidiLineChoice choice)

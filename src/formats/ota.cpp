@@ -482,11 +482,9 @@ bool OtaParser::parse()
 FormatResult ImportOta(std::string_view bytes, Tune& tune, NoteLengthState& length,
                        std::int32_t styleMode)
 {
-    NoteLengthState workLength = length;
-    FormatResult result = ImportStaged(
-        tune, [&](Tune& work) { return OtaParser(bytes, work, workLength, styleMode); });
-    if (result.ok()) length = workLength;
-    return result;
+    return ImportStaged(tune, length, [&](Tune& work, NoteLengthState& workLength) {
+        return OtaParser(bytes, work, workLength, styleMode);
+    });
 }
 
 FormatResult ImportOta(std::string_view bytes, Tune& tune)

@@ -497,12 +497,9 @@ ExportResult ExportRtxFile(const Tune& tune, const std::filesystem::path& path)
 FormatResult ImportRtx(std::string_view bytes, Tune& tune, NoteLengthState& length,
                        std::int32_t styleMode, bool keepNaturalNotes)
 {
-    NoteLengthState workLength = length;
-    FormatResult result = ImportStaged(tune, [&](Tune& work) {
+    return ImportStaged(tune, length, [&](Tune& work, NoteLengthState& workLength) {
         return RtxParser(bytes, work, workLength, styleMode, keepNaturalNotes);
     });
-    if (result.ok()) length = workLength;
-    return result;
 }
 
 FormatResult ImportRtx(std::string_view bytes, Tune& tune)

@@ -3,6 +3,7 @@
 // half way leaves the tune as it was.
 
 #include "formats/format_result.h"
+#include "tune/tempo.h"
 #include "tune/tune.h"
 
 #include <memory>
@@ -23,6 +24,18 @@ template <class MakeParser> FormatResult ImportStaged(Tune& tune, MakeParser mak
     }
     result.warnings = std::move(parser.warnings);
     tune = std::move(*work);
+    return result;
+}
+
+// The same for a parser that also sets the note length, which changes only
+// when the tune does.
+template <class MakeParser>
+FormatResult ImportStaged(Tune& tune, NoteLengthState& length, MakeParser makeParser)
+{
+    NoteLengthState workLength = length;
+    FormatResult result =
+        ImportStaged(tune, [&](Tune& work) { return makeParser(work, workLength); });
+    if (result.ok()) length = workLength;
     return result;
 }
 
