@@ -12,15 +12,22 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
-scripts/build.sh build
-ctest --test-dir build --output-on-failure --parallel "$(nproc)"
-scripts/tidy.sh build
+# Each step says how long it took, so that a slow one shows in CI's log.
+step() {
+  local start=$SECONDS
+  "$@"
+  echo "== ${*:1:2}: $((SECONDS - start)) s" >&2
+}
+
+step scripts/build.sh build
+step ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+step scripts/tidy.sh build
 
 # Every reader under libFuzzer, briefly, over its seed corpus.
-scripts/fuzz.sh "${QTE_FUZZ_SECONDS:-20}"
+step scripts/fuzz.sh "${QTE_FUZZ_SECONDS:-10}"
 
-scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQTE_SANITIZE=ON -DQTE_BUILD_BENCH=OFF
-ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)"
+step scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQTE_SANITIZE=ON -DQTE_BUILD_BENCH=OFF
+step ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)"
 
 # The playback tests once more under ThreadSanitizer.
-scripts/tsan.sh build-tsan
+step scripts/tsan.sh build-tsan
