@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <random>
 #include <string>
@@ -18,18 +17,8 @@
 namespace qte {
 namespace {
 
+using test::hex;
 using test::UnitNote;
-
-std::string hex(std::string_view bytes)
-{
-    std::string out;
-    char buf[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", c);
-        out += buf;
-    }
-    return out;
-}
 
 constexpr const char* kQuarterA = "02 4A 3A 55 D1 95 CD D1 A4 04 00 09 21 5D A6 90";
 constexpr const char* kEmptyTune = "02 4A 3A 55 D1 95 CD D1 A4 04 00 05 21 5C";
