@@ -37,6 +37,16 @@ inline std::unique_ptr<Tune> unitTune(const std::vector<UnitNote>& notes, int bp
     return t;
 }
 
+// Each note's milliseconds from its units at the tune's tempo.
+inline void setNoteMs(Tune& t)
+{
+    for (int i = 1; i <= t.noteCount; ++i) {
+        NoteRecord& n = t.noteTable[i];
+        n.startMs = unitsToMs(n.startUnits, t.msPerUnit);
+        n.endMs = unitsToMs(n.endUnits, t.msPerUnit);
+    }
+}
+
 // "start-end:pitch" a note, in units to five digits.
 inline std::string unitNotes(const Tune& t)
 {

@@ -25,16 +25,6 @@ using test::unitTune;
 
 using test::hex;
 
-// Each note's milliseconds from its units at the tune's tempo.
-void setNoteMs(Tune& t)
-{
-    for (int i = 1; i <= t.noteCount; ++i) {
-        NoteRecord& n = t.noteTable[i];
-        n.startMs = unitsToMs(n.startUnits, t.msPerUnit);
-        n.endMs = unitsToMs(n.endUnits, t.msPerUnit);
-    }
-}
-
 TEST(MidiExport, WorkedExample)
 {
     // A quarter A from unit 0, a quarter pause, an eighth C sharp at 160 bpm.
@@ -71,7 +61,7 @@ TEST(MidiExport, RepeatsTextsAndWarnings)
     text.timeUnits = 14;
     text.setText("after");
     t->noteTable[2].kind = static_cast<std::int32_t>(NoteKind::Special);
-    setNoteMs(*t);
+    test::setNoteMs(*t);
     const ExportResult r = ExportMidi(*t);
     ASSERT_TRUE(r.ok()) << r.error;
     test::expectWarnings(r.warnings, {"2 vibra segments have no meaning", "1 note lies outside",
@@ -92,7 +82,7 @@ TEST(MidiExport, RepeatsTextsAndWarnings)
 TEST(MidiExport, TooManyPlayedNotesIsRefused)
 {
     auto t = unitTune(test::quarters(kMaxNotes), 160);
-    setNoteMs(*t);
+    test::setNoteMs(*t);
     RepeatRecord& block = t->repeatList[++t->repeatCount];
     block.startUnits = 0;
     block.endUnits = t->noteTable[kMaxNotes].endUnits;
