@@ -196,16 +196,8 @@ TEST(ExchangeImports, BadInputNeverCrashes)
             auto t = std::make_unique<Tune>();
             NoteLengthState length;
             if (!ImportExchange(kind, in, *t, length, {}).ok()) continue;
-            ASSERT_LE(t->noteCount, kMaxNotes);
             ASSERT_GT(t->tempoBpm, 0);
-            for (int k = 1; k <= t->noteCount; ++k) {
-                const NoteRecord &n = t->noteTable[k], &last = t->noteTable[k - 1];
-                ASSERT_GE(n.pitch, lowest);
-                ASSERT_LE(n.pitch, 127);
-                ASSERT_GE(n.durationMs, 0);
-                ASSERT_GE(n.startUnits, last.endUnits);
-                ASSERT_GE(n.startMs, last.endMs);
-            }
+            ASSERT_EQ(test::noteOrderFault(*t, lowest), "") << in.substr(0, 60);
         }
     }
 }

@@ -37,6 +37,16 @@ inline std::unique_ptr<Tune> unitTune(const std::vector<UnitNote>& notes, int bp
     return t;
 }
 
+// Each note's milliseconds from its units at the tune's tempo.
+inline void setNoteMs(Tune& t)
+{
+    for (int i = 1; i <= t.noteCount; ++i) {
+        NoteRecord& n = t.noteTable[i];
+        n.startMs = unitsToMs(n.startUnits, t.msPerUnit);
+        n.endMs = unitsToMs(n.endUnits, t.msPerUnit);
+    }
+}
+
 // "start-end:pitch" a note, in units to five digits.
 inline std::string unitNotes(const Tune& t)
 {
@@ -93,6 +103,35 @@ inline std::string unhex(std::string_view text)
     for (std::size_t i = 0; i + 1 < text.size(); i += 3)
         out.push_back(static_cast<char>(std::stoi(std::string(text.substr(i, 2)), nullptr, 16)));
     return out;
+}
+
+// Bytes as "02 4A ...", the inverse of unhex.
+inline std::string hex(std::string_view bytes)
+{
+    std::string out;
+    char buf[4];
+    for (unsigned char c : bytes) {
+        std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", c);
+        out += buf;
+    }
+    return out;
+}
+
+// The first fault of an imported tune's notes, "" for none: more notes than
+// the table holds, a pitch outside lowest..127, a note before 0 or ending
+// before it starts, or one starting before the one before it ends.
+inline std::string noteOrderFault(const Tune& t, int lowest = 0)
+{
+    if (t.noteCount > kMaxNotes) return std::to_string(t.noteCount) + " notes";
+    for (int k = 1; k <= t.noteCount; ++k) {
+        const NoteRecord &n = t.noteTable[k], &last = t.noteTable[k - 1];
+        const bool ok = n.pitch >= lowest && n.pitch <= 127 && n.startMs >= 0 &&
+                        n.startUnits >= 0 && n.endMs >= n.startMs && n.durationMs >= 0 &&
+                        n.endUnits >= n.startUnits &&
+                        (k == 1 || (n.startUnits >= last.endUnits && n.startMs >= last.endMs));
+        if (!ok) return "note " + std::to_string(k) + " of " + std::to_string(t.noteCount);
+    }
+    return "";
 }
 
 // What an import that fails must leave as it was.

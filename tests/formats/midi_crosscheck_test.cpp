@@ -62,11 +62,7 @@ TEST(MidiCrossCheck, MidoReadsWhatWeWrite)
     block.startMs = unitsToMs(4, blocks->msPerUnit);
     block.endMs = unitsToMs(12, blocks->msPerUnit);
     block.repetitions = 2;
-    for (int i = 1; i <= blocks->noteCount; ++i) {
-        NoteRecord& n = blocks->noteTable[i];
-        n.startMs = unitsToMs(n.startUnits, blocks->msPerUnit);
-        n.endMs = unitsToMs(n.endUnits, blocks->msPerUnit);
-    }
+    test::setNoteMs(*blocks);
     TextRecord& text = blocks->textList[++blocks->textCount];
     text.timeUnits = 4;
     text.setText("block");

@@ -23,17 +23,7 @@ using test::MidiTrackBytes;
 using test::unitNotes;
 using test::unitTune;
 
-std::string hex(const std::string& bytes)
-{
-    std::string out;
-    char buf[4];
-    for (const char c : bytes) {
-        std::snprintf(buf, sizeof buf, "%s%02X", out.empty() ? "" : " ",
-                      static_cast<unsigned char>(c));
-        out += buf;
-    }
-    return out;
-}
+using test::hex;
 
 TEST(MidiExport, WorkedExample)
 {
@@ -71,11 +61,7 @@ TEST(MidiExport, RepeatsTextsAndWarnings)
     text.timeUnits = 14;
     text.setText("after");
     t->noteTable[2].kind = static_cast<std::int32_t>(NoteKind::Special);
-    for (int i = 1; i <= t->noteCount; ++i) {
-        NoteRecord& n = t->noteTable[i];
-        n.startMs = unitsToMs(n.startUnits, t->msPerUnit);
-        n.endMs = unitsToMs(n.endUnits, t->msPerUnit);
-    }
+    test::setNoteMs(*t);
     const ExportResult r = ExportMidi(*t);
     ASSERT_TRUE(r.ok()) << r.error;
     test::expectWarnings(r.warnings, {"2 vibra segments have no meaning", "1 note lies outside",
@@ -96,11 +82,7 @@ TEST(MidiExport, RepeatsTextsAndWarnings)
 TEST(MidiExport, TooManyPlayedNotesIsRefused)
 {
     auto t = unitTune(test::quarters(kMaxNotes), 160);
-    for (int i = 1; i <= t->noteCount; ++i) {
-        NoteRecord& n = t->noteTable[i];
-        n.startMs = unitsToMs(n.startUnits, t->msPerUnit);
-        n.endMs = unitsToMs(n.endUnits, t->msPerUnit);
-    }
+    test::setNoteMs(*t);
     RepeatRecord& block = t->repeatList[++t->repeatCount];
     block.startUnits = 0;
     block.endUnits = t->noteTable[kMaxNotes].endUnits;
@@ -493,18 +475,7 @@ TEST(MidiImport, DamagedFilesNeverCrash)
         }
         ++read;
         ASSERT_TRUE(isValidTempo(t->tempoBpm));
-        ASSERT_LE(t->noteCount, kMaxNotes);
-        for (int k = 1; k <= t->noteCount; ++k) {
-            const NoteRecord &n = t->noteTable[k], &last = t->noteTable[k - 1];
-            ASSERT_GE(n.pitch, 0);
-            ASSERT_LE(n.pitch, 127);
-            ASSERT_GE(n.endMs, n.startMs);
-            ASSERT_GE(n.endUnits, n.startUnits);
-            if (k > 1) {
-                ASSERT_GE(n.startUnits, last.endUnits);
-                ASSERT_GE(n.startMs, last.endMs);
-            }
-        }
+        ASSERT_EQ(test::noteOrderFault(*t), "");
     }
     EXPECT_GT(read, 100);
 }

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <random>
 #include <string>
@@ -18,18 +17,8 @@
 namespace qte {
 namespace {
 
+using test::hex;
 using test::UnitNote;
-
-std::string hex(std::string_view bytes)
-{
-    std::string out;
-    char buf[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", c);
-        out += buf;
-    }
-    return out;
-}
 
 constexpr const char* kQuarterA = "02 4A 3A 55 D1 95 CD D1 A4 04 00 09 21 5D A6 90";
 constexpr const char* kEmptyTune = "02 4A 3A 55 D1 95 CD D1 A4 04 00 05 21 5C";
@@ -188,19 +177,25 @@ TEST(OtaExport, RefusesMoreInstructionsThanTheCountHolds)
     }
 }
 
+// A message whose last instruction fills its last byte has no room left
+// for the end marker; the missing bits read as zero. Cut inside that
+// instruction, it is still too short.
 TEST(OtaWorkedExamples, BothWaysByteForByte)
 {
-    const std::tuple<std::vector<UnitNote>, const char*, const char*> cases[] = {
-        {{{0.0f, 8.0f, 69}}, kQuarterA, "0-375:69"},
-        {{}, kEmptyTune, ""},
+    const std::tuple<std::vector<UnitNote>, const char*, const char*, bool> cases[] = {
+        {{{0.0f, 8.0f, 69}}, kQuarterA, "0-375:69", true},
+        {{}, kEmptyTune, "", true},
+        {{{0.0f, 8.0f, 69}}, kNoRoomForMarker, "0-375:69", false}, // read only
     };
-    for (const auto& [notes, bytes, ms] : cases) {
+    for (const auto& [notes, bytes, ms, written] : cases) {
         SCOPED_TRACE(bytes);
         const auto tune = makeTune(notes);
         const ExportResult out = ExportOta(*tune);
         ASSERT_TRUE(out.ok()) << out.error;
         EXPECT_TRUE(out.warnings.empty());
-        EXPECT_EQ(hex(out.bytes), bytes);
+        if (written) {
+            EXPECT_EQ(hex(out.bytes), bytes);
+        }
 
         auto t = test::sentinelTune();
         const FormatResult in = ImportOta(test::unhex(bytes), *t);
@@ -210,26 +205,9 @@ TEST(OtaWorkedExamples, BothWaysByteForByte)
         EXPECT_EQ(test::unitNotes(*t), test::unitNotes(*tune));
         EXPECT_EQ(test::msNotes(*t), ms);
     }
-}
-
-// A message whose last instruction fills its last byte has no room left
-// for the end marker; the missing bits read as zero. Cut inside that
-// instruction, it is still too short.
-TEST(OtaImport, EndMarkerMayBeWhollyMissing)
-{
-    const std::string whole = test::unhex(kNoRoomForMarker);
-    ASSERT_EQ(whole.size(), 15u);
-
-    auto t = test::sentinelTune();
-    const FormatResult r = ImportOta(whole, *t);
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_TRUE(r.warnings.empty());
-    EXPECT_EQ(t->tempoBpm, 160);
-    EXPECT_EQ(test::msNotes(*t), "0-375:69");
-
     auto cut = test::sentinelTune();
     const std::string before = test::snapshot(*cut);
-    EXPECT_EQ(ImportOta(whole.substr(0, 14), *cut).error,
+    EXPECT_EQ(ImportOta(test::unhex(kNoRoomForMarker).substr(0, 14), *cut).error,
               "The file ends too early, after 14 bytes, in instruction 3 of 3.");
     EXPECT_EQ(test::snapshot(*cut), before);
 }

@@ -304,3 +304,12 @@ private:
 };
 
 } // namespace qte::test
+
+// Skips the test where there is no real sound to be had; otherwise starts
+// the daemon.
+#define START_PULSE(pulse)                                                                         \
+    if (const std::string missing = qte::test::PrivatePulse::missingTools(); !missing.empty())     \
+        GTEST_SKIP() << missing;                                                                   \
+    qte::test::PrivatePulse pulse;                                                                 \
+    if (!pulse.start())                                                                            \
+    GTEST_SKIP() << "no PulseAudio daemon could be started here, so there is no real sound"

@@ -116,16 +116,6 @@ Rendered render(Tune tune)
     return {std::make_shared<const PcmBlock>(std::move(r.pcm)), r.sampleCount};
 }
 
-// Skips the test where there is no real sound to be had; otherwise starts
-// the daemon and the recording.
-#define START_PULSE(pulse)                                                                         \
-    if (const std::string missing = test::PrivatePulse::missingTools(); !missing.empty())          \
-        GTEST_SKIP() << missing;                                                                   \
-    test::PrivatePulse pulse;                                                                      \
-    if (!pulse.start())                                                                            \
-        GTEST_SKIP() << "no PulseAudio daemon could be started here, so nothing can be recorded";  \
-    ASSERT_TRUE(pulse.startRecording()) << "parec records nothing"
-
 // The editor on fake windows, dialogs and files, with the real sound
 // device, tick count and pump timer of the running program.
 struct SoundEditor {
@@ -217,6 +207,7 @@ TEST(SoundChild, PlaysATuneToItsEndFiveTimes)
 TEST(QtWaveOutSound, EveryPlaySoundsToItsLastSample)
 {
     START_PULSE(pulse);
+    ASSERT_TRUE(pulse.startRecording()) << "parec records nothing";
     const std::filesystem::path log = pulse.file("ends.log");
     EXPECT_TRUE(runChild(pulse.env() + " QTE_WAVE_CHILD=ends QTE_WAVE_LOG=" + quoted(log),
                          "SoundChild.PlaysATuneToItsEndFiveTimes"));
@@ -317,6 +308,7 @@ TEST(SoundChild, PlaysWhileTheCursorFollows)
 TEST(QtWaveOutSound, PlayCursorShowsWhatIsHeard)
 {
     START_PULSE(pulse);
+    ASSERT_TRUE(pulse.startRecording()) << "parec records nothing";
     const std::filesystem::path log = pulse.file("cursor.log");
     EXPECT_TRUE(runChild(pulse.env() + " QTE_WAVE_CHILD=cursor QTE_WAVE_LOG=" + quoted(log),
                          "SoundChild.PlaysWhileTheCursorFollows"));
@@ -497,6 +489,7 @@ TEST(SoundChild, SoaksTheTransportThenPlaysOnce)
 TEST(QtWaveOutSound, NoRunOfActionsLeavesItStuck)
 {
     START_PULSE(pulse);
+    ASSERT_TRUE(pulse.startRecording()) << "parec records nothing";
     const std::filesystem::path log = pulse.file("soak.log");
     EXPECT_TRUE(runChild(pulse.env() + " QTE_WAVE_CHILD=soak QTE_WAVE_LOG=" + quoted(log),
                          "SoundChild.SoaksTheTransportThenPlaysOnce"));

@@ -10,7 +10,7 @@
 #include "config/text_config.h"
 #include "sound/renderer.h"
 #include "support/testsupport.h"
-#include "tune/tune.h"
+#include "tune/tune_builder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -42,18 +42,10 @@ constexpr std::int32_t kProbeMs = 1500;
 
 std::shared_ptr<const PcmBlock> renderProbe(std::uint32_t& sampleCount, std::int32_t& hz)
 {
-    Tune tune;
-    NoteRecord& n = tune.noteTable[++tune.noteCount];
-    n.startMs = 0;
-    n.endMs = kProbeMs;
-    n.durationMs = kProbeMs;
-    n.endUnits = msToUnits(kProbeMs, tune.msPerUnit);
-    n.durationUnits = n.endUnits;
-    n.pitch = kProbePitch;
-    const TextConfig config;
+    Tune tune = test::TuneBuilder().note(0, kProbeMs, kProbePitch).build();
     const NoteFrequencyTable table = BuildNoteFrequencies(DefaultFrequencyTable());
     hz = table[kProbePitch];
-    RenderResult r = renderTune(tune, config, table, {});
+    RenderResult r = renderTune(tune, TextConfig{}, table, {});
     sampleCount = r.sampleCount;
     return std::make_shared<const PcmBlock>(std::move(r.pcm));
 }
@@ -171,11 +163,7 @@ TEST(QtWaveOutChild, NoServiceMeansNoDevice)
 
 TEST(QtWaveOut, RecordedSquareWaveHasTheNotesFrequency)
 {
-    if (const std::string missing = test::PrivatePulse::missingTools(); !missing.empty())
-        GTEST_SKIP() << missing;
-    test::PrivatePulse pulse;
-    if (!pulse.start())
-        GTEST_SKIP() << "no PulseAudio daemon could be started here, so nothing can be recorded";
+    START_PULSE(pulse);
     ASSERT_TRUE(pulse.startRecording());
     EXPECT_TRUE(runChild(pulse.env() + " QTE_WAVE_CHILD=play", "QtWaveOutChild.PlaysTheProbeNote"));
     const std::string rec = pulse.stopRecording().samples;
@@ -202,11 +190,7 @@ TEST(QtWaveOut, RecordedSquareWaveHasTheNotesFrequency)
 
 TEST(QtWaveOut, StalledOrLostServiceEndsThePlay)
 {
-    if (const std::string missing = test::PrivatePulse::missingTools(); !missing.empty())
-        GTEST_SKIP() << missing;
-    test::PrivatePulse pulse;
-    if (!pulse.start())
-        GTEST_SKIP() << "no PulseAudio daemon could be started here, so nothing can be played";
+    START_PULSE(pulse);
     EXPECT_TRUE(runChild(pulse.env() + " QTE_WAVE_CHILD=stall",
                          "QtWaveOutChild.GivesTheBlockBackWhenTheServiceStopsOrDies"));
 }

@@ -111,9 +111,6 @@ TEST_F(RingdataTest, ScanRules)
          "\"tone_u[]\" has no closing \"};\"; it runs to the end of the file."},
         {"a tab after the brace", "static TONE tone_t[] = {\t\n};\n", ""},
         {"close outside is ignored", "};\nstatic TONE tone_c[] = {\n};\n", "tone_c[] 2-3\n"},
-        // A line of 301 characters is read as a piece of 254 and the rest.
-        {"long lines count as their pieces",
-         "/*" + std::string(296, 'x') + "*/\nstatic TONE tone_l[] = {\n};\n", "tone_l[] 3-4\n"},
         {"999 tunes at most", many, manyListed,
          "holds more than 999 tunes; the rest are not listed."}};
     for (const auto& c : cases) {
