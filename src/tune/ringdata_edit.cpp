@@ -24,8 +24,8 @@ std::string_view withoutBrackets(std::string_view name)
 
 std::string_view withoutTrailingBlanks(std::string_view line)
 {
-    while (!line.empty() &&
-           (line.back() == ' ' || line.back() == '\t' || line.back() == '\r' || line.back() == '\n'))
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r' ||
+                             line.back() == '\n'))
         line.remove_suffix(1);
     return line;
 }
@@ -86,15 +86,15 @@ struct TemplateShape {
 TemplateShape templateShape(const TextConfig& config)
 {
     TemplateShape shape;
-    const auto headerCount = static_cast<std::size_t>(std::clamp(config.headerLineCount, 0,
-                                                                 kMaxHeaderLines));
+    const auto headerCount =
+        static_cast<std::size_t>(std::clamp(config.headerLineCount, 0, kMaxHeaderLines));
     for (std::size_t i = headerCount; i-- > 0;) {
         if (!OpensDefinition(config.headerLines[i])) continue;
         shape.above.assign(config.headerLines.begin(), config.headerLines.begin() + i);
         break;
     }
-    const auto footerCount = static_cast<std::size_t>(std::clamp(config.footerLineCount, 0,
-                                                                 kMaxFooterLines));
+    const auto footerCount =
+        static_cast<std::size_t>(std::clamp(config.footerLineCount, 0, kMaxFooterLines));
     for (std::size_t i = 0; i < footerCount; ++i) {
         if (!ClosesDefinition(config.footerLines[i])) continue;
         shape.below.assign(config.footerLines.begin() + i + 1,
@@ -255,12 +255,11 @@ Located locate(std::string_view bytes, const TuneCatalogue& catalogue, int n,
     at.begin = firstPiece->begin;
     at.end = piece(at.last)->end;
     if (const Piece* p = piece(at.first - 1); p != nullptr && p->startsLine && p->ended &&
-                                              at.first - 1 > previousEnd &&
-                                              isBlankLine(text(*p)))
+                                              at.first - 1 > previousEnd && isBlankLine(text(*p)))
         at.blankBefore = *p;
-    if (const Piece* p = piece(at.last + 1);
-        p != nullptr && p->startsLine && (p->ended || p->end == bytes.size()) &&
-        isBlankLine(text(*p)))
+    if (const Piece* p = piece(at.last + 1); p != nullptr && p->startsLine &&
+                                             (p->ended || p->end == bytes.size()) &&
+                                             isBlankLine(text(*p)))
         at.blankAfter = *p;
     return at;
 }
@@ -356,7 +355,7 @@ InsertionPoint insertionPoint(std::string_view bytes, const TuneCatalogue& catal
                      "read as part of it.";
         return none;
     }
-    InsertionPoint point = haveEndif ? endif
+    InsertionPoint point = haveEndif    ? endif
                            : inBlankRun ? blankRun
                                         : InsertionPoint{{}, bytes.size(), k, previousBlank};
     if (point.byte == 0) point.previousBlank = true;

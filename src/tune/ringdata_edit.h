@@ -34,11 +34,11 @@ constexpr int kMaxDefinitionLines = kMaxSourceLines;
 
 // A tone definition ready to go into a Ringdata.h.
 struct DefinitionText {
-    std::string text;            // whole lines, each ending in "\n"
-    std::string name;            // as the catalogue lists it
-    std::int32_t lineCount = 0;  // lines of text
-    std::int32_t openLine = 0;   // 1-based: its "{" line within text
-    std::string error;           // why it cannot go into a file; empty when it can
+    std::string text;                  // whole lines, each ending in "\n"
+    std::string name;                  // as the catalogue lists it
+    std::int32_t lineCount = 0;        // lines of text
+    std::int32_t openLine = 0;         // 1-based: its "{" line within text
+    std::string error;                 // why it cannot go into a file; empty when it can
     std::vector<std::string> warnings; // what the generator cut
     [[nodiscard]] bool ok() const { return error.empty(); }
 };
@@ -64,7 +64,7 @@ enum class DefinitionAction {
 
 struct RingdataEdit {
     std::optional<std::string> bytes; // the whole new file; nothing when refused
-    std::string error; // why nothing was done, to follow "Cannot ... \"file\": "
+    std::string error;                // why nothing was done, to follow "Cannot ... \"file\": "
     DefinitionAction action = DefinitionAction::Replaced;
     std::string name; // the definition, as the catalogue lists it
     // Its lines, from the first of its header to the last of its footer: in
@@ -93,23 +93,20 @@ struct RingdataEdit {
 
 // Definition n (1-based) replaced by text; refused when text names another
 // definition of the file.
-[[nodiscard]] RingdataEdit ReplaceDefinition(std::string_view bytes,
-                                             const TuneCatalogue& catalogue, int n,
-                                             const DefinitionText& text,
+[[nodiscard]] RingdataEdit ReplaceDefinition(std::string_view bytes, const TuneCatalogue& catalogue,
+                                             int n, const DefinitionText& text,
                                              const TextConfig& config);
 // text as a new definition after the last one: before a final "#endif" and
 // what follows it when the file ends with one, else before the blank lines
 // that end the file; a blank line separates it from what stands before.
 // Refused when its name is taken or the file holds as many definitions as a
 // catalogue lists.
-[[nodiscard]] RingdataEdit AppendDefinition(std::string_view bytes,
-                                            const TuneCatalogue& catalogue,
+[[nodiscard]] RingdataEdit AppendDefinition(std::string_view bytes, const TuneCatalogue& catalogue,
                                             const DefinitionText& text);
 // Definition n taken out, with the blank line before it (or, when there is
 // none, the one after it).
-[[nodiscard]] RingdataEdit RemoveDefinition(std::string_view bytes,
-                                            const TuneCatalogue& catalogue, int n,
-                                            const TextConfig& config);
+[[nodiscard]] RingdataEdit RemoveDefinition(std::string_view bytes, const TuneCatalogue& catalogue,
+                                            int n, const TextConfig& config);
 
 // The editor's Save of a tune loaded from definition n: the tune goes back
 // into it under the definition's own name.
@@ -122,15 +119,13 @@ struct RingdataEdit {
 // gives it.
 [[nodiscard]] RingdataEdit AddTuneAsDefinition(std::string_view bytes,
                                                const TuneCatalogue& catalogue, const Tune& tune,
-                                               const TextConfig& config,
-                                               const NoteNameTable& names,
+                                               const TextConfig& config, const NoteNameTable& names,
                                                const ToneTextOptions& options);
 // The tune as the definition called name (empty: the name config.cfg's
 // header gives it): that definition replaced in place, or appended when the
 // file has none of that name.
-[[nodiscard]] RingdataEdit PutTuneInRingdata(std::string_view bytes,
-                                             const TuneCatalogue& catalogue, const Tune& tune,
-                                             const TextConfig& config,
+[[nodiscard]] RingdataEdit PutTuneInRingdata(std::string_view bytes, const TuneCatalogue& catalogue,
+                                             const Tune& tune, const TextConfig& config,
                                              const NoteNameTable& names,
                                              const ToneTextOptions& options,
                                              std::string_view name = {});
@@ -160,9 +155,9 @@ enum class EditOutcome {
 
 struct AppliedEdit {
     EditOutcome outcome = EditOutcome::CannotRead;
-    RingdataEdit edit;      // what was done, or why not
-    std::string message;    // a sentence naming the file, for every outcome but Written
-    ScannedFile written;    // Written: the fingerprint of the new file
+    RingdataEdit edit;   // what was done, or why not
+    std::string message; // a sentence naming the file, for every outcome but Written
+    ScannedFile written; // Written: the fingerprint of the new file
 };
 
 // Reads path from the store, checks it against scanned (when given), runs

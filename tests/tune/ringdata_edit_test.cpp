@@ -144,9 +144,7 @@ TEST_F(RingdataEditTest, ReplacesOnlyItsOwnLines)
     } cases[] = {
         {1, 9, 23},  // "{" alone: from the name's line; the comment above stays
         {2, 26, 37}, // name and "{" on one line
-        {3, 40, 54},
-        {4, 57, 67},
-        {5, 70, 77}, // the last, before "#endif"
+        {3, 40, 54}, {4, 57, 67}, {5, 70, 77}, // the last, before "#endif"
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.n);
@@ -157,8 +155,7 @@ TEST_F(RingdataEditTest, ReplacesOnlyItsOwnLines)
         const std::string text = textOf(doorbell, name);
         EXPECT_EQ(edit.action, DefinitionAction::Replaced);
         EXPECT_EQ(std::tie(edit.oldFirstLine, edit.oldLastLine), std::tie(c.first, c.last));
-        EXPECT_EQ(std::tie(edit.firstLine, edit.lastLine),
-                  std::make_tuple(c.first, c.first + 6));
+        EXPECT_EQ(std::tie(edit.firstLine, edit.lastLine), std::make_tuple(c.first, c.first + 6));
         EXPECT_EQ(edit.name, name);
         const std::size_t head = lineStart(example, c.first);
         const std::size_t tail = example.size() - lineStart(example, c.last + 1);
@@ -193,15 +190,17 @@ TEST_F(RingdataEditTest, WhereTheHeaderBegins)
     } cases[] = {
         {"written by the template for another name",
          "/* Old (OLD1) */\nstatic TONE tone_old[] =\n{\n" + body, ""},
-        {"the template with trailing blanks", "/* Old (OLD1) */  \nstatic TONE tone_old[] =\t\n{\n" + body,
-         ""},
+        {"the template with trailing blanks",
+         "/* Old (OLD1) */  \nstatic TONE tone_old[] =\t\n{\n" + body, ""},
         {"a comment of its own", "/* my notes */\nstatic TONE tone_old[] =\n{\n" + body,
          "/* my notes */\n"},
-        {"another declaration", "/* Old (OLD1) */\nstatic TONE  tone_old[] = /* mine */\n{\n" + body,
+        {"another declaration",
+         "/* Old (OLD1) */\nstatic TONE  tone_old[] = /* mine */\n{\n" + body,
          "/* Old (OLD1) */\n"},
         {"name and brace on one line", "/* Old (OLD1) */\nstatic TONE tone_old[] = {\n" + body,
          "/* Old (OLD1) */\n"},
-        {"after another definition", "static TONE tone_a[] = {\n};\n{\n" + body, "static TONE tone_a[] = {\n};\n"},
+        {"after another definition", "static TONE tone_a[] = {\n};\n{\n" + body,
+         "static TONE tone_a[] = {\n};\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,8 +216,7 @@ TEST_F(RingdataEditTest, WhereTheHeaderBegins)
 
 TEST_F(RingdataEditTest, PutBackUnchangedKeepsEveryByte)
 {
-    const std::string shapes[] = {example, withCrLf(example), "static TONE tone_a[] = {\n};",
-                                  ""};
+    const std::string shapes[] = {example, withCrLf(example), "static TONE tone_a[] = {\n};", ""};
     for (const std::string& shape : shapes) {
         SCOPED_TRACE(shape.substr(0, 40));
         const RingdataEdit added = add(shape, doorbell);
@@ -237,6 +235,24 @@ TEST_F(RingdataEditTest, PutBackUnchangedKeepsEveryByte)
         EXPECT_EQ(*put.bytes, written);
         EXPECT_EQ(DescribeEdit(put), DescribeEdit(saved));
     }
+}
+
+// Footer lines after the "};" belong to the definition: saved again, they
+// are not written twice; removed, they go with it.
+TEST_F(RingdataEditTest, FooterLinesAfterTheClose)
+{
+    config.footerLines[1] = "/* ---- */";
+    config.footerLineCount = 2;
+    const RingdataEdit added = add(example, doorbell);
+    ASSERT_TRUE(added.ok()) << added.error;
+    const std::string& written = *added.bytes;
+    EXPECT_THAT(written, HasSubstr("};\n/* ---- */\n\n#endif"));
+    const int n = scan(written)->tuneCount;
+    const RingdataEdit saved = save(written, n, doorbell);
+    ASSERT_TRUE(saved.ok()) << saved.error;
+    EXPECT_EQ(*saved.bytes, written);
+    EXPECT_EQ(std::tie(saved.oldFirstLine, saved.oldLastLine), std::make_tuple(79, 86));
+    EXPECT_EQ(*remove(written, n).bytes, example);
 }
 
 // A new definition goes after the last one, before a final "#endif" or the
@@ -262,8 +278,8 @@ TEST_F(RingdataEditTest, AppendedThenRemoved)
          a + "/* hand\n   written */\n\n@", "lines 6-12"},
         {"no line end at the end", "static TONE tone_a[] = {\n};", a + "\n@", "lines 4-10"},
         {"#endif without a line end", a + "#endif", a + "\n@#endif", "lines 4-10"},
-        {"no definition yet", "#ifndef R\n#define R\n\n#endif\n", "#ifndef R\n#define R\n\n@\n#endif\n",
-         "lines 4-10"},
+        {"no definition yet", "#ifndef R\n#define R\n\n#endif\n",
+         "#ifndef R\n#define R\n\n@\n#endif\n", "lines 4-10"},
         {"an empty file", "", "@", "lines 1-7"},
         {"Windows line ends", withCrLf(a + "\n#endif\n"), withCrLf(a + "\n@\n#endif\n"),
          "lines 4-10"},
@@ -276,8 +292,7 @@ TEST_F(RingdataEditTest, AppendedThenRemoved)
         std::string text = textOf(doorbell);
         if (c.before.find('\r') != std::string::npos) text = withCrLf(text);
         // A file whose last line has no line end keeps it so.
-        if (want.back() == '@' && !c.before.empty() && !c.before.ends_with('\n'))
-            text.pop_back();
+        if (want.back() == '@' && !c.before.empty() && !c.before.ends_with('\n')) text.pop_back();
         want.replace(want.find('@'), 1, text);
         EXPECT_EQ(*added.bytes, want);
         EXPECT_THAT(DescribeEdit(added), HasSubstr(c.lines));
@@ -351,8 +366,8 @@ TEST_F(RingdataEditTest, RefusedEdits)
     for (int i = 0; i < kMaxDefinitionLines; ++i)
         longText += "TONE(AUD_NOTE_A, TONE_TIME_IN_MS(10))\n";
     longText += "};\n";
-    const std::string withDoorbell = example.substr(0, example.find("#endif")) +
-                                     textOf(doorbell) + "\n#endif\n";
+    const std::string withDoorbell =
+        example.substr(0, example.find("#endif")) + textOf(doorbell) + "\n#endif\n";
     TextConfig noBrace = config;
     noBrace.headerLines[2] = "/* no brace */";
     TextConfig oneLine = config; // the name on the "{" line
@@ -372,17 +387,19 @@ TEST_F(RingdataEditTest, RefusedEdits)
         {"999 definitions", add(full, doorbell), "holds 999 tone definitions already"},
         {"a name that is taken", add(withDoorbell, doorbell),
          "\"tone_doorbell[]\" is already in the file (lines 81-85)."},
-        {"the name of another definition", replaceWith(example, 1, DefinitionFromText(textOf(doorbell), "tone_chime")),
+        {"the name of another definition",
+         replaceWith(example, 1, DefinitionFromText(textOf(doorbell), "tone_chime")),
          "\"tone_chime[]\" is already in the file (lines 26-37)."},
         {"over 1000 lines", replaceWith(example, 1, DefinitionFromText(longText)),
          "1001 lines after its \"{\" line, more than the 1000"},
         {"a tune too long for a tone text",
-         save(example, 1, [] {
-             test::TuneBuilder b;
-             for (int i = 0; i < 600; ++i)
-                 b.note(i * 200, i * 200 + 100, 81);
-             return b.build();
-         }()),
+         save(example, 1,
+              [] {
+                  test::TuneBuilder b;
+                  for (int i = 0; i < 600; ++i)
+                      b.note(i * 200, i * 200 + 100, 81);
+                  return b.build();
+              }()),
          "longer than 1000 lines"},
         {"no \"};\" after the definition",
          save("static TONE tone_a[] = {\nTONE(AUD_NOTE_A, TONE_TIME_IN_MS(10))\n", 1, doorbell),
@@ -487,8 +504,7 @@ TEST_F(RingdataEditTest, AppliedThroughAFileStore)
         EXPECT_EQ(StillAsScanned(applied.written, store.files[path], std::nullopt), written);
     }
     MemoryFileStore empty;
-    EXPECT_EQ(ApplyRingdataEdit(empty, path, &scanned, saveChime).outcome,
-              EditOutcome::CannotRead);
+    EXPECT_EQ(ApplyRingdataEdit(empty, path, &scanned, saveChime).outcome, EditOutcome::CannotRead);
 }
 
 // A write the disk stops part way leaves the file as it was, and no
