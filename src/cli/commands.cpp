@@ -250,17 +250,16 @@ namespace {
 // Edits the Ringdata.h target through edit (given its bytes and their scan),
 // printing what was done.
 int editRingdata(const std::filesystem::path& target, std::ostream& out, std::ostream& err,
-                 const std::function<RingdataEdit(std::string_view, const TuneCatalogue&)>& edit)
+                 const std::function<RingdataEdit(std::string, const TuneCatalogue&)>& edit)
 {
     if (kindOfFile(target) != FileKind::Ringdata)
         return fail(err, "\"" + target.string() + "\": put and remove change .h files only.");
     DiskFileStore disk;
     auto catalogue = std::make_unique<TuneCatalogue>();
-    const AppliedEdit applied =
-        ApplyRingdataEdit(disk, target, nullptr, [&](std::string_view bytes) {
-            printWarnings(ScanRingdataFile(bytes, *catalogue).warnings, err, target.string());
-            return edit(bytes, *catalogue);
-        });
+    const AppliedEdit applied = ApplyRingdataEdit(disk, target, nullptr, [&](std::string bytes) {
+        printWarnings(ScanRingdataFile(bytes, *catalogue).warnings, err, target.string());
+        return edit(std::move(bytes), *catalogue);
+    });
     printWarnings(applied.edit.warnings, err);
     if (applied.outcome != EditOutcome::Written) return fail(err, applied.message);
     out << DescribeEdit(applied.edit) << "\n";
@@ -280,7 +279,7 @@ int runPut(const std::filesystem::path& target, const std::filesystem::path& sou
         if (!read.parseError.empty()) return fail(err, read.parseError + " Nothing was written.");
         const ToneTextOptions text{options.tune.writeTempo, options.tune.addDefaultParts};
         return editRingdata(
-            target, out, err, [&](std::string_view bytes, const TuneCatalogue& catalogue) {
+            target, out, err, [&](std::string bytes, const TuneCatalogue& catalogue) {
                 return PutTuneInRingdata(bytes, catalogue, *read.tune, config.textConfig,
                                          config.noteNames, text, asName);
             });
@@ -292,20 +291,20 @@ int runRemove(const std::filesystem::path& target, const std::string& name,
 {
     return guarded(err, [&] {
         const ToolConfig config = loadConfig(options, err);
-        return editRingdata(target, out, err,
-                            [&](std::string_view bytes, const TuneCatalogue& catalogue) {
-                                const int n = FindDefinition(catalogue, name);
-                                if (n == 0) {
-                                    RingdataEdit none;
-                                    none.error = "it holds no tune named \"" + name + "\"" +
-                                                 (catalogue.tuneCount > 0
-                                                      ? "; it holds " + CatalogueNames(catalogue)
-                                                      : std::string("; it holds none")) +
-                                                 ".";
-                                    return none;
-                                }
-                                return RemoveDefinition(bytes, catalogue, n, config.textConfig);
-                            });
+        return editRingdata(
+            target, out, err, [&](std::string bytes, const TuneCatalogue& catalogue) {
+                const int n = FindDefinition(catalogue, name);
+                if (n == 0) {
+                    RingdataEdit none;
+                    none.error =
+                        "it holds no tune named \"" + name + "\"" +
+                        (catalogue.tuneCount > 0 ? "; it holds " + CatalogueNames(catalogue)
+                                                 : std::string("; it holds none")) +
+                        ".";
+                    return none;
+                }
+                return RemoveDefinition(std::move(bytes), catalogue, n, config.textConfig);
+            });
     });
 }
 

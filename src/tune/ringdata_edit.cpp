@@ -264,17 +264,6 @@ Located locate(std::string_view bytes, const TuneCatalogue& catalogue, int n,
     return at;
 }
 
-std::string spliced(std::string_view bytes, std::size_t begin, std::size_t end,
-                    std::string_view insert)
-{
-    std::string out;
-    out.reserve(bytes.size() - (end - begin) + insert.size());
-    out.append(bytes.substr(0, begin));
-    out.append(insert);
-    out.append(bytes.substr(end));
-    return out;
-}
-
 std::unique_ptr<TuneCatalogue> scanned(std::string_view text)
 {
     auto catalogue = std::make_unique<TuneCatalogue>();
@@ -465,7 +454,7 @@ std::string DescribeEdit(const RingdataEdit& edit)
     return {};
 }
 
-RingdataEdit ReplaceDefinition(std::string_view bytes, const TuneCatalogue& catalogue, int n,
+RingdataEdit ReplaceDefinition(std::string bytes, const TuneCatalogue& catalogue, int n,
                                const DefinitionText& text, const TextConfig& config)
 {
     RingdataEdit edit;
@@ -490,8 +479,8 @@ RingdataEdit ReplaceDefinition(std::string_view bytes, const TuneCatalogue& cata
         return edit;
     }
     const bool endsFile = at.end == bytes.size() && !bytes.ends_with('\n');
-    edit.bytes =
-        spliced(bytes, at.begin, at.end, withLineEnds(text.text, lineEndOf(bytes), endsFile));
+    bytes.replace(at.begin, at.end - at.begin, withLineEnds(text.text, lineEndOf(bytes), endsFile));
+    edit.bytes = std::move(bytes);
     edit.firstLine = at.first;
     edit.lastLine = at.first + text.lineCount - 1;
     edit.oldFirstLine = at.first;
@@ -499,7 +488,7 @@ RingdataEdit ReplaceDefinition(std::string_view bytes, const TuneCatalogue& cata
     return edit;
 }
 
-RingdataEdit AppendDefinition(std::string_view bytes, const TuneCatalogue& catalogue,
+RingdataEdit AppendDefinition(std::string bytes, const TuneCatalogue& catalogue,
                               const DefinitionText& text)
 {
     RingdataEdit edit;
@@ -542,13 +531,14 @@ RingdataEdit AppendDefinition(std::string_view bytes, const TuneCatalogue& catal
     if (!previousBlank) insert += lineEnd;
     insert += withLineEnds(text.text, lineEnd, unterminated);
     if (previousBlank && !endsFile) insert += lineEnd;
-    edit.bytes = spliced(bytes, at, at, insert);
+    bytes.insert(at, insert);
+    edit.bytes = std::move(bytes);
     edit.firstLine = point.linesBefore + (previousBlank ? 1 : 2);
     edit.lastLine = edit.firstLine + text.lineCount - 1;
     return edit;
 }
 
-RingdataEdit RemoveDefinition(std::string_view bytes, const TuneCatalogue& catalogue, int n,
+RingdataEdit RemoveDefinition(std::string bytes, const TuneCatalogue& catalogue, int n,
                               const TextConfig& config)
 {
     RingdataEdit edit;
@@ -565,19 +555,20 @@ RingdataEdit RemoveDefinition(std::string_view bytes, const TuneCatalogue& catal
         begin = at.blankBefore->begin;
     else if (at.blankAfter)
         end = at.blankAfter->end;
-    std::string out = spliced(bytes, begin, end, {});
+    const bool openEnd = end == bytes.size() && !bytes.ends_with('\n');
+    bytes.erase(begin, end - begin);
     // What now ends the file keeps the old last line's lack of a line end.
-    if (end == bytes.size() && !bytes.ends_with('\n') && begin > 0 && out.ends_with('\n')) {
-        out.pop_back();
-        if (out.ends_with('\r')) out.pop_back();
+    if (openEnd && begin > 0 && bytes.ends_with('\n')) {
+        bytes.pop_back();
+        if (bytes.ends_with('\r')) bytes.pop_back();
     }
-    edit.bytes = std::move(out);
+    edit.bytes = std::move(bytes);
     edit.firstLine = at.first;
     edit.lastLine = at.last;
     return edit;
 }
 
-RingdataEdit SaveTuneInDefinition(std::string_view bytes, const TuneCatalogue& catalogue, int n,
+RingdataEdit SaveTuneInDefinition(std::string bytes, const TuneCatalogue& catalogue, int n,
                                   const Tune& tune, const TextConfig& config,
                                   const NoteNameTable& names, const ToneTextOptions& options)
 {
@@ -587,26 +578,26 @@ RingdataEdit SaveTuneInDefinition(std::string_view bytes, const TuneCatalogue& c
         return edit;
     }
     const std::string& name = catalogue.entries[static_cast<std::size_t>(n)].name;
-    return ReplaceDefinition(bytes, catalogue, n,
+    return ReplaceDefinition(std::move(bytes), catalogue, n,
                              DefinitionTextOf(tune, config, names, options, name), config);
 }
 
-RingdataEdit AddTuneAsDefinition(std::string_view bytes, const TuneCatalogue& catalogue,
+RingdataEdit AddTuneAsDefinition(std::string bytes, const TuneCatalogue& catalogue,
                                  const Tune& tune, const TextConfig& config,
                                  const NoteNameTable& names, const ToneTextOptions& options)
 {
-    return AppendDefinition(bytes, catalogue, DefinitionTextOf(tune, config, names, options));
+    return AppendDefinition(std::move(bytes), catalogue,
+                            DefinitionTextOf(tune, config, names, options));
 }
 
-RingdataEdit PutTuneInRingdata(std::string_view bytes, const TuneCatalogue& catalogue,
-                               const Tune& tune, const TextConfig& config,
-                               const NoteNameTable& names, const ToneTextOptions& options,
-                               std::string_view name)
+RingdataEdit PutTuneInRingdata(std::string bytes, const TuneCatalogue& catalogue, const Tune& tune,
+                               const TextConfig& config, const NoteNameTable& names,
+                               const ToneTextOptions& options, std::string_view name)
 {
     DefinitionText text = DefinitionTextOf(tune, config, names, options, name);
     if (const int n = text.ok() ? FindDefinition(catalogue, text.name) : 0; n != 0)
-        return ReplaceDefinition(bytes, catalogue, n, text, config);
-    return AppendDefinition(bytes, catalogue, text);
+        return ReplaceDefinition(std::move(bytes), catalogue, n, text, config);
+    return AppendDefinition(std::move(bytes), catalogue, text);
 }
 
 std::uint64_t HashBytes(std::string_view bytes)
@@ -639,12 +630,12 @@ bool StillAsScanned(const ScannedFile& scanned, std::string_view bytes,
 
 AppliedEdit ApplyRingdataEdit(FileStore& store, const std::filesystem::path& path,
                               const ScannedFile* scanned,
-                              const std::function<RingdataEdit(std::string_view bytes)>& edit)
+                              const std::function<RingdataEdit(std::string bytes)>& edit)
 {
     AppliedEdit applied;
     const std::string file = inQuotes(path.string());
     const std::optional<FileStamp> stamp = fileStamp(path);
-    const FileReadResult read = store.read(path);
+    FileReadResult read = store.read(path);
     if (!read.bytes) {
         applied.outcome = EditOutcome::CannotRead;
         applied.message = read.error.message;
@@ -655,7 +646,7 @@ AppliedEdit ApplyRingdataEdit(FileStore& store, const std::filesystem::path& pat
         applied.message = file + " has changed on disk since it was read; nothing was written.";
         return applied;
     }
-    applied.edit = edit(*read.bytes);
+    applied.edit = edit(std::move(*read.bytes));
     if (!applied.edit.ok()) {
         applied.outcome = EditOutcome::Refused;
         applied.message = "Cannot change " + file + ": " + applied.edit.error;

@@ -83,8 +83,9 @@ struct RingdataEdit {
 [[nodiscard]] std::string DescribeEdit(const RingdataEdit& edit);
 
 // The edits on the bytes of a Ringdata.h and its scan (ScanRingdataFile of
-// the same bytes). A definition's lines run from the first line of its
-// header, when the lines above its "{" line are what config.cfg's header
+// the same bytes). They take the bytes by value and change them in place,
+// so that a caller done with them (std::move) spares a copy of the file. A definition's lines run
+// from the first line of its header, when the lines above its "{" line are what config.cfg's header
 // writes (placeholders standing for any text), or else from the line the
 // catalogue reads its name from, down to its "};" line and the footer lines
 // config.cfg writes after that. New lines take the file's line end (that of
@@ -93,7 +94,7 @@ struct RingdataEdit {
 
 // Definition n (1-based) replaced by text; refused when text names another
 // definition of the file.
-[[nodiscard]] RingdataEdit ReplaceDefinition(std::string_view bytes, const TuneCatalogue& catalogue,
+[[nodiscard]] RingdataEdit ReplaceDefinition(std::string bytes, const TuneCatalogue& catalogue,
                                              int n, const DefinitionText& text,
                                              const TextConfig& config);
 // text as a new definition after the last one: before a final "#endif" and
@@ -101,30 +102,29 @@ struct RingdataEdit {
 // that end the file; a blank line separates it from what stands before.
 // Refused when its name is taken or the file holds as many definitions as a
 // catalogue lists.
-[[nodiscard]] RingdataEdit AppendDefinition(std::string_view bytes, const TuneCatalogue& catalogue,
+[[nodiscard]] RingdataEdit AppendDefinition(std::string bytes, const TuneCatalogue& catalogue,
                                             const DefinitionText& text);
 // Definition n taken out, with the blank line before it (or, when there is
 // none, the one after it).
-[[nodiscard]] RingdataEdit RemoveDefinition(std::string_view bytes, const TuneCatalogue& catalogue,
+[[nodiscard]] RingdataEdit RemoveDefinition(std::string bytes, const TuneCatalogue& catalogue,
                                             int n, const TextConfig& config);
 
 // The editor's Save of a tune loaded from definition n: the tune goes back
 // into it under the definition's own name.
-[[nodiscard]] RingdataEdit SaveTuneInDefinition(std::string_view bytes,
-                                                const TuneCatalogue& catalogue, int n,
-                                                const Tune& tune, const TextConfig& config,
+[[nodiscard]] RingdataEdit SaveTuneInDefinition(std::string bytes, const TuneCatalogue& catalogue,
+                                                int n, const Tune& tune, const TextConfig& config,
                                                 const NoteNameTable& names,
                                                 const ToneTextOptions& options);
 // "Add to Ringdata.h": the tune appended under the name config.cfg's header
 // gives it.
-[[nodiscard]] RingdataEdit AddTuneAsDefinition(std::string_view bytes,
-                                               const TuneCatalogue& catalogue, const Tune& tune,
-                                               const TextConfig& config, const NoteNameTable& names,
+[[nodiscard]] RingdataEdit AddTuneAsDefinition(std::string bytes, const TuneCatalogue& catalogue,
+                                               const Tune& tune, const TextConfig& config,
+                                               const NoteNameTable& names,
                                                const ToneTextOptions& options);
 // The tune as the definition called name (empty: the name config.cfg's
 // header gives it): that definition replaced in place, or appended when the
 // file has none of that name.
-[[nodiscard]] RingdataEdit PutTuneInRingdata(std::string_view bytes, const TuneCatalogue& catalogue,
+[[nodiscard]] RingdataEdit PutTuneInRingdata(std::string bytes, const TuneCatalogue& catalogue,
                                              const Tune& tune, const TextConfig& config,
                                              const NoteNameTable& names,
                                              const ToneTextOptions& options,
@@ -165,6 +165,6 @@ struct AppliedEdit {
 // Modification times come from the disk's file of that path.
 [[nodiscard]] AppliedEdit
 ApplyRingdataEdit(FileStore& store, const std::filesystem::path& path, const ScannedFile* scanned,
-                  const std::function<RingdataEdit(std::string_view bytes)>& edit);
+                  const std::function<RingdataEdit(std::string bytes)>& edit);
 
 } // namespace qte

@@ -63,15 +63,15 @@ struct RingdataEditTest : ::testing::Test {
     {
         return DefinitionTextOf(tune, config, names, options, name).text;
     }
-    RingdataEdit save(std::string_view bytes, int n, const Tune& tune) const
+    RingdataEdit save(const std::string& bytes, int n, const Tune& tune) const
     {
         return SaveTuneInDefinition(bytes, *scan(bytes), n, tune, config, names, options);
     }
-    RingdataEdit add(std::string_view bytes, const Tune& tune) const
+    RingdataEdit add(const std::string& bytes, const Tune& tune) const
     {
         return AddTuneAsDefinition(bytes, *scan(bytes), tune, config, names, options);
     }
-    RingdataEdit remove(std::string_view bytes, int n) const
+    RingdataEdit remove(const std::string& bytes, int n) const
     {
         return RemoveDefinition(bytes, *scan(bytes), n, config);
     }
@@ -376,7 +376,7 @@ TEST_F(RingdataEditTest, RefusedEdits)
     TextConfig noClose = config;
     noClose.footerLines[0] = "}";
 
-    const auto replaceWith = [&](std::string_view bytes, int n, const DefinitionText& text) {
+    const auto replaceWith = [&](const std::string& bytes, int n, const DefinitionText& text) {
         return ReplaceDefinition(bytes, *scan(bytes), n, text, config);
     };
     const struct {
@@ -464,10 +464,10 @@ TEST_F(RingdataEditTest, FingerprintTellsAChangedFile)
 TEST_F(RingdataEditTest, AppliedThroughAFileStore)
 {
     const std::filesystem::path path = "/memory/Ringdata.h";
-    const auto saveChime = [&](std::string_view bytes) {
+    const auto saveChime = [&](const std::string& bytes) {
         return SaveTuneInDefinition(bytes, *scan(bytes), 2, doorbell, config, names, options);
     };
-    const auto refuse = [](std::string_view) {
+    const auto refuse = [](const std::string&) {
         RingdataEdit none;
         none.error = "not today.";
         return none;
@@ -478,7 +478,7 @@ TEST_F(RingdataEditTest, AppliedThroughAFileStore)
         const char* name;
         const ScannedFile* scanned;
         bool failWrite;
-        std::function<RingdataEdit(std::string_view)> edit;
+        std::function<RingdataEdit(std::string)> edit;
         EditOutcome outcome;
         const char* message;
     } cases[] = {
@@ -519,7 +519,7 @@ TEST_F(RingdataEditTest, AFailedWriteKeepsTheFile)
     AppliedEdit applied;
     {
         const test::FileSizeLimit noRoom(100);
-        applied = ApplyRingdataEdit(disk, path, &scanned, [&](std::string_view bytes) {
+        applied = ApplyRingdataEdit(disk, path, &scanned, [&](const std::string& bytes) {
             return SaveTuneInDefinition(bytes, *scan(bytes), 1, doorbell, config, names, options);
         });
     }
@@ -529,7 +529,7 @@ TEST_F(RingdataEditTest, AFailedWriteKeepsTheFile)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 
     // Written, it is the file the next save checks against.
-    applied = ApplyRingdataEdit(disk, path, &scanned, [&](std::string_view bytes) {
+    applied = ApplyRingdataEdit(disk, path, &scanned, [&](const std::string& bytes) {
         return SaveTuneInDefinition(bytes, *scan(bytes), 1, doorbell, config, names, options);
     });
     ASSERT_EQ(applied.outcome, EditOutcome::Written) << applied.message;
