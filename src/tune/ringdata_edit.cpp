@@ -173,7 +173,9 @@ Located locate(std::string_view bytes, const TuneCatalogue& catalogue, int n,
     const auto above = static_cast<std::int32_t>(shape.above.size());
     const auto below = static_cast<std::int32_t>(shape.below.size());
     // Lines lo.. are kept: the header's lines and a blank line above them.
-    const std::int32_t lo = std::max({1, previousEnd + 1, open - std::max(above, 1) - 1});
+    // None of the lines up to previousEnd, the previous definition's, is
+    // ever taken; the one above the "{" line may still hold the name.
+    const std::int32_t lo = std::max(1, open - std::max(above, 1) - 1);
 
     std::vector<Piece> pieces; // pieces[i] is line lo + i
     LineReader reader(bytes);
@@ -204,7 +206,7 @@ Located locate(std::string_view bytes, const TuneCatalogue& catalogue, int n,
         return at;
     }
     const std::string openName = DefinitionNameIn(text(*openPiece));
-    const Piece* abovePiece = open - 1 > previousEnd ? piece(open - 1) : nullptr;
+    const Piece* abovePiece = piece(open - 1);
     if (openName != entry.name &&
         (abovePiece == nullptr || DefinitionNameIn(text(*abovePiece)) != entry.name)) {
         at.error = "the file no longer holds " + inQuotes(entry.name) + " where it was listed (" +
@@ -229,7 +231,7 @@ Located locate(std::string_view bytes, const TuneCatalogue& catalogue, int n,
     }
     if (templated) {
         at.first = open - above;
-    } else if (openName != entry.name) {
+    } else if (openName != entry.name && open - 1 > previousEnd) {
         at.first = open - 1;
     }
     const Piece* firstPiece = piece(at.first);

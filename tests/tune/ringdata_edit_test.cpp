@@ -201,6 +201,10 @@ TEST_F(RingdataEditTest, WhereTheHeaderBegins)
          "/* Old (OLD1) */\n"},
         {"after another definition", "static TONE tone_a[] = {\n};\n{\n" + body,
          "static TONE tone_a[] = {\n};\n"},
+        // The name is read from the "};" line before; that line stays.
+        {"named by the definition before",
+         "static TONE tone_a[] = {\n}; /* the end of tone_a */\n{\n" + body,
+         "static TONE tone_a[] = {\n}; /* the end of tone_a */\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
