@@ -280,7 +280,7 @@ int runPut(const std::filesystem::path& target, const std::filesystem::path& sou
         const ToneTextOptions text{options.tune.writeTempo, options.tune.addDefaultParts};
         return editRingdata(
             target, out, err, [&](std::string bytes, const TuneCatalogue& catalogue) {
-                return PutTuneInRingdata(bytes, catalogue, *read.tune, config.textConfig,
+                return PutTuneInRingdata(std::move(bytes), catalogue, *read.tune, config.textConfig,
                                          config.noteNames, text, asName);
             });
     });
