@@ -1,10 +1,13 @@
 #include "app/startup.h"
 
+#include "app/audition.h"
 #include "app/editor_context.h"
 #include "app/playback_commands.h"
 #include "io/file_store.h"
 #include "io/messages.h"
 #include "platform/window.h"
+
+#include <memory>
 
 namespace qte {
 
@@ -26,31 +29,38 @@ void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory
     const FileReadResult settingsFile = files.read(ctx.startFile("config.dat"));
     if (settingsFile.bytes) ctx.settings = LoadUserSettings(*settingsFile.bytes).settings;
     applyStoredZoom(ctx.matrixView, ctx.settings.unitWidth, ctx.settings.rowHeight);
+    const FileReadResult optionsFile = files.read(ctx.startFile(kEditorOptionsFile));
+    if (optionsFile.bytes) ctx.editorOptions = LoadEditorOptions(*optionsFile.bytes).options;
     openSound(ctx);
+    openAudition(ctx);
 
     ctx.frequencyTable = DefaultFrequencyTable();
     const FileReadResult frequencies = files.read(ctx.startFile("midihz.ini"));
     if (frequencies.bytes) LoadFrequencyTable(ctx.frequencyTable, *frequencies.bytes);
     ctx.noteFrequencyHz = BuildNoteFrequencies(ctx.frequencyTable);
 
-    ClearTune(ctx.tune);
     showWarnings(ctx, reloadTextConfig(ctx).warnings);
     ctx.noteNames = BuildNoteNameTable();
 
     ctx.activeChild = Child::MatrixEdit;
-    clearEditorTune(ctx);
+    auto tune = std::make_unique<Tune>(ctx.tune());
+    ClearTune(*tune);
+    openTune(ctx, *tune, TuneOrigin{});
     ctx.matrixView.lowestPitch = kInitialLowestPitch;
     layoutMatrixWindow(ctx);
-    regenerateToneText(ctx);
 }
 
 void shutdownEditor(EditorContext& ctx)
 {
+    closeAudition(ctx);
     closeSound(ctx);
     ctx.settings.unitWidth = ctx.matrixView.unitWidth;
     ctx.settings.rowHeight = ctx.matrixView.rowHeight;
     if (const auto error =
             ctx.platform.files.write(ctx.startFile("config.dat"), EncodeUserSettings(ctx.settings)))
+        ctx.platform.messages.showError(error->message);
+    if (const auto error = ctx.platform.files.write(ctx.startFile(kEditorOptionsFile),
+                                                    EncodeEditorOptions(ctx.editorOptions)))
         ctx.platform.messages.showError(error->message);
 }
 

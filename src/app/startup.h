@@ -15,13 +15,15 @@ enum class Child : int;
 // bottom edge B); the layout is made once.
 [[nodiscard]] Rect childPlacement(Child child, int clientRight, int clientBottom);
 
-// Reads the start directory's config.dat, then midihz.ini, then config.cfg;
+// Reads the start directory's config.dat and editor.ini, opens the sound
+// devices, then reads midihz.ini, then config.cfg;
 // sets the titles and clears the tune. The windows must exist and have
 // been placed. A missing file keeps the built-in values and is not reported.
 void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory);
 
-// Writes config.dat with the options and the Matrix zoom of this run; a
-// failure is shown in the "Error!" box, naming the file and the reason.
+// Closes the sound devices and writes config.dat with the options and the
+// Matrix zoom of this run, then editor.ini; a failure is shown in the
+// "Error!" box, naming the file and the reason.
 void shutdownEditor(EditorContext& ctx);
 
 } // namespace qte

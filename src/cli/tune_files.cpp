@@ -95,12 +95,6 @@ void readToneText(ReadTuneResult& result, const std::filesystem::path& path, std
     loadEntry(result, path, bytes, *catalogue, n, config);
 }
 
-void nameSource(ReadTuneResult& result, const std::filesystem::path& path)
-{
-    if (result.tune && result.tune->tuneSourceName.empty())
-        result.tune->tuneSourceName = path.filename().string();
-}
-
 } // namespace
 
 std::string CatalogueNames(const TuneCatalogue& catalogue)
@@ -155,7 +149,6 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
     const std::string_view bytes = *file.bytes;
     if (kind == FileKind::Ringdata) {
         readToneText(result, path, bytes, choice, config);
-        nameSource(result, path);
         return result;
     }
 
@@ -169,7 +162,6 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
         result.error = quotedName(path) + ": " + imported.error;
         return result;
     }
-    tune->tuneSourceName = path.filename().string();
     result.tune = std::move(tune);
     return result;
 }
@@ -196,14 +188,12 @@ ForEachTune(const std::filesystem::path& path, const ToolConfig& config, const T
     if (catalogue->tuneCount <= 1) {
         ReadTuneResult read;
         loadToneFile(read, path, *file.bytes, config);
-        nameSource(read, path);
         take(stem, read);
         return {};
     }
     for (int n = 1; n <= catalogue->tuneCount; ++n) {
         ReadTuneResult read;
         loadEntry(read, path, *file.bytes, *catalogue, n, config);
-        nameSource(read, path);
         take(withoutBrackets(catalogue->entries[static_cast<std::size_t>(n)].name), read);
     }
     return std::move(scan.warnings);
@@ -211,9 +201,7 @@ ForEachTune(const std::filesystem::path& path, const ToolConfig& config, const T
 
 GeneratedToneText ToneTextOf(Tune& tune, const ToolConfig& config, const TuneOptions& options)
 {
-    TextConfig named = config.textConfig;
-    SubstituteHeaderPlaceholders(named, tune.toneName, tune.toneId);
-    return GenerateToneText(tune, named, config.noteNames,
+    return GenerateToneText(tune, config.textConfig, config.noteNames,
                             {options.writeTempo, options.addDefaultParts});
 }
 
@@ -232,6 +220,10 @@ TuneBytesResult TuneFileBytes(Tune& tune, FileKind kind, const ToolConfig& confi
     case FileKind::Ringdata: {
         GeneratedToneText generated = ToneTextOf(tune, config, options);
         result.warnings = std::move(generated.warnings);
+        // Written all the same: the caller says so, and the notes show as
+        // unknown names in the text.
+        if (std::string unnamed = UnnamedNotesWarning(tune, config.noteNames); !unnamed.empty())
+            result.warnings.push_back(std::move(unnamed));
         result.error = ToneTextSaveError(generated.text);
         if (result.error.empty()) result.bytes = ToneTextBytes(generated.text);
         break;

@@ -92,7 +92,7 @@ struct TuneBytesResult {
 };
 
 // The bytes of a file of kind holding the tune. A tone text the generator
-// had to cut is refused.
+// had to cut is refused; notes the tone text cannot name are a warning.
 [[nodiscard]] TuneBytesResult TuneFileBytes(Tune& tune, FileKind kind, const ToolConfig& config,
                                             const TuneOptions& options);
 

@@ -41,8 +41,13 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
         {cmd::ViewTones, "Tones in Rdata"},
         {cmd::KindFreqDefine, "Freq_define"},
         {cmd::StaccatoAll, "->Staccato"},
+        {cmd::SoundNotes, "Sound notes while editing"},
         {cmd::Exit, "E&xit"},
         {cmd::About, "&About ..."},
+        {cmd::Undo, "Undo"},
+        {cmd::Redo, "Redo"},
+        {cmd::OctaveUp, "Octave up"},
+        {cmd::SemitoneDown, "Semitone down"},
     };
     const auto items = allItems();
     for (const Case& c : cases) {
@@ -58,7 +63,7 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
     std::set<int> ids;
     for (const MenuItem* i : items)
         EXPECT_TRUE(ids.insert(i->id).second) << i->id;
-    EXPECT_EQ(ids.size(), 30u);
+    EXPECT_EQ(ids.size(), 37u);
 
     const auto& menus = mainMenu();
     ASSERT_EQ(menus.size(), 6u);
@@ -97,12 +102,16 @@ TEST(Accelerators, FirstMatchingEntryWins)
         {"Delete", {vk::Delete, 0, false, false, false}, cmd::Delete},
         {"a-ring", {0xDD, 0xE5, false, false, false}, 32807},
         {"digit", {vk::Digit0 + 4, '4', false, false, false}, std::nullopt},
+        {"ctrl+Z", {vk::letter('Z'), 26, false, true, false}, cmd::Undo},
+        {"ctrl+Y", {vk::letter('Y'), 25, false, true, false}, cmd::Redo},
+        {"ctrl+shift+Z", {vk::letter('Z'), 26, true, true, false}, cmd::Redo},
+        {"plain Z", {vk::letter('Z'), 'z', false, false, false}, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(translateAccelerator(c.key), c.command);
     }
-    EXPECT_EQ(acceleratorTable().size(), 30u);
+    EXPECT_EQ(acceleratorTable().size(), 33u);
 }
 
 } // namespace

@@ -66,27 +66,27 @@ TEST_F(MidiImelodyCommands, SeveralLinesAskWhichOneAndRevertReadsItAgain)
     EXPECT_EQ(shown.items, (std::vector<std::string>{"track 2, channel 1 (\"Lead\", 3 notes)",
                                                      "track 3, channel 2 (\"Bass\", 2 notes)"}));
     EXPECT_EQ(shown.initial, 0);
-    EXPECT_EQ(ctx.tune.noteCount, 2);
-    EXPECT_EQ(ctx.tune.noteTable[1].pitch, 36);
-    EXPECT_EQ(ctx.tune.toneName, "Bass");
-    EXPECT_EQ(ctx.tune.currentFileKind, static_cast<int>(FileKind::Midi));
+    EXPECT_EQ(ctx.tune().noteCount, 2);
+    EXPECT_EQ(ctx.tune().noteTable[1].pitch, 36);
+    EXPECT_EQ(ctx.tune().toneName, "Bass");
+    EXPECT_EQ(ctx.document.origin().fileKind, FileKind::Midi);
     EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Bass - song.mid");
 
     // Revert reads the bass again, without asking.
-    ctx.tune.noteTable[1].pitch = 100;
+    ctx.document.change("Edit note", [](Tune& t) { t.noteTable[1].pitch = 100; });
     runCommand(ctx, cmd::Revert);
     EXPECT_EQ(takeMessage(), "Revert: Discard changes?");
     EXPECT_EQ(dialogs.choicesShown.size(), 1u);
-    EXPECT_EQ(ctx.tune.noteTable[1].pitch, 36);
+    EXPECT_EQ(ctx.tune().noteTable[1].pitch, 36);
 
     // Cancel in the choice leaves everything as it was, and says nothing.
-    const Tune before = ctx.tune;
+    const Tune before = ctx.tune();
     openFile("/in/song.mid", FileKind::Midi);
     EXPECT_EQ(dialogs.choicesShown.size(), 2u);
     EXPECT_EQ(takeMessage(), "");
-    EXPECT_EQ(ctx.tune.noteTable[1].pitch, before.noteTable[1].pitch);
-    EXPECT_EQ(ctx.tune.toneName, "Bass");
-    EXPECT_EQ(ctx.tune.currentFilePath, "/in/song.mid");
+    EXPECT_EQ(ctx.tune().noteTable[1].pitch, before.noteTable[1].pitch);
+    EXPECT_EQ(ctx.tune().toneName, "Bass");
+    EXPECT_EQ(ctx.document.origin().filePath, "/in/song.mid");
 }
 
 TEST_F(MidiImelodyCommands, OneLineOpensAtOnceAndABrokenFileSaysWhy)
@@ -96,16 +96,16 @@ TEST_F(MidiImelodyCommands, OneLineOpensAtOnceAndABrokenFileSaysWhy)
     openFile("/in/one.midi", FileKind::Midi);
     EXPECT_EQ(takeMessage(), "");
     EXPECT_TRUE(dialogs.choicesShown.empty());
-    EXPECT_EQ(ctx.tune.noteCount, 1);
-    EXPECT_EQ(ctx.tune.toneName, "One");
+    EXPECT_EQ(ctx.tune().noteCount, 1);
+    EXPECT_EQ(ctx.tune().toneName, "One");
 
     files.files["/in/broken.mid"] = files.files["/in/one.midi"].substr(0, 30);
     openFile("/in/broken.mid", FileKind::Midi);
     EXPECT_EQ(takeMessage(), "Error!: Cannot open \"/in/broken.mid\": The chunk at byte 14 "
                              "announces 19 bytes, but only 8 follow.");
     EXPECT_TRUE(dialogs.choicesShown.empty());
-    EXPECT_EQ(ctx.tune.toneName, "One");
-    EXPECT_EQ(ctx.tune.currentFilePath, "/in/one.midi");
+    EXPECT_EQ(ctx.tune().toneName, "One");
+    EXPECT_EQ(ctx.document.origin().filePath, "/in/one.midi");
 }
 
 TEST_F(MidiImelodyCommands, OpenAndSaveIMelody)
@@ -114,20 +114,20 @@ TEST_F(MidiImelodyCommands, OpenAndSaveIMelody)
                                   "MELODY:c2(vibeond2@2)e2\r\nEND:IMELODY\r\n";
     openFile("/in/ring.imy", FileKind::IMelody);
     EXPECT_EQ(takeMessage(), "");
-    EXPECT_EQ(ctx.tune.noteCount, 3);
-    EXPECT_EQ(ctx.tune.vibraCount, 1);
-    EXPECT_EQ(ctx.tune.repeatCount, 1);
-    EXPECT_EQ(ctx.tune.toneName, "Ring");
+    EXPECT_EQ(ctx.tune().noteCount, 3);
+    EXPECT_EQ(ctx.tune().vibraCount, 1);
+    EXPECT_EQ(ctx.tune().repeatCount, 1);
+    EXPECT_EQ(ctx.tune().toneName, "Ring");
 
     saveAs("/out/ring", FileKind::IMelody);
     EXPECT_EQ(takeMessage(), "");
-    EXPECT_EQ(files.files["/out/ring.imy"], ExportIMelody(ctx.tune).bytes);
-    EXPECT_EQ(ctx.tune.currentFileKind, static_cast<int>(FileKind::IMelody));
+    EXPECT_EQ(files.files["/out/ring.imy"], ExportIMelody(ctx.tune()).bytes);
+    EXPECT_EQ(ctx.document.origin().fileKind, FileKind::IMelody);
 
     // As MIDI the vibra segment is reported once, and the file is written.
     saveAs("/out/ring", FileKind::Midi);
     EXPECT_THAT(takeMessage(), HasSubstr("1 vibra segment has no meaning in a MIDI file"));
-    EXPECT_EQ(files.files["/out/ring.mid"], ExportMidi(ctx.tune).bytes);
+    EXPECT_EQ(files.files["/out/ring.mid"], ExportMidi(ctx.tune()).bytes);
     runCommand(ctx, cmd::Save);
     EXPECT_THAT(takeMessage(), HasSubstr("vibra segment"));
 }

@@ -101,6 +101,8 @@ BadFiles::BadFiles()
     for (char& c : binary)
         c = static_cast<char>(random() & 0xff);
     writeFileOrDie(d / "binary.h", binary);
+    // The same without a kind in its name: the dialog's filter chooses the reader.
+    writeFileOrDie(d / "binary.bin", binary);
 
     // One 10 MB line: tone lines without line ends, and RTX notes.
     writeFileOrDie(d / "line-10mb.h",

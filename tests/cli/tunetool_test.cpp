@@ -211,11 +211,12 @@ const CatalogueCase kCatalogue[] = {
 };
 
 // The whole text of single_tone.h with each option: its notes, pause and
-// comment inside config.cfg's header (placeholders filled) and footer; and
-// convert writes the same bytes.
+// comment inside config.cfg's header (placeholders filled with the name and
+// ID read back from the file's own header) and footer; and convert writes
+// the same bytes.
 TEST(TunetoolText, SingleToneFileWithEachOption)
 {
-    const std::string head = "/* Undefined (UNDF) */\nstatic TONE tone_undefined[] =\n{\n";
+    const std::string head = "/* Doorbell (DB01) */\nstatic TONE tone_doorbell[] =\n{\n";
     const std::string tempo = "        /*Tempo: 160bpm*/        \n";
     const std::string body = "        TONE(AUD_NOTE_E2, TONE_TIME_IN_MS(375))\n"
                              "        TONE(AUD_NOTE_C2, TONE_TIME_IN_MS(750))\n"
@@ -358,10 +359,18 @@ TEST(TunetoolInfo, NamesCountsAndLength)
         std::vector<int> counts; // tempo, notes, vibras, repeats, texts, length
         const char* name = "Undefined\nID:      UNDF";
     };
+    // The names come back from the files' header lines as config.cfg shapes
+    // them: both from single_tone.h, only the array's from Ringdata.h.
     const Case cases[] = {
-        {example("single_tone.h"), exampleOptions(), {160, 4, 0, 0, 1, 2625}},
-        {example("Ringdata.h"), choosing("tone_morning", {}), {160, 6, 2, 0, 0, 2060}},
-        {example("Ringdata.h"), choosing({}, 2), {120, 4, 0, 2, 0, 1750}},
+        {example("single_tone.h"),
+         exampleOptions(),
+         {160, 4, 0, 0, 1, 2625},
+         "Doorbell\nID:      DB01"},
+        {example("Ringdata.h"),
+         choosing("tone_morning", {}),
+         {160, 6, 2, 0, 0, 2060},
+         "morning\nID:      UNDF"},
+        {example("Ringdata.h"), choosing({}, 2), {120, 4, 0, 2, 0, 1750}, "chime\nID:      UNDF"},
         {dir.file("tail.h"), exampleOptions(), {80, 1, 0, 0, 1, 875}},
         {dir.file("pause.h"), exampleOptions(), {80, 1, 0, 0, 0, 375}},
         {dir.file("x.rtx"), exampleOptions(), {120, 2, 0, 0, 0, 1500}, "Doorbell\nID:      DOOR"},
@@ -445,6 +454,24 @@ TEST(TunetoolConvert, ChainsOfExchangeFormatsKeepTheNotes)
         EXPECT_GT(before.size(), 1u);
         EXPECT_EQ(notesOf(test::readFileOrDie(from), {}), before);
     }
+}
+
+// RTTTL reaches down to c4 (pitch 60), which the tone text has no name for:
+// the tone text is still written, and stderr says which notes it loses.
+TEST(TunetoolConvert, NotesTheToneTextCannotNameAreAWarning)
+{
+    test::TempDir dir;
+    test::writeFileOrDie(dir.file("low.rtx"), "Low:d=4,o=5,b=120:4c4,4g#4,4a4,4p,4d4,");
+    const Output r = convert(dir.file("low.rtx"), dir.file("low.h"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "warning: 3 notes lie below A, the lowest note the tone text names: at 0 ms, "
+                     "500 ms and 2000 ms. Transpose them, or save in another format.\n");
+    EXPECT_THAT(test::readFileOrDie(dir.file("low.h")),
+                HasSubstr("TONE(AUD_NOTE_UNK TONE_TIME_IN_MS(500))"));
+    // Other kinds name every pitch: no warning.
+    const Output ota = convert(dir.file("low.rtx"), dir.file("low.ota"));
+    EXPECT_EQ(ota.status, 0);
+    EXPECT_EQ(ota.err, "");
 }
 
 // The samples of an 8-bit mono WAV file after its 44-byte header (which

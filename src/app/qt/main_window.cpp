@@ -44,7 +44,8 @@ bool isCheckable(int id)
     case cmd::KindSpecial:
     case cmd::KindFreqDefine:
     case cmd::AddDefaultParts:
-    case cmd::PlayPolitely: return true;
+    case cmd::PlayPolitely:
+    case cmd::SoundNotes: return true;
     default: return false;
     }
 }
@@ -182,6 +183,7 @@ MainWindow::MainWindow(bool unattended)
                          m_files,
                          m_tick,
                          m_waveOut,
+                         m_auditionOut,
                          *m_client,
                          {m_children[0], m_children[1], m_children[2]}});
     m_ctx->buttonTable = &m_buttonTable;
@@ -236,6 +238,7 @@ void MainWindow::syncMenus()
     for (auto& [id, action] : m_actions) {
         action->setEnabled(isCommandEnabled(*m_ctx, id));
         if (action->isCheckable()) action->setChecked(isCommandChecked(*m_ctx, id));
+        if (const auto label = commandLabel(*m_ctx, id)) action->setText(latin1(*label));
     }
 }
 
