@@ -636,7 +636,7 @@ AppliedEdit ApplyRingdataEdit(FileStore& store, const std::filesystem::path& pat
 {
     AppliedEdit applied;
     const std::string file = inQuotes(path.string());
-    const std::optional<FileStamp> stamp = fileStamp(path);
+    const std::optional<FileStamp> stamp = store.stamp(path);
     FileReadResult read = store.read(path);
     if (!read.bytes) {
         applied.outcome = EditOutcome::CannotRead;
@@ -660,7 +660,7 @@ AppliedEdit ApplyRingdataEdit(FileStore& store, const std::filesystem::path& pat
         return applied;
     }
     applied.outcome = EditOutcome::Written;
-    applied.written = FingerprintOf(*applied.edit.bytes, fileStamp(path));
+    applied.written = FingerprintOf(*applied.edit.bytes, store.stamp(path));
     return applied;
 }
 

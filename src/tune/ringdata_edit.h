@@ -162,7 +162,7 @@ struct AppliedEdit {
 
 // Reads path from the store, checks it against scanned (when given), runs
 // edit on its bytes and writes the result through the store (atomically).
-// Modification times come from the disk's file of that path.
+// Modification times are the store's.
 [[nodiscard]] AppliedEdit
 ApplyRingdataEdit(FileStore& store, const std::filesystem::path& path, const ScannedFile* scanned,
                   const std::function<RingdataEdit(std::string bytes)>& edit);

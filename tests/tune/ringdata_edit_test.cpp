@@ -476,37 +476,43 @@ TEST_F(RingdataEditTest, AppliedThroughAFileStore)
         none.error = "not today.";
         return none;
     };
-    const ScannedFile scanned = FingerprintOf(example, std::nullopt);
-    const ScannedFile stale = FingerprintOf(example + "\n", std::nullopt);
+    enum class Check { Scanned, None, OtherBytes, Touched };
     const struct {
         const char* name;
-        const ScannedFile* scanned;
+        Check check;
         bool failWrite;
         std::function<RingdataEdit(std::string)> edit;
         EditOutcome outcome;
         const char* message;
     } cases[] = {
-        {"written", &scanned, false, saveChime, EditOutcome::Written, ""},
-        {"without a check", nullptr, false, saveChime, EditOutcome::Written, ""},
-        {"changed since the scan", &stale, false, saveChime, EditOutcome::ChangedOnDisk,
+        {"written", Check::Scanned, false, saveChime, EditOutcome::Written, ""},
+        {"without a check", Check::None, false, saveChime, EditOutcome::Written, ""},
+        {"changed since the scan", Check::OtherBytes, false, saveChime, EditOutcome::ChangedOnDisk,
          "\"/memory/Ringdata.h\" has changed on disk since it was read"},
-        {"a store that fails", &scanned, true, saveChime, EditOutcome::CannotWrite,
+        {"touched since the scan", Check::Touched, false, saveChime, EditOutcome::ChangedOnDisk,
+         "\"/memory/Ringdata.h\" has changed on disk since it was read"},
+        {"a store that fails", Check::Scanned, true, saveChime, EditOutcome::CannotWrite,
          "Cannot write \"/memory/Ringdata.h\": Permission denied (the file is unchanged)"},
-        {"refused", &scanned, false, refuse, EditOutcome::Refused,
+        {"refused", Check::Scanned, false, refuse, EditOutcome::Refused,
          "Cannot change \"/memory/Ringdata.h\": not today."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MemoryFileStore store;
         store.files[path] = example;
+        const ScannedFile scanned = FingerprintOf(
+            c.check == Check::OtherBytes ? example + "\n" : example, store.stamp(path));
+        if (c.check == Check::Touched) store.touch(path);
         if (c.failWrite) store.failWrites.push_back(path);
-        const AppliedEdit applied = ApplyRingdataEdit(store, path, c.scanned, c.edit);
+        const AppliedEdit applied =
+            ApplyRingdataEdit(store, path, c.check == Check::None ? nullptr : &scanned, c.edit);
         EXPECT_EQ(applied.outcome, c.outcome);
         EXPECT_EQ(applied.message.substr(0, std::string_view(c.message).size()), c.message);
         const bool written = c.outcome == EditOutcome::Written;
         EXPECT_EQ(store.files[path], written ? *saveChime(example).bytes : example);
-        EXPECT_EQ(StillAsScanned(applied.written, store.files[path], std::nullopt), written);
+        EXPECT_EQ(StillAsScanned(applied.written, store.files[path], store.stamp(path)), written);
     }
+    const ScannedFile scanned = FingerprintOf(example, std::nullopt);
     MemoryFileStore empty;
     EXPECT_EQ(ApplyRingdataEdit(empty, path, &scanned, saveChime).outcome, EditOutcome::CannotRead);
 }
