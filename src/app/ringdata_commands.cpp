@@ -57,7 +57,7 @@ void clampCatalogueScroll(EditorContext& ctx)
 // keeps its scroll position. A failure is reported; a file that changed on
 // disk is offered to be read again.
 std::optional<std::string> applyToRingdata(EditorContext& ctx, std::string_view title,
-                                            const std::function<RingdataEdit(std::string)>& edit)
+                                           const std::function<RingdataEdit(std::string)>& edit)
 {
     const std::string path = ctx.ringdataPath;
     const ScannedFile* scanned = ctx.ringdataScan ? &*ctx.ringdataScan : nullptr;
@@ -109,8 +109,8 @@ bool saveIntoRingdata(EditorContext& ctx)
     if (!savesIntoRingdata(ctx) || !unnamedNotesAccepted(ctx, "Save")) return false;
     const std::int32_t n = ctx.document.origin().catalogueEntry;
     const auto written = applyToRingdata(ctx, "Save", [&ctx, n](std::string bytes) {
-        return SaveTuneInDefinition(std::move(bytes), ctx.catalogue, n, ctx.tune(),
-                                    ctx.textConfig, ctx.noteNames, textOptions(ctx));
+        return SaveTuneInDefinition(std::move(bytes), ctx.catalogue, n, ctx.tune(), ctx.textConfig,
+                                    ctx.noteNames, textOptions(ctx));
     });
     if (!written) return false;
     TuneOrigin origin = ctx.document.origin();

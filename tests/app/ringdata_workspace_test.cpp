@@ -197,8 +197,8 @@ TEST_F(RingdataWorkspace, TheListMarksTheLoadedTuneAndItsUnsavedChanges)
         {"redone", [this] { runCommand(ctx, cmd::Redo); }, "tone_chime[]*"},
         {"saved", [this] { runCommand(ctx, cmd::Save); }, "tone_chime[]"},
         {"undone after saving", [this] { runCommand(ctx, cmd::Undo); }, "tone_chime[]*"},
-        {"saved as a file of its own",
-         [this] { saveAs("/t/chime.ota", FileKind::Ota); }, "tone_chime[]"},
+        {"saved as a file of its own", [this] { saveAs("/t/chime.ota", FileKind::Ota); },
+         "tone_chime[]"},
         {"changed then", [this] { change(); }, "tone_chime[]"},
     };
     for (const auto& s : steps) {
@@ -259,8 +259,8 @@ TEST_F(RingdataWorkspace, NothingIsWrittenIntoAFileThatChangedOnDisk)
         {"the same size, other bytes", [&] { files.files[kRingdata] = sameSize; },
          MessageAnswer::No, 2, 5},
         {"only its modification time", [&] { touchRingdata(); }, MessageAnswer::No, 2, 5},
-        {"only its modification time, read again", [&] { touchRingdata(); }, MessageAnswer::Yes,
-         2, 5},
+        {"only its modification time, read again", [&] { touchRingdata(); }, MessageAnswer::Yes, 2,
+         5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -393,7 +393,8 @@ TEST_F(RingdataWorkspace, AddAppendsTheTuneWhichSaveThenWritesInto)
     const std::size_t endif = example.rfind("#endif");
     EXPECT_EQ(added.substr(0, endif), example.substr(0, endif));
     EXPECT_TRUE(added.ends_with(example.substr(endif)));
-    EXPECT_THAT(added.substr(endif), HasSubstr("/* Doorbell (DRBL) */\nstatic TONE tone_doorbell[] ="));
+    EXPECT_THAT(added.substr(endif),
+                HasSubstr("/* Doorbell (DRBL) */\nstatic TONE tone_doorbell[] ="));
     ASSERT_EQ(ctx.catalogue.tuneCount, 6);
     EXPECT_EQ(entry(6).name, "tone_doorbell[]");
     EXPECT_EQ(ctx.document.origin().catalogueEntry, 6);
