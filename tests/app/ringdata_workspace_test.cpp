@@ -456,6 +456,24 @@ TEST_F(RingdataWorkspace, RemoveAsksNamingTheTuneAndKeepsEveryOtherByte)
     EXPECT_EQ(fileDialogs.requests.size(), 1u);
 }
 
+// Asked before the changes are lost, Save writes them where Ctrl+S would.
+TEST_F(RingdataWorkspace, SaveBeforeExitWritesIntoTheDefinition)
+{
+    openRingdata();
+    const CatalogueEntry waltz = entry(4);
+    clickEntry(4);
+    change();
+    messages.answers = {MessageAnswer::Save};
+    runCommand(ctx, cmd::Exit);
+    EXPECT_EQ(takeMessage(), "Confirm exit: Ready to quit?");
+    EXPECT_TRUE(ctx.quitRequested);
+    EXPECT_TRUE(fileDialogs.requests.empty());
+    EXPECT_FALSE(ctx.document.isModified());
+    const auto [first, last] = changedLines(example, files.files[kRingdata]);
+    EXPECT_GE(first, waltz.firstLine - 1);
+    EXPECT_LE(last, waltz.lastLine);
+}
+
 // The tune's definition is in the Ringdata.h it came from; once another is
 // open, Save asks for a file.
 TEST_F(RingdataWorkspace, SaveOfATuneFromAnotherRingdataAsksForAFile)
