@@ -5,6 +5,7 @@
 #include "app/file_commands.h"
 #include "app/menu.h"
 #include "app/playback_commands.h"
+#include "app/ringdata_commands.h"
 #include "app/steps.h"
 #include "io/messages.h"
 #include "platform/dialogs.h"
@@ -135,6 +136,8 @@ void runCommand(EditorContext& ctx, int id)
     case cmd::Save: saveCommand(ctx); break;
     case cmd::SaveAs: saveAsCommand(ctx); break;
     case cmd::Revert: revertCommand(ctx); break;
+    case cmd::AddToRingdata: addToRingdataCommand(ctx); break;
+    case cmd::RemoveFromRingdata: removeFromRingdataCommand(ctx); break;
     case cmd::Exit: exitCommand(ctx); break;
     case cmd::Undo: undoOrRedo(ctx, true); break;
     case cmd::Redo: undoOrRedo(ctx, false); break;
@@ -207,6 +210,8 @@ bool isCommandEnabled(const EditorContext& ctx, int id)
     switch (id) {
     case cmd::Undo: return ctx.document.canUndo();
     case cmd::Redo: return ctx.document.canRedo();
+    case cmd::AddToRingdata: return !ctx.ringdataPath.empty();
+    case cmd::RemoveFromRingdata: return savesIntoRingdata(ctx);
     default: return true;
     }
 }

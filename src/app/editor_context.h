@@ -15,6 +15,7 @@
 #include "matrix/matrix_painter.h"
 #include "matrix/matrix_view.h"
 #include "playback/playback.h"
+#include "tune/ringdata_edit.h"
 #include "tune/ringdata_file.h"
 #include "tune/tempo.h"
 #include "tune/tone_parser.h"
@@ -92,6 +93,9 @@ struct EditorContext {
     ParserState parserState;
     std::string ringdataPath;
     std::string ringdataTitle;
+    // The opened Ringdata.h as it was scanned; a write into it first checks
+    // that the file is still that one.
+    std::optional<ScannedFile> ringdataScan;
     // The shared file dialog record: every dialog starts with the last path.
     std::string dialogPath;
     // The line of the MIDI file the tune was opened from, read again by Revert.

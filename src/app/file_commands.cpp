@@ -3,12 +3,14 @@
 #include "app/dialog_commands.h"
 #include "app/editor_context.h"
 #include "app/playback_commands.h"
+#include "app/ringdata_commands.h"
 #include "formats/file_kinds.h"
 #include "formats/format_result.h"
 #include "io/file_store.h"
 #include "io/messages.h"
 #include "platform/window.h"
 #include "sound/wave_file.h"
+#include "tune/ringdata_edit.h"
 #include "tune/ringdata_file.h"
 #include "tune/tone_generator.h"
 
@@ -348,6 +350,8 @@ void openRingingToneCommand(EditorContext& ctx)
 
 bool openRingdataFile(EditorContext& ctx, const std::string& path)
 {
+    // Taken before the read: a change in between then shows at the next save.
+    const std::optional<FileStamp> stamp = ctx.platform.files.stamp(path);
     const FileReadResult file = ctx.platform.files.read(path);
     if (!file.bytes) {
         ctx.platform.messages.showError(file.error.message);
@@ -360,9 +364,11 @@ bool openRingdataFile(EditorContext& ctx, const std::string& path)
         return false;
     }
     ctx.catalogue = *next;
+    ctx.ringdataScan = FingerprintOf(*file.bytes, stamp);
     ctx.catalogueView.catalogueTopRow = 0;
     ctx.ringdataPath = path;
     ctx.ringdataTitle = fileNamePart(path);
+    followLoadedEntry(ctx);
     updateTitles(ctx);
     repaintCatalogue(ctx);
     showWarnings(ctx, result.warnings, path);
@@ -381,6 +387,7 @@ void openRingdataCommand(EditorContext& ctx)
 
 bool saveTune(EditorContext& ctx)
 {
+    if (savesIntoRingdata(ctx)) return saveIntoRingdata(ctx);
     const TuneOrigin& origin = ctx.document.origin();
     if (origin.filePath.empty()) return saveTuneAs(ctx);
     if (origin.fileKind == FileKind::None) return false;

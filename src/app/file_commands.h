@@ -53,7 +53,8 @@ bool openTuneFile(EditorContext& ctx, const std::string& path, FileKind kind);
 // notes asks first. Reports a failure and returns false; true once written.
 bool writeTuneFile(EditorContext& ctx, const std::string& path, FileKind kind);
 
-// "Save" and "Save as...": true once the tune was written.
+// "Save" and "Save as...": true once the tune was written. Save writes a
+// tune loaded from "Tunes in Ringdata" back into its definition.
 bool saveTune(EditorContext& ctx);
 bool saveTuneAs(EditorContext& ctx);
 

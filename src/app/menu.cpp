@@ -12,6 +12,8 @@ const std::vector<Menu>& mainMenu()
           {cmd::Save, "Save", {}},
           {cmd::SaveAs, "Save as...", {}},
           {cmd::Revert, "Revert", {}},
+          {cmd::AddToRingdata, "Add to Ringdata.h", {}},
+          {cmd::RemoveFromRingdata, "Remove from Ringdata.h", {}},
           {cmd::Exit, "E&xit", {}}}},
         // "Undo" and "Redo" name their step while there is one
         // (commandLabel).

@@ -49,6 +49,8 @@ constexpr int OctaveUp = 32902;
 constexpr int OctaveDown = 32903;
 constexpr int SemitoneUp = 32904;
 constexpr int SemitoneDown = 32905;
+constexpr int AddToRingdata = 32906;
+constexpr int RemoveFromRingdata = 32907;
 } // namespace cmd
 
 struct MenuItem {

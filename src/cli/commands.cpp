@@ -1,7 +1,9 @@
 #include "cli/commands.h"
 
 #include "formats/file_kinds.h"
+#include "io/file_store.h"
 #include "io/files.h"
+#include "tune/ringdata_edit.h"
 #include "tune/ringdata_file.h"
 
 #include <algorithm>
@@ -240,6 +242,69 @@ int runExport(const std::vector<std::filesystem::path>& files, const std::filesy
                                  " tunes were not written.");
         }
         return 0;
+    });
+}
+
+namespace {
+
+// Edits the Ringdata.h target through edit (given its bytes and their scan),
+// printing what was done.
+int editRingdata(const std::filesystem::path& target, std::ostream& out, std::ostream& err,
+                 const std::function<RingdataEdit(std::string, const TuneCatalogue&)>& edit)
+{
+    if (kindOfFile(target) != FileKind::Ringdata)
+        return fail(err, "\"" + target.string() + "\": put and remove change .h files only.");
+    DiskFileStore disk;
+    auto catalogue = std::make_unique<TuneCatalogue>();
+    const AppliedEdit applied = ApplyRingdataEdit(disk, target, nullptr, [&](std::string bytes) {
+        printWarnings(ScanRingdataFile(bytes, *catalogue).warnings, err, target.string());
+        return edit(std::move(bytes), *catalogue);
+    });
+    printWarnings(applied.edit.warnings, err);
+    if (applied.outcome != EditOutcome::Written) return fail(err, applied.message);
+    out << DescribeEdit(applied.edit) << "\n";
+    return 0;
+}
+
+} // namespace
+
+int runPut(const std::filesystem::path& target, const std::filesystem::path& source,
+           const std::string& asName, const CommandOptions& options, std::ostream& out,
+           std::ostream& err)
+{
+    return guarded(err, [&] {
+        const ToolConfig config = loadConfig(options, err);
+        const ReadTuneResult read = readTune(source, options, config, err);
+        if (!read.tune) return 1;
+        if (!read.parseError.empty()) return fail(err, read.parseError + " Nothing was written.");
+        const ToneTextOptions text{options.tune.writeTempo, options.tune.addDefaultParts};
+        return editRingdata(
+            target, out, err, [&](std::string bytes, const TuneCatalogue& catalogue) {
+                return PutTuneInRingdata(std::move(bytes), catalogue, *read.tune, config.textConfig,
+                                         config.noteNames, text, asName);
+            });
+    });
+}
+
+int runRemove(const std::filesystem::path& target, const std::string& name,
+              const CommandOptions& options, std::ostream& out, std::ostream& err)
+{
+    return guarded(err, [&] {
+        const ToolConfig config = loadConfig(options, err);
+        return editRingdata(
+            target, out, err, [&](std::string bytes, const TuneCatalogue& catalogue) {
+                const int n = FindDefinition(catalogue, name);
+                if (n == 0) {
+                    RingdataEdit none;
+                    none.error =
+                        "it holds no tune named \"" + name + "\"" +
+                        (catalogue.tuneCount > 0 ? "; it holds " + CatalogueNames(catalogue)
+                                                 : std::string("; it holds none")) +
+                        ".";
+                    return none;
+                }
+                return RemoveDefinition(std::move(bytes), catalogue, n, config.textConfig);
+            });
     });
 }
 

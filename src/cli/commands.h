@@ -49,4 +49,18 @@ struct CommandOptions {
                             const std::filesystem::path& folder, const std::string& kindName,
                             const CommandOptions& options, std::ostream& out, std::ostream& err);
 
+// Puts the tune of source into the Ringdata.h target: the definition called
+// asName (empty: the name config.cfg's header gives the tune) is replaced in
+// place, or appended when target has none of that name. Prints what was
+// done with its lines; target is written atomically and left as it was on
+// any failure.
+[[nodiscard]] int runPut(const std::filesystem::path& target, const std::filesystem::path& source,
+                         const std::string& asName, const CommandOptions& options,
+                         std::ostream& out, std::ostream& err);
+
+// Takes the definition called name out of the Ringdata.h target, with the
+// blank line that separated it; prints what was removed.
+[[nodiscard]] int runRemove(const std::filesystem::path& target, const std::string& name,
+                            const CommandOptions& options, std::ostream& out, std::ostream& err);
+
 } // namespace qte::cli

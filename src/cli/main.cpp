@@ -147,6 +147,40 @@ int run(int argc, char** argv)
         status = runExport(exportFiles, exportFolder, exportKind, options, std::cout, std::cerr);
     });
 
+    std::string target;
+    std::string asName;
+    CLI::App* put = app.add_subcommand(
+        "put", "Put the tune of SOURCE (.h, .ota, .rtx, .evt, .mid, .imy) into the Ringdata.h "
+               "TARGET: the definition called NAME (--as, or else the name config.cfg's header "
+               "gives the tune's name) is replaced in place, or appended after the last "
+               "definition (before a final #endif) when TARGET has none of that name. Every "
+               "other byte of TARGET stays as it was. Prints what was done and its lines; on "
+               "any failure TARGET is left unchanged");
+    put->add_option("TARGET", target, "The Ringdata.h to write into")->required();
+    put->add_option("SOURCE", inFile, "The tune file to read")->required();
+    put->add_option("--as", asName,
+                    "The name of the definition, with or without \"[]\" (default: the name "
+                    "config.cfg's header gives the tune)");
+    addReadOptions(*put, options);
+    addTextOptions(*put, options);
+    put->callback([&] { status = runPut(target, inFile, asName, options, std::cout, std::cerr); });
+
+    std::string removeName;
+    CLI::App* remove = app.add_subcommand(
+        "remove", "Take the definition NAME out of the Ringdata.h TARGET, with the blank line "
+                  "that separated it; every other byte stays as it was. Prints the lines "
+                  "removed; on any failure TARGET is left unchanged");
+    remove->add_option("TARGET", target, "The Ringdata.h to change")->required();
+    remove
+        ->add_option("--tune", removeName,
+                     "The definition by its name, with or without \"[]\" (see \"tunetool "
+                     "list\")")
+        ->required();
+    remove->add_option("--config", options.configFolder,
+                       "Read config.cfg from this folder instead of the current directory");
+    remove->callback(
+        [&] { status = runRemove(target, removeName, options, std::cout, std::cerr); });
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -3,6 +3,7 @@
 #include "formats/file_kinds.h"
 #include "io/files.h"
 #include "sound/wave_file.h"
+#include "tune/ringdata_edit.h"
 #include "tune/ringdata_file.h"
 #include "tune/tempo.h"
 
@@ -31,21 +32,7 @@ int chosenEntry(const TuneCatalogue& catalogue, const TuneChoice& choice)
 {
     if (choice.index)
         return *choice.index >= 1 && *choice.index <= catalogue.tuneCount ? *choice.index : 0;
-    const std::string wanted = withoutBrackets(*choice.name);
-    for (int i = 1; i <= catalogue.tuneCount; ++i)
-        if (withoutBrackets(catalogue.entries[static_cast<std::size_t>(i)].name) == wanted)
-            return i;
-    return 0;
-}
-
-std::string catalogueNames(const TuneCatalogue& catalogue)
-{
-    std::string names;
-    for (int i = 1; i <= catalogue.tuneCount; ++i) {
-        if (i > 1) names += ", ";
-        names += std::to_string(i) + " " + catalogue.entries[static_cast<std::size_t>(i)].name;
-    }
-    return names;
+    return FindDefinition(catalogue, *choice.name);
 }
 
 void takeLoaded(ReadTuneResult& result, const std::filesystem::path& path, ToneTextResult& loaded)
@@ -87,7 +74,7 @@ void readToneText(ReadTuneResult& result, const std::filesystem::path& path, std
         if (catalogue->tuneCount > 1) {
             result.error =
                 quotedName(path) + " holds " + std::to_string(catalogue->tuneCount) +
-                " tunes; pick one with --tune NAME or --index N: " + catalogueNames(*catalogue) +
+                " tunes; pick one with --tune NAME or --index N: " + CatalogueNames(*catalogue) +
                 ".";
             return;
         }
@@ -99,7 +86,7 @@ void readToneText(ReadTuneResult& result, const std::filesystem::path& path, std
         const std::string which = choice.index ? "number " + std::to_string(*choice.index)
                                                : "named \"" + *choice.name + "\"";
         result.error = quotedName(path) + " holds no tune " + which +
-                       (catalogue->tuneCount > 0 ? "; it holds " + catalogueNames(*catalogue)
+                       (catalogue->tuneCount > 0 ? "; it holds " + CatalogueNames(*catalogue)
                                                  : std::string("; it holds none")) +
                        ".";
         return;
@@ -109,6 +96,16 @@ void readToneText(ReadTuneResult& result, const std::filesystem::path& path, std
 }
 
 } // namespace
+
+std::string CatalogueNames(const TuneCatalogue& catalogue)
+{
+    std::string names;
+    for (int i = 1; i <= catalogue.tuneCount; ++i) {
+        if (i > 1) names += ", ";
+        names += std::to_string(i) + " " + catalogue.entries[static_cast<std::size_t>(i)].name;
+    }
+    return names;
+}
 
 ToolConfig LoadToolConfig(const std::filesystem::path& folder)
 {

@@ -15,6 +15,7 @@
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "formats/midi_file.h"
+#include "tune/ringdata_file.h"
 #include "tune/tone_generator.h"
 #include "tune/tune.h"
 
@@ -60,6 +61,9 @@ struct ReadTuneResult {
     std::string parseError;
     std::vector<std::string> warnings;
 };
+
+// "1 tone_morning[], 2 tone_chime[]": the catalogue's tunes by number.
+[[nodiscard]] std::string CatalogueNames(const TuneCatalogue& catalogue);
 
 // Reads the one tune of path. A .h file with several definitions needs a
 // choice; a choice is refused for the other kinds, as is a MIDI line for

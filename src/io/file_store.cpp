@@ -19,4 +19,9 @@ bool DiskFileStore::exists(const std::filesystem::path& path)
     return std::filesystem::exists(path, ec);
 }
 
+std::optional<FileStamp> DiskFileStore::stamp(const std::filesystem::path& path)
+{
+    return fileStamp(path);
+}
+
 } // namespace qte

@@ -22,6 +22,8 @@ public:
                                                          std::string_view bytes) = 0;
     // Whether something is there that a write would replace.
     [[nodiscard]] virtual bool exists(const std::filesystem::path& path) = 0;
+    // Its size and modification time; nothing when there is no such file.
+    [[nodiscard]] virtual std::optional<FileStamp> stamp(const std::filesystem::path& path) = 0;
 };
 
 // The real file system (readWholeFile, writeFileAtomically).
@@ -31,6 +33,7 @@ public:
     std::optional<FileError> write(const std::filesystem::path& path,
                                    std::string_view bytes) override;
     bool exists(const std::filesystem::path& path) override;
+    std::optional<FileStamp> stamp(const std::filesystem::path& path) override;
 };
 
 } // namespace qte

@@ -74,6 +74,16 @@ FileReadResult readWholeFile(const std::filesystem::path& path)
     return result;
 }
 
+std::optional<FileStamp> fileStamp(const std::filesystem::path& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+    constexpr std::int64_t kNsPerSecond = 1000000000;
+    return FileStamp{static_cast<std::uintmax_t>(st.st_size),
+                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNsPerSecond +
+                         st.st_mtim.tv_nsec};
+}
+
 namespace {
 
 bool writeAll(int fd, std::string_view bytes)

@@ -2,6 +2,7 @@
 // Whole-file reads and atomic writes, with errors as sentences that name the
 // file and the reason.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -28,6 +29,17 @@ constexpr std::uintmax_t kMaxReadBytes = 256u * 1024u * 1024u;
 // Returns the error, or nothing on success.
 [[nodiscard]] std::optional<FileError> writeFileAtomically(const std::filesystem::path& path,
                                                            std::string_view bytes);
+
+// What the file system says of a file without reading it: a write changes
+// its size or its modification time (within the file system's resolution).
+struct FileStamp {
+    std::uintmax_t size = 0;
+    std::int64_t modifiedNs = 0; // since the epoch
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// Nothing when the path names no file that can be examined.
+[[nodiscard]] std::optional<FileStamp> fileStamp(const std::filesystem::path& path);
 
 // "Cannot <verb> \"<path>\": <reason of errno>".
 [[nodiscard]] FileError describeFileError(std::string_view verb, const std::filesystem::path& path,

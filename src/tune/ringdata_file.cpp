@@ -37,15 +37,6 @@ bool beginsWith(std::string_view text, std::string_view prefix)
     return text.substr(0, prefix.size()) == prefix;
 }
 
-// The array name in a space-free line: from the 11th character up to "=" or
-// the line end.
-std::string_view nameIn(std::string_view spaceFree)
-{
-    if (spaceFree.size() <= kNameStart) return {};
-    const std::string_view rest = spaceFree.substr(kNameStart);
-    return rest.substr(0, rest.find_first_of("=\r\n"));
-}
-
 // The line as its space-free form ends: without trailing spaces and its
 // line end.
 std::string_view trimmedOfLineEnd(std::string_view line)
@@ -72,6 +63,42 @@ bool beginsWithCloseMarker(std::string_view line)
     i = line.find_first_not_of(' ', i + 1);
     return i != std::string_view::npos && line[i] == ';';
 }
+
+} // namespace
+
+bool OpensDefinition(std::string_view line)
+{
+    const std::string_view body = trimmedOfLineEnd(line);
+    return !body.empty() && body.back() == '{';
+}
+
+bool ClosesDefinition(std::string_view line)
+{
+    return beginsWithCloseMarker(line);
+}
+
+NameSpan DefinitionNameSpan(std::string_view line)
+{
+    std::size_t i = 0;
+    for (std::size_t seen = 0; i < line.size(); ++i) {
+        if (line[i] == ' ') continue;
+        if (seen++ == kNameStart) break;
+    }
+    std::size_t end = std::min(line.find_first_of("=\r\n", i), line.size());
+    while (end > i && line[end - 1] == ' ')
+        --end;
+    return {std::min(i, end), end};
+}
+
+std::string DefinitionNameIn(std::string_view line)
+{
+    const NameSpan span = DefinitionNameSpan(line);
+    std::string name(line.substr(span.begin, span.end - span.begin));
+    RemoveSpaces(name);
+    return name;
+}
+
+namespace {
 
 void appendWarnings(ToneTextResult& into, ToneTextResult&& from)
 {
@@ -167,7 +194,6 @@ ToneTextResult ScanRingdataFile(std::string_view bytes, TuneCatalogue& catalogue
     catalogue.tuneCount = 0;
     LineReader reader(bytes);
     std::string_view previous;
-    std::string spaceFree;
     bool inside = false;
     bool listed = false; // the definition being read has an entry
     bool tooMany = false;
@@ -177,8 +203,7 @@ ToneTextResult ScanRingdataFile(std::string_view bytes, TuneCatalogue& catalogue
         ++k;
         const std::string_view line = read->text;
         if (!inside) {
-            const std::string_view body = trimmedOfLineEnd(line);
-            if (!body.empty() && body.back() == '{') {
+            if (OpensDefinition(line)) {
                 inside = true;
                 listed = catalogue.tuneCount < kMaxCatalogueTunes;
                 if (listed) {
@@ -186,20 +211,14 @@ ToneTextResult ScanRingdataFile(std::string_view bytes, TuneCatalogue& catalogue
                         catalogue.entries[static_cast<std::size_t>(++catalogue.tuneCount)];
                     e.firstLine = k;
                     e.lastLine = 0;
-                    spaceFree.assign(line);
-                    RemoveSpaces(spaceFree);
-                    std::string_view name = nameIn(spaceFree);
-                    if (name.size() < kMinNameChars) {
-                        spaceFree.assign(previous);
-                        RemoveSpaces(spaceFree);
-                        name = nameIn(spaceFree);
-                    }
+                    std::string name = DefinitionNameIn(line);
+                    if (name.size() < kMinNameChars) name = DefinitionNameIn(previous);
                     e.name.assign(name.substr(0, kMaxNameChars));
                 } else {
                     tooMany = true;
                 }
             }
-        } else if (beginsWithCloseMarker(line)) {
+        } else if (ClosesDefinition(line)) {
             if (listed)
                 catalogue.entries[static_cast<std::size_t>(catalogue.tuneCount)].lastLine = k;
             inside = false;

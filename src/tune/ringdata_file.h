@@ -29,6 +29,23 @@ constexpr int kMaxCatalogueTunes = kCatalogueSlots - 1;
 // a longer line is read as several.
 constexpr std::size_t kRingdataLineChars = 254;
 
+// How the scan reads one line (as read, line end included or not). It
+// opens a definition when its last character, trailing spaces and the line
+// end aside, is "{"; it closes one when it begins with "};", spaces aside.
+[[nodiscard]] bool OpensDefinition(std::string_view line);
+[[nodiscard]] bool ClosesDefinition(std::string_view line);
+
+// Where a definition's name stands in its line: from the 11th character
+// that is not a space up to "=" or the line end, spaces before those left
+// out. The name is that text with its spaces removed; begin == end when the
+// line holds none.
+struct NameSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+[[nodiscard]] NameSpan DefinitionNameSpan(std::string_view line);
+[[nodiscard]] std::string DefinitionNameIn(std::string_view line);
+
 struct CatalogueEntry {
     std::int32_t firstLine = 0; // 1-based: the line that ends with "{"
     std::int32_t lastLine = 0;  // the line that begins with "};", or the file's last line

@@ -36,13 +36,40 @@ template <class R> R& setSpan(const Tune& t, R& r, float start, float length)
     return r;
 }
 
+// Keeps the texts of the last paint: a fill of the whole surface begins one.
+class LastPaintSurface final : public Surface {
+public:
+    LastPaintSurface(int w, int h) : m_w(w), m_h(h) {}
+    int width() const override { return m_w; }
+    int height() const override { return m_h; }
+    void fillRect(const Rect& r, Colour) override
+    {
+        if (r.left <= 0 && r.top <= 0 && r.right >= m_w && r.bottom >= m_h) texts.clear();
+    }
+    void frameRect(const Rect&, Colour) override {}
+    void line(int, int, int, int, Colour) override {}
+    void text(int, int, std::string_view s, Colour, Colour, bool) override
+    {
+        texts.emplace_back(s);
+    }
+    void blit(int, int, int, int, const Surface&, int, int) override {}
+    void stretchBlit(const Rect&, const Surface&, const Rect&) override {}
+    Colour pixel(int, int) const override { return 0; }
+
+    std::vector<std::string> texts;
+
+private:
+    int m_w, m_h;
+};
+
 // Files is the file store: the in-memory one, or the real disk.
 template <class Files> class EditorFixtureOn : public ::testing::Test {
 protected:
     static inline const std::filesystem::path kStart = "/start";
 
     EditorFixtureOn()
-        : matrixWindow(915, 900), ringdataWindow(430, 900), catalogueWindow(300, 900),
+        : matrixWindow(915, 900), ringdataWindow(430, 900),
+          catalogueWindow(300, 900, std::make_unique<LastPaintSurface>(300, 900)),
           mainWindow(1280, 1000),
           ctx(PlatformServices{messages,
                                fileDialogs,
@@ -107,6 +134,12 @@ protected:
         for (const auto& m : takeMessages())
             out += (out.empty() ? "" : "\n") + m;
         return out;
+    }
+
+    // The rows "Tunes in Ringdata" shows, as last painted.
+    [[nodiscard]] const std::vector<std::string>& catalogueRows()
+    {
+        return dynamic_cast<LastPaintSurface&>(catalogueWindow.surface()).texts;
     }
 
     // Accesses since the last call, as "read config.dat" / "write x.ota".

@@ -48,6 +48,8 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
         {cmd::Redo, "Redo"},
         {cmd::OctaveUp, "Octave up"},
         {cmd::SemitoneDown, "Semitone down"},
+        {cmd::AddToRingdata, "Add to Ringdata.h"},
+        {cmd::RemoveFromRingdata, "Remove from Ringdata.h"},
     };
     const auto items = allItems();
     for (const Case& c : cases) {
@@ -63,7 +65,7 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
     std::set<int> ids;
     for (const MenuItem* i : items)
         EXPECT_TRUE(ids.insert(i->id).second) << i->id;
-    EXPECT_EQ(ids.size(), 37u);
+    EXPECT_EQ(ids.size(), 39u);
 
     const auto& menus = mainMenu();
     ASSERT_EQ(menus.size(), 6u);

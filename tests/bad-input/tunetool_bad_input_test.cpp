@@ -143,6 +143,13 @@ TEST(TunetoolBadInput, EndsNormallyOnEveryBadFile)
         {"info @long-line.imy", Clean, "", notes(3)},
         {"info @many.imy", Cut, "999", notes(999)},
         {"convert @many.imy @out.mid", Cut, "", ""},
+        // Ringdata.h files to put into that cannot take the tune.
+        {"put @ringdata-5000.h @good.ota", Fails, "holds 999 tone definitions already", ""},
+        {"put @binary.h @good.ota", Fails, "has no line beginning with \"};\"", ""},
+        {"remove @binary.h --tune x", Fails, "no tune named \"x\"", ""},
+        {"put @folder.h @good.ota", Fails, "folder.h", ""},
+        {"put @ring-note.h @truncated-1.ota", Fails, "truncated-1.ota", ""},
+        {"put @good.ota @good.ota", Fails, "change .h files only", ""},
     };
     // Root reads a file without read permission.
     if (::geteuid() != 0) cases.push_back({"info @no-read.h", Fails, "Permission denied", ""});
@@ -166,6 +173,25 @@ TEST(TunetoolBadInput, FailedConvertKeepsTheOldFile)
         EXPECT_EQ(test::readFileOrDie(target), old);
         std::filesystem::remove(target);
         EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "a temporary file was left behind";
+    }
+}
+
+// put and remove stopped part way through their write (the file size limit,
+// as on a full disk) leave the Ringdata.h byte for byte.
+TEST(TunetoolBadInput, FailedPutAndRemoveKeepTheFile)
+{
+    test::TempDir dir;
+    const std::filesystem::path target = dir.file("Ringdata.h");
+    const std::string old = test::readFileOrDie(test::resourcePath("examples/Ringdata.h"));
+    for (const std::string& args : {"put " + target.string() + " @good.ota",
+                                    "put " + target.string() + " @good.ota --as tone_chime",
+                                    "remove " + target.string() + " --tune tone_chime"}) {
+        test::writeFileOrDie(target, old);
+        const Case c{args, Outcome::Fails, "File too large (the file is unchanged)", ""};
+        check(c, run(c, "ulimit -f 0"));
+        EXPECT_EQ(test::readFileOrDie(target), old);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+            << "a temporary file was left behind";
     }
 }
 

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -81,6 +82,8 @@ TEST(Tunetool, StatusAndOutputOfCommandLines)
         {{"info", ringdata, "--polite"}, 1, "", "--polite"},
         {{"export", ringdata, "--as", "ota"}, 1, "", "--to"},
         {{"export", ringdata, "--to", "x", "--as", "ota", "--index", "2"}, 1, "", "use convert"},
+        {{"put", ringdata}, 1, "", "SOURCE"},
+        {{"remove", ringdata}, 1, "", "--tune"},
     };
     for (const Case& c : cases) {
         const ToolRun r = tunetool(c.args);
@@ -97,13 +100,16 @@ TEST(Tunetool, StatusAndOutputOfCommandLines)
 TEST(Tunetool, HelpForEachCommand)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"--help", "list text info convert export config.cfg midihz.ini"},
+        {"--help", "list text info convert export put remove config.cfg midihz.ini"},
         {"list --help", "FILE"},
         {"text --help", "FILE --tune --index --write-tempo --no-write-tempo --default-parts "
                         "--style --keep-natural --config"},
         {"info --help", "FILE --tune --index length --config"},
         {"convert --help", "IN OUT .wav --polite --write-tempo --default-parts --style"},
         {"export --help", "FILES --to --as --polite --write-tempo --config"},
+        {"put --help", "TARGET SOURCE --as --tune --index #endif --write-tempo --default-parts "
+                       "--config unchanged"},
+        {"remove --help", "TARGET --tune --config unchanged"},
     };
     for (const auto& [args, mentions] : cases) {
         SCOPED_TRACE(args);
@@ -166,6 +172,18 @@ Output exportTo(const std::vector<std::filesystem::path>& files,
 {
     return call([&](auto& out, auto& err) {
         return cli::runExport(files, folder, kind, exampleOptions(), out, err);
+    });
+}
+
+Output put(const std::filesystem::path& target, const std::filesystem::path& source,
+           const std::string& as = {}, const CommandOptions& o = exampleOptions())
+{
+    return call([&](auto& out, auto& err) { return cli::runPut(target, source, as, o, out, err); });
+}
+Output remove(const std::filesystem::path& target, const std::string& name)
+{
+    return call([&](auto& out, auto& err) {
+        return cli::runRemove(target, name, exampleOptions(), out, err);
     });
 }
 
@@ -594,7 +612,135 @@ TEST(TunetoolExport, NamesFilesSafelyAndSkipsWhatItCannotRead)
     EXPECT_EQ(test::readFileOrDie(dir.file("plain")), "a file, not a folder");
 }
 
+// A Ringdata.h changed step by step: each step prints what it did, and the
+// bytes outside the definition it names stay.
+TEST(TunetoolPut, ReplacesAppendsAndRemovesDefinitions)
+{
+    test::TempDir dir;
+    const std::filesystem::path target = dir.file("Ringdata.h");
+    const std::string original = test::readFileOrDie(example("Ringdata.h"));
+    test::writeFileOrDie(target, original);
+    test::writeFileOrDie(dir.file("door.rtx"), "Doorbell:d=4,o=5,b=120:4e6,2c6,");
+    const std::filesystem::path rtx = dir.file("door.rtx");
+    const std::filesystem::path single = example("single_tone.h");
+    const auto head = [](const std::string& bytes, int lines) {
+        std::size_t at = 0;
+        for (int k = 0; k < lines; ++k)
+            at = bytes.find('\n', at) + 1;
+        return bytes.substr(0, at);
+    };
+    const auto tail = [](const std::string& bytes, int fromLine) {
+        std::size_t at = 0;
+        for (int k = 1; k < fromLine; ++k)
+            at = bytes.find('\n', at) + 1;
+        return bytes.substr(at);
+    };
+
+    // A new tune is appended before "#endif"; put again, nothing changes.
+    Output r = put(target, rtx);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "appended tone_doorbell[]: lines 79-85\n");
+    const std::string appended = test::readFileOrDie(target);
+    EXPECT_EQ(head(appended, 78), head(original, 78));
+    EXPECT_EQ(tail(appended, 87), tail(original, 79));
+    r = put(target, rtx);
+    EXPECT_EQ(r.out, "replaced tone_doorbell[]: lines 79-85 (were 79-85)\n");
+    EXPECT_EQ(test::readFileOrDie(target), appended);
+
+    // A hand-written definition becomes the editor's text, under its name.
+    r = put(target, single, "tone_chime");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "replaced tone_chime[]: lines 26-36 (were 26-37)\n");
+    const std::string chime = test::readFileOrDie(target);
+    EXPECT_EQ(head(chime, 25), head(original, 25));
+    EXPECT_EQ(tail(chime, 37), tail(appended, 38));
+    const std::string written = text(single).out;
+    EXPECT_EQ(tail(head(chime, 36), 26),
+              head(written, 1) + "static TONE tone_chime[] =\n" + tail(written, 3));
+
+    // One tune of a Ringdata.h, under a name of its own.
+    r = put(target, example("Ringdata.h"), "tone_waltz2", choosing({}, 4));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "appended tone_waltz2[]: lines 86-97\n");
+
+    r = remove(target, "tone_doorbell[]");
+    EXPECT_EQ(r.out, "removed tone_doorbell[]: lines 78-84\n");
+    r = remove(target, "tone_waltz2");
+    EXPECT_EQ(r.out, "removed tone_waltz2[]: lines 78-89\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(test::readFileOrDie(target), head(chime, 76) + tail(original, 78));
+}
+
+TEST(TunetoolPut, FailuresLeaveTheTargetAsItWas)
+{
+    test::TempDir dir;
+    const std::string original = test::readFileOrDie(example("Ringdata.h"));
+    test::writeFileOrDie(dir.file("Ringdata.h"), original);
+    std::string full;
+    for (int i = 1; i <= kMaxCatalogueTunes; ++i)
+        full += "static TONE tone_t" + std::to_string(i) + "[] = {\n};\n";
+    test::writeFileOrDie(dir.file("full.h"), full);
+    test::writeFileOrDie(dir.file("bad.h"),
+                         "t[] =\n{\nTONE(AUD_NOTE_C2, TONE_TIME_IN_MS 750)\n};\n");
+    test::writeFileOrDie(dir.file("tune.ota"), "");
+    std::filesystem::create_directory(dir.file("folder.h"));
+    const auto p = [&](const char* name) { return dir.file(name).string(); };
+    const std::string single = example("single_tone.h");
+    struct Case {
+        const char* name;
+        std::function<Output()> run;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"no such target", [&] { return put(p("none.h"), single); },
+         "Cannot open \"" + p("none.h") + "\": No such file or directory"},
+        {"a target of another kind", [&] { return put(p("tune.ota"), single); },
+         "\"" + p("tune.ota") + "\": put and remove change .h files only."},
+        {"a folder", [&] { return put(p("folder.h"), single); }, p("folder.h")},
+        {"no such source", [&] { return put(p("Ringdata.h"), p("none.rtx")); }, "none.rtx"},
+        {"a source of several tunes", [&] { return put(p("Ringdata.h"), p("Ringdata.h")); },
+         "pick one with --tune NAME or --index N"},
+        {"a source that stops", [&] { return put(p("Ringdata.h"), p("bad.h")); },
+         "Nothing was written."},
+        {"999 definitions", [&] { return put(p("full.h"), single); },
+         "Cannot change \"" + p("full.h") +
+             "\": the file holds 999 tone definitions already, as many as its list can hold."},
+        {"a name to remove that is not there", [&] { return remove(p("Ringdata.h"), "tone_x"); },
+         "it holds no tune named \"tone_x\"; it holds 1 tone_morning[], 2 tone_chime[]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Output r = c.run();
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_THAT(r.err, HasSubstr("error: "));
+        EXPECT_THAT(r.err, HasSubstr(c.err));
+    }
+    EXPECT_EQ(test::readFileOrDie(dir.file("Ringdata.h")), original);
+    EXPECT_EQ(test::readFileOrDie(dir.file("full.h")), full);
+    EXPECT_EQ(filesIn(dir.path()),
+              (std::vector<std::string>{"Ringdata.h", "bad.h", "folder.h", "full.h", "tune.ota"}));
+}
+
 // The binary itself: its options, its start directory and a WAV file.
+
+TEST(TunetoolPut, TheBinaryPutsAndRemoves)
+{
+    test::TempDir dir;
+    std::filesystem::copy_file(example("Ringdata.h"), dir.file("R.h"));
+    const ToolRun added =
+        tunetool({"put", dir.file("R.h").string(), example("Ringdata.h"), "--tune", "tone_plain",
+                  "--as", "tone_plain2", "--no-write-tempo"});
+    EXPECT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.out, "appended tone_plain2[]: lines 79-89\n");
+    EXPECT_THAT(test::readFileOrDie(dir.file("R.h")), Not(HasSubstr("Tempo: 150bpm")));
+    const ToolRun removed = tunetool({"remove", dir.file("R.h").string(), "--tune", "tone_plain2"});
+    EXPECT_EQ(removed.status, 0) << removed.err;
+    EXPECT_EQ(test::readFileOrDie(dir.file("R.h")), test::readFileOrDie(example("Ringdata.h")));
+    const ToolRun missing = tunetool({"remove", dir.file("R.h").string(), "--tune", "tone_plain2"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_THAT(missing.err, HasSubstr("no tune named"));
+}
 
 TEST(Tunetool, ReadsConfigFromItsStartDirectory)
 {

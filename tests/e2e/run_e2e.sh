@@ -4,8 +4,10 @@
 # sets the tempo through the TEMPO button, plays, draws one more note and
 # takes it back with Ctrl+Z and again with Ctrl+Y, saving a tone file after
 # each, saves as RTX and as OTA through the file dialog, and checks every
-# file with tunetool. Screenshots of every step go to
-# BUILD_DIR/e2e-artifacts.
+# file with tunetool. Then, started again with the example Ringdata.h,
+# loads a tune from "Tunes in Ringdata", draws a note, saves it in place
+# with Ctrl+S and checks with tunetool that only that definition changed.
+# Screenshots of every step go to BUILD_DIR/e2e-artifacts.
 #
 # run_e2e.sh BUILD_DIR
 # Exit status 77 (skipped) only when no X server can be started.
@@ -16,6 +18,7 @@ editor=$build/quelo-tune-editor
 tunetool=$build/tunetool
 artifacts=$build/e2e-artifacts
 tempo=125 # one of the tempos an OTA file can hold
+examples=$(cd "$(dirname "$0")/../../resources/examples" && pwd)
 
 if [ -z "${QTE_E2E_INSIDE:-}" ]; then
   for tool in "$editor" "$tunetool"; do
@@ -357,6 +360,67 @@ for f in "$rtx" "$ota"; do
 done
 
 step="quit"
+kill "$editor_pid"
+wait "$editor_pid" 2>/dev/null || true
+editor_pid=""
+
+step="Ringdata.h in place"
+ringdata=$work/ringdata/Ringdata.h
+mkdir "$work/ringdata"
+cp "$examples/Ringdata.h" "$ringdata"
+cp "$ringdata" "$work/Ringdata.before.h"
+say "starting the editor again with $ringdata"
+(cd "$work/start" && exec env QTE_REPORT_LAYOUT=1 "$editor" "$ringdata" >"$work/editor2.out" 2>"$work/editor2.err") &
+editor_pid=$!
+for _ in $(seq 100); do
+  grep -q '^layout tunes' "$work/editor2.out" 2>/dev/null && break
+  kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended: $(cat "$work/editor2.err")"
+  pause 0.2
+done
+read -r _ _ cx cy _ _ < <(grep '^layout tunes' "$work/editor2.out") ||
+  fail "the editor did not report its layout"
+main_window=$(wait_window "^Quelo Internal Tune Editor$" 20) || fail "no editor window"
+pause 1
+# Tunes in Ringdata: 15 pixels a row, the first tune in the second row.
+say "a click on tone_chime[], the second tune"
+xdotool mousemove $((cx + 20)) $((cy + 2 * 15 + 7))
+pause 0.2
+xdotool click 1
+pause
+draw 60 67 85
+shot "ringdata-changed"
+say "Ctrl+S writes it back into $ringdata"
+save_again "$ringdata"
+pause 0.5
+shot "ringdata-saved"
+cp "$ringdata" "$artifacts/"
+
+step="check the Ringdata.h"
+# Only the lines of tone_chime[] changed: every line before its first and
+# after its last is as it was, every other tune reads as it did.
+lines_of() { # file, tune: "FIRST LAST" of its definition as tunetool lists it
+  (cd "$work/start" && "$tunetool" list "$1") |
+    awk -v t="$2" '$2 == t { split($4, r, "-"); print r[1], r[2] }'
+}
+read -r old_first old_last < <(lines_of "$work/Ringdata.before.h" "tone_chime[]")
+read -r new_first new_last < <(lines_of "$ringdata" "tone_chime[]")
+[ -n "${new_last:-}" ] || fail "tone_chime[] is no longer listed"
+say "tone_chime[]: lines $old_first-$old_last before, $new_first-$new_last after"
+# The name line is where the definition's own lines may begin.
+cmp -s <(head -n $((old_first - 2)) "$work/Ringdata.before.h") <(head -n $((old_first - 2)) "$ringdata") ||
+  fail "lines before tone_chime[] changed"
+cmp -s <(tail -n +$((old_last + 1)) "$work/Ringdata.before.h") <(tail -n +$((new_last + 1)) "$ringdata") ||
+  fail "lines after tone_chime[] changed"
+for t in "tone_morning[]" "tone_office[]" "tone_waltz[]" "tone_plain[]"; do
+  cmp -s <(cd "$work/start" && "$tunetool" text "$work/Ringdata.before.h" --tune "$t") \
+    <(cd "$work/start" && "$tunetool" text "$ringdata" --tune "$t") || fail "$t reads otherwise"
+done
+notes() { (cd "$work/start" && "$tunetool" info "$1" --tune "tone_chime[]") | awk '/^notes:/ { print $2 }'; }
+before=$(notes "$work/Ringdata.before.h")
+after=$(notes "$ringdata")
+say "tone_chime[]: $before notes before, $after after"
+[ "$after" = $((before + 1)) ] || fail "tone_chime[] does not hold the note drawn"
+
 kill "$editor_pid"
 wait "$editor_pid" 2>/dev/null || true
 editor_pid=""
