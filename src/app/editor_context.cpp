@@ -49,8 +49,12 @@ void layoutMatrixWindow(EditorContext& ctx)
 }
 
 MatrixSession::MatrixSession(EditorContext& ctx)
-    : options{ctx.settings.drawKeys != 0, ctx.settings.styleMode, ctx.noteLength.newNoteUnits,
-              ctx.newNoteKind, std::max(0, ctx.textConfig.customNoteCount)},
+    : options{ctx.settings.drawKeys != 0,
+              ctx.settings.styleMode,
+              ctx.noteLength.newNoteUnits,
+              ctx.newNoteKind,
+              std::max(0, ctx.textConfig.customNoteCount),
+              &ctx.noteNames},
       context{ctx.tune, ctx.matrixView, ctx.matrixEdit, options, ctx.keys, ctx.play}
 {}
 

@@ -226,7 +226,14 @@ TEST_F(TuneWindows, ValuesThatWouldBreakTheTuneAreRefusedWithTheRangeAllowed)
         {"an empty length", 6, "", nullptr, false, length},
         {"a start before the tune", 6, nullptr, "-1", false, start},
         {"a start past what the lists hold", 6, nullptr, "3599900", false, start},
-        {"no pitch", 6, nullptr, nullptr, false, "Note must be a number from 1 to 108.", ""},
+        {"no pitch", 6, nullptr, nullptr, false,
+         "Note must be a number from 1 to 108 or a note name of the tone text, such as C, C#3 "
+         "or A2b.",
+         ""},
+        {"no note of that name", 6, nullptr, nullptr, false,
+         "Note must be a number from 1 to 108 or a note name of the tone text, such as C, C#3 "
+         "or A2b.",
+         "X3"},
         {"a shorter note with Insert", 7, "125", nullptr, true, insertedLength},
         {"a length beyond any list with Insert", 7, "9999999", nullptr, true, insertedLength},
         {"a shorter pause", 8, "125", nullptr, false, pause},
