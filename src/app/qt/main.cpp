@@ -1,6 +1,7 @@
 // quelo-tune-editor: the Quelo Internal Tune Editor.
 #include "app/command_line.h"
 #include "app/qt/main_window.h"
+#include "platform/qt/button_table_image.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -84,6 +85,9 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelo Internal Tune Editor"));
+    QApplication::setWindowIcon(qte::editorIcon());
+    // The desktop entry, so that a desktop shows the icon it installs.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quelo-tune-editor"));
     // Installed before the window exists, so that a box shown while it
     // starts is the first paint rather than a wait forever.
     StartupProbe probe(sinceStart);
