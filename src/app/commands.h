@@ -1,26 +1,31 @@
 #pragma once
-// The main window's commands and the keys the accelerators leave to it.
+// The main window's commands: its menu items and its keys.
 
 #include "matrix/matrix_context.h"
+
+#include <string>
 
 namespace qte {
 
 struct EditorContext;
 
-// Runs a menu or accelerator command. IDs without a handler do nothing.
+// Runs a menu or key command. IDs without a handler do nothing.
 void runCommand(EditorContext& ctx, int id);
 
 // Whether the command's menu item is offered, and whether it is checked.
 [[nodiscard]] bool isCommandEnabled(const EditorContext& ctx, int id);
 [[nodiscard]] bool isCommandChecked(const EditorContext& ctx, int id);
+// A menu text that changes with the editor's state; empty to keep the
+// menu's own.
+[[nodiscard]] std::string commandText(const EditorContext& ctx, int id);
 
 // Closing the main window by its title bar: asks "Ready to quit?" when the
 // tune has any item. Returns whether the window may close.
 [[nodiscard]] bool confirmClose(EditorContext& ctx);
 
-// Keys the accelerator table did not take (Windows virtual-key codes).
-void keyDown(EditorContext& ctx, int virtualKey);
-void keyUp(EditorContext& ctx, int virtualKey);
+// Shift or Ctrl pressed or released: the Matrix editor reads both.
+enum class ModifierKey { Shift, Ctrl };
+void modifierKey(EditorContext& ctx, ModifierKey key, bool down);
 
 // Shift and Ctrl as a mouse message found them. Keys go unseen while a
 // modal dialog is open, so a release there would leave its flag set; each

@@ -99,13 +99,20 @@ void repaintToneText(EditorContext& ctx)
 
 TextConfigReload reloadTextConfig(EditorContext& ctx)
 {
-    const FileReadResult file = ctx.platform.files.read(ctx.startFile("config.cfg"));
+    const ConfigFileRead file =
+        readConfigFile(ctx.platform.files, ctx.configFolders(), "config.cfg");
     TextConfigResult result =
         LoadTextConfig(ctx.textConfig, file.bytes ? std::string_view(*file.bytes) : "");
     SubstituteHeaderPlaceholders(ctx.textConfig, ctx.tune.toneName, ctx.tune.toneId);
-    TextConfigReload reload{std::move(result.warnings), std::nullopt};
-    if (!file.bytes) reload.readError = file.error;
-    return reload;
+    return {std::move(result.warnings), file.error, file.missing()};
+}
+
+void tellNoConfig(EditorContext& ctx)
+{
+    if (ctx.toldNoConfig) return;
+    ctx.toldNoConfig = true;
+    ctx.platform.messages.show(missingConfigMessage(ctx.configFolders()), "Warning",
+                               MessageButtons::Ok);
 }
 
 void repaintCatalogue(EditorContext& ctx)

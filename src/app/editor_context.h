@@ -3,6 +3,7 @@
 // platform services by reference. Commands, windows and dialogs take it by
 // reference; nothing else keeps state.
 
+#include "config/config_folders.h"
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "config/user_settings.h"
@@ -77,6 +78,11 @@ struct EditorContext {
     std::int32_t followedNote = 0; // the sounding note the Ringdata view shows, 0 none
 
     std::filesystem::path startDirectory;
+    // The shipped config.cfg and midihz.ini, read when the start directory
+    // has none; empty for none.
+    std::filesystem::path dataDirectory;
+    // Whether the user was told that no config.cfg was found: once a run.
+    bool toldNoConfig = false;
     TuneCatalogue catalogue;
     ParserState parserState;
     std::string ringdataPath;
@@ -92,12 +98,15 @@ struct EditorContext {
     Child activeChild = Child::MatrixEdit;
     // Set by Exit once the user agreed; the window layer then closes.
     bool quitRequested = false;
+    // Set by "Arrange windows"; the window layer then lays the children out.
+    bool arrangeRequested = false;
 
     [[nodiscard]] Window& child(Child c) const { return *platform.children[static_cast<int>(c)]; }
     [[nodiscard]] std::filesystem::path startFile(const char* name) const
     {
         return startDirectory / name;
     }
+    [[nodiscard]] ConfigFolders configFolders() const { return {startDirectory, dataDirectory}; }
 };
 
 // Sets the three child captions from the tone name, the file the tune came
@@ -126,12 +135,16 @@ void repaintToneText(EditorContext& ctx);
 struct TextConfigReload {
     std::vector<std::string> warnings;
     std::optional<FileError> readError;
+    bool missing = false; // in neither the start nor the data directory
 };
 
-// Reads the start directory's config.cfg again and puts the tone's name and
-// ID into its header lines; the tone text is not regenerated. A file that
-// cannot be read leaves the blocks empty.
+// Reads config.cfg again, from the start directory or else the data
+// directory, and puts the tone's name and ID into its header lines; the
+// tone text is not regenerated. A file that cannot be read leaves the
+// blocks empty.
 TextConfigReload reloadTextConfig(EditorContext& ctx);
+// Says once a run that no config.cfg was found.
+void tellNoConfig(EditorContext& ctx);
 // Repaints the "Tunes in Ringdata" list from the catalogue.
 void repaintCatalogue(EditorContext& ctx);
 // Repaint of the Matrix editor, then the tone text.

@@ -363,6 +363,50 @@ TEST_F(TuneWindows, ScrollBarsMoveTheTextAndTheList)
     EXPECT_EQ(ctx.catalogueView.catalogueTopRow, 0); // five tunes fit
 }
 
+// The wheel: three lines a notch in the text, columns with Shift or a
+// sideways turn; rows of the list. Both stop at their ends.
+TEST_F(TuneWindows, TheWheelScrollsTheTextAndTheList)
+{
+    for (int i = 0; i < 120; ++i)
+        addNote(8 * i, 8, 69);
+    regenerateToneText(ctx);
+    const RingdataView& v = ctx.ringdataView;
+    struct Step {
+        int up, left;
+        bool shift;
+        int topLine, leftColumn;
+    };
+    const Step steps[] = {
+        {-2, 0, false, 6, 0},
+        {1, 0, false, 3, 0},
+        {-1, 0, true, 3, 3},
+        {0, -1, false, 3, 6},
+        {0, 2, false, 3, 0},
+        {5, 0, false, 0, 0},
+        {-99, 0, false, ctx.toneText.toneTextLineCount - v.textVisibleLines, 0},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.up << " " << s.left << " " << s.shift);
+        ringdataWheel(ctx, s.up, s.left, s.shift, 3);
+        EXPECT_EQ(std::pair(v.textTopLine, v.textLeftColumn), std::pair(s.topLine, s.leftColumn));
+        EXPECT_EQ(ringdataWindow.scrollBar(ScrollBar::Vertical).position, v.textTopLine);
+    }
+
+    // The list scrolls only where it holds more tunes than rows.
+    for (int i = 0; i < 100; ++i)
+        files.files[kRingdata] += "static TONE tone_more" + std::to_string(i) +
+                                  "[] =\n{\n        TONE(AUD_NOTE_A, TONE_TIME_IN_MS(10))\n};\n";
+    fileDialogs.answers.push_back(FileChoice{kRingdata, 1});
+    runCommand(ctx, cmd::OpenRingdata);
+    ASSERT_EQ(ctx.catalogue.tuneCount, 105);
+    catalogueWheel(ctx, -2, 3);
+    EXPECT_EQ(ctx.catalogueView.catalogueTopRow, 6);
+    catalogueWheel(ctx, 1, 3);
+    EXPECT_EQ(ctx.catalogueView.catalogueTopRow, 3);
+    catalogueWheel(ctx, -99, 3);
+    EXPECT_EQ(ctx.catalogueView.catalogueTopRow, 105 - ctx.catalogueView.catalogueVisibleRows + 1);
+}
+
 // One road through the editor as a user takes it: open the example
 // Ringdata.h, click its second tune, lengthen one note with Insert and
 // save the tune as a tone file.

@@ -29,11 +29,28 @@ TEST(NoteNames, SharpsFlatsAndPrefixesAreRead)
         std::optional<int> pitch;
     };
     const Case cases[] = {
-        {"C#3", 97},          {"Db3", 97},   {"D3b", 97},  {"c", 72},      {"H", 71},
-        {"B", 70},            {"Bb", 69},    {"A", 69},    {"G#2", 92},    {"A3b", 92},
-        {"AUD_NOTE_C2,", 84}, {" E2 ", 88},  {"C1", 72},   {"C5", 120},       {"G9", std::nullopt}, {"", std::nullopt},
-        {"X", std::nullopt},  {"C##", std::nullopt},       {"C#b", std::nullopt},
-        {"C22", std::nullopt}, {"C0", std::nullopt},       {"69", std::nullopt},
+        {"C#3", 97},
+        {"Db3", 97},
+        {"D3b", 97},
+        {"c", 72},
+        {"H", 71},
+        {"B", 70},
+        {"Bb", 69},
+        {"A", 69},
+        {"G#2", 92},
+        {"A3b", 92},
+        {"AUD_NOTE_C2,", 84},
+        {" E2 ", 88},
+        {"C1", 72},
+        {"C5", 120},
+        {"G9", std::nullopt},
+        {"", std::nullopt},
+        {"X", std::nullopt},
+        {"C##", std::nullopt},
+        {"C#b", std::nullopt},
+        {"C22", std::nullopt},
+        {"C0", std::nullopt},
+        {"69", std::nullopt},
         {"_", std::nullopt},
     };
     for (const Case& c : cases) {

@@ -30,9 +30,10 @@ TEST(DialogsFit, EveryTextIsShownWhole)
 {
     const auto take = [](std::string_view) { return true; };
     std::vector<std::pair<const char*, std::unique_ptr<QDialog>>> dialogs;
-    dialogs.emplace_back("Settings", std::make_unique<SettingsDialog>(
-                                         SettingsFields{"Doorbell", "DB01", true, true, false, true},
-                                         [](const SettingsFields&) { return true; }, nullptr));
+    dialogs.emplace_back("Settings",
+                         std::make_unique<SettingsDialog>(
+                             SettingsFields{"Doorbell", "DB01", true, true, false, true},
+                             [](const SettingsFields&) { return true; }, nullptr));
     dialogs.emplace_back("Tempo", std::make_unique<TempoDialog>(160, take, nullptr));
     dialogs.emplace_back("Note", std::make_unique<NoteDialog>(
                                      NoteDialogFields{"69", "1500", "375", false},
@@ -76,8 +77,8 @@ TEST(DialogsFit, EveryTextIsShownWhole)
 // The note field takes a name as the tone text spells it, or a number.
 TEST(DialogsFit, NoteFieldTakesNamesAndNumbers)
 {
-    NoteDialog dialog({"69", "0", "375", false}, [](const NoteDialogFields&) { return true; },
-                      nullptr);
+    NoteDialog dialog(
+        {"69", "0", "375", false}, [](const NoteDialogFields&) { return true; }, nullptr);
     const QValidator* v = dialog.noteEdit->validator();
     ASSERT_NE(v, nullptr);
     for (const char* input : {"C#3", "A2b", "94", "AUD_NOTE_C2,", "h"}) {
