@@ -5,8 +5,9 @@ namespace qte {
 const std::vector<Menu>& mainMenu()
 {
     // The numeric-pad zoom keys and Shift+arrows of the accelerator table
-    // stay; Ctrl+plus and Ctrl+minus zoom without a numeric pad (Ctrl+= is
-    // the plus key unshifted), with Shift for the pitch rows.
+    // stay; Ctrl with the plus or minus key zooms without a numeric pad,
+    // with Shift the pitch rows. Where plus is a shifted key (a US keyboard)
+    // Ctrl+= is the plus key unshifted and Ctrl+Shift+= the same key shifted.
     static const std::vector<Menu> menus = {
         {"&File",
          {{cmd::NewTune, "New Tune", {}, {"Ctrl+N"}},
@@ -31,7 +32,7 @@ const std::vector<Menu>& mainMenu()
            {}},
           {0,
            "Zoom y",
-           {{cmd::ZoomYIn, "In     -", {}, {"Ctrl+Shift++", "Num+-", "Shift+Up"}},
+           {{cmd::ZoomYIn, "In     -", {}, {"Ctrl+Shift++", "Ctrl+Shift+=", "Num+-", "Shift+Up"}},
             {cmd::ZoomYOut, "Out  +", {}, {"Ctrl+Shift+-", "Num++", "Shift+Down"}}},
            {}},
           {},

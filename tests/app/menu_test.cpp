@@ -130,6 +130,8 @@ TEST(Keys, EveryKeyHasItsCommand)
         {"Ctrl++", cmd::ZoomXIn},
         {"Ctrl+-", cmd::ZoomXOut},
         {"Ctrl+Shift++", cmd::ZoomYIn},
+        {"Ctrl+=", cmd::ZoomXIn},
+        {"Ctrl+Shift+=", cmd::ZoomYIn},
         {"Ctrl+Shift+-", cmd::ZoomYOut},
     };
     for (const Case& c : cases) {

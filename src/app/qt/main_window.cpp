@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcutEvent>
 
 #include <filesystem>
 
@@ -234,6 +235,7 @@ void MainWindow::syncMenus()
 
 void MainWindow::command(int id)
 {
+    if (onCommand) onCommand(id);
     runCommand(*m_ctx, id);
     syncMenus();
     applyMatrixMinimum();
@@ -377,20 +379,48 @@ void MainWindow::wireChildren()
     };
 }
 
+QAction* MainWindow::actionForKey(const QKeySequence& key) const
+{
+    for (const auto& [id, a] : m_actions)
+        if (a->isEnabled() && a->shortcuts().contains(key)) return a;
+    return nullptr;
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    // Every other key is a shortcut of an action; Shift and Ctrl alone are
-    // followed for the Matrix editor, wherever the focus is in this window.
     const QEvent::Type type = event->type();
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const bool ours = widget && widget->window() == this && !QApplication::activeModalWidget() &&
+                      !QApplication::activePopupWidget();
+    if (type == QEvent::ShortcutOverride && ours)
+        m_lastKey = QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination());
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if ((key->key() == Qt::Key_Shift || key->key() == Qt::Key_Control) && widget &&
-            widget->window() == this && !QApplication::activeModalWidget() &&
-            !QApplication::activePopupWidget())
+        // Shift and Ctrl alone are followed for the Matrix editor, wherever
+        // the focus is in this window.
+        if ((key->key() == Qt::Key_Shift || key->key() == Qt::Key_Control) && ours)
             modifierKey(*m_ctx,
                         key->key() == Qt::Key_Shift ? ModifierKey::Shift : ModifierKey::Ctrl,
                         type == QEvent::KeyPress);
+        // Every other key is a shortcut of an action. The numeric pad's keys
+        // can come here unmatched (X11 drops the keypad flag when it matches
+        // shortcuts): the action that lists the key as pressed takes it.
+        if (type == QEvent::KeyPress && ours && key->modifiers().testFlag(Qt::KeypadModifier)) {
+            if (QAction* a = actionForKey(QKeySequence(key->keyCombination()))) {
+                a->trigger();
+                return true;
+            }
+        }
+    }
+    // A key that reads as two sequences (Ctrl+Shift+= on a US keyboard is
+    // also Ctrl++) is ambiguous to Qt; the action with the key exactly as
+    // pressed takes it.
+    if (type == QEvent::Shortcut && static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+        const auto* action = qobject_cast<QAction*>(watched);
+        if (action && action->parent() == this) {
+            if (QAction* a = actionForKey(m_lastKey)) a->trigger();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

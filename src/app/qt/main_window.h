@@ -13,6 +13,7 @@
 #include "platform/qt/qt_wave_out.h"
 #include "platform/qt/surface_window.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMdiArea>
 
@@ -81,6 +82,8 @@ public:
     [[nodiscard]] QAction* action(int id) const;
     // Puts every child in its place of the layout, also one the user moved.
     void arrangeChildren();
+    // Told of every command before it runs (scripts that drive the editor).
+    std::function<void(int id)> onCommand;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -88,6 +91,8 @@ protected:
 
 private:
     QAction* makeAction(int id, const std::string& text, const std::vector<std::string>& keys);
+    // The enabled action that lists this key among its shortcuts, or null.
+    [[nodiscard]] QAction* actionForKey(const QKeySequence& key) const;
     void buildMenus();
     void syncMenus();
     // The layout for the client's size, for the children still where the
@@ -113,6 +118,7 @@ private:
     std::unique_ptr<EditorContext> m_ctx;
     std::map<int, QAction*> m_actions;
     bool m_started = false;
+    QKeySequence m_lastKey; // the key being matched to a shortcut
 };
 
 } // namespace qte
