@@ -44,7 +44,7 @@ void widthInCharacters(QLineEdit* edit, int characters)
 {
     const QFontMetrics metrics(edit->font());
     const int text = metrics.horizontalAdvance(QString(characters, QLatin1Char('0')));
-    edit->setMinimumWidth(text + metrics.averageCharWidth() * 2);
+    edit->setFixedWidth(text + metrics.averageCharWidth() * 2);
 }
 
 QLineEdit* numericEdit(QWidget* parent, std::string_view text, int characters)
