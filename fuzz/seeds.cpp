@@ -3,6 +3,8 @@
 // again when a format changes.
 #include "formats/bit_writer.h"
 #include "formats/event_file.h"
+#include "formats/imelody.h"
+#include "formats/midi_file.h"
 #include "formats/ota.h"
 #include "formats/rtx.h"
 #include "tune/tune.h"
@@ -150,6 +152,96 @@ bool writeExported(const fs::path& dir, const char* extension, Export exportTune
     return ok;
 }
 
+namespace {
+
+// A tune with what only MIDI and iMelody carry besides notes: repeat
+// blocks, vibra segments and a free text.
+std::unique_ptr<qte::Tune> blocksTune()
+{
+    auto t = makeTune({{0, 8, 69}, {8, 12, 72}, {12, 16, 74}, {24, 32, 76}, {32, 40, 81}}, 120,
+                      "Blocks");
+    auto span = [&](auto& r, float from, float to) {
+        r.startUnits = from;
+        r.endUnits = to;
+        r.startMs = qte::unitsToMs(from, t->msPerUnit);
+        r.endMs = qte::unitsToMs(to, t->msPerUnit);
+    };
+    span(t->repeatList[++t->repeatCount], 8, 16);
+    t->repeatList[1].repetitions = 3;
+    span(t->vibraList[++t->vibraCount], 24, 40);
+    qte::TextRecord& text = t->textList[++t->textCount];
+    text.timeUnits = 12;
+    text.timeMs = qte::unitsToMs(12, t->msPerUnit);
+    text.setText("chorus");
+    return t;
+}
+
+std::string u32(std::uint32_t v)
+{
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+
+std::string chunk(const char* tag, const std::string& data)
+{
+    return tag + u32(static_cast<std::uint32_t>(data.size())) + data;
+}
+
+std::string bytes(std::initializer_list<int> values)
+{
+    std::string s;
+    for (int v : values)
+        s.push_back(static_cast<char>(v));
+    return s;
+}
+
+// MIDI files our exporter never writes: format 1 with a tempo track, tempo
+// changes, running status, a chord, drums, system-exclusive and text
+// events, a note that never ends, a chunk of another kind.
+bool writeMidi(const fs::path& dir)
+{
+    fs::create_directories(dir);
+    const std::string header1 = chunk("MThd", bytes({0, 1, 0, 3, 0x01, 0xE0}));
+    const std::string tempos =
+        chunk("MTrk", bytes({0x00, 0xFF, 0x03, 4,    'S',  'o',  'n',  'g',  0x00,
+                             0xFF, 0x51, 3,    0x07, 0xA1, 0x20, 0x8F, 0x00, 0xFF,
+                             0x51, 3,    0x0F, 0x42, 0x40, 0x00, 0xFF, 0x2F, 0}));
+    const std::string lead =
+        chunk("MTrk", bytes({0x00, 0xFF, 0x03, 4,    'L',  'e',  'a',  'd',  0x00, 0xF0, 3,    0x7E,
+                             0x09, 0xF7, 0x00, 0x90, 69,   90,   0x83, 0x60, 69,   0,    0x00, 60,
+                             90,   0x00, 64,   90,   0x00, 67,   90,   0x81, 0x70, 0x80, 60,   0,
+                             0x00, 64,   0,    0x00, 67,   0,    0x89, 0x30, 0x90, 72,   90,   0x00,
+                             0xFF, 0x01, 2,    'h',  'i',  0x83, 0x60, 72,   0,    0x00, 0xC0, 5,
+                             0x00, 0xE0, 0,    64,   0x00, 0x90, 76,   80,   0x00, 0xFF, 0x2F, 0}));
+    const std::string drums = chunk("MTrk", bytes({0x00, 0x99, 36, 100, 0x60, 36, 0, 0x60, 38, 100,
+                                                   0x60, 38, 0, 0x00, 0xFF, 0x2F, 0}));
+    bool ok =
+        writeFile(dir / "format1.mid", header1 + tempos + chunk("XFIH", "skipped") + lead + drums);
+    const std::string header0 = chunk("MThd", bytes({0, 0, 0, 1, 0, 0x60}));
+    ok = writeFile(dir / "format0.mid",
+                   header0 + chunk("MTrk", bytes({0x00, 0x90, 60, 64, 0x18, 0x80, 60, 0, 0x00, 0x91,
+                                                  62, 64, 0x18, 62, 0, 0x00, 0xFF, 0x2F, 0}))) &&
+         ok;
+    return ok;
+}
+
+// iMelody texts our exporter never writes: lower-case keys, folded lines,
+// every element and command, nested and endless repeats.
+bool writeIMelody(const fs::path& dir)
+{
+    fs::create_directories(dir);
+    bool ok = writeFile(dir / "commands.imy",
+                        "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nNAME:Commands\r\n"
+                        "BEAT:200\r\nSTYLE:S2\r\nVOLUME:V12\r\nMELODY:*5c2ledond3.ledoffe4:f5;"
+                        "backon&b1backoffV+V-V9r2vibeon#c2vibeoff(*2g3a3@0V+)\r\nEND:IMELODY\r\n");
+    ok = writeFile(dir / "folded.imy", "begin:imelody\nversion:1.0\nbeat:25\nmelody:*0c0d1\n "
+                                       "e2(f3(g4@2)a5@1200)b3)\n\tr0\nend:imelody\n") &&
+         ok;
+    return ok;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -164,5 +256,11 @@ int main(int argc, char** argv)
     ok = writeExported(corpus / "event_file", ".evt",
                        [](const qte::Tune& t) { return qte::ExportEvt(t); }) &&
          ok;
+    const auto midi = [](const qte::Tune& t) { return qte::ExportMidi(t); };
+    const auto imelody = [](const qte::Tune& t) { return qte::ExportIMelody(t); };
+    ok = writeExported(corpus / "midi", ".mid", midi) && writeMidi(corpus / "midi") &&
+         writeFile(corpus / "midi" / "blocks.mid", midi(*blocksTune()).bytes) && ok;
+    ok = writeExported(corpus / "imelody", ".imy", imelody) && writeIMelody(corpus / "imelody") &&
+         writeFile(corpus / "imelody" / "blocks.imy", imelody(*blocksTune()).bytes) && ok;
     return ok ? 0 : 1;
 }

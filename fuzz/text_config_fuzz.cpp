@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -38,6 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QTE_FUZZ_CHECK(l.size() <= kMaxFooterChars);
     for (const std::string& n : c.customNoteName)
         QTE_FUZZ_CHECK(n.size() <= kMaxCustomNameChars);
+
+    // Names read back from any lines, against the header as the file has
+    // it, come from those lines.
+    std::vector<std::string_view> lines(c.footerLines.begin(), c.footerLines.end());
+    lines.insert(lines.end(), c.defaultStartLines.begin(), c.defaultStartLines.end());
+    const HeaderNames back = RecoverHeaderNames(c, lines);
+    QTE_FUZZ_CHECK(back.toneName.size() <= kMaxHeaderChars);
+    QTE_FUZZ_CHECK(back.toneId.size() <= kMaxHeaderChars);
 
     SubstituteHeaderPlaceholders(*config, std::string(kMaxNameChars, 'N'), "ID");
     for (const std::string& l : c.headerLines)

@@ -43,7 +43,6 @@ inline void checkTune(const Tune& t)
     QTE_FUZZ_CHECK(t.tempoBpm > 0);
     QTE_FUZZ_CHECK(std::isfinite(t.msPerUnit) && t.msPerUnit > 0.0f);
     QTE_FUZZ_CHECK(t.toneName.size() <= kMaxNameChars && t.toneId.size() <= kMaxNameChars);
-    QTE_FUZZ_CHECK(t.tuneSourceName.size() <= kMaxNameChars);
     checkSpans(t.noteTable.data(), t.noteCount);
     for (int i = 1; i <= t.noteCount; ++i) {
         const NoteRecord& n = t.noteTable[i];

@@ -10,6 +10,7 @@ PACKAGES=(
   fonts-liberation
   xvfb xauth xdotool imagemagick x11-utils openbox desktop-file-utils
   pulseaudio pulseaudio-utils sox
+  python3-mido
   clang libclang-rt-14-dev clang-tidy clang-format
 )
 missing=()

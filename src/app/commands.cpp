@@ -5,11 +5,14 @@
 #include "app/file_commands.h"
 #include "app/menu.h"
 #include "app/playback_commands.h"
+#include "app/steps.h"
 #include "io/messages.h"
 #include "platform/dialogs.h"
 #include "platform/window.h"
 
 #include <cmath>
+#include <optional>
+#include <string>
 
 namespace qte {
 
@@ -33,9 +36,9 @@ void toggleChild(EditorContext& ctx, int id)
 void zoom(EditorContext& ctx, bool horizontal, ZoomDirection direction)
 {
     if (horizontal)
-        ZoomX(ctx.matrixView, ctx.tune, direction);
+        ZoomX(ctx.matrixView, ctx.tune(), direction);
     else
-        ZoomY(ctx.matrixView, ctx.tune, direction);
+        ZoomY(ctx.matrixView, ctx.tune(), direction);
     layoutMatrixWindow(ctx);
     ctx.child(Child::MatrixEdit).invalidate(true);
 }
@@ -44,56 +47,76 @@ void chooseStyle(EditorContext& ctx, StyleMode style)
 {
     ctx.settings.styleMode = static_cast<std::int32_t>(style);
     setNoteLength(ctx.noteLength, ctx.noteLength.noteLengthIndex, ctx.noteLength.noteLengthModifier,
-                  ctx.settings.styleMode, ctx.tune.msPerUnit);
+                  ctx.settings.styleMode, ctx.tune().msPerUnit);
 }
 
 void newTune(EditorContext& ctx)
 {
-    if (ctx.tune.hasItems() &&
-        ctx.platform.messages.show("Discard current tune?", "New tune", MessageButtons::OkCancel) !=
-            MessageAnswer::Ok)
-        return;
-    clearEditorTune(ctx);
-    ctx.tune.currentFileKind = static_cast<std::int32_t>(FileKind::None);
+    if (!confirmDiscard(ctx, "Discard current tune?", "New tune")) return;
+    openEmptyTune(ctx);
     if (const TextConfigReload reload = reloadTextConfig(ctx); reload.readError)
         ctx.platform.messages.showError(reload.readError->message);
     else if (reload.missing)
         tellNoConfig(ctx);
     (void)runSettingsDialog(ctx);
-    repaintMatrix(ctx);
-    regenerateToneText(ctx);
+    // The name given here belongs to the new tune: nothing is unsaved yet.
+    openTune(ctx, ctx.tune(), ctx.document.origin());
     repaintToolbar(ctx);
 }
 
 void exitCommand(EditorContext& ctx)
 {
-    if (ctx.platform.messages.show("Ready to quit?", "Confirm exit", MessageButtons::OkCancel) ==
-        MessageAnswer::Ok)
-        ctx.quitRequested = true;
+    if (confirmDiscard(ctx, "Ready to quit?", "Confirm exit")) ctx.quitRequested = true;
 }
 
 void deleteCommand(EditorContext& ctx)
 {
-    if (ctx.tune.selectionMode == 2) {
-        DeleteSelectedNotes(ctx.tune);
-        refreshViews(ctx);
+    if (ctx.tune().selectionMode == 2) {
+        ctx.document.change(kStepDelete, [](Tune& t) { DeleteSelectedNotes(t); });
         return;
     }
-    if (ctx.tune.selectionMode != 0) return;
+    if (ctx.tune().selectionMode != 0) return;
     if (ctx.platform.messages.show("Clear all?", "Confirm delete", MessageButtons::OkCancel) !=
         MessageAnswer::Ok)
         return;
-    clearEditorTune(ctx);
     ScrollHorizontal(ctx.matrixView, ScrollCode::Top, 0);
-    regenerateToneText(ctx);
-    repaintMatrix(ctx);
+    ctx.document.change(kStepClearAll, [](Tune& t) { ClearItems(t); });
 }
 
 void chooseLength(EditorContext& ctx, std::int32_t index, std::int32_t modifier)
 {
     ctx.noteLength.noteLengthIndex = index;
-    setNoteLength(ctx.noteLength, index, modifier, ctx.settings.styleMode, ctx.tune.msPerUnit);
+    setNoteLength(ctx.noteLength, index, modifier, ctx.settings.styleMode, ctx.tune().msPerUnit);
     repaintToolbar(ctx);
+}
+
+struct TransposeStep {
+    int command;
+    std::int32_t semitones;
+    const char* step;
+};
+constexpr TransposeStep kTransposeSteps[] = {
+    {cmd::OctaveUp, 12, "Transpose octave up"},
+    {cmd::OctaveDown, -12, "Transpose octave down"},
+    {cmd::SemitoneUp, 1, "Transpose semitone up"},
+    {cmd::SemitoneDown, -1, "Transpose semitone down"},
+};
+
+void transpose(EditorContext& ctx, const TransposeStep& t)
+{
+    std::string refusal;
+    ctx.document.change(t.step, [&](Tune& tune) { refusal = Transpose(tune, t.semitones); });
+    if (!refusal.empty()) ctx.platform.messages.showError(refusal);
+}
+
+void undoOrRedo(EditorContext& ctx, bool undo)
+{
+    // The matrix's selection and rubber band belong to the tune they were made on.
+    ctx.matrixEdit.pressedText = 0;
+    if (undo)
+        (void)ctx.document.undo();
+    else
+        (void)ctx.document.redo();
 }
 
 void toggleModifier(EditorContext& ctx, std::int32_t modifier)
@@ -105,9 +128,9 @@ void toggleModifier(EditorContext& ctx, std::int32_t modifier)
 // The last note's start in the middle of the Matrix edit window.
 void scrollToLastNote(EditorContext& ctx)
 {
-    const NoteRecord& last = ctx.tune.noteTable[ctx.tune.noteCount];
+    const NoteRecord& last = ctx.tune().noteTable[ctx.tune().noteCount];
     const auto target = static_cast<std::int32_t>(
-        std::trunc(static_cast<float>(last.startMs) / ctx.tune.msPerUnit));
+        std::trunc(static_cast<float>(last.startMs) / ctx.tune().msPerUnit));
     ScrollHorizontal(ctx.matrixView, ScrollCode::ThumbTrack,
                      target - ctx.matrixView.visibleUnits / 2);
     repaintMatrix(ctx);
@@ -127,41 +150,40 @@ void runCommand(EditorContext& ctx, int id)
     case cmd::SaveAs: saveAsCommand(ctx); break;
     case cmd::Revert: revertCommand(ctx); break;
     case cmd::Exit: exitCommand(ctx); break;
+    case cmd::Undo: undoOrRedo(ctx, true); break;
+    case cmd::Redo: undoOrRedo(ctx, false); break;
     case cmd::Copy:
-        CopySelection(ctx.tune, ctx.matrixEdit);
+        CopySelection(ctx.tune(), ctx.matrixEdit);
         ctx.keys.ctrlDown = false;
         break;
     case cmd::Cut:
-        CutSelection(ctx.tune, ctx.matrixEdit);
+        ctx.document.change(kStepCut, [&ctx](Tune& t) { CutSelection(t, ctx.matrixEdit); });
         ctx.keys.ctrlDown = false;
-        refreshViews(ctx);
         break;
-    case cmd::Paste:
+    case cmd::Paste: {
         // Notes taken up by a move still in progress would be lost.
         if (ctx.matrixEdit.clipboardCount < 1 ||
             (ctx.matrixEdit.dragCount > 0 && !ctx.matrixEdit.dragIsPaste))
             break;
-        if (!PasteClipboard(ctx.tune, ctx.matrixEdit)) {
-            ctx.platform.messages.showError(kPasteTooLarge);
-            break;
-        }
-        repaintMatrix(ctx);
-        regenerateToneText(ctx);
+        // Only the selection changes here; the click that drops the notes
+        // is the step.
+        bool pasted = true;
+        ctx.document.change(kStepPaste,
+                            [&](Tune& t) { pasted = PasteClipboard(t, ctx.matrixEdit); });
+        if (!pasted) ctx.platform.messages.showError(kPasteTooLarge);
         break;
-    case cmd::SelectAll:
-        SelectAll(ctx.tune);
-        repaintMatrix(ctx);
-        regenerateToneText(ctx);
-        break;
+    }
+    case cmd::SelectAll: ctx.document.change("Select All", [](Tune& t) { SelectAll(t); }); break;
     case cmd::StaccatoAll:
-        StaccatoAll(ctx.tune);
-        regenerateToneText(ctx);
-        repaintMatrix(ctx);
+        ctx.document.change(kStepStaccato, [](Tune& t) { StaccatoAll(t); });
         break;
-    case cmd::Unselect:
-        ClearSelection(ctx.tune);
-        repaintMatrix(ctx);
-        regenerateToneText(ctx);
+    case cmd::Unselect: ctx.document.change("Unselect", [](Tune& t) { ClearSelection(t); }); break;
+    case cmd::OctaveUp:
+    case cmd::OctaveDown:
+    case cmd::SemitoneUp:
+    case cmd::SemitoneDown:
+        for (const TransposeStep& t : kTransposeSteps)
+            if (t.command == id) transpose(ctx, t);
         break;
     case cmd::Delete: deleteCommand(ctx); break;
     case cmd::ZoomXIn: zoom(ctx, true, ZoomDirection::In); break;
@@ -174,10 +196,12 @@ void runCommand(EditorContext& ctx, int id)
     case cmd::Settings: (void)runSettingsDialog(ctx); break;
     case cmd::AddDefaultParts:
         ctx.settings.addDefaultParts = ctx.settings.addDefaultParts ? 0 : 1;
-        regenerateToneText(ctx);
-        repaintMatrix(ctx);
+        refreshViews(ctx);
         break;
     case cmd::PlayPolitely: ctx.settings.playPolitely = ctx.settings.playPolitely ? 0 : 1; break;
+    case cmd::SoundNotes:
+        ctx.editorOptions.soundNotes = ctx.editorOptions.soundNotes ? 0 : 1;
+        break;
     case cmd::StyleNatural: chooseStyle(ctx, StyleMode::Natural); break;
     case cmd::StyleContinuous: chooseStyle(ctx, StyleMode::Continuous); break;
     case cmd::StyleStaccato: chooseStyle(ctx, StyleMode::Staccato); break;
@@ -210,10 +234,24 @@ void runCommand(EditorContext& ctx, int id)
     }
 }
 
-bool isCommandEnabled(const EditorContext&, int id)
+bool isCommandEnabled(const EditorContext& ctx, int id)
 {
     switch (id) {
+    case cmd::Undo: return ctx.document.canUndo();
+    case cmd::Redo: return ctx.document.canRedo();
     default: return true;
+    }
+}
+
+std::optional<std::string> commandLabel(const EditorContext& ctx, int id)
+{
+    const auto named = [](const char* what, const std::string& step) {
+        return step.empty() ? std::string(what) : std::string(what) + " " + step;
+    };
+    switch (id) {
+    case cmd::Undo: return named("Undo", ctx.document.undoName());
+    case cmd::Redo: return named("Redo", ctx.document.redoName());
+    default: return std::nullopt;
     }
 }
 
@@ -232,20 +270,14 @@ bool isCommandChecked(const EditorContext& ctx, int id)
     case cmd::KindFreqDefine: return ctx.newNoteKind == static_cast<int>(NoteKind::FreqDefine);
     case cmd::AddDefaultParts: return ctx.settings.addDefaultParts != 0;
     case cmd::PlayPolitely: return ctx.settings.playPolitely != 0;
+    case cmd::SoundNotes: return ctx.editorOptions.soundNotes != 0;
     default: return false;
     }
 }
 
-std::string commandText(const EditorContext&, int)
-{
-    return {};
-}
-
 bool confirmClose(EditorContext& ctx)
 {
-    if (!ctx.tune.hasItems()) return true;
-    return ctx.platform.messages.show("Ready to quit?", "Confirm exit", MessageButtons::OkCancel) ==
-           MessageAnswer::Ok;
+    return confirmDiscard(ctx, "Ready to quit?", "Confirm exit");
 }
 
 void modifierKey(EditorContext& ctx, ModifierKey key, bool down)

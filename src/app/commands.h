@@ -3,6 +3,7 @@
 
 #include "matrix/matrix_context.h"
 
+#include <optional>
 #include <string>
 
 namespace qte {
@@ -15,12 +16,12 @@ void runCommand(EditorContext& ctx, int id);
 // Whether the command's menu item is offered, and whether it is checked.
 [[nodiscard]] bool isCommandEnabled(const EditorContext& ctx, int id);
 [[nodiscard]] bool isCommandChecked(const EditorContext& ctx, int id);
-// A menu text that changes with the editor's state; empty to keep the
-// menu's own.
-[[nodiscard]] std::string commandText(const EditorContext& ctx, int id);
+// The menu text of an item whose text follows the editor ("Undo Draw
+// note"); nothing for an item that keeps its text.
+[[nodiscard]] std::optional<std::string> commandLabel(const EditorContext& ctx, int id);
 
-// Closing the main window by its title bar: asks "Ready to quit?" when the
-// tune has any item. Returns whether the window may close.
+// Closing the main window by its title bar: asks "Ready to quit?" when
+// there are unsaved changes. Returns whether the window may close.
 [[nodiscard]] bool confirmClose(EditorContext& ctx);
 
 // Shift or Ctrl pressed or released: the Matrix editor reads both.

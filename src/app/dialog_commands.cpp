@@ -1,6 +1,7 @@
 #include "app/dialog_commands.h"
 
 #include "app/editor_context.h"
+#include "app/steps.h"
 #include "io/messages.h"
 #include "platform/window.h"
 #include "tunewindows/edit_dialogs.h"
@@ -13,8 +14,8 @@ namespace qte {
 
 SettingsFields settingsFields(const EditorContext& ctx)
 {
-    return {ctx.tune.toneName,
-            ctx.tune.toneId,
+    return {ctx.tune().toneName,
+            ctx.tune().toneId,
             ctx.settings.drawKeys != 0,
             ctx.settings.writeTempo != 0,
             ctx.settings.keepNaturalNotes != 0,
@@ -39,20 +40,27 @@ bool applySettings(EditorContext& ctx, const SettingsFields& fields)
                                    MessageButtons::Ok);
         return false;
     }
-    ctx.tune.toneName = std::move(name);
-    updateTitles(ctx);
-    ctx.tune.toneId = std::move(id);
+    // Part of the dialog's step (runSettingsDialog), or a step of its own.
+    ctx.document.change(kStepSettings, [&](Tune& t) {
+        t.toneName = std::move(name);
+        t.toneId = std::move(id);
+    });
     (void)reloadTextConfig(ctx);
-    regenerateToneText(ctx);
     layoutMatrixWindow(ctx);
+    // The options shown in the views changed too, whether the tune did or not.
+    refreshViews(ctx);
     ctx.child(Child::MatrixEdit).invalidate(true);
     return true;
 }
 
 DialogResult runSettingsDialog(EditorContext& ctx)
 {
-    return ctx.platform.dialogs.runSettings(
+    // Every OK of one run, refused or not, makes one step.
+    ctx.document.beginStep();
+    const DialogResult result = ctx.platform.dialogs.runSettings(
         settingsFields(ctx), [&ctx](const SettingsFields& f) { return applySettings(ctx, f); });
+    ctx.document.commitStep(kStepSettings);
+    return result;
 }
 
 bool applyTempoField(EditorContext& ctx, std::string_view field)
@@ -64,18 +72,18 @@ bool applyTempoField(EditorContext& ctx, std::string_view field)
                                         std::to_string(kMaxTempoBpm) + " bpm.");
         return false;
     }
-    if (!setTempo(ctx.tune, *bpm, ctx.settings.keepNaturalNotes != 0, ctx.noteLength,
-                  ctx.settings.styleMode))
-        return false;
-    regenerateToneText(ctx);
-    repaintMatrix(ctx);
+    bool set = false;
+    ctx.document.change(tempoStep(*bpm), [&](Tune& t) {
+        set = setTempo(t, *bpm, ctx.settings.keepNaturalNotes != 0, ctx.noteLength,
+                       ctx.settings.styleMode);
+    });
     repaintToolbar(ctx);
-    return true;
+    return set;
 }
 
 void runTempoDialog(EditorContext& ctx)
 {
-    ctx.platform.dialogs.runTempo(ctx.tune.tempoBpm,
+    ctx.platform.dialogs.runTempo(ctx.tune().tempoBpm,
                                   [&ctx](std::string_view f) { return applyTempoField(ctx, f); });
 }
 

@@ -10,16 +10,44 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 
 namespace qte {
 
 namespace {
 
-std::string captionWithSource(const char* window, const Tune& tune)
+std::string captionWithSource(const char* window, const TuneDocument& document)
 {
-    std::string caption = std::string(window) + " - " + tune.toneName;
-    if (!tune.tuneSourceName.empty()) caption += " - " + tune.tuneSourceName;
+    std::string caption = std::string(window) + " - " + document.tune().toneName;
+    if (document.isModified()) caption += "*";
+    if (!document.origin().sourceName.empty()) caption += " - " + document.origin().sourceName;
     return caption;
+}
+
+// Where the views stand after the tune was replaced.
+void viewsHome(EditorContext& ctx)
+{
+    ctx.matrixView.scrollUnits = 0;
+    ctx.matrixView.horizontalBar.position = 0;
+    ctx.ringdataView.textTopLine = 0;
+    applyDrawKeys(ctx.matrixView, ctx.settings.drawKeys != 0);
+    ctx.noteFrequencyHz = BuildNoteFrequencies(ctx.frequencyTable);
+}
+
+void onDocumentChanged(EditorContext& ctx, const DocumentChange& change)
+{
+    if (change.kind == ChangeKind::Opened) {
+        // A new tune ends any step a gesture held open on the old one.
+        ctx.gestureStepOpen = false;
+        viewsHome(ctx);
+        layoutMatrixWindow(ctx);
+    }
+    if (change.kind == ChangeKind::Saved) {
+        updateTitles(ctx);
+        repaintCatalogue(ctx);
+        return;
+    }
+    refreshViews(ctx);
 }
 
 // A warning that differs only in its counts (how many lines are dropped)
@@ -35,10 +63,16 @@ std::string withoutNumbers(std::string_view text)
 
 } // namespace
 
+EditorContext::EditorContext(const PlatformServices& services) : platform(services)
+{
+    document.setListener(
+        [this](const DocumentChange& change) { onDocumentChanged(*this, change); });
+}
+
 void updateTitles(EditorContext& ctx)
 {
-    ctx.child(Child::MatrixEdit).setCaption(captionWithSource("Matrix edit", ctx.tune));
-    ctx.child(Child::RingdataView).setCaption(captionWithSource("Ringdata view", ctx.tune));
+    ctx.child(Child::MatrixEdit).setCaption(captionWithSource("Matrix edit", ctx.document));
+    ctx.child(Child::RingdataView).setCaption(captionWithSource("Ringdata view", ctx.document));
     ctx.child(Child::TunesInRingdata).setCaption(catalogueCaption(ctx.ringdataTitle));
 }
 
@@ -54,8 +88,10 @@ MatrixSession::MatrixSession(EditorContext& ctx)
               ctx.noteLength.newNoteUnits,
               ctx.newNoteKind,
               std::max(0, ctx.textConfig.customNoteCount),
-              &ctx.noteNames},
-      context{ctx.tune, ctx.matrixView, ctx.matrixEdit, options, ctx.keys, ctx.play}
+              &ctx.noteNames,
+              NamedPitchRange(ctx.noteNames).lowest,
+              NamedPitchRange(ctx.noteNames).highest},
+      context{ctx.document.editable(), ctx.matrixView, ctx.matrixEdit, options, ctx.keys, ctx.play}
 {}
 
 void repaintMatrix(EditorContext& ctx)
@@ -77,8 +113,8 @@ void scrollMatrix(EditorContext& ctx, ScrollBar bar, ScrollCode code, std::int32
 void regenerateToneText(EditorContext& ctx)
 {
     GeneratedToneText generated =
-        GenerateToneText(ctx.tune, ctx.textConfig, ctx.noteNames,
-                         {ctx.settings.writeTempo != 0, ctx.settings.addDefaultParts != 0});
+        WriteToneText(ctx.document.tune(), ctx.textConfig, ctx.noteNames,
+                      {ctx.settings.writeTempo != 0, ctx.settings.addDefaultParts != 0});
     ctx.toneText = std::move(generated.text);
     const std::string warning = joinLines(generated.warnings);
     if (!warning.empty() && withoutNumbers(warning) != withoutNumbers(ctx.toneTextWarning))
@@ -93,7 +129,7 @@ void repaintToneText(EditorContext& ctx)
     resizeRingdataView(ctx.ringdataView, w.clientWidth(), w.clientHeight());
     w.setScrollBar(ScrollBar::Vertical, toBar(ringdataVerticalBar(ctx.ringdataView, ctx.toneText)));
     w.setScrollBar(ScrollBar::Horizontal, toBar(ringdataHorizontalBar(ctx.ringdataView)));
-    PaintToneText(ctx.ringdataView, ctx.toneText, ctx.tune, w.surface());
+    PaintToneText(ctx.ringdataView, ctx.toneText, ctx.document.tune(), w.surface());
     w.invalidate(false);
 }
 
@@ -103,7 +139,6 @@ TextConfigReload reloadTextConfig(EditorContext& ctx)
         readConfigFile(ctx.platform.files, ctx.configFolders(), "config.cfg");
     TextConfigResult result =
         LoadTextConfig(ctx.textConfig, file.bytes ? std::string_view(*file.bytes) : "");
-    SubstituteHeaderPlaceholders(ctx.textConfig, ctx.tune.toneName, ctx.tune.toneId);
     return {std::move(result.warnings), file.error, file.missing()};
 }
 
@@ -124,14 +159,23 @@ void repaintCatalogue(EditorContext& ctx)
     std::vector<std::string> names;
     for (std::int32_t i = 1; i <= count; ++i)
         names.push_back(ctx.catalogue.entries[static_cast<std::size_t>(i)].name);
-    PaintCatalogue(ctx.catalogueView, names, w.surface());
+    // The tune loaded from this list, while it came from the file listed.
+    const TuneOrigin& origin = ctx.document.origin();
+    CatalogueMark mark;
+    if (origin.catalogueEntry >= 1 && origin.ringdataPath == ctx.ringdataPath) {
+        mark.entry = origin.catalogueEntry;
+        mark.modified = ctx.document.isModified();
+    }
+    PaintCatalogue(ctx.catalogueView, names, mark, w.surface());
     w.invalidate(false);
 }
 
 void refreshViews(EditorContext& ctx)
 {
+    updateTitles(ctx);
     repaintMatrix(ctx);
     regenerateToneText(ctx);
+    repaintCatalogue(ctx);
 }
 
 void repaintToolbar(EditorContext& ctx)
@@ -139,21 +183,18 @@ void repaintToolbar(EditorContext& ctx)
     ctx.platform.mainWindow.invalidate(false);
 }
 
-void clearEditorTune(EditorContext& ctx)
+void openTune(EditorContext& ctx, const Tune& tune, TuneOrigin origin)
 {
-    ClearTune(ctx.tune);
-    afterTuneCleared(ctx);
+    ctx.document.open(tune, std::move(origin));
 }
 
-void afterTuneCleared(EditorContext& ctx)
+void openEmptyTune(EditorContext& ctx)
 {
-    ctx.matrixView.scrollUnits = 0;
-    ctx.matrixView.horizontalBar.position = 0;
-    ctx.ringdataView.textTopLine = 0;
-    updateTitles(ctx);
-    applyDrawKeys(ctx.matrixView, ctx.settings.drawKeys != 0);
-    layoutMatrixWindow(ctx);
-    ctx.noteFrequencyHz = BuildNoteFrequencies(ctx.frequencyTable);
+    auto tune = std::make_unique<Tune>(ctx.document.tune());
+    ClearTune(*tune);
+    TuneOrigin origin;
+    origin.fileKind = FileKind::None;
+    openTune(ctx, *tune, std::move(origin));
 }
 
 std::string joinLines(const std::vector<std::string>& lines)

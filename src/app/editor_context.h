@@ -4,9 +4,12 @@
 // reference; nothing else keeps state.
 
 #include "config/config_folders.h"
+#include "config/editor_options.h"
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "config/user_settings.h"
+#include "document/tune_document.h"
+#include "formats/midi_file.h"
 #include "io/files.h"
 #include "matrix/matrix_context.h"
 #include "matrix/matrix_edit.h"
@@ -49,20 +52,27 @@ struct PlatformServices {
     FileStore& files;
     TickClock& tick;
     WaveOutDevice& waveOut;
+    WaveOutDevice& auditionOut; // the notes heard while editing, beside any play
     Window& mainWindow;
     std::array<Window*, kChildCount> children; // never null
 };
 
 struct EditorContext {
-    explicit EditorContext(const PlatformServices& services) : platform(services) {}
+    // The views follow every change of the document from here on.
+    explicit EditorContext(const PlatformServices& services);
+    EditorContext(const EditorContext&) = delete;
+    EditorContext& operator=(const EditorContext&) = delete;
 
     PlatformServices platform;
 
-    Tune tune;
+    // The tune, where it came from, what is unsaved and the undo history.
+    // Every change of the tune goes through it.
+    TuneDocument document;
     ToneText toneText;
     TextConfig textConfig;
     NoteNameTable noteNames = BuildNoteNameTable();
     UserSettings settings;
+    EditorOptions editorOptions; // kept in editor.ini, beside config.dat
     FrequencyTable frequencyTable = DefaultFrequencyTable();
     NoteFrequencyTable noteFrequencyHz = BuildNoteFrequencies(DefaultFrequencyTable());
     NoteLengthState noteLength;
@@ -71,6 +81,7 @@ struct EditorContext {
     MatrixPainter matrixPainter;
     PlayInfo play; // what the Matrix shows of playback
     PlayState playState;
+    bool auditionOpen = false; // the audition device opened at start
     // The button table the toolbar is drawn from; the window layer loads it.
     const Surface* buttonTable = nullptr;
     RingdataView ringdataView;
@@ -89,6 +100,8 @@ struct EditorContext {
     std::string ringdataTitle;
     // The shared file dialog record: every dialog starts with the last path.
     std::string dialogPath;
+    // The line of the MIDI file the tune was opened from, read again by Revert.
+    MidiLineChoice midiLine;
     // What the last generation warned of, so that the same cut is reported
     // once and not after every edit (also when its count changes).
     std::string toneTextWarning;
@@ -100,7 +113,10 @@ struct EditorContext {
     bool quitRequested = false;
     // Set by "Arrange windows"; the window layer then lays the children out.
     bool arrangeRequested = false;
+    // A mouse gesture of the Matrix editor holds a step open until it ends.
+    bool gestureStepOpen = false;
 
+    [[nodiscard]] const Tune& tune() const { return document.tune(); }
     [[nodiscard]] Window& child(Child c) const { return *platform.children[static_cast<int>(c)]; }
     [[nodiscard]] std::filesystem::path startFile(const char* name) const
     {
@@ -109,8 +125,9 @@ struct EditorContext {
     [[nodiscard]] ConfigFolders configFolders() const { return {startDirectory, dataDirectory}; }
 };
 
-// Sets the three child captions from the tone name, the file the tune came
-// from and the opened Ringdata.h.
+// Sets the three child captions from the tone name (with a "*" while there
+// are unsaved changes), the file the tune came from and the opened
+// Ringdata.h.
 void updateTitles(EditorContext& ctx);
 
 // What the Matrix editor paints and edits with, for this moment's options.
@@ -139,25 +156,27 @@ struct TextConfigReload {
 };
 
 // Reads config.cfg again, from the start directory or else the data
-// directory, and puts the tone's name and ID into its header lines; the
-// tone text is not regenerated. A file that cannot be read leaves the
-// blocks empty.
+// directory; its header lines keep their placeholders, which the generator
+// fills from the tune. The tone text is not regenerated. A file that cannot
+// be read leaves the blocks empty.
 TextConfigReload reloadTextConfig(EditorContext& ctx);
 // Says once a run that no config.cfg was found.
 void tellNoConfig(EditorContext& ctx);
-// Repaints the "Tunes in Ringdata" list from the catalogue.
+// Repaints the "Tunes in Ringdata" list from the catalogue, marking the
+// tune loaded from it.
 void repaintCatalogue(EditorContext& ctx);
-// Repaint of the Matrix editor, then the tone text.
+// Everything that shows the tune: the captions, the Matrix editor, the tone
+// text and the catalogue's mark. What the document's announcement runs, and
+// what an option that changes the views runs.
 void refreshViews(EditorContext& ctx);
 // The toolbar lies in the main window's own client area.
 void repaintToolbar(EditorContext& ctx);
 
-// The full reset of New Tune and of every open: the tune's ClearTune plus
-// the views scrolled home, the titles, the key strip and the note
-// frequencies.
-void clearEditorTune(EditorContext& ctx);
-// The same for a tune that replaced the old one whole (a file was opened).
-void afterTuneCleared(EditorContext& ctx);
+// A tune replacing the old one whole (New Tune, a file or catalogue entry
+// opened): a new history, nothing unsaved, the views scrolled home.
+void openTune(EditorContext& ctx, const Tune& tune, TuneOrigin origin);
+// A new, empty tune keeping the tempo, as New Tune and start-up make it.
+void openEmptyTune(EditorContext& ctx);
 
 // The sentences one per line, and a "Warning" box of them when there are any,
 // headed by the file they are about when one is named.

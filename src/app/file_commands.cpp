@@ -2,33 +2,71 @@
 
 #include "app/dialog_commands.h"
 #include "app/editor_context.h"
+#include "app/playback_commands.h"
 #include "formats/file_kinds.h"
 #include "formats/format_result.h"
 #include "io/file_store.h"
 #include "io/messages.h"
 #include "platform/window.h"
 #include "sound/wave_file.h"
+#include "tune/ringdata_file.h"
+#include "tune/tone_generator.h"
 
 #include <array>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace qte {
 
 namespace {
 
-const std::array<FileKindInfo, 5> kKinds = {{
+const std::array<FileKindInfo, 7> kKinds = {{
     {FileKind::Ringdata, {"Ringdata.h files", "*.h"}, {"Ringdata.h file", "*.h"}},
     {FileKind::Ota, {"OTA files", "*.ota"}, {"OTA file", "*.ota"}},
     {FileKind::Rtx, {"Rttl/Rtx files", "*.rtx"}, {"Rttl/Rtx file", "*.rtx"}},
     {FileKind::Event, {"Event files", "*.evt"}, {"Event file", "*.evt"}},
     {FileKind::Wave, {}, {"Wave file", "*.wav"}},
+    {FileKind::Midi, {"MIDI files", "*.mid *.midi"}, {"MIDI file", "*.mid"}},
+    {FileKind::IMelody, {"iMelody files", "*.imy"}, {"iMelody file", "*.imy"}},
 }};
+
+// The line of a MIDI file to open: the one line it has, or the one the user
+// picks when it has several. Nothing when the file cannot be read (the
+// error is shown) or the user cancels.
+std::optional<MidiLineChoice> chooseMidiLine(EditorContext& ctx, const std::string& path,
+                                             std::string_view bytes)
+{
+    const MidiLines found = ListMidiLines(bytes);
+    if (!found.ok()) {
+        ctx.platform.messages.showError("Cannot open \"" + path + "\": " + found.error);
+        return std::nullopt;
+    }
+    const std::vector<MidiLine> melodies = MelodyLines(found.lines);
+    if (melodies.size() < 2) return MidiLineChoice{};
+    std::vector<std::string> items;
+    int initial = 0;
+    const MidiLine* preferred = DefaultMidiLine(melodies);
+    for (const MidiLine& line : melodies) {
+        if (&line == preferred) initial = static_cast<int>(items.size());
+        items.push_back(DescribeMidiLine(line));
+    }
+    const std::optional<int> picked = ctx.platform.dialogs.runChoice(
+        "Open MIDI file",
+        "\"" + fileNamePart(path) + "\" holds " + std::to_string(melodies.size()) +
+            " melody lines. Which one should be opened?",
+        items, initial);
+    if (!picked || *picked < 0 || *picked >= static_cast<int>(melodies.size())) return std::nullopt;
+    const MidiLine& line = melodies[static_cast<std::size_t>(*picked)];
+    return MidiLineChoice{line.track, line.channel};
+}
 
 // The reader of one kind, into a tune that the caller commits on success.
 // A tone text that stops parsing part way keeps what was read before the
 // line at fault: its error comes back as parseError.
 FormatResult importInto(EditorContext& ctx, FileKind kind, std::string_view bytes, Tune& tune,
-                        NoteLengthState& length, std::string& parseError)
+                        NoteLengthState& length, const MidiLineChoice& midiLine,
+                        std::string& parseError)
 {
     switch (kind) {
     case FileKind::Ringdata: {
@@ -38,8 +76,9 @@ FormatResult importInto(EditorContext& ctx, FileKind kind, std::string_view byte
         return {{}, std::move(r.warnings)};
     }
     default:
-        return ImportExchange(kind, bytes, tune, length,
-                              {ctx.settings.styleMode, ctx.settings.keepNaturalNotes != 0});
+        return ImportExchange(
+            kind, bytes, tune, length,
+            {ctx.settings.styleMode, ctx.settings.keepNaturalNotes != 0, midiLine});
     }
 }
 
@@ -55,14 +94,15 @@ FormatResult exportFrom(EditorContext& ctx, FileKind kind, std::string& bytes)
         return {};
     }
     case FileKind::Wave: {
-        WaveFileResult r = renderWaveFile(ctx.tune, ctx.textConfig, ctx.noteFrequencyHz,
-                                          {ctx.settings.playPolitely != 0});
+        // The renderer writes only playback's working fields.
+        WaveFileResult r = renderWaveFile(ctx.document.editable(), ctx.textConfig,
+                                          ctx.noteFrequencyHz, {ctx.settings.playPolitely != 0});
         if (!r.bytes) return {r.error, {}};
         bytes = std::move(*r.bytes);
         return {};
     }
     default: {
-        ExportResult r = ExportExchange(kind, ctx.tune);
+        ExportResult r = ExportExchange(kind, ctx.tune());
         bytes = std::move(r.bytes);
         return r;
     }
@@ -88,7 +128,8 @@ FileKind kindOfChoice(const std::vector<FileKind>& kinds, int filterIndex)
 }
 
 // Reads path into a copy of the tune (cleared first unless reverting) and
-// commits it only when the reader succeeded.
+// opens it only when the reader succeeded. Reverting a MIDI file reads the
+// line that was opened.
 bool loadTune(EditorContext& ctx, const std::string& path, FileKind kind, bool clearFirst)
 {
     const FileReadResult file = ctx.platform.files.read(path);
@@ -96,27 +137,87 @@ bool loadTune(EditorContext& ctx, const std::string& path, FileKind kind, bool c
         ctx.platform.messages.showError(file.error.message);
         return false;
     }
-    auto next = std::make_unique<Tune>(ctx.tune);
+    MidiLineChoice midiLine = ctx.midiLine;
+    if (kind == FileKind::Midi && clearFirst) {
+        const std::optional<MidiLineChoice> chosen = chooseMidiLine(ctx, path, *file.bytes);
+        if (!chosen) return false;
+        midiLine = *chosen;
+    }
+    auto next = std::make_unique<Tune>(ctx.tune());
     NoteLengthState length = ctx.noteLength;
     if (clearFirst) ClearTune(*next);
     std::string parseError;
-    const FormatResult result = importInto(ctx, kind, *file.bytes, *next, length, parseError);
+    const FormatResult result =
+        importInto(ctx, kind, *file.bytes, *next, length, midiLine, parseError);
     if (!result.ok()) {
         ctx.platform.messages.showError("Cannot open \"" + path + "\": " + result.error);
         return false;
     }
-    ctx.tune = std::move(*next);
-    if (clearFirst) {
-        ctx.settings.addDefaultParts = 0;
-        afterTuneCleared(ctx);
-    }
+    if (kind == FileKind::Midi) ctx.midiLine = midiLine;
+    if (clearFirst) ctx.settings.addDefaultParts = 0;
     ctx.noteLength = length;
-    ctx.tune.currentFilePath = path;
-    ctx.tune.currentFileKind = static_cast<std::int32_t>(kind);
-    ctx.tune.tuneSourceName = fileNamePart(path);
-    updateTitles(ctx);
+    TuneOrigin origin;
+    origin.filePath = path;
+    origin.fileKind = kind;
+    origin.sourceName = fileNamePart(path);
+    openTune(ctx, *next, std::move(origin));
     if (!parseError.empty()) ctx.platform.messages.showError("\"" + path + "\": " + parseError);
     showWarnings(ctx, result.warnings, path);
+    return true;
+}
+
+// A file name made of the tone name: what no file system takes becomes "_".
+std::string fileNameOf(const std::string& toneName)
+{
+    std::string name;
+    for (const char c : toneName) {
+        const bool refused = static_cast<unsigned char>(c) < 0x20 ||
+                             std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
+        name += refused ? '_' : c;
+    }
+    while (!name.empty() && (name.back() == ' ' || name.back() == '.'))
+        name.pop_back();
+    while (!name.empty() && (name.front() == ' ' || name.front() == '.'))
+        name.erase(name.begin());
+    return name.empty() ? std::string("tune") : name;
+}
+
+// Asks before a file is replaced; a Ringdata.h of several tunes says how
+// many it holds.
+bool confirmReplace(EditorContext& ctx, const std::string& path)
+{
+    if (!ctx.platform.files.exists(path)) return true;
+    std::string question = fileNamePart(path) + " already exists";
+    if (fileKindOfName(fileNamePart(path)) == FileKind::Ringdata) {
+        const FileReadResult existing = ctx.platform.files.read(path);
+        const std::int32_t tunes = existing.bytes ? CountToneDefinitions(*existing.bytes) : 0;
+        if (tunes > 1)
+            question +=
+                " and holds " + std::to_string(tunes) + " tunes; only this one would be left";
+    }
+    question += ". Replace it?";
+    return ctx.platform.messages.show(question, "Save as", MessageButtons::YesNo) ==
+           MessageAnswer::Yes;
+}
+
+// Writes and records where the tune now is. A WAV file cannot be read back,
+// so what is unsaved stays unsaved.
+bool writeAndRecord(EditorContext& ctx, const std::string& path, FileKind kind)
+{
+    if (!writeTuneFile(ctx, path, kind)) return false;
+    TuneOrigin origin = ctx.document.origin();
+    const bool sameFile = origin.filePath == path;
+    origin.filePath = path;
+    origin.fileKind = kind;
+    if (kind == FileKind::Ringdata) origin.sourceName = fileNamePart(path);
+    if (!sameFile) {
+        origin.ringdataPath.clear();
+        origin.catalogueEntry = 0;
+    }
+    if (kind == FileKind::Wave)
+        ctx.document.setOrigin(std::move(origin));
+    else
+        ctx.document.markSaved(std::move(origin));
     return true;
 }
 
@@ -160,6 +261,28 @@ void appendExtension(std::string& path, const char* ext)
     if (path.find('.') == std::string::npos) path += ext;
 }
 
+FileKind kindToOpen(const std::string& path, FileKind filterKind)
+{
+    const FileKind named = fileKindOfName(fileNamePart(path));
+    return canOpen(named) ? named : filterKind;
+}
+
+FileKind kindToSave(const std::string& path, FileKind filterKind)
+{
+    const FileKind named = fileKindOfName(fileNamePart(path));
+    return canSave(named) ? named : filterKind;
+}
+
+std::string saveAsStartPath(const EditorContext& ctx)
+{
+    const TuneOrigin& origin = ctx.document.origin();
+    std::string last = origin.filePath;
+    if (last.empty()) last = origin.ringdataPath;
+    if (last.empty()) last = ctx.dialogPath;
+    const std::filesystem::path folder = std::filesystem::path(last).parent_path();
+    return (folder / fileNameOf(ctx.tune().toneName)).string();
+}
+
 bool openTuneFile(EditorContext& ctx, const std::string& path, FileKind kind)
 {
     if (!canOpen(kind)) {
@@ -167,13 +290,18 @@ bool openTuneFile(EditorContext& ctx, const std::string& path, FileKind kind)
                                         "\": this kind of file cannot be read.");
         return false;
     }
-    const bool loaded = loadTune(ctx, path, kind, true);
-    refreshViews(ctx);
-    return loaded;
+    return loadTune(ctx, path, kind, true);
 }
 
 bool writeTuneFile(EditorContext& ctx, const std::string& path, FileKind kind)
 {
+    if (kind == FileKind::Ringdata) {
+        const std::string unnamed = UnnamedNotesWarning(ctx.tune(), ctx.noteNames);
+        if (!unnamed.empty() &&
+            ctx.platform.messages.show("\"" + path + "\": " + unnamed, "Save",
+                                       MessageButtons::OkCancel) != MessageAnswer::Ok)
+            return false;
+    }
     std::string bytes;
     const FormatResult result = exportFrom(ctx, kind, bytes);
     if (!result.ok()) {
@@ -188,14 +316,32 @@ bool writeTuneFile(EditorContext& ctx, const std::string& path, FileKind kind)
     return true;
 }
 
+bool confirmDiscard(EditorContext& ctx, std::string_view question, std::string_view title,
+                    bool offerSave)
+{
+    if (!ctx.document.isModified()) return true;
+    if (!offerSave)
+        return ctx.platform.messages.show(question, title, MessageButtons::OkCancel) ==
+               MessageAnswer::Ok;
+    switch (ctx.platform.messages.show(question, title, MessageButtons::SaveDiscardCancel)) {
+    case MessageAnswer::Save: return saveTune(ctx);
+    case MessageAnswer::Discard: return true;
+    default: return false;
+    }
+}
+
 void openRingingToneCommand(EditorContext& ctx)
 {
+    if (!confirmDiscard(ctx, "Discard current tune?", "Open ringing tone")) return;
     const std::vector<FileKind> kinds = openableKinds();
     const auto choice = ctx.platform.fileDialogs.openFile(
         filtersOf(kinds, &FileKindInfo::openFilter), ctx.dialogPath);
     if (choice) {
         ctx.dialogPath = choice->path;
-        openTuneFile(ctx, choice->path, kindOfChoice(kinds, choice->filterIndex));
+        // The old tune must not play on under the new one's play clock.
+        stopSound(ctx);
+        openTuneFile(ctx, choice->path,
+                     kindToOpen(choice->path, kindOfChoice(kinds, choice->filterIndex)));
     }
     ctx.platform.mainWindow.invalidate(true);
 }
@@ -233,54 +379,51 @@ void openRingdataCommand(EditorContext& ctx)
     ctx.platform.mainWindow.invalidate(true);
 }
 
+bool saveTune(EditorContext& ctx)
+{
+    const TuneOrigin& origin = ctx.document.origin();
+    if (origin.filePath.empty()) return saveTuneAs(ctx);
+    if (origin.fileKind == FileKind::None) return false;
+    const std::string path = origin.filePath;
+    return writeAndRecord(ctx, path, origin.fileKind);
+}
+
+bool saveTuneAs(EditorContext& ctx)
+{
+    if (ctx.tune().toneId.empty() && runSettingsDialog(ctx) != DialogResult::Ok) return false;
+    const std::vector<FileKind> kinds = savableKinds();
+    const auto choice = ctx.platform.fileDialogs.saveFile(
+        filtersOf(kinds, &FileKindInfo::saveFilter), saveAsStartPath(ctx));
+    if (!choice) return false;
+    ctx.dialogPath = choice->path;
+    const FileKind kind = kindToSave(choice->path, kindOfChoice(kinds, choice->filterIndex));
+    std::string path = choice->path;
+    appendExtension(path, fileKindExtension(kind));
+    if (!confirmReplace(ctx, path)) return false;
+    return writeAndRecord(ctx, path, kind);
+}
+
 void saveCommand(EditorContext& ctx)
 {
-    if (ctx.tune.currentFilePath.empty()) {
-        saveAsCommand(ctx);
-        return;
-    }
-    const auto kind = static_cast<FileKind>(ctx.tune.currentFileKind);
-    if (kind != FileKind::None) writeTuneFile(ctx, ctx.tune.currentFilePath, kind);
-    refreshViews(ctx);
+    (void)saveTune(ctx);
 }
 
 void saveAsCommand(EditorContext& ctx)
 {
-    if (ctx.tune.toneId.empty() && runSettingsDialog(ctx) != DialogResult::Ok) return;
-    const std::vector<FileKind> kinds = savableKinds();
-    const auto choice = ctx.platform.fileDialogs.saveFile(
-        filtersOf(kinds, &FileKindInfo::saveFilter), ctx.dialogPath);
-    if (!choice) return;
-    ctx.dialogPath = choice->path;
-    const FileKind kind = kindOfChoice(kinds, choice->filterIndex);
-    std::string path = choice->path;
-    appendExtension(path, fileKindExtension(kind));
-    if (writeTuneFile(ctx, path, kind)) {
-        ctx.tune.currentFilePath = path;
-        ctx.tune.currentFileKind = static_cast<std::int32_t>(kind);
-        if (kind == FileKind::Ringdata) {
-            ctx.tune.tuneSourceName = fileNamePart(path);
-            updateTitles(ctx);
-        }
-    }
-    refreshViews(ctx);
+    (void)saveTuneAs(ctx);
 }
 
 void revertCommand(EditorContext& ctx)
 {
-    if (ctx.tune.currentFilePath.empty()) return;
-    if (ctx.platform.messages.show("Discard changes?", "Revert", MessageButtons::OkCancel) !=
-        MessageAnswer::Ok)
-        return;
-    const auto kind = static_cast<FileKind>(ctx.tune.currentFileKind);
-    if (kind == FileKind::Wave) {
+    const TuneOrigin origin = ctx.document.origin();
+    if (origin.filePath.empty()) return;
+    if (!confirmDiscard(ctx, "Discard changes?", "Revert", false)) return;
+    if (origin.fileKind == FileKind::Wave) {
         ctx.platform.messages.show("Cannot load wav file.", "Kind of impossible",
                                    MessageButtons::Ok);
-    } else if (canOpen(kind)) {
-        const std::string path = ctx.tune.currentFilePath;
-        loadTune(ctx, path, kind, false);
+    } else if (canOpen(origin.fileKind)) {
+        (void)loadTune(ctx, origin.filePath, origin.fileKind, false);
     }
-    refreshViews(ctx);
 }
 
 } // namespace qte

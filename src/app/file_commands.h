@@ -7,6 +7,7 @@
 #include "tune/tune.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qte {
@@ -32,13 +33,36 @@ struct FileKindInfo {
 // counts too).
 void appendExtension(std::string& path, const char* ext);
 
+// The kind a chosen file is read or written as: the one its extension names
+// when the editor can read (or write) that kind, else the dialog's filter.
+[[nodiscard]] FileKind kindToOpen(const std::string& path, FileKind filterKind);
+[[nodiscard]] FileKind kindToSave(const std::string& path, FileKind filterKind);
+
+// What the Save as dialog starts with: the folder of the last file, the
+// tune's name as the file name.
+[[nodiscard]] std::string saveAsStartPath(const EditorContext& ctx);
+
 // Opens a tune file as "Open ringing tone" does once the dialog is closed:
 // the tune, its file and kind and its source name are replaced only when
-// the file was read. Returns whether it was.
+// the file was read, and its history starts again. A MIDI file with several
+// melody lines first asks which one; Cancel leaves everything as it was.
+// Returns whether it was read.
 bool openTuneFile(EditorContext& ctx, const std::string& path, FileKind kind);
 
-// Writes the tune with the writer of kind; reports a failure and returns false.
+// Writes the tune with the writer of kind. A tone text that cannot name some
+// notes asks first. Reports a failure and returns false; true once written.
 bool writeTuneFile(EditorContext& ctx, const std::string& path, FileKind kind);
+
+// "Save" and "Save as...": true once the tune was written.
+bool saveTune(EditorContext& ctx);
+bool saveTuneAs(EditorContext& ctx);
+
+// Asked before an action drops unsaved changes: the question and title are
+// the action's, the answers Save, Discard and Cancel (OK and Cancel without
+// offerSave). Nothing is asked when nothing would be lost. Returns whether
+// the action may go on: discarded, or saved first.
+bool confirmDiscard(EditorContext& ctx, std::string_view question, std::string_view title,
+                    bool offerSave = true);
 
 // "Open Ringdata.h" once the dialog is closed: the catalogue, the file and
 // its title are replaced only when the file was read.

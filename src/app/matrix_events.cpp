@@ -1,5 +1,6 @@
 #include "app/matrix_events.h"
 
+#include "app/audition.h"
 #include "app/commands.h"
 #include "app/editor_context.h"
 #include "io/messages.h"
@@ -58,7 +59,7 @@ void matrixWheel(EditorContext& ctx, int x, int up, int left, ModifierKeys held,
         bool zoomed = false;
         for (int i = 0; i < std::abs(steps); ++i)
             zoomed =
-                ZoomXAt(view, ctx.tune, steps > 0 ? ZoomDirection::In : ZoomDirection::Out, x) ||
+                ZoomXAt(view, ctx.tune(), steps > 0 ? ZoomDirection::In : ZoomDirection::Out, x) ||
                 zoomed;
         if (zoomed) {
             layoutMatrixWindow(ctx);
@@ -85,6 +86,14 @@ void activateMatrix(EditorContext& ctx)
 void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y, ModifierKeys held)
 {
     modifiersHeld(ctx, held);
+    // A gesture, from the press that starts it to the event that ends it,
+    // is one step: the tune it changes is shown again once, at its end.
+    const bool press = action != MatrixMouse::Move;
+    if (press && !ctx.gestureStepOpen) {
+        ctx.document.beginStep();
+        ctx.gestureStepOpen = true;
+        ctx.matrixEdit.stepName.clear();
+    }
     MatrixSession session(ctx);
     MatrixContext& mc = session.context;
     EditorMatrixDialogs dialogs(ctx);
@@ -92,8 +101,8 @@ void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y, ModifierK
     window.services.messages = &ctx.platform.messages;
     window.services.dialogs = &dialogs;
     window.services.clock = &ctx.platform.tick;
-    window.services.changed = [&ctx] { regenerateToneText(ctx); };
-    window.services.textsChanged = [&ctx] { ScanTexts(ctx.tune, ctx.textConfig); };
+    window.services.textsChanged = [&ctx] { ScanTexts(ctx.document.editable(), ctx.textConfig); };
+    window.services.sound = [&ctx](const NoteRecord& note) { auditionNote(ctx, note); };
     window.activate = [&ctx] { activateMatrix(ctx); };
     switch (action) {
     case MatrixMouse::Move: window.onMouseMove(mc, x, y); break;
@@ -101,6 +110,10 @@ void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y, ModifierK
     case MatrixMouse::LeftUp: window.onLeftUp(mc, x, y); break;
     case MatrixMouse::RightDown: window.onRightDown(mc, x, y); break;
     case MatrixMouse::RightUp: window.onRightUp(mc, x, y); break;
+    }
+    if (ctx.gestureStepOpen && !ctx.matrixEdit.gestureActive(ctx.tune())) {
+        ctx.gestureStepOpen = false;
+        ctx.document.commitStep(ctx.matrixEdit.stepName);
     }
 }
 

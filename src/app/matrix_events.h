@@ -6,6 +6,7 @@
 
 #include "matrix/matrix_mouse.h"
 #include "matrix/matrix_window.h"
+#include "tune/tune_edit.h"
 
 #include <string>
 #include <string_view>
@@ -13,11 +14,6 @@
 namespace qte {
 
 struct EditorContext;
-
-// The largest count the repetitions strip takes; a block is played at
-// least once.
-constexpr std::int32_t kMinRepetitions = 1;
-constexpr std::int32_t kMaxRepetitions = 999;
 
 // The text (158) and repetitions (154) strips on the editor's modal
 // dialogs. The mouse capture is given up first so that the dialog gets

@@ -40,7 +40,14 @@ constexpr int Settings = 32814;
 constexpr int AddDefaultParts = 32833;
 constexpr int PlayPolitely = 32835;
 constexpr int StaccatoAll = 32819;
+constexpr int SoundNotes = 32850; // "Sound notes while editing", an option of our own
 constexpr int About = 104;
+constexpr int Undo = 32900;
+constexpr int Redo = 32901;
+constexpr int OctaveUp = 32902;
+constexpr int OctaveDown = 32903;
+constexpr int SemitoneUp = 32904;
+constexpr int SemitoneDown = 32905;
 constexpr int Delete = 32780; // key only
 constexpr int Play = 32781;   // key only
 

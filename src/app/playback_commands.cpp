@@ -20,6 +20,7 @@ void showPlayState(EditorContext& ctx)
 {
     ctx.play.playing = ctx.playState.playing != 0;
     ctx.play.soundingPitch = ctx.play.playing ? ctx.playState.soundingPitch : 0;
+    ctx.play.playPosMs = ctx.playState.playPosMs;
 }
 
 } // namespace
@@ -38,22 +39,18 @@ PlaybackEnv playbackEnv(EditorContext& ctx)
         repaintMatrix(ctx);
     };
     hooks.openTempoDialog = [&ctx] { runTempoDialog(ctx); };
-    return PlaybackEnv{ctx.tune,
-                       ctx.playState,
-                       ctx.platform.waveOut,
-                       ctx.platform.tick,
-                       ctx.platform.messages,
-                       ctx.textConfig,
-                       ctx.noteFrequencyHz,
-                       ctx.settings,
-                       std::move(hooks)};
+    // Playback writes only its working fields and the highlight of the
+    // sounding note.
+    return PlaybackEnv{ctx.document.editable(), ctx.playState,         ctx.platform.waveOut,
+                       ctx.platform.tick,       ctx.platform.messages, ctx.textConfig,
+                       ctx.noteFrequencyHz,     ctx.settings,          std::move(hooks)};
 }
 
 void openSound(EditorContext& ctx)
 {
-    ctx.platform.waveOut.setDoneHandler([&ctx] {
+    ctx.platform.waveOut.setDoneHandler([&ctx](std::string_view error) {
         PlaybackEnv env = playbackEnv(ctx);
-        playbackDone(env);
+        playbackDone(env, error);
     });
     PlaybackEnv env = playbackEnv(ctx);
     (void)openWaveDevice(env);
@@ -76,7 +73,14 @@ void clickToolbar(EditorContext& ctx, int x, int y)
 void playCommand(EditorContext& ctx)
 {
     PlaybackEnv env = playbackEnv(ctx);
-    playAction(env);
+    playKeyAction(env);
+    showPlayState(ctx);
+}
+
+void stopSound(EditorContext& ctx)
+{
+    PlaybackEnv env = playbackEnv(ctx);
+    stopAction(env);
     showPlayState(ctx);
 }
 
@@ -87,12 +91,12 @@ void paintToolbar(EditorContext& ctx)
                     ctx.noteLength);
 }
 
-bool pumpPlayback(EditorContext& ctx, bool windowActive)
+std::optional<int> pumpPlayback(EditorContext& ctx, bool windowActive)
 {
     if (ctx.playState.playing == 0) {
         showPlayState(ctx);
         followPlayLine(ctx);
-        return false;
+        return std::nullopt;
     }
     MatrixFollow follow{ctx.matrixView.visibleUnits, ctx.matrixView.scrollUnits};
     PlaybackEnv env = playbackEnv(ctx);
@@ -105,7 +109,10 @@ bool pumpPlayback(EditorContext& ctx, bool windowActive)
     };
     const bool more = playbackTimerStep(env, follow, windowActive, ctx.keys.ctrlDown);
     followPlayLine(ctx);
-    return more;
+    if (!more) return std::nullopt;
+    // A clock not pumped now does not move, so nothing is due sooner.
+    if (!windowActive || ctx.settings.scrollWhenPlaying == 0) return kNoChangeAhead;
+    return playbackNextChangeMs(env);
 }
 
 } // namespace qte

@@ -3,6 +3,8 @@
 // Space key, the pump that moves the Matrix with the sound, and the
 // device's done notification.
 
+#include <optional>
+
 namespace qte {
 
 struct EditorContext;
@@ -20,11 +22,15 @@ void closeSound(EditorContext& ctx);
 void clickToolbar(EditorContext& ctx, int x, int y);
 // The Space key's play command.
 void playCommand(EditorContext& ctx);
+// Stops a playing tune (a tune about to be replaced); nothing while idle.
+void stopSound(EditorContext& ctx);
 // Draws the toolbar into the main window's surface.
 void paintToolbar(EditorContext& ctx);
 
-// One tick of the pump timer; false once nothing plays, when the timer
-// may stop.
-[[nodiscard]] bool pumpPlayback(EditorContext& ctx, bool windowActive);
+// One tick of the pump timer: nothing once nothing plays, when the timer
+// may stop; else the milliseconds until the sound next changes what the
+// windows show (a note starts or ends), when the next tick is due at the
+// latest.
+[[nodiscard]] std::optional<int> pumpPlayback(EditorContext& ctx, bool windowActive);
 
 } // namespace qte

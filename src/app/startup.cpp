@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/audition.h"
 #include "app/editor_context.h"
 #include "app/playback_commands.h"
 #include "io/file_store.h"
@@ -8,6 +9,8 @@
 #include "tunewindows/ringdata_view.h"
 
 #include <algorithm>
+
+#include <memory>
 
 namespace qte {
 
@@ -53,14 +56,16 @@ void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory
     const FileReadResult settingsFile = files.read(ctx.startFile("config.dat"));
     if (settingsFile.bytes) ctx.settings = LoadUserSettings(*settingsFile.bytes).settings;
     applyStoredZoom(ctx.matrixView, ctx.settings.unitWidth, ctx.settings.rowHeight);
+    const FileReadResult optionsFile = files.read(ctx.startFile(kEditorOptionsFile));
+    if (optionsFile.bytes) ctx.editorOptions = LoadEditorOptions(*optionsFile.bytes).options;
     openSound(ctx);
+    openAudition(ctx);
 
     ctx.frequencyTable = DefaultFrequencyTable();
     const ConfigFileRead frequencies = readConfigFile(files, ctx.configFolders(), "midihz.ini");
     if (frequencies.bytes) LoadFrequencyTable(ctx.frequencyTable, *frequencies.bytes);
     ctx.noteFrequencyHz = BuildNoteFrequencies(ctx.frequencyTable);
 
-    ClearTune(ctx.tune);
     const TextConfigReload config = reloadTextConfig(ctx);
     if (config.readError)
         ctx.platform.messages.showError(config.readError->message);
@@ -70,19 +75,24 @@ void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory
     ctx.noteNames = BuildNoteNameTable();
 
     ctx.activeChild = Child::MatrixEdit;
-    clearEditorTune(ctx);
+    auto tune = std::make_unique<Tune>(ctx.tune());
+    ClearTune(*tune);
+    openTune(ctx, *tune, TuneOrigin{});
     ctx.matrixView.lowestPitch = kInitialLowestPitch;
     layoutMatrixWindow(ctx);
-    regenerateToneText(ctx);
 }
 
 void shutdownEditor(EditorContext& ctx)
 {
+    closeAudition(ctx);
     closeSound(ctx);
     ctx.settings.unitWidth = ctx.matrixView.unitWidth;
     ctx.settings.rowHeight = ctx.matrixView.rowHeight;
     if (const auto error =
             ctx.platform.files.write(ctx.startFile("config.dat"), EncodeUserSettings(ctx.settings)))
+        ctx.platform.messages.showError(error->message);
+    if (const auto error = ctx.platform.files.write(ctx.startFile(kEditorOptionsFile),
+                                                    EncodeEditorOptions(ctx.editorOptions)))
         ctx.platform.messages.showError(error->message);
 }
 

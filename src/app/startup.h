@@ -42,16 +42,18 @@ constexpr int kChildrenTop = 63;
 [[nodiscard]] std::array<Rect, 3> arrangeChildren(int clientWidth, int clientHeight,
                                                   ChildFrame frame);
 
-// Reads the start directory's config.dat, then midihz.ini, then config.cfg
-// (each of the last two from the data directory when the start directory
-// has none); sets the titles and clears the tune. The windows must exist and
-// have been placed. A missing file keeps the built-in values; only a missing
-// config.cfg is reported, as it changes how every tune reads.
+// Reads the start directory's config.dat and editor.ini, opens the sound
+// devices, then reads midihz.ini, then config.cfg (each of the last two from
+// the data directory when the start directory has none); sets the titles
+// and clears the tune. The windows must exist and have been placed. A
+// missing file keeps the built-in values; only a missing config.cfg is
+// reported, as it changes how every tune reads.
 void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory,
                  const std::filesystem::path& dataDirectory = {});
 
-// Writes config.dat with the options and the Matrix zoom of this run; a
-// failure is shown in the "Error!" box, naming the file and the reason.
+// Closes the sound devices and writes config.dat with the options and the
+// Matrix zoom of this run, then editor.ini; a failure is shown in the
+// "Error!" box, naming the file and the reason.
 void shutdownEditor(EditorContext& ctx);
 
 } // namespace qte

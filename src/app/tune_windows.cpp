@@ -1,10 +1,11 @@
 #include "app/tune_windows.h"
 
 #include "app/editor_context.h"
+#include "app/file_commands.h"
 #include "app/playback_commands.h"
+#include "app/steps.h"
 #include "io/file_store.h"
 #include "io/messages.h"
-#include "playback/play_control.h"
 #include "playback/playback.h"
 #include "tune/ringdata_file.h"
 #include "tune/tone_parser.h"
@@ -29,40 +30,46 @@ std::int32_t lineOfNote(const ToneText& text, std::int32_t n)
     return -1;
 }
 
-void finishEdit(EditorContext& ctx)
+// A strip's run is one step, whatever its OKs did.
+template <class Run> void asStep(EditorContext& ctx, const char* step, Run run)
 {
-    repaintMatrix(ctx);
-    regenerateToneText(ctx);
+    ctx.document.beginStep();
+    run();
+    ctx.document.commitStep(step);
 }
 
 void editNoteLine(EditorContext& ctx, std::int32_t line, std::int32_t n)
 {
-    if (n < 1 || n > ctx.tune.noteCount) return;
-    (void)ctx.platform.dialogs.runNote(
-        noteDialogFields(ctx.tune, n),
-        [&ctx, line, n](const NoteDialogFields& f) { return applyNoteEdit(ctx, line, n, f); });
-    finishEdit(ctx);
+    if (n < 1 || n > ctx.tune().noteCount) return;
+    asStep(ctx, kStepEditNote, [&] {
+        (void)ctx.platform.dialogs.runNote(
+            noteDialogFields(ctx.tune(), n),
+            [&ctx, line, n](const NoteDialogFields& f) { return applyNoteEdit(ctx, line, n, f); });
+    });
 }
 
 void editPauseLine(EditorContext& ctx, std::int32_t line)
 {
-    (void)ctx.platform.dialogs.runPause(
-        pauseDialogField(ctx.toneText, line),
-        [&ctx, line](std::string_view f) { return applyPauseEdit(ctx, line, f); });
-    finishEdit(ctx);
+    asStep(ctx, kStepEditPause, [&] {
+        (void)ctx.platform.dialogs.runPause(
+            pauseDialogField(ctx.toneText, line),
+            [&ctx, line](std::string_view f) { return applyPauseEdit(ctx, line, f); });
+    });
 }
 
 // An emptied text is removed; either way the texts are read again for
 // FREQ_DEFINE and the polite section.
 void editTextLine(EditorContext& ctx, std::int32_t t)
 {
-    if (t < 1 || t > ctx.tune.textCount) return;
-    ctx.platform.dialogs.runText(ctx.tune.textList[t].text, [&ctx, t](std::string_view f) {
-        if (applyTextDialog(ctx.tune, t, f)) DeleteTextAt(ctx.tune, t);
-        return true;
+    if (t < 1 || t > ctx.tune().textCount) return;
+    asStep(ctx, kStepEditText, [&] {
+        Tune& tune = ctx.document.editable();
+        ctx.platform.dialogs.runText(tune.textList[t].text, [&tune, t](std::string_view f) {
+            if (applyTextDialog(tune, t, f)) DeleteTextAt(tune, t);
+            return true;
+        });
+        ScanTexts(tune, ctx.textConfig);
     });
-    ScanTexts(ctx.tune, ctx.textConfig);
-    finishEdit(ctx);
 }
 
 // Whether the file still lists entry n as the catalogue has it.
@@ -126,8 +133,11 @@ void ringdataWheel(EditorContext& ctx, int up, int left, bool shift, int linesPe
 bool applyNoteEdit(EditorContext& ctx, std::int32_t line, std::int32_t noteIndex,
                    const NoteDialogFields& fields)
 {
-    const std::string refusal = EditNoteLine(ctx.tune, ctx.toneText, noteIndex, line, fields,
-                                             std::max(0, ctx.textConfig.customNoteCount));
+    std::string refusal;
+    ctx.document.change(kStepEditNote, [&](Tune& t) {
+        refusal = EditNoteLine(t, ctx.toneText, noteIndex, line, fields,
+                               std::max(0, ctx.textConfig.customNoteCount));
+    });
     if (refusal.empty()) return true;
     ctx.platform.messages.showError(refusal);
     return false;
@@ -135,7 +145,9 @@ bool applyNoteEdit(EditorContext& ctx, std::int32_t line, std::int32_t noteIndex
 
 bool applyPauseEdit(EditorContext& ctx, std::int32_t line, std::string_view field)
 {
-    const std::string refusal = EditPauseLine(ctx.tune, ctx.toneText, line, field);
+    std::string refusal;
+    ctx.document.change(kStepEditPause,
+                        [&](Tune& t) { refusal = EditPauseLine(t, ctx.toneText, line, field); });
     if (refusal.empty()) return true;
     ctx.platform.messages.showError(refusal);
     return false;
@@ -144,7 +156,7 @@ bool applyPauseEdit(EditorContext& ctx, std::int32_t line, std::string_view fiel
 void followPlayLine(EditorContext& ctx)
 {
     const std::int32_t note = ctx.playState.playing != 0 ? ctx.playState.currentNote : 0;
-    const bool sounding = note >= 1 && note <= ctx.tune.noteCount;
+    const bool sounding = note >= 1 && note <= ctx.tune().noteCount;
     const std::int32_t followed = sounding ? note : 0;
     if (followed == ctx.followedNote) return;
     ctx.followedNote = followed;
@@ -168,17 +180,11 @@ void catalogueMouseMove(EditorContext& ctx, int x, int y)
 
 void catalogueLeftDown(EditorContext& ctx)
 {
-    const auto entry = catalogueEntryAtMouse(ctx.catalogueView, ctx.catalogue.tuneCount);
-    if (entry) {
-        if (ctx.playState.playing != 0) {
-            PlaybackEnv env = playbackEnv(ctx);
-            stopAction(env);
-        }
-        (void)loadCatalogueEntry(ctx, *entry);
-    }
-    regenerateToneText(ctx);
-    repaintMatrix(ctx);
     ctx.activeChild = Child::TunesInRingdata;
+    const auto entry = catalogueEntryAtMouse(ctx.catalogueView, ctx.catalogue.tuneCount);
+    if (!entry || !confirmDiscard(ctx, "Discard current tune?", "Tunes in Ringdata")) return;
+    stopSound(ctx);
+    (void)loadCatalogueEntry(ctx, *entry);
 }
 
 void catalogueScroll(EditorContext& ctx, ScrollCode code, std::int32_t position)
@@ -209,15 +215,17 @@ bool loadCatalogueEntry(EditorContext& ctx, std::int32_t n)
                                         "it where it was listed. Open the file again.");
         return false;
     }
-    auto next = std::make_unique<Tune>(ctx.tune);
+    auto next = std::make_unique<Tune>(ctx.tune());
     const ToneTextResult result = LoadCatalogueTune(*next, ctx.catalogue, n, *file.bytes,
                                                     ctx.parserState, ctx.textConfig, ctx.noteNames);
     // The definition was found, so an error here is a parse that stopped
     // part way: what was read before it is kept, as a file open keeps it.
     ctx.settings.addDefaultParts = 0;
-    ctx.tune = std::move(*next);
-    afterTuneCleared(ctx);
-    updateTitles(ctx);
+    TuneOrigin origin;
+    origin.sourceName = name;
+    origin.ringdataPath = ctx.ringdataPath;
+    origin.catalogueEntry = n;
+    openTune(ctx, *next, std::move(origin));
     if (!result.ok()) ctx.platform.messages.showError(name + ": " + result.error);
     showWarnings(ctx, result.warnings, name);
     return true;

@@ -163,7 +163,7 @@ bool writeTune(Tune& tune, FileKind kind, const std::filesystem::path& out,
 
 std::string unwritableKind(const std::string& what)
 {
-    return what + ": tunetool writes .h, .ota, .rtx, .evt and .wav files.";
+    return what + ": tunetool writes .h, .ota, .rtx, .evt, .wav, .mid and .imy files.";
 }
 
 // A file name made of the tune's name: letters, digits, '_', '-' and '.'

@@ -28,6 +28,15 @@ void addReadOptions(CLI::App& command, CommandOptions& options)
             ->check(CLI::Range(1, qte::kMaxCatalogueTunes));
     name->excludes(index);
     command
+        .add_option("--track", options.tune.midiLine.track,
+                    "The melody line of a .mid file by its track, from 1 (its channel with the "
+                    "most notes outside the drums); without it, the line with the most notes")
+        ->check(CLI::Range(1, 65535));
+    command
+        .add_option("--channel", options.tune.midiLine.channel,
+                    "The melody line of a .mid file by its channel, from 1 (10 is the drums)")
+        ->check(CLI::Range(1, 16));
+    command
         .add_option("--style", options.tune.styleMode,
                     "The editor's style mode, given to the .ota and .rtx readers as the "
                     "editor gives it: 0 none, 1 natural, 2 continuous, 3 staccato")
@@ -84,9 +93,10 @@ int run(int argc, char** argv)
     std::string outFile;
 
     CLI::App* text = app.add_subcommand(
-        "text", "Print the tone text of a tune: a single-tone .h file, one tune of a Ringdata.h "
-                "(--tune or --index), or an .ota, .rtx or .evt file. A tone text that stops at "
-                "a line that cannot be read prints what came before it and fails");
+        "text",
+        "Print the tone text of a tune: a single-tone .h file, one tune of a Ringdata.h "
+        "(--tune or --index), or an .ota, .rtx, .evt, .mid or .imy file. A tone text that stops at "
+        "a line that cannot be read prints what came before it and fails");
     text->add_option("FILE", inFile, "The tune file")->required();
     addReadOptions(*text, options);
     addTextOptions(*text, options);
@@ -101,8 +111,9 @@ int run(int argc, char** argv)
     info->callback([&] { status = runInfo(inFile, options, std::cout, std::cerr); });
 
     CLI::App* convert = app.add_subcommand(
-        "convert", "Read a tune (.h, .ota, .rtx, .evt) and write it as the kind OUT's extension "
-                   "names (.h tone text, .ota, .rtx, .evt, .wav). The file is replaced only once "
+        "convert", "Read a tune (.h, .ota, .rtx, .evt, .mid, .imy) and write it as the kind OUT's "
+                   "extension names (.h tone text, .ota, .rtx, .evt, .wav, .mid, .imy). The file "
+                   "is replaced only once "
                    "it is written completely; a tone text with a line that cannot be read, or "
                    "one too long to save, writes nothing");
     convert->add_option("IN", inFile, "The tune file to read")->required();
@@ -119,11 +130,14 @@ int run(int argc, char** argv)
                   "Ringdata.h under its own name (tone_morning.ota), any other file under its "
                   "own stem; a name taken twice is numbered. A tune that cannot be read or "
                   "written is reported and skipped, and the status is then 1");
-    batch->add_option("FILES", exportFiles, "The tune files to read (.h, .ota, .rtx, .evt)")
+    batch
+        ->add_option("FILES", exportFiles,
+                     "The tune files to read (.h, .ota, .rtx, .evt, .mid, .imy)")
         ->required();
     batch->add_option("--to", exportFolder, "The folder to write into, made when missing")
         ->required();
-    batch->add_option("--as", exportKind, "The kind to write: h, ota, rtx, evt or wav")->required();
+    batch->add_option("--as", exportKind, "The kind to write: h, ota, rtx, evt, wav, mid or imy")
+        ->required();
     addReadOptions(*batch, options);
     addWriteOptions(*batch, options);
     batch->callback([&] {

@@ -109,12 +109,6 @@ void readToneText(ReadTuneResult& result, const std::filesystem::path& path, std
     loadEntry(result, path, bytes, *catalogue, n, config);
 }
 
-void nameSource(ReadTuneResult& result, const std::filesystem::path& path)
-{
-    if (result.tune && result.tune->tuneSourceName.empty())
-        result.tune->tuneSourceName = path.filename().string();
-}
-
 } // namespace
 
 ToolConfig LoadToolConfig(const ConfigFolders& folders)
@@ -147,11 +141,16 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
     ReadTuneResult result;
     const FileKind kind = kindOfFile(path);
     if (kind == FileKind::None || kind == FileKind::Wave) {
-        result.error = quotedName(path) + ": tunetool reads .h, .ota, .rtx and .evt files.";
+        result.error =
+            quotedName(path) + ": tunetool reads .h, .ota, .rtx, .evt, .mid and .imy files.";
         return result;
     }
     if (choice.made() && kind != FileKind::Ringdata) {
         result.error = quotedName(path) + ": --tune and --index choose a tune of a .h file.";
+        return result;
+    }
+    if (options.midiLine.made() && kind != FileKind::Midi) {
+        result.error = quotedName(path) + ": --track and --channel choose a line of a .mid file.";
         return result;
     }
     const FileReadResult file = readWholeFile(path);
@@ -162,20 +161,19 @@ ReadTuneResult ReadTuneFile(const std::filesystem::path& path, const TuneChoice&
     const std::string_view bytes = *file.bytes;
     if (kind == FileKind::Ringdata) {
         readToneText(result, path, bytes, choice, config);
-        nameSource(result, path);
         return result;
     }
 
     auto tune = std::make_unique<Tune>();
     NoteLengthState length;
     FormatResult imported =
-        ImportExchange(kind, bytes, *tune, length, {options.styleMode, options.keepNaturalNotes});
+        ImportExchange(kind, bytes, *tune, length,
+                       {options.styleMode, options.keepNaturalNotes, options.midiLine});
     result.warnings = std::move(imported.warnings);
     if (!imported.ok()) {
         result.error = quotedName(path) + ": " + imported.error;
         return result;
     }
-    tune->tuneSourceName = path.filename().string();
     result.tune = std::move(tune);
     return result;
 }
@@ -202,14 +200,12 @@ ForEachTune(const std::filesystem::path& path, const ToolConfig& config, const T
     if (catalogue->tuneCount <= 1) {
         ReadTuneResult read;
         loadToneFile(read, path, *file.bytes, config);
-        nameSource(read, path);
         take(stem, read);
         return {};
     }
     for (int n = 1; n <= catalogue->tuneCount; ++n) {
         ReadTuneResult read;
         loadEntry(read, path, *file.bytes, *catalogue, n, config);
-        nameSource(read, path);
         take(withoutBrackets(catalogue->entries[static_cast<std::size_t>(n)].name), read);
     }
     return std::move(scan.warnings);
@@ -217,9 +213,7 @@ ForEachTune(const std::filesystem::path& path, const ToolConfig& config, const T
 
 GeneratedToneText ToneTextOf(Tune& tune, const ToolConfig& config, const TuneOptions& options)
 {
-    TextConfig named = config.textConfig;
-    SubstituteHeaderPlaceholders(named, tune.toneName, tune.toneId);
-    return GenerateToneText(tune, named, config.noteNames,
+    return GenerateToneText(tune, config.textConfig, config.noteNames,
                             {options.writeTempo, options.addDefaultParts});
 }
 
@@ -238,13 +232,19 @@ TuneBytesResult TuneFileBytes(Tune& tune, FileKind kind, const ToolConfig& confi
     case FileKind::Ringdata: {
         GeneratedToneText generated = ToneTextOf(tune, config, options);
         result.warnings = std::move(generated.warnings);
+        // Written all the same: the caller says so, and the notes show as
+        // unknown names in the text.
+        if (std::string unnamed = UnnamedNotesWarning(tune, config.noteNames); !unnamed.empty())
+            result.warnings.push_back(std::move(unnamed));
         result.error = ToneTextSaveError(generated.text);
         if (result.error.empty()) result.bytes = ToneTextBytes(generated.text);
         break;
     }
     case FileKind::Ota:
     case FileKind::Rtx:
-    case FileKind::Event: take(ExportExchange(kind, tune)); break;
+    case FileKind::Event:
+    case FileKind::Midi:
+    case FileKind::IMelody: take(ExportExchange(kind, tune)); break;
     case FileKind::Wave: {
         WaveFileResult r =
             renderWaveFile(tune, config.textConfig, config.noteFrequencyHz, {options.playPolitely});
@@ -253,7 +253,7 @@ TuneBytesResult TuneFileBytes(Tune& tune, FileKind kind, const ToolConfig& confi
         break;
     }
     case FileKind::None:
-        result.error = "tunetool writes .h, .ota, .rtx, .evt and .wav files.";
+        result.error = "tunetool writes .h, .ota, .rtx, .evt, .wav, .mid and .imy files.";
         break;
     }
     return result;

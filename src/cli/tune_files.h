@@ -15,6 +15,7 @@
 #include "config/config_folders.h"
 #include "config/frequency_table.h"
 #include "config/text_config.h"
+#include "formats/midi_file.h"
 #include "tune/tone_generator.h"
 #include "tune/tune.h"
 
@@ -35,6 +36,7 @@ struct TuneOptions {
     bool playPolitely = false;    // "Play Politely", for WAV
     std::int32_t styleMode = 0;   // a StyleMode value, for OTA and RTX reading
     bool keepNaturalNotes = false;
+    MidiLineChoice midiLine; // the line of a MIDI file; none for the default
 };
 
 // config.cfg and midihz.ini, read as the editor reads them: from the start
@@ -62,7 +64,8 @@ struct ReadTuneResult {
 };
 
 // Reads the one tune of path. A .h file with several definitions needs a
-// choice; a choice is refused for the other kinds. Errors name the file.
+// choice; a choice is refused for the other kinds, as is a MIDI line for
+// any kind but MIDI. Errors name the file.
 [[nodiscard]] ReadTuneResult ReadTuneFile(const std::filesystem::path& path,
                                           const TuneChoice& choice, const ToolConfig& config,
                                           const TuneOptions& options);
@@ -87,7 +90,7 @@ struct TuneBytesResult {
 };
 
 // The bytes of a file of kind holding the tune. A tone text the generator
-// had to cut is refused.
+// had to cut is refused; notes the tone text cannot name are a warning.
 [[nodiscard]] TuneBytesResult TuneFileBytes(Tune& tune, FileKind kind, const ToolConfig& config,
                                             const TuneOptions& options);
 

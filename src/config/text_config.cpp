@@ -5,6 +5,7 @@
 #include "io/linereader.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace qte {
@@ -263,43 +264,213 @@ TextConfigResult LoadTextConfigFile(TextConfig& config, const std::filesystem::p
     return LoadTextConfig(config, file.bytes ? std::string_view(*file.bytes) : std::string_view());
 }
 
+namespace {
+
+enum class Placeholder { Id, Name, LowerName, UpperName };
+constexpr int kPlaceholderCount = 4;
+
+struct PlaceholderText {
+    std::string_view text;
+    Placeholder which;
+};
+constexpr PlaceholderText kPlaceholders[] = {{"*ID*", Placeholder::Id},
+                                             {"*Name*", Placeholder::Name},
+                                             {"*name*", Placeholder::LowerName},
+                                             {"*NAME*", Placeholder::UpperName}};
+
+// The placeholder that starts at text's first character, if any.
+const PlaceholderText* placeholderAt(std::string_view text)
+{
+    if (text.empty() || text.front() != '*') return nullptr;
+    for (const PlaceholderText& p : kPlaceholders)
+        if (text.starts_with(p.text)) return &p;
+    return nullptr;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && (isBlank(s.back()) || s.back() == '\r' || s.back() == '\n'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// A header line cut into literal text and placeholders.
+struct HeaderToken {
+    std::string literal;
+    std::optional<Placeholder> placeholder;
+};
+
+std::vector<HeaderToken> tokenize(std::string_view line)
+{
+    std::vector<HeaderToken> tokens;
+    for (std::size_t i = 0; i < line.size();) {
+        if (const PlaceholderText* p = placeholderAt(line.substr(i))) {
+            tokens.push_back({{}, p->which});
+            i += p->text.size();
+            continue;
+        }
+        if (tokens.empty() || tokens.back().placeholder) tokens.emplace_back();
+        tokens.back().literal.push_back(line[i++]);
+    }
+    return tokens;
+}
+
+using Captures = std::array<std::optional<std::string>, kPlaceholderCount>;
+
+// Each placeholder tries every length, so a header line of many of them
+// would try more splits than there is time for: past this many tries the
+// line is taken not to match.
+constexpr int kMaxMatchTries = 20000;
+
+class HeaderMatcher {
+public:
+    HeaderMatcher(const std::vector<HeaderToken>& tokens, std::string_view line)
+        : m_tokens(tokens), m_line(line)
+    {}
+
+    bool match(Captures& captures)
+    {
+        std::size_t start = 0;
+        while (start < m_line.size() && isBlank(m_line[start]))
+            ++start;
+        return from(0, start, captures);
+    }
+
+private:
+    // What is left after the last token may only be the "{" of the body.
+    [[nodiscard]] bool restIsOpening(std::size_t pos) const
+    {
+        const std::string_view rest = trimmed(m_line.substr(std::min(pos, m_line.size())));
+        return rest.empty() || rest == "{";
+    }
+
+    bool take(Placeholder which, std::string_view text, Captures& captures) const
+    {
+        text = trimmed(text);
+        if (text.empty()) return false;
+        std::optional<std::string>& slot = captures[static_cast<std::size_t>(which)];
+        if (slot && *slot != text) return false;
+        slot = std::string(text);
+        return true;
+    }
+
+    bool from(std::size_t t, std::size_t pos, Captures& captures)
+    {
+        if (++m_tries > kMaxMatchTries) return false;
+        if (t == m_tokens.size()) return restIsOpening(pos);
+        const HeaderToken& token = m_tokens[t];
+        if (!token.placeholder) {
+            for (const char c : token.literal) {
+                if (isBlank(c)) {
+                    while (pos < m_line.size() && isBlank(m_line[pos]))
+                        ++pos;
+                } else if (pos < m_line.size() && m_line[pos] == c) {
+                    ++pos;
+                } else {
+                    return false;
+                }
+            }
+            return from(t + 1, pos, captures);
+        }
+        if (t + 1 == m_tokens.size()) {
+            std::string_view rest = trimmed(m_line.substr(std::min(pos, m_line.size())));
+            if (rest.ends_with('{')) rest = trimmed(rest.substr(0, rest.size() - 1));
+            return take(*token.placeholder, rest, captures);
+        }
+        // The shortest text that lets the rest of the line match.
+        for (std::size_t end = pos + 1; end <= m_line.size(); ++end) {
+            Captures tried = captures;
+            if (take(*token.placeholder, m_line.substr(pos, end - pos), tried) &&
+                from(t + 1, end, tried)) {
+                captures = std::move(tried);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    const std::vector<HeaderToken>& m_tokens;
+    std::string_view m_line;
+    int m_tries = 0;
+};
+
+} // namespace
+
+std::string SubstitutePlaceholders(std::string_view line, std::string_view toneName,
+                                   std::string_view toneId)
+{
+    std::string out;
+    for (std::size_t i = 0; i < line.size();) {
+        if (const PlaceholderText* p = placeholderAt(line.substr(i))) {
+            switch (p->which) {
+            case Placeholder::Id: out += toneId; break;
+            case Placeholder::Name: out += toneName; break;
+            case Placeholder::LowerName:
+                for (const char c : toneName)
+                    out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+                break;
+            case Placeholder::UpperName:
+                for (const char c : toneName)
+                    out.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+                break;
+            }
+            i += p->text.size();
+        } else {
+            out.push_back(line[i++]);
+        }
+    }
+    if (out.size() > kMaxHeaderChars) out.resize(kMaxHeaderChars);
+    return out;
+}
+
 void SubstituteHeaderPlaceholders(TextConfig& config, std::string_view toneName,
                                   std::string_view toneId)
 {
-    std::string lower(toneName);
-    std::string upper(toneName);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    const struct {
-        std::string_view placeholder;
-        std::string_view value;
-    } kReplacements[] = {
-        {"*ID*", toneId}, {"*Name*", toneName}, {"*name*", lower}, {"*NAME*", upper}};
-
     const int count = std::clamp(config.headerLineCount, 0, kMaxHeaderLines);
     for (int k = 0; k < count; ++k) {
         std::string& line = config.headerLines[static_cast<std::size_t>(k)];
-        const std::string_view in = line;
-        std::string out;
-        for (std::size_t i = 0; i < in.size();) {
-            bool replaced = false;
-            if (in[i] == '*') {
-                for (const auto& r : kReplacements) {
-                    if (in.substr(i).starts_with(r.placeholder)) {
-                        out += r.value;
-                        i += r.placeholder.size();
-                        replaced = true;
-                        break;
-                    }
-                }
-            }
-            if (!replaced) out.push_back(in[i++]);
-        }
-        if (out.size() > kMaxHeaderChars) out.resize(kMaxHeaderChars);
-        line = std::move(out);
+        line = SubstitutePlaceholders(line, toneName, toneId);
     }
+}
+
+HeaderNames RecoverHeaderNames(const TextConfig& config, const std::vector<std::string_view>& lines)
+{
+    Captures found;
+    const int count = std::clamp(config.headerLineCount, 0, kMaxHeaderLines);
+    for (int k = 0; k < count; ++k) {
+        const std::vector<HeaderToken> tokens =
+            tokenize(config.headerLines[static_cast<std::size_t>(k)]);
+        const bool named = std::any_of(tokens.begin(), tokens.end(),
+                                       [](const HeaderToken& t) { return t.placeholder; });
+        if (!named) continue;
+        // The line nearest the body that matches.
+        for (std::size_t i = lines.size(); i-- > 0;) {
+            Captures captures;
+            if (!HeaderMatcher(tokens, lines[i]).match(captures)) continue;
+            for (std::size_t i = 0; i < captures.size(); ++i)
+                if (captures[i] && !found[i]) found[i] = std::move(captures[i]);
+            break;
+        }
+    }
+    const auto get = [&found](Placeholder p) -> const std::optional<std::string>& {
+        return found[static_cast<std::size_t>(p)];
+    };
+    HeaderNames names;
+    for (Placeholder p : {Placeholder::Name, Placeholder::LowerName, Placeholder::UpperName}) {
+        if (get(p)) {
+            names.toneName = *get(p);
+            break;
+        }
+    }
+    if (get(Placeholder::Id)) names.toneId = *get(Placeholder::Id);
+    return names;
 }
 
 } // namespace qte

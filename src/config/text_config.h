@@ -74,5 +74,21 @@ TextConfigResult LoadTextConfigFile(TextConfig& config, const std::filesystem::p
 // by the name, "*name*" and "*NAME*" by the name in lower or upper case.
 void SubstituteHeaderPlaceholders(TextConfig& config, std::string_view toneName,
                                   std::string_view toneId);
+// The same for one line, cut to what a header line holds.
+[[nodiscard]] std::string SubstitutePlaceholders(std::string_view line, std::string_view toneName,
+                                                 std::string_view toneId);
+
+// The tone name and ID a definition was written with, read back from its
+// own lines (the ones up to its "{" line) by matching them against the
+// header lines of config.cfg as the file has them, placeholders and all.
+// A run of spaces in a header line matches any run, or none; a matched line
+// may end in the "{" that opens the body. toneName comes from "*Name*",
+// else from "*name*" or "*NAME*"; each is empty when no line gave it.
+struct HeaderNames {
+    std::string toneName;
+    std::string toneId;
+};
+[[nodiscard]] HeaderNames RecoverHeaderNames(const TextConfig& config,
+                                             const std::vector<std::string_view>& lines);
 
 } // namespace qte

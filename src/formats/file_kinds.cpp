@@ -1,6 +1,7 @@
 #include "formats/file_kinds.h"
 
 #include "formats/event_file.h"
+#include "formats/imelody.h"
 #include "formats/ota.h"
 #include "formats/rtx.h"
 
@@ -17,12 +18,16 @@ struct KindExtension {
     const char* extension;
 };
 
-constexpr std::array<KindExtension, 5> kExtensions = {{
+// The first extension of a kind is the one written.
+constexpr std::array<KindExtension, 8> kExtensions = {{
     {FileKind::Ringdata, ".h"},
     {FileKind::Ota, ".ota"},
     {FileKind::Rtx, ".rtx"},
     {FileKind::Event, ".evt"},
     {FileKind::Wave, ".wav"},
+    {FileKind::Midi, ".mid"},
+    {FileKind::Midi, ".midi"},
+    {FileKind::IMelody, ".imy"},
 }};
 
 } // namespace
@@ -50,7 +55,8 @@ FileKind fileKindOfName(std::string_view fileName)
 
 bool isExchangeKind(FileKind kind)
 {
-    return kind == FileKind::Ota || kind == FileKind::Rtx || kind == FileKind::Event;
+    return kind == FileKind::Ota || kind == FileKind::Rtx || kind == FileKind::Event ||
+           kind == FileKind::Midi || kind == FileKind::IMelody;
 }
 
 FormatResult ImportExchange(FileKind kind, std::string_view bytes, Tune& tune,
@@ -61,6 +67,9 @@ FormatResult ImportExchange(FileKind kind, std::string_view bytes, Tune& tune,
     case FileKind::Rtx:
         return ImportRtx(bytes, tune, length, options.styleMode, options.keepNaturalNotes);
     case FileKind::Event: return ImportEvt(bytes, tune);
+    case FileKind::Midi:
+        return ImportMidi(bytes, tune, length, options.styleMode, options.midiLine);
+    case FileKind::IMelody: return ImportIMelody(bytes, tune, length, options.styleMode);
     default: return {"This kind of file cannot be read here.", {}};
     }
 }
@@ -71,6 +80,8 @@ ExportResult ExportExchange(FileKind kind, const Tune& tune)
     case FileKind::Ota: return ExportOta(tune);
     case FileKind::Rtx: return ExportRtx(tune);
     case FileKind::Event: return ExportEvt(tune);
+    case FileKind::Midi: return ExportMidi(tune);
+    case FileKind::IMelody: return ExportIMelody(tune);
     default: {
         ExportResult r;
         r.error = "This kind of file cannot be written here.";

@@ -1,20 +1,22 @@
 #pragma once
 // The kinds of tune file by their extensions, and the readers and writers
-// of the exchange kinds (OTA, RTTTL/RTX, event files), in one place for the
-// editor and tunetool. Tone text and WAV need the text configuration and
+// of the exchange kinds (OTA, RTTTL/RTX, event files, MIDI, iMelody), in one
+// place for the editor and tunetool. Tone text and WAV need the text configuration and
 // are handled by their own modules.
 
 #include <string_view>
 
 #include "formats/format_result.h"
+#include "formats/midi_file.h"
 #include "tune/tempo.h"
 #include "tune/tune.h"
 
 namespace qte {
 
-// ".h", ".ota", ".rtx", ".evt", ".wav"; "" for None.
+// ".h", ".ota", ".rtx", ".evt", ".wav", ".mid", ".imy"; "" for None.
 [[nodiscard]] const char* fileKindExtension(FileKind kind);
-// The kind of a file name's extension, in any case; None when unknown.
+// The kind of a file name's extension, in any case (".midi" is MIDI too);
+// None when unknown.
 [[nodiscard]] FileKind fileKindOfName(std::string_view fileName);
 
 [[nodiscard]] bool isExchangeKind(FileKind kind);
@@ -23,6 +25,7 @@ namespace qte {
 struct ExchangeReadOptions {
     std::int32_t styleMode = 0; // a StyleMode value
     bool keepNaturalNotes = false;
+    MidiLineChoice midiLine; // the line of a MIDI file; none for the default
 };
 
 // Reads an exchange kind into tune; see each importer for what stays on

@@ -8,6 +8,7 @@
 #include "tune/tune.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -326,8 +327,20 @@ bool OtaParser::readHeader(int& instructionCount)
     }
     const auto titleLength = get(4, header);
     if (!titleLength) return false;
-    for (int i = 0; i < *titleLength; ++i)
-        if (!get(8, "in the title")) return false;
+    std::string title;
+    for (int i = 0; i < *titleLength; ++i) {
+        const auto c = get(8, "in the title");
+        if (!c) return false;
+        title.push_back(static_cast<char>(*c));
+    }
+    // The song's title names the tune, and gives its ID as an RTX name does.
+    if (!title.empty()) {
+        m_tune.toneName = title;
+        m_tune.toneId.clear();
+        for (std::size_t i = 0; i < title.size() && i < 4; ++i)
+            m_tune.toneId.push_back(
+                static_cast<char>(std::toupper(static_cast<unsigned char>(title[i]))));
+    }
     if (!get(8, header)) return false; // song sequence length
     const auto patternHeader = get(3, header);
     if (!patternHeader) return false;

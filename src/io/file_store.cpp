@@ -13,4 +13,10 @@ std::optional<FileError> DiskFileStore::write(const std::filesystem::path& path,
     return writeFileAtomically(path, bytes);
 }
 
+bool DiskFileStore::exists(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
 } // namespace qte

@@ -20,6 +20,8 @@ public:
     // Atomic: on failure an existing file is left as it was.
     [[nodiscard]] virtual std::optional<FileError> write(const std::filesystem::path& path,
                                                          std::string_view bytes) = 0;
+    // Whether something is there that a write would replace.
+    [[nodiscard]] virtual bool exists(const std::filesystem::path& path) = 0;
 };
 
 // The real file system (readWholeFile, writeFileAtomically).
@@ -28,6 +30,7 @@ public:
     FileReadResult read(const std::filesystem::path& path) override;
     std::optional<FileError> write(const std::filesystem::path& path,
                                    std::string_view bytes) override;
+    bool exists(const std::filesystem::path& path) override;
 };
 
 } // namespace qte

@@ -7,8 +7,10 @@
 
 namespace qte {
 
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+// YesNo defaults to No; SaveDiscardCancel is the question before unsaved
+// changes are lost.
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, SaveDiscardCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No, Save, Discard };
 
 class MessageSink {
 public:

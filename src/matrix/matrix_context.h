@@ -21,6 +21,16 @@ struct MatrixOptions {
     std::int32_t customNoteCount = 0;
     // The tone text's note names the keys show; null shows none.
     const NoteNameTable* noteNames = nullptr;
+    // The pitches the tone text names a Normal note at; the rows outside
+    // are shaded. Both 0: no row is.
+    std::int32_t lowestNamedPitch = 0;
+    std::int32_t highestNamedPitch = 0;
+
+    [[nodiscard]] bool unnamedRow(std::int32_t pitch) const
+    {
+        return (lowestNamedPitch != 0 || highestNamedPitch != 0) &&
+               (pitch < lowestNamedPitch || pitch > highestNamedPitch);
+    }
 };
 
 struct ModifierKeys {
@@ -31,6 +41,7 @@ struct ModifierKeys {
 struct PlayInfo {
     bool playing = false;
     std::int32_t soundingPitch = 0; // the key lit during playback
+    std::int32_t playPosMs = 0;     // the play clock, where the play line is drawn
 };
 
 struct MatrixContext {

@@ -4,6 +4,11 @@
 
 namespace qte {
 
+std::string moveStep(std::int32_t notes)
+{
+    return notes == 1 ? std::string("Move note") : "Move " + std::to_string(notes) + " notes";
+}
+
 void CopySelection(const Tune& tune, MatrixEditState& edit)
 {
     int k = 0;

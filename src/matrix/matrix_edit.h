@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace qte {
@@ -15,6 +16,23 @@ namespace qte {
 // What a pending item is, by its pitch.
 constexpr std::int32_t kPendingVibra = -1;
 constexpr std::int32_t kPendingRepeat = -2;
+
+// The steps the gestures make.
+constexpr const char* kStepDrawNote = "Draw note";
+constexpr const char* kStepDrawVibra = "Draw vibra";
+constexpr const char* kStepDrawRepeat = "Draw repeat";
+constexpr const char* kStepResizeNote = "Resize note";
+constexpr const char* kStepPasteNotes = "Paste";
+constexpr const char* kStepDeleteNote = "Delete note";
+constexpr const char* kStepDeleteVibra = "Delete vibra";
+constexpr const char* kStepDeleteText = "Delete text";
+constexpr const char* kStepDeleteRepeat = "Delete repeat";
+constexpr const char* kStepAddText = "Add text";
+constexpr const char* kStepMoveText = "Move text";
+constexpr const char* kStepEditTextStrip = "Edit text";
+constexpr const char* kStepRepetitions = "Repetitions";
+// "Move note", "Move 3 notes".
+[[nodiscard]] std::string moveStep(std::int32_t notes);
 
 constexpr std::string_view kPasteTooLarge =
     "The pasted notes do not fit: a tune holds at most 999 notes. Nothing was pasted.";
@@ -60,6 +78,11 @@ struct MatrixEditState {
     int mouseX = 0;
     int mouseY = 0;
     std::int32_t hoverPitch = 0; // the key under the mouse
+
+    // What the last gesture did to the tune, as its undo step is named
+    // ("Draw note", "Move 3 notes"); the owner clears it when a gesture
+    // starts.
+    std::string stepName;
 
     [[nodiscard]] bool gestureActive(const Tune& tune) const
     {

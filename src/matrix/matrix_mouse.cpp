@@ -21,6 +21,11 @@ void call(const std::function<void()>& f)
     if (f) f();
 }
 
+void sound(const MatrixServices& svc, const NoteRecord& note)
+{
+    if (svc.sound) svc.sound(note);
+}
+
 void say(MatrixServices& svc, std::string_view text)
 {
     if (svc.messages) svc.messages->showError(text);
@@ -84,7 +89,8 @@ void startResize(MatrixContext& ctx, MatrixServices& svc, int index)
     e.resizing = true;
     DeleteNoteAt(ctx.tune, index);
     e.drawingItem = true;
-    call(svc.changed);
+    e.stepName = kStepResizeNote;
+    call(svc.repaint);
 }
 
 bool anySelected(const Tune& t)
@@ -136,7 +142,6 @@ void pressGrid(MatrixContext& ctx, MatrixServices& svc, const Mouse& m, bool aga
     }
     if (hit == NoteHit::None) {
         startRubberBand(ctx, m);
-        call(svc.changed);
         return;
     }
     NoteRecord& n = t.noteTable[i];
@@ -148,7 +153,6 @@ void pressGrid(MatrixContext& ctx, MatrixServices& svc, const Mouse& m, bool aga
         n.selected = 1;
         DeleteSelectedNotes(t);
         call(svc.repaint);
-        call(svc.changed);
         return;
     }
     if (n.selected) {
@@ -176,7 +180,7 @@ void pressGrid(MatrixContext& ctx, MatrixServices& svc, const Mouse& m, bool aga
         pressGrid(ctx, svc, m, true);
         return;
     }
-    call(svc.changed);
+    call(svc.repaint);
 }
 
 // Inserts the item being drawn, by what its pitch says it is. A resized
@@ -191,12 +195,15 @@ void finishPending(MatrixContext& ctx, MatrixServices& svc)
         if (item.pitch >= kLowestNotePitch) {
             inserted = InsertNote(t, item, ctx.options.customNoteCount);
             if (!inserted && t.noteCount >= kMaxNotes) say(svc, kNoteListFull);
+            if (inserted) e.stepName = e.resizing ? kStepResizeNote : kStepDrawNote;
         } else if (item.pitch == kPendingVibra) {
             inserted = InsertVibra(t, item);
             if (!inserted && t.vibraCount >= kMaxVibras) say(svc, kVibraListFull);
+            if (inserted) e.stepName = kStepDrawVibra;
         } else if (item.pitch == kPendingRepeat) {
             inserted = InsertRepeat(t, item.startUnits, item.endUnits);
             if (!inserted && t.repeatCount >= kMaxRepeats) say(svc, kRepeatListFull);
+            if (inserted) e.stepName = kStepDrawRepeat;
         }
     }
     if (!inserted && e.resizing) (void)InsertNote(t, e.resizeOriginal, ctx.options.customNoteCount);
@@ -213,6 +220,9 @@ void dropNotes(MatrixContext& ctx, MatrixServices& svc)
         say(svc, kPasteTooLarge);
         return;
     }
+    e.stepName = e.dragIsPaste ? std::string(kStepPasteNotes) : moveStep(e.dragCount);
+    // A moved note that lands on another pitch is heard there, once.
+    NoteRecord moved;
     for (int k = 1; k <= e.dragCount; ++k) {
         NoteRecord n = draggedPlacement(ctx, k);
         if (ctx.keys.shiftDown) {
@@ -224,9 +234,12 @@ void dropNotes(MatrixContext& ctx, MatrixServices& svc)
         if (!(n.endUnits > 0.0f)) continue;
         const int i = InsertNote(t, n, ctx.options.customNoteCount);
         if (i && t.noteTable[i].selected) t.selectionMode = 2;
+        if (i && !e.dragIsPaste && moved.pitch == 0 && n.pitch != e.dragBuffer[k].pitch)
+            moved = t.noteTable[i];
     }
     e.dragCount = 0;
     e.dragIsPaste = false;
+    if (moved.pitch != 0) sound(svc, moved);
 }
 
 void releaseRubberBand(MatrixContext& ctx, const Mouse& m)
@@ -297,6 +310,19 @@ int findText(const Tune& t, float time)
     return 0;
 }
 
+// A press on the key strip beside the grid rows sounds the key's pitch.
+void pressKey(const MatrixContext& ctx, const MatrixServices& svc, const Mouse& m)
+{
+    const MatrixView& v = ctx.view;
+    const int x = ctx.edit.mouseX, y = ctx.edit.mouseY;
+    if (x < 0 || x >= v.gridLeft() || y < kGridTop || y >= v.gridBottom()) return;
+    if (m.pitch < kLowestNotePitch || m.pitch > kHighestNotePitch) return;
+    NoteRecord key;
+    key.pitch = m.pitch;
+    key.kind = static_cast<std::int32_t>(NoteKind::Normal);
+    sound(svc, key);
+}
+
 } // namespace
 
 void LeftPress(MatrixContext& ctx, MatrixServices& svc)
@@ -304,6 +330,7 @@ void LeftPress(MatrixContext& ctx, MatrixServices& svc)
     MatrixEditState& e = ctx.edit;
     e.pressTick = now(svc);
     const Mouse m = readMouse(ctx);
+    pressKey(ctx, svc, m);
     if (e.dragCount == 0 && !e.drawingItem && m.hit.region == MatrixRegion::Grid &&
         m.hit.insideGrid)
         pressGrid(ctx, svc, m, false);
@@ -322,37 +349,35 @@ void LeftRelease(MatrixContext& ctx, MatrixServices& svc)
     if (pressed >= 1 && pressed <= t.textCount) {
         // A moved text goes back into time order, however short the press.
         const int index = resortText(t, pressed);
+        e.stepName = kStepMoveText;
         if (!longPress && svc.dialogs) {
             svc.dialogs->editText(t, index);
+            e.stepName = kStepEditTextStrip;
             if (t.textList[index].text.empty()) DeleteTextAt(t, index);
             call(svc.repaint);
         }
         call(svc.textsChanged);
-        call(svc.changed);
     }
     if (!longPress && m.hit.region == MatrixRegion::RepeatStrip) {
         const int block = findSpan(t.repeatList, t.repeatCount, m.time);
         if (block && svc.dialogs) {
             svc.dialogs->editRepetitions(t, block);
-            call(svc.changed);
+            e.stepName = kStepRepetitions;
         }
     }
 
     if (e.drawingItem) {
         finishPending(ctx, svc);
         call(svc.repaint);
-        call(svc.changed);
         return;
     }
     if (e.dragCount > 0) {
         dropNotes(ctx, svc);
         call(svc.repaint);
-        call(svc.changed);
         return;
     }
     if (t.selectionMode == 1) releaseRubberBand(ctx, m);
     call(svc.repaint);
-    call(svc.changed);
 }
 
 void RightPress(MatrixContext& ctx, MatrixServices& svc)
@@ -362,7 +387,6 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
     if (t.selectionMode > 0) {
         ClearSelection(t);
         call(svc.repaint);
-        call(svc.changed);
         return;
     }
     ClearSelection(t);
@@ -378,6 +402,7 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
         }
         if (hit) {
             DeleteNoteAt(t, hit);
+            e.stepName = kStepDeleteNote;
         } else if (m.pitch >= kLowestNotePitch && !e.drawingItem && e.dragCount == 0) {
             // Rows under pitch 1 take no notes.
             NoteRecord n;
@@ -390,12 +415,14 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
             e.pendingDrawnEnd = n.endUnits;
             e.resizing = false;
             e.drawingItem = true;
+            sound(svc, n);
         }
         break;
     }
     case MatrixRegion::VibraStrip: {
         if (const int hit = findSpan(t.vibraList, t.vibraCount, m.time)) {
             DeleteVibraAt(t, hit);
+            e.stepName = kStepDeleteVibra;
         } else if (!e.drawingItem) {
             NoteRecord v;
             v.pitch = kPendingVibra;
@@ -411,8 +438,11 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
     case MatrixRegion::TextStrip: {
         if (const int hit = findText(t, m.time)) {
             DeleteTextAt(t, hit);
+            e.stepName = kStepDeleteText;
         } else if (!InsertText(t, stripStart(ctx, m.time))) {
             say(svc, kTextListFull);
+        } else {
+            e.stepName = kStepAddText;
         }
         call(svc.textsChanged);
         break;
@@ -420,6 +450,7 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
     case MatrixRegion::RepeatStrip: {
         if (const int hit = findSpan(t.repeatList, t.repeatCount, m.time)) {
             DeleteRepeatAt(t, hit);
+            e.stepName = kStepDeleteRepeat;
         } else if (!e.drawingItem) {
             NoteRecord& b = e.pendingItem;
             b.pitch = kPendingRepeat;
@@ -434,7 +465,6 @@ void RightPress(MatrixContext& ctx, MatrixServices& svc)
     }
     case MatrixRegion::None: break;
     }
-    call(svc.changed);
     call(svc.repaint);
 }
 
@@ -443,7 +473,6 @@ void RightRelease(MatrixContext& ctx, MatrixServices& svc)
     if (!ctx.edit.drawingItem) return;
     finishPending(ctx, svc);
     call(svc.repaint);
-    call(svc.changed);
 }
 
 } // namespace qte

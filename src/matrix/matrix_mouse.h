@@ -12,6 +12,7 @@ namespace qte {
 
 class MessageSink;
 class TickClock;
+struct NoteRecord;
 struct Tune;
 
 // The two small dialogs opened from the strips; modal, owned by the matrix
@@ -30,18 +31,21 @@ struct MatrixServices {
     MessageSink* messages = nullptr;
     MatrixDialogs* dialogs = nullptr;
     const TickClock* clock = nullptr;
-    // The tune changed: the owner regenerates the tone text.
-    std::function<void()> changed;
     // A free text changed: the owner rebuilds what is derived from texts.
     std::function<void()> textsChanged;
     // The matrix must be painted again.
     std::function<void()> repaint;
+    // A note to let the user hear, once: the key clicked on the key strip, a
+    // note just drawn, a moved note dropped on a new pitch.
+    std::function<void(const NoteRecord&)> sound;
 };
 
 // A press of 300 ms or more on a text moves it instead of opening it.
 constexpr unsigned kLongPressMs = 300;
 
-// svc: the dialogs, messages and callbacks of the gesture.
+// svc: the dialogs, messages and callbacks of the gesture. A gesture that
+// changes the tune names the step in the edit state (stepName), for the
+// owner to record when the gesture ends.
 void LeftPress(MatrixContext& ctx, MatrixServices& svc);
 void LeftRelease(MatrixContext& ctx, MatrixServices& svc);
 void RightPress(MatrixContext& ctx, MatrixServices& svc);

@@ -176,6 +176,7 @@ void MatrixPainter::RepaintMatrix(MatrixContext& ctx, Surface& target)
     PaintItems(ctx, target);
     paintRepeatBars(ctx, target);
     paintRubberBand(ctx, target);
+    paintPlayLine(ctx, target);
     UpdateHorizontalRange(ctx.view, ctx.tune);
 }
 
@@ -299,11 +300,15 @@ void MatrixPainter::paintCells(const MatrixContext& ctx, Surface& s) const
     const MatrixView& v = ctx.view;
     const int L = v.keyStripWidth, W = v.unitWidth, h = v.rowHeight;
     const float mpu = t.msPerUnit;
-    const Colour black = m_colours.background;
+    const auto rowColour = [&](int r) {
+        return ctx.options.unnamedRow(v.topPitch() - r) ? m_colours.unnamedRow
+                                                        : m_colours.background;
+    };
     if (t.noteCount < 1) {
         for (int r = 0; r < v.visibleRows; ++r)
             for (int i = 0; i < v.visibleUnits; ++i)
-                s.fillRect({i * W + L + 1, r * h + 41, (i + 1) * W + L, (r + 1) * h + 40}, black);
+                s.fillRect({i * W + L + 1, r * h + 41, (i + 1) * W + L, (r + 1) * h + 40},
+                           rowColour(r));
         return;
     }
     // Every row's cursor would first run past the notes ending before the
@@ -324,6 +329,7 @@ void MatrixPainter::paintCells(const MatrixContext& ctx, Surface& s) const
     for (int r = 0; r < v.visibleRows; ++r) {
         const int p = v.topPitch() - r;
         const int top = r * h + 41, bottom = (r + 1) * h + 40;
+        const Colour black = rowColour(r);
         int cursor = first;
         for (int i = 0; i < v.visibleUnits; ++i) {
             const int c = v.scrollUnits + i;
@@ -479,6 +485,16 @@ void MatrixPainter::paintRepeatBars(const MatrixContext& ctx, Surface& s) const
             s.fillRect({x - 3, kGridTop, x, v.gridBottom()}, m_colours.repeat);
         }
     }
+}
+
+void MatrixPainter::paintPlayLine(const MatrixContext& ctx, Surface& s) const
+{
+    const float mpu = ctx.tune.msPerUnit;
+    if (!ctx.play.playing || ctx.play.playPosMs < 0 || !(mpu > 0.0f)) return;
+    const MatrixView& v = ctx.view;
+    const int x = v.msToX(ctx.play.playPosMs, mpu);
+    if (x < v.gridLeft() || x >= v.gridRight()) return;
+    s.fillRect({x, kGridTop, x + 1, v.gridBottom()}, m_colours.playLine);
 }
 
 void MatrixPainter::paintRubberBand(const MatrixContext& ctx, Surface& s) const

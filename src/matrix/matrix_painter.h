@@ -2,7 +2,8 @@
 // Painting of the "Matrix edit" window into its kept backing surface, band
 // by band: ruler, grid lines and cells, strips, items, repeat bars, rubber
 // band. The piano-key strip is composed off screen in BackBitmap from the
-// BUTTONTABLE pictures and copied in.
+// BUTTONTABLE pictures and copied in. While a tune plays, a thin line
+// across the grid shows where the sound is.
 
 #include "matrix/matrix_context.h"
 #include "platform/image_surface.h"
@@ -28,6 +29,8 @@ struct MatrixColours {
     Colour gridPen = rgbColour(150, 150, 150); // horizontal lines, strip borders
     Colour keyNameOnWhite = rgbColour(60, 60, 60);
     Colour keyNameOnBlack = rgbColour(220, 220, 220);
+    Colour unnamedRow = rgbColour(56, 24, 24); // the empty cells of a row the text cannot name
+    Colour playLine = rgbColour(255, 220, 0);  // the play clock's line across the grid
 
     [[nodiscard]] Colour noteColour(std::int32_t kind, std::int32_t selectedFlag) const;
 };
@@ -79,6 +82,8 @@ private:
     void paintPending(const MatrixContext& ctx, Surface& s) const;
     void paintRepeatBars(const MatrixContext& ctx, Surface& s) const;
     void paintRubberBand(const MatrixContext& ctx, Surface& s) const;
+    // Over everything while a tune plays: a one-pixel line at the play clock.
+    void paintPlayLine(const MatrixContext& ctx, Surface& s) const;
     void paintKeyStrip(const MatrixContext& ctx);
     void paintKeyNames(const MatrixContext& ctx, Surface& target) const;
 

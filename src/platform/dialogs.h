@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qte {
 
@@ -80,6 +82,14 @@ public:
                                  const std::function<bool(const NoteDialogFields&)>& accept) = 0;
     virtual DialogResult runPause(std::string_view pauseMs,
                                   const std::function<bool(std::string_view)>& accept) = 0;
+
+    // A small choice among items, one a line, with OK and Cancel: the index
+    // (from 0) of the item OK takes, or nothing for Cancel. The item at
+    // initial is selected when the dialog opens.
+    [[nodiscard]] virtual std::optional<int> runChoice(std::string_view title,
+                                                       std::string_view prompt,
+                                                       const std::vector<std::string>& items,
+                                                       int initial) = 0;
 };
 
 } // namespace qte

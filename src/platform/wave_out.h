@@ -1,13 +1,15 @@
 #pragma once
 // The sound card as the editor uses it: one block of 8-bit unsigned mono
 // PCM at 44,100 samples per second, played once or looped, with a done
-// notification when the device gives the block back.
+// notification when the device gives the block back and a count of the
+// samples heard so far.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qte {
@@ -44,7 +46,12 @@ using PcmBlock = std::vector<std::uint8_t>;
 
 // Contract of every device:
 // - every accepted write() is answered by exactly one done notification,
-//   delivered on the thread that owns the device (the GUI thread);
+//   delivered on the thread that owns the device (the GUI thread), once the
+//   output has played the block's last sample: handing the last byte to a
+//   sound service is not the end of the sound;
+// - a block whose output stops making progress (while not paused), or whose
+//   sound service fails, is given back by the device itself: a done
+//   notification, carrying the service's complaint when it made one;
 // - reset() stops at once and, when a block was out, delivers its done
 //   notification before it returns; a block that ended on its own but
 //   whose notification has not arrived yet counts as out;
@@ -52,6 +59,10 @@ using PcmBlock = std::vector<std::uint8_t>;
 //   notification comes before write() returns; the new block's never does.
 class WaveOutDevice {
 public:
+    // Called once for every finished, failed or reset block; error is empty
+    // unless the sound service reported a failure (a sentence for the user).
+    using DoneHandler = std::function<void(std::string_view error)>;
+
     virtual ~WaveOutDevice() = default;
 
     // Opens the default output with the fixed format.
@@ -66,18 +77,22 @@ public:
     virtual void reset() = 0;
     // Resets and releases the device; open() may be called again.
     virtual void close() = 0;
+    // Samples of the block out that have been heard, all plays together,
+    // counted from its write(): the output's own count with its latency
+    // taken off. Stands still while paused. Nothing when no block is out or
+    // the output cannot tell.
+    [[nodiscard]] virtual std::optional<std::int64_t> playedSamples() const = 0;
 
-    // Called once for every finished or reset block.
-    void setDoneHandler(std::function<void()> handler) { m_done = std::move(handler); }
+    void setDoneHandler(DoneHandler handler) { m_done = std::move(handler); }
 
 protected:
-    void notifyDone()
+    void notifyDone(std::string_view error = {})
     {
-        if (m_done) m_done();
+        if (m_done) m_done(error);
     }
 
 private:
-    std::function<void()> m_done;
+    DoneHandler m_done;
 };
 
 } // namespace qte

@@ -1,6 +1,5 @@
 #include "playback/play_control.h"
 
-#include "platform/tick.h"
 #include "playback/playback.h"
 #include "tune/tune.h"
 
@@ -31,6 +30,22 @@ void playAction(PlaybackEnv& env)
     startPlayback(env);
 }
 
+void playKeyAction(PlaybackEnv& env)
+{
+    PlayState& s = env.state;
+    if (s.playing == 1) {
+        env.device.reset();
+        s.pauseButtonDown = 0;
+        repaintToolbar(env);
+    }
+    // The reset's done notification has cleared playing by now; a state it
+    // did not clear is left alone.
+    if (s.playing != 0 || env.tune.noteCount <= 0) return;
+    s.playButtonDown = 1;
+    repaintToolbar(env);
+    startPlayback(env);
+}
+
 void loopAction(PlaybackEnv& env)
 {
     PlayState& s = env.state;
@@ -51,16 +66,14 @@ void pauseAction(PlaybackEnv& env)
 {
     PlayState& s = env.state;
     if (s.playing != 1) return;
-    const std::uint32_t now = env.tick.nowMs();
     if (s.paused == 0) {
         s.paused = 1;
         env.device.pause();
-        s.playPosMs += static_cast<std::int32_t>(now - s.lastTick);
-        s.lastTick = now;
+        advancePlayClock(env);
     } else {
         s.paused = 0;
         env.device.restart();
-        s.lastTick = now;
+        holdPlayClock(env);
     }
     s.pauseButtonDown = s.paused;
     repaintToolbar(env);

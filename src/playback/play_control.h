@@ -8,6 +8,9 @@ struct PlaybackEnv;
 
 // Plays the tune from the start (stopping a playing one first). Only with notes.
 void playAction(PlaybackEnv& env);
+// The Space key: a playing tune is reset first, whatever the tune holds now;
+// then, once nothing plays, a tune with notes plays from the start.
+void playKeyAction(PlaybackEnv& env);
 // Toggles loop playback; only while nothing plays. Takes effect at the next start.
 void loopAction(PlaybackEnv& env);
 // Stops the sound; the done notification then clears playing.

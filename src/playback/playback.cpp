@@ -4,9 +4,12 @@
 #include "io/messages.h"
 #include "platform/tick.h"
 #include "sound/renderer.h"
+#include "tune/tone_generator.h"
 #include "tune/tune.h"
 
 #include <algorithm>
+#include <limits>
+#include <optional>
 
 namespace qte {
 namespace {
@@ -14,6 +17,10 @@ namespace {
 // A pump after a long stall passes many repeat ends at once; this bounds
 // the work of one call on blocks that end where they start.
 constexpr int kMaxRepeatStepsPerPump = 10000;
+
+// The clock stays far inside 32 bits, however long a play runs.
+constexpr std::int64_t kClockMin = std::numeric_limits<std::int32_t>::min() / 2;
+constexpr std::int64_t kClockMax = std::numeric_limits<std::int32_t>::max() / 2;
 
 void call(const std::function<void()>& hook)
 {
@@ -29,6 +36,13 @@ bool isNote(const Tune& tune, std::int32_t index)
 std::int32_t elapsedMs(std::uint32_t now, std::uint32_t then)
 {
     return static_cast<std::int32_t>(now - then);
+}
+
+// Whole milliseconds of a sample count, so that differences of two counts
+// carry no rounding from one advance to the next.
+std::int64_t samplesToMs(std::int64_t samples)
+{
+    return samples * 1000 / kWaveSampleRate;
 }
 
 void clearHighlight(Tune& tune, std::int32_t note)
@@ -69,6 +83,8 @@ void startPlayback(PlaybackEnv& env)
     }
     RenderOptions options;
     options.playPolitely = env.settings.playPolitely != 0;
+    // The tail as the tone text has it, so the play lasts as the WAV export.
+    env.tune.tailMs = TailMsOf(env.tune);
     RenderResult rendered = renderTune(env.tune, env.config, env.noteFrequencyHz, options);
     if (!rendered.ok()) {
         if (!rendered.message.empty())
@@ -86,6 +102,8 @@ void submitBuffer(PlaybackEnv& env, std::uint32_t sampleCount)
 {
     PlayState& s = env.state;
     resetPlayState(env);
+    // The device counts the new block from its first sample.
+    s.lastHeard = 0;
     const std::int32_t plays = s.loopPlayback != 0 ? kLoopPlays : 1;
     if (!env.device.write(s.pcmBuffer, sampleCount, plays)) {
         env.messages.showError(kWaveWriteFailedText);
@@ -161,17 +179,32 @@ void resetPlayState(PlaybackEnv& env)
     }
 }
 
+void advancePlayClock(PlaybackEnv& env)
+{
+    PlayState& s = env.state;
+    const std::uint32_t now = env.tick.nowMs();
+    const std::optional<std::int64_t> heard = env.device.playedSamples();
+    std::int64_t by = elapsedMs(now, s.lastTick);
+    if (heard && s.lastHeard >= 0) by = samplesToMs(*heard) - samplesToMs(s.lastHeard);
+    s.playPosMs =
+        static_cast<std::int32_t>(std::clamp<std::int64_t>(s.playPosMs + by, kClockMin, kClockMax));
+    s.lastTick = now;
+    s.lastHeard = heard.value_or(-1);
+}
+
+void holdPlayClock(PlaybackEnv& env)
+{
+    env.state.lastTick = env.tick.nowMs();
+    env.state.lastHeard = env.device.playedSamples().value_or(-1);
+}
+
 void playbackPump(PlaybackEnv& env, MatrixFollow& follow, bool ctrlDown)
 {
     PlayState& s = env.state;
     Tune& tune = env.tune;
     const std::int32_t repeats = std::clamp(tune.repeatCount, 0, kMaxRepeats);
 
-    if (s.paused == 0) {
-        const std::uint32_t now = env.tick.nowMs();
-        s.playPosMs += elapsedMs(now, s.lastTick);
-        s.lastTick = now;
-    }
+    if (s.paused == 0) advancePlayClock(env);
 
     // Repeat blocks: the clock jumps back to a block's start until its
     // plays are used up, then waits for the next block.
@@ -225,12 +258,35 @@ void playbackPump(PlaybackEnv& env, MatrixFollow& follow, bool ctrlDown)
     if (!ctrlDown) call(env.hooks.repaintMatrix);
 }
 
-void playbackDone(PlaybackEnv& env)
+void playbackDone(PlaybackEnv& env, std::string_view error)
 {
     env.state.playButtonDown = 0;
     env.state.playing = 0;
     if (env.tune.selectionMode == 0) ClearSelection(env.tune);
     call(env.hooks.invalidateWindows);
+    if (!error.empty()) env.messages.showError(error);
+}
+
+std::int32_t playbackNextChangeMs(const PlaybackEnv& env)
+{
+    const PlayState& s = env.state;
+    const Tune& tune = env.tune;
+    if (s.playing == 0 || s.paused != 0) return kNoChangeAhead;
+    std::int64_t next = kNoChangeAhead;
+    // The clock passes a time once it is beyond it.
+    const auto ahead = [&](std::int32_t atMs) {
+        if (atMs >= s.playPosMs)
+            next = std::min<std::int64_t>(next, std::int64_t{atMs} - s.playPosMs + 1);
+    };
+    for (const std::int32_t i : {s.currentNote, s.currentNote + 1})
+        if (s.currentNote != kPastLastNote && isNote(tune, i)) {
+            ahead(tune.noteTable[i].startMs);
+            ahead(tune.noteTable[i].endMs);
+        }
+    if (s.currentRepeat >= 1 && s.currentRepeat <= std::min(tune.repeatCount, kMaxRepeats))
+        ahead(tune.repeatList[s.currentRepeat].endMs);
+    if (s.loopPlayback != 0) ahead(s.playEndMs);
+    return static_cast<std::int32_t>(next);
 }
 
 bool playbackTimerStep(PlaybackEnv& env, MatrixFollow& follow, bool windowActive, bool ctrlDown)

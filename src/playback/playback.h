@@ -1,7 +1,9 @@
 #pragma once
 // Playback through the sound card: the whole rendered tune goes to the
 // wave-out device as one block, and a play clock in tune time follows it so
-// the views can show the sounding note and scroll with it.
+// the views can show the sounding note and scroll with it. The clock moves
+// with the samples the device reports heard, so what is shown is what is
+// heard; the tick count stands in where the device cannot tell.
 //
 // Everything here runs on the GUI thread. The device's done notification
 // must be connected to playbackDone (the device delivers it on that thread).
@@ -9,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "config/frequency_table.h"
 #include "platform/wave_out.h"
@@ -39,6 +42,7 @@ struct PlayState {
     std::int32_t pauseButtonDown = 0; // drawing state of the toolbar's pause button
     std::int32_t playPosMs = 0;       // the play clock in tune time; negative in a polite prefix
     std::uint32_t lastTick = 0;       // tick count at which playPosMs was last advanced
+    std::int64_t lastHeard = -1;      // the device's heard samples then; -1 it could not tell
     std::int32_t playEndMs = 0;       // tune time at which a looping clock restarts
     std::int32_t currentRepeat = 0;   // repeat block whose end the clock waits for, 0 none
     std::int32_t currentNote = 0;     // note the clock is in or waits for, or kPastLastNote
@@ -92,13 +96,26 @@ void submitBuffer(PlaybackEnv& env, std::uint32_t sampleCount);
 // The clock and cursors at the start of the rendered sound.
 void resetPlayState(PlaybackEnv& env);
 
-// Advances the clock to the tick count and moves the cursors: repeat jumps,
-// loop restart, the sounding note and its highlight, the scroll position.
-// Repaints the matrix unless ctrlDown.
+// Moves the clock on to now: by the samples the device heard since the last
+// advance, or by the tick count while it cannot tell.
+void advancePlayClock(PlaybackEnv& env);
+// Takes now as the clock's last advance without moving it (a resume).
+void holdPlayClock(PlaybackEnv& env);
+
+// Advances the clock and moves the cursors: repeat jumps, loop restart, the
+// sounding note and its highlight, the scroll position. Repaints the matrix
+// unless ctrlDown.
 void playbackPump(PlaybackEnv& env, MatrixFollow& follow, bool ctrlDown);
 
-// The done notification: the block came back (played out, or reset).
-void playbackDone(PlaybackEnv& env);
+// The done notification: the block came back (played out, reset, or given
+// up by the sound service, whose complaint error then is and is shown).
+void playbackDone(PlaybackEnv& env, std::string_view error = {});
+
+// Milliseconds of play until the pump has something to change: the clock
+// passes a note's start or end, a repeat block's end or a looping play's
+// end. kNoChangeAhead while paused or when nothing is ahead.
+constexpr std::int32_t kNoChangeAhead = 1'000'000;
+[[nodiscard]] std::int32_t playbackNextChangeMs(const PlaybackEnv& env);
 
 // One tick of the pump timer: pumps while the editor follows playback and
 // answers whether the timer should keep running (while playing).

@@ -177,6 +177,15 @@ void squareWave(std::uint8_t* out, std::int64_t first, std::int64_t count, float
     }
 }
 
+std::vector<std::uint8_t> renderNoteSound(std::int32_t hz, std::int32_t ms)
+{
+    constexpr std::int32_t kLongestMs = 60'000;
+    if (hz <= 0 || ms <= 0) return {};
+    std::vector<std::uint8_t> pcm(static_cast<std::size_t>(msToSamples(std::min(ms, kLongestMs))));
+    squareWave(pcm.data(), 0, static_cast<std::int64_t>(pcm.size()), phaseStep(hz));
+    return pcm;
+}
+
 std::int32_t noteFrequency(const Tune& tune, const NoteRecord& note, const TextConfig& config,
                            const NoteFrequencyTable& noteFrequencyHz)
 {

@@ -73,6 +73,11 @@ struct RenderResult {
                                          const TextConfig& config,
                                          const NoteFrequencyTable& noteFrequencyHz);
 
+// One note on its own, as a tune sounds it: the samples of ms milliseconds
+// (at most a minute) of the square wave of hz from position 0. Empty for a
+// frequency or length of 0 or below: nothing to hear.
+[[nodiscard]] std::vector<std::uint8_t> renderNoteSound(std::int32_t hz, std::int32_t ms);
+
 // The phase step of a frequency, rounded to single precision.
 [[nodiscard]] float phaseStep(std::int32_t hz);
 

@@ -1,5 +1,7 @@
 #include "sound/wave_file.h"
 
+#include "tune/tone_generator.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -52,6 +54,10 @@ WaveFileResult renderWaveFile(Tune& tune, const TextConfig& config,
                               const RenderOptions& options)
 {
     WaveFileResult result;
+    // The tail is worked out here, not taken from whoever last set it (a
+    // parser keeps a trailing pause the editor's text drops), so every
+    // caller writes the same file for the same tune.
+    tune.tailMs = TailMsOf(tune);
     const RenderResult sound = renderTune(tune, config, noteFrequencyHz, options);
     if (!sound.ok()) {
         result.error = sound.status == RenderStatus::Nothing ? kNothingToSave : sound.message;

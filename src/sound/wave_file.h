@@ -28,9 +28,11 @@ struct WaveFileResult {
     std::string error;
 };
 
-// Renders the tune as playback would (selection, polite prefix) into a
-// block of its own and returns the file's bytes. A tune with nothing to
-// play, or a failed rendering, gives an error instead of an empty file.
+// Renders the tune as playback would (selection, polite prefix, the tail
+// the tone text gives it) into a block of its own and returns the file's
+// bytes: the one rendering behind the editor's and tunetool's WAV files. A
+// tune with nothing to play, or a failed rendering, gives an error instead
+// of an empty file.
 [[nodiscard]] WaveFileResult renderWaveFile(Tune& tune, const TextConfig& config,
                                             const NoteFrequencyTable& noteFrequencyHz,
                                             const RenderOptions& options);

@@ -4,7 +4,9 @@
 #include "io/linereader.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
+#include <vector>
 
 namespace qte {
 
@@ -122,6 +124,33 @@ private:
     int m_nul = 0;
     std::int32_t m_firstNul = 0;
 };
+
+// The name and ID from the lines before a body: the header's lines, at most
+// as many as config.cfg's header has, ending with the "{" line.
+void recoverNames(Tune& tune, const TextConfig& config, const std::vector<std::string_view>& lines)
+{
+    const HeaderNames names = RecoverHeaderNames(config, lines);
+    if (!names.toneName.empty()) tune.toneName = names.toneName.substr(0, kMaxNameChars);
+    if (!names.toneId.empty()) tune.toneId = names.toneId.substr(0, kMaxNameChars);
+}
+
+std::size_t headerWindow(const TextConfig& config)
+{
+    return static_cast<std::size_t>(std::clamp(config.headerLineCount, 0, kMaxHeaderLines));
+}
+
+// File lines from..to (1-based), without their line ends.
+std::vector<std::string_view> fileLines(std::string_view bytes, std::int32_t from, std::int32_t to)
+{
+    std::vector<std::string_view> lines;
+    LineReader reader(bytes);
+    for (std::int32_t k = 1; k <= to; ++k) {
+        const auto read = reader.next(kRingdataLineChars + 1);
+        if (!read || read->hitEnd) break;
+        if (k >= from) lines.push_back(withoutLineEnd(read->text));
+    }
+    return lines;
+}
 
 std::string entryName(const CatalogueEntry& entry)
 {
@@ -295,7 +324,14 @@ ToneTextResult LoadCatalogueTune(Tune& tune, const TuneCatalogue& catalogue, int
     Tune loaded = tune;
     ClearTune(loaded);
     appendWarnings(result, ParseToneText(loaded, lines, state, config, names));
-    loaded.tuneSourceName = entry.name.substr(0, kMaxNameChars);
+    // The header lines stop where the definition before this one ended.
+    const std::int32_t previousEnd =
+        n > 1 ? catalogue.entries[static_cast<std::size_t>(n - 1)].lastLine : 0;
+    const auto window = static_cast<std::int32_t>(headerWindow(config));
+    if (window > 0) {
+        const std::int32_t from = std::max(previousEnd + 1, entry.firstLine - window + 1);
+        recoverNames(loaded, config, fileLines(ringdataBytes, from, entry.firstLine));
+    }
     tune = std::move(loaded);
     return result;
 }
@@ -319,6 +355,14 @@ ToneTextResult LoadToneFile(Tune& tune, std::string_view bytes, ParserState& sta
     if (lines.sourceLineCount() > 0) {
         appendWarnings(result, ParseToneText(loaded, lines, state, config, names));
     }
+    const std::size_t open = static_cast<std::size_t>(std::max(lines.bodyOpenLine, 0));
+    const std::size_t window = headerWindow(config);
+    if (open > 0 && open <= lines.sourceLines.size() && window > 0) {
+        std::vector<std::string_view> header;
+        for (std::size_t k = open > window ? open - window : 0; k < open; ++k)
+            header.emplace_back(lines.sourceLines[k]);
+        recoverNames(loaded, config, header);
+    }
     tune = std::move(loaded);
     return result;
 }
@@ -328,11 +372,14 @@ ToneTextResult LoadToneFilePath(Tune& tune, const std::filesystem::path& path, P
 {
     const FileReadResult file = readWholeFile(path);
     if (!file.bytes) return {file.error.message, {}};
-    ToneTextResult result = LoadToneFile(tune, *file.bytes, state, config, names);
-    tune.currentFilePath = path.string().substr(0, kMaxNameChars);
-    tune.currentFileKind = static_cast<std::int32_t>(FileKind::Ringdata);
-    tune.tuneSourceName = path.filename().string().substr(0, kMaxNameChars);
-    return result;
+    return LoadToneFile(tune, *file.bytes, state, config, names);
+}
+
+std::int32_t CountToneDefinitions(std::string_view bytes)
+{
+    auto catalogue = std::make_unique<TuneCatalogue>();
+    (void)ScanRingdataFile(bytes, *catalogue);
+    return catalogue->tuneCount;
 }
 
 std::string ToneTextBytes(const ToneText& text)

@@ -63,10 +63,10 @@ template <FilePath P>
 [[nodiscard]] ToneTextResult ReadToneFileLines(std::string_view bytes, SourceLines& lines);
 
 // Replaces the tune by catalogue entry n (1-based) of the Ringdata.h whose
-// bytes are given: a cleared tune, the entry's lines parsed, tuneSourceName
-// set to the entry's name. An entry the file does not hold leaves the tune
-// unchanged and returns the error; a parse that stops early keeps what it
-// read and returns its error.
+// bytes are given: a cleared tune, the entry's lines parsed, the name and ID
+// read back from the lines before its body (RecoverHeaderNames). An entry
+// the file does not hold leaves the tune unchanged and returns the error; a
+// parse that stops early keeps what it read and returns its error.
 [[nodiscard]] ToneTextResult LoadCatalogueTune(Tune& tune, const TuneCatalogue& catalogue, int n,
                                                std::string_view ringdataBytes, ParserState& state,
                                                const TextConfig& config,
@@ -84,12 +84,11 @@ template <FilePath P>
 }
 
 // Replaces the tune by the single tone definition in the bytes, starting
-// from a cleared tune.
+// from a cleared tune, with the name and ID read back as for a catalogue
+// entry.
 [[nodiscard]] ToneTextResult LoadToneFile(Tune& tune, std::string_view bytes, ParserState& state,
                                           const TextConfig& config, const NoteNameTable& names);
-// Also sets currentFilePath, currentFileKind (Ringdata) and tuneSourceName
-// (the file name) on success; leaves the tune unchanged when the file cannot
-// be read.
+// Leaves the tune unchanged when the file cannot be read.
 [[nodiscard]] ToneTextResult LoadToneFilePath(Tune& tune, const std::filesystem::path& path,
                                               ParserState& state, const TextConfig& config,
                                               const NoteNameTable& names);
@@ -106,6 +105,10 @@ template <FilePath P>
 // Why the text cannot be saved as a tone file (empty, or cut short by the
 // generator); empty when it can.
 [[nodiscard]] std::string ToneTextSaveError(const ToneText& text);
+
+// The number of tone definitions in a file (lines ending in "{"), for
+// saying what replacing it would lose.
+[[nodiscard]] std::int32_t CountToneDefinitions(std::string_view bytes);
 
 // Writes the tone text atomically; an empty text writes nothing and is
 // reported.

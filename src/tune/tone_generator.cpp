@@ -19,7 +19,9 @@ struct Event {
     std::int32_t index;
 };
 
-std::vector<Event> mergeEvents(Tune& tune)
+// The events in text order; tail is what the last of them reaches past the
+// end of the last note.
+std::vector<Event> mergeEvents(const Tune& tune, std::optional<std::int32_t>& tail)
 {
     std::vector<Event> events;
     events.reserve(static_cast<std::size_t>(tune.noteCount) +
@@ -76,7 +78,7 @@ std::vector<Event> mergeEvents(Tune& tune)
             }
             break;
         }
-        tune.tailMs = itemEnd - lastNoteEnd;
+        tail = itemEnd - lastNoteEnd;
     }
     return events;
 }
@@ -143,15 +145,20 @@ void writeBlock(LineWriter& out, const std::array<std::string, N>& lines, std::i
 
 } // namespace
 
-GeneratedToneText GenerateToneText(Tune& tune, const TextConfig& config, const NoteNameTable& names,
-                                   const ToneTextOptions& options)
+GeneratedToneText WriteToneText(const Tune& tune, const TextConfig& config,
+                                const NoteNameTable& names, const ToneTextOptions& options)
 {
     GeneratedToneText result;
     ToneText& text = result.text;
-    const std::vector<Event> events = mergeEvents(tune);
+    std::optional<std::int32_t> tail;
+    const std::vector<Event> events = mergeEvents(tune, tail);
 
     LineWriter out(text);
-    writeBlock(out, config.headerLines, config.headerLineCount, "");
+    const int headerCount = std::clamp<int>(config.headerLineCount, 0, kMaxHeaderLines);
+    for (int i = 0; i < headerCount; ++i)
+        out.write(SubstitutePlaceholders(config.headerLines[static_cast<std::size_t>(i)],
+                                         tune.toneName, tune.toneId) +
+                  "\n");
     if (options.writeTempo)
         out.write(std::string(kIndent) + "/*Tempo: " + std::to_string(tune.tempoBpm) + "bpm*/");
     out.indented("");
@@ -218,6 +225,111 @@ GeneratedToneText GenerateToneText(Tune& tune, const TextConfig& config, const N
                                   std::to_string(kMaxToneTextLineChars - 1) +
                                   " characters and were cut.");
     return result;
+}
+
+GeneratedToneText GenerateToneText(Tune& tune, const TextConfig& config, const NoteNameTable& names,
+                                   const ToneTextOptions& options)
+{
+    tune.tailMs = TailMsOf(tune);
+    return WriteToneText(tune, config, names, options);
+}
+
+std::int32_t TailMsOf(const Tune& tune)
+{
+    std::optional<std::int32_t> tail;
+    (void)mergeEvents(tune, tail);
+    return tail.value_or(tune.tailMs);
+}
+
+namespace {
+
+// A name the generator writes ends in the comma before the time; "_UNK"
+// has none.
+bool isNamed(const NoteNameTable& names, std::int32_t pitch)
+{
+    return pitch >= 0 && pitch < static_cast<std::int32_t>(names.size()) &&
+           names[static_cast<std::size_t>(pitch)].ends_with(',');
+}
+
+} // namespace
+
+NamedPitches NamedPitchRange(const NoteNameTable& names)
+{
+    NamedPitches range;
+    for (std::int32_t p = 0; p < static_cast<std::int32_t>(names.size()); ++p) {
+        if (!isNamed(names, p)) continue;
+        if (range.lowest < 0) range.lowest = p;
+        range.highest = p;
+    }
+    return range;
+}
+
+UnnamedNotes FindUnnamedNotes(const Tune& tune, const NoteNameTable& names)
+{
+    UnnamedNotes found;
+    const auto named = [&names](std::int32_t pitch) { return isNamed(names, pitch); };
+    const auto [lowest, highest] = NamedPitchRange(names);
+    const auto shown = [&names](std::int32_t p) {
+        std::string_view n = names[static_cast<std::size_t>(p)];
+        if (n.starts_with('_')) n.remove_prefix(1);
+        if (n.ends_with(',')) n.remove_suffix(1);
+        return std::string(n);
+    };
+    if (lowest >= 0) {
+        found.lowestName = shown(lowest);
+        found.highestName = shown(highest);
+    }
+    const int count = std::clamp(tune.noteCount, 0, kMaxNotes);
+    for (int i = 1; i <= count; ++i) {
+        const NoteRecord& n = tune.noteTable[static_cast<std::size_t>(i)];
+        if (n.noteKind() != NoteKind::Normal || named(n.pitch)) continue;
+        (lowest >= 0 && n.pitch > highest ? found.aboveMs : found.belowMs).push_back(n.startMs);
+    }
+    return found;
+}
+
+namespace {
+
+constexpr std::size_t kPositionsShown = 3;
+
+std::string positions(const std::vector<std::int32_t>& ms)
+{
+    std::string out = "at ";
+    const std::size_t shown = std::min(ms.size(), kPositionsShown);
+    for (std::size_t i = 0; i < shown; ++i) {
+        if (i > 0) out += i + 1 == shown && ms.size() <= kPositionsShown ? " and " : ", ";
+        out += std::to_string(ms[i]) + " ms";
+    }
+    if (ms.size() > kPositionsShown)
+        out += " and " + std::to_string(ms.size() - kPositionsShown) + " more";
+    return out;
+}
+
+std::string notesLie(const std::vector<std::int32_t>& ms, const char* where,
+                     const std::string& name, const char* which)
+{
+    const bool one = ms.size() == 1;
+    return std::to_string(ms.size()) + (one ? " note lies " : " notes lie ") + where + " " + name +
+           ", the " + which + " note the tone text names: " + positions(ms) + ".";
+}
+
+} // namespace
+
+std::string UnnamedNotesWarning(const Tune& tune, const NoteNameTable& names)
+{
+    const UnnamedNotes found = FindUnnamedNotes(tune, names);
+    if (!found.any()) return {};
+    if (found.lowestName.empty())
+        return std::to_string(found.belowMs.size()) +
+               " notes have no name in the tone text. Save the tune in another format.";
+    std::string text;
+    if (!found.belowMs.empty()) text = notesLie(found.belowMs, "below", found.lowestName, "lowest");
+    if (!found.aboveMs.empty())
+        text += (text.empty() ? "" : " ") +
+                notesLie(found.aboveMs, "above", found.highestName, "highest");
+    const bool one = found.belowMs.size() + found.aboveMs.size() == 1;
+    return text + (one ? " Transpose it, or save in another format."
+                       : " Transpose them, or save in another format.");
 }
 
 } // namespace qte

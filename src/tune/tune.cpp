@@ -31,6 +31,19 @@ void ClearSelection(Tune& tune)
     tune.selectionMode = 0;
 }
 
+void ClearItems(Tune& tune)
+{
+    tune.noteCount = 0;
+    tune.textCount = 0;
+    tune.vibraCount = 0;
+    tune.repeatCount = 0;
+    tune.freqDefineCount = 0;
+    tune.politeNoteCount = 0;
+    tune.politeDefined = 0;
+    tune.noteTable[0].endMs = 0;
+    ClearSelection(tune);
+}
+
 void ClearTune(Tune& tune)
 {
     tune.noteCount = 0;
@@ -40,7 +53,6 @@ void ClearTune(Tune& tune)
     tune.politeNoteCount = 0;
     tune.politeDefined = 0;
     tune.noteTable[0].endMs = 0;
-    tune.currentFilePath.clear();
     tune.toneName = "Undefined";
     tune.toneId = "UNDF";
     for (NoteRecord& n : tune.noteTable) {

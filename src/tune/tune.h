@@ -39,6 +39,8 @@ enum class FileKind : std::int32_t {
     Rtx = 3,
     Event = 4,
     Wave = 5,
+    Midi = 6,    // Standard MIDI File
+    IMelody = 7, // the EMS text ring tone
 };
 
 struct NoteRecord {
@@ -90,7 +92,6 @@ struct Tune {
     std::int32_t tempoBpm = kDefaultTempoBpm;
     float msPerUnit = 7500.0f / kDefaultTempoBpm;
     std::int32_t noteNameSet = 0;
-    std::string tuneSourceName;
 
     NoteTable noteTable{};
     std::int32_t noteCount = 0;
@@ -111,8 +112,6 @@ struct Tune {
 
     std::int32_t tailMs = 0;
     std::int32_t selectionMode = 0; // 0 none, 1 rubber band, 2 notes selected
-    std::string currentFilePath;
-    std::int32_t currentFileKind = static_cast<std::int32_t>(FileKind::Ringdata);
 
     [[nodiscard]] bool hasItems() const
     {
@@ -141,10 +140,12 @@ template <class R> void SetEnd(R& record, std::int32_t ms)
 void ClearSelection(Tune& tune);
 
 // The reset of New Tune and of every load, on the tune alone: empties the
-// lists, forgets the file, names the tune "Undefined"/"UNDF". Tempo,
-// noteNameSet and tuneSourceName stay. Window and configuration steps of the
-// reset are the editor's (see the editor context).
+// lists, names the tune "Undefined"/"UNDF". Tempo and noteNameSet stay.
+// Where the tune came from is the document's; window and configuration
+// steps of the reset are the editor's.
 void ClearTune(Tune& tune);
+// "Clear all": the lists emptied, the name, ID and tempo kept.
+void ClearItems(Tune& tune);
 
 void DeleteNoteAt(Tune& tune, int index);
 void DeleteTextAt(Tune& tune, int index);

@@ -191,4 +191,35 @@ void StaccatoAll(Tune& tune)
     }
 }
 
+std::string Transpose(Tune& tune, std::int32_t semitones)
+{
+    const int count = std::clamp(tune.noteCount, 0, kMaxNotes);
+    bool anySelected = false;
+    for (int i = 1; i <= count; ++i)
+        anySelected = anySelected || tune.noteTable[i].selected != 0;
+    const auto moves = [&](const NoteRecord& n) {
+        return n.noteKind() == NoteKind::Normal && (!anySelected || n.selected != 0);
+    };
+    int tooLow = 0, tooHigh = 0;
+    for (int i = 1; i <= count; ++i) {
+        const NoteRecord& n = tune.noteTable[i];
+        if (!moves(n)) continue;
+        const std::int64_t p = static_cast<std::int64_t>(n.pitch) + semitones;
+        if (p < kLowestNormalPitch) ++tooLow;
+        if (p > kHighestNormalPitch) ++tooHigh;
+    }
+    if (tooLow + tooHigh > 0) {
+        const int n = tooLow + tooHigh;
+        return std::to_string(n) + (n == 1 ? " note" : " notes") + " would go " +
+               (tooHigh > 0 ? "above the highest pitch, " + std::to_string(kHighestNormalPitch)
+                            : "below the lowest pitch, " + std::to_string(kLowestNormalPitch)) +
+               ". Nothing was transposed.";
+    }
+    for (int i = 1; i <= count; ++i) {
+        NoteRecord& n = tune.noteTable[i];
+        if (moves(n)) n.pitch += semitones;
+    }
+    return {};
+}
+
 } // namespace qte

@@ -7,12 +7,16 @@
 #include "tune/tune.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace qte {
 
 constexpr std::string_view kFreeTextDefault = "--- free text ---";
 constexpr std::int32_t kNewRepeatRepetitions = 2;
+// The counts a repeat block takes; a block is played at least once.
+constexpr std::int32_t kMinRepetitions = 1;
+constexpr std::int32_t kMaxRepetitions = 999;
 
 // Sentences the editor shows when a list cannot take more.
 constexpr std::string_view kNoteListFull =
@@ -45,5 +49,16 @@ void SelectAll(Tune& tune);
 // "->Staccato": every note is shortened to a third plus half a unit, at
 // most 60 ms, and never past the start of the next note.
 void StaccatoAll(Tune& tune);
+
+// The pitches a Normal note may have, as the note dialog keeps them.
+constexpr std::int32_t kLowestNormalPitch = 1;
+constexpr std::int32_t kHighestNormalPitch = 108;
+
+// Moves the selected Normal notes, or every Normal note when none is
+// selected, by semitones. Special and FREQ_DEFINE notes name a table entry,
+// not a pitch, and stay. When a note would leave kLowestNormalPitch ..
+// kHighestNormalPitch nothing moves and the reason is returned; "" when
+// done.
+[[nodiscard]] std::string Transpose(Tune& tune, std::int32_t semitones);
 
 } // namespace qte

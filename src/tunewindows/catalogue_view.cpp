@@ -10,6 +10,7 @@ namespace qte {
 namespace {
 constexpr Colour kBlack = rgbColour(0, 0, 0);
 constexpr Colour kNameColour = rgbColour(200, 255, 200);
+constexpr Colour kMarkColour = rgbColour(255, 255, 120); // the tune being edited
 } // namespace
 
 void resizeCatalogueView(CatalogueView& view, int clientHeight)
@@ -41,15 +42,19 @@ bool scrollCatalogue(CatalogueView& view, std::int32_t tuneCount, ScrollCode cod
 }
 
 void PaintCatalogue(const CatalogueView& view, const std::vector<std::string>& names,
-                    Surface& surface)
+                    const CatalogueMark& mark, Surface& surface)
 {
     surface.fillRect({0, 0, surface.width(), surface.height()}, kBlack);
     const auto tuneCount = static_cast<std::int32_t>(names.size());
     for (std::int32_t r = 1; r < view.catalogueVisibleRows; ++r) {
         const std::int32_t entry = view.catalogueTopRow + r;
         if (entry < 1 || entry > tuneCount) break;
-        surface.text(0, kTextLineHeight * r, names[static_cast<std::size_t>(entry - 1)],
-                     kNameColour, kBlack, true);
+        const std::string& name = names[static_cast<std::size_t>(entry - 1)];
+        if (entry == mark.entry)
+            surface.text(0, kTextLineHeight * r, mark.modified ? name + "*" : name, kMarkColour,
+                         kBlack, true);
+        else
+            surface.text(0, kTextLineHeight * r, name, kNameColour, kBlack, true);
     }
 }
 

@@ -27,9 +27,17 @@ void resizeCatalogueView(CatalogueView& view, int clientHeight);
 bool scrollCatalogue(CatalogueView& view, std::int32_t tuneCount, ScrollCode code,
                      std::int32_t trackPosition);
 
-// names[i - 1] is the name of entry i.
+// The entry the tune in the editor was loaded from, 0 when none; modified
+// while it holds unsaved changes.
+struct CatalogueMark {
+    std::int32_t entry = 0;
+    bool modified = false;
+};
+
+// names[i - 1] is the name of entry i. The marked entry is drawn in its own
+// colour, with a "*" after its name while modified.
 void PaintCatalogue(const CatalogueView& view, const std::vector<std::string>& names,
-                    Surface& surface);
+                    const CatalogueMark& mark, Surface& surface);
 
 // The entry under the last mouse position, or nothing when that row shows no
 // tune (row 0, or below the last tune).

@@ -19,11 +19,11 @@ protected:
     // An OTA file of three quarter notes from A4 up; the tune stays empty.
     std::string otaFile()
     {
+        auto t = std::make_unique<Tune>();
         for (int i = 0; i < 3; ++i)
-            addNote(8 * i, 8, 69 + i);
-        ExportResult r = ExportOta(ctx.tune);
+            test::setSpan(*t, t->noteTable[++t->noteCount] = {}, 8.0f * i, 8).pitch = 69 + i;
+        ExportResult r = ExportOta(*t);
         EXPECT_TRUE(r.ok()) << r.error;
-        ctx.tune.noteCount = 0;
         return r.bytes;
     }
 
@@ -38,28 +38,39 @@ protected:
 
 TEST_F(Commands, NewTuneAsksOnlyWhenThereIsSomethingToLose)
 {
-    // Empty tune: straight to the Settings dialog.
+    // Nothing unsaved, even with notes: straight to the Settings dialog.
     files.files[kStart / "config.cfg"] = "";
+    addNote(0, 8, 69);
     runCommand(ctx, cmd::NewTune);
     EXPECT_EQ(takeMessage(), "");
     ASSERT_EQ(dialogs.settingsShown.size(), 1u);
+    EXPECT_EQ(ctx.tune().noteCount, 0);
 
-    // With a note, Cancel keeps everything.
-    addNote(0, 8, 69);
-    ctx.tune.toneName = "Bell";
+    // The name it was given is no change to lose.
+    dialogs.settingsRuns.push_back({{nameAndId("Bell", "BELL")}});
+    runCommand(ctx, cmd::NewTune);
+    EXPECT_EQ(ctx.tune().toneName, "Bell");
+    EXPECT_FALSE(ctx.document.isModified());
+    EXPECT_FALSE(ctx.document.canUndo());
+
+    // A change: Cancel keeps everything.
+    ctx.document.change("Draw note", [](Tune& t) {
+        test::setSpan(t, t.noteTable[++t.noteCount] = {}, 0, 8).pitch = 69;
+    });
     messages.answers = {MessageAnswer::Cancel};
     runCommand(ctx, cmd::NewTune);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(messages.shown[0].buttons, MessageButtons::SaveDiscardCancel);
     EXPECT_EQ(takeMessage(), "New tune: Discard current tune?");
-    EXPECT_EQ(ctx.tune.noteCount, 1);
-    EXPECT_EQ(dialogs.settingsShown.size(), 1u);
+    EXPECT_EQ(ctx.tune().noteCount, 1);
+    EXPECT_EQ(dialogs.settingsShown.size(), 2u);
 
-    // OK clears it and opens the dialog on the cleared name.
+    // Discard clears it and opens the dialog on the cleared name.
+    messages.answers = {MessageAnswer::Discard};
     runCommand(ctx, cmd::NewTune);
-    EXPECT_EQ(ctx.tune.noteCount, 0);
-    ASSERT_EQ(dialogs.settingsShown.size(), 2u);
-    EXPECT_EQ(dialogs.settingsShown[1].toneName, "Undefined");
+    EXPECT_EQ(ctx.tune().noteCount, 0);
+    ASSERT_EQ(dialogs.settingsShown.size(), 3u);
+    EXPECT_EQ(dialogs.settingsShown[2].toneName, "Undefined");
     EXPECT_EQ(takeMessage(), "New tune: Discard current tune?");
 
     // A config.cfg gone since the start is said to be missing, once.
@@ -67,10 +78,10 @@ TEST_F(Commands, NewTuneAsksOnlyWhenThereIsSomethingToLose)
     runCommand(ctx, cmd::NewTune);
     EXPECT_EQ(takeMessage(),
               "Warning: No config.cfg in /start: the tone text uses built-in defaults");
-    EXPECT_EQ(dialogs.settingsShown.size(), 3u) << "the new tune goes on";
+    EXPECT_EQ(dialogs.settingsShown.size(), 4u) << "the new tune goes on";
     runCommand(ctx, cmd::NewTune);
     EXPECT_EQ(takeMessage(), "");
-    EXPECT_EQ(dialogs.settingsShown.size(), 4u);
+    EXPECT_EQ(dialogs.settingsShown.size(), 5u);
 }
 
 TEST_F(Commands, SettingsTakeFieldsAndRefuseAMissingId)
@@ -83,20 +94,21 @@ TEST_F(Commands, SettingsTakeFieldsAndRefuseAMissingId)
     dialogs.settingsRuns.push_back({{longNameNoId, nameAndId("Tone", "ab12xyz")}});
     EXPECT_EQ(runSettingsDialog(ctx), DialogResult::Ok);
     EXPECT_EQ(takeMessage(), "Missing data: You must specify Tone name and Tone ID");
-    EXPECT_EQ(ctx.tune.toneName, "Tone");
-    EXPECT_EQ(ctx.tune.toneId, "AB12");
+    EXPECT_EQ(ctx.tune().toneName, "Tone");
+    EXPECT_EQ(ctx.tune().toneId, "AB12");
     // The second OK started again from the fields shown.
     EXPECT_EQ(ctx.settings.drawKeys, 1);
-    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Tone");
+    // A new name is a change not yet saved.
+    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Tone*");
 
     // A refused OK followed by Cancel keeps the old name and ID; the check
     // boxes were taken at once.
     dialogs.settingsRuns.push_back({{longNameNoId}});
     EXPECT_EQ(runSettingsDialog(ctx), DialogResult::Cancel);
     EXPECT_EQ(takeMessage(), "Missing data: You must specify Tone name and Tone ID");
-    EXPECT_EQ(ctx.tune.toneName, "Tone");
-    EXPECT_EQ(ctx.tune.toneId, "AB12");
-    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Tone");
+    EXPECT_EQ(ctx.tune().toneName, "Tone");
+    EXPECT_EQ(ctx.tune().toneId, "AB12");
+    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Tone*");
     EXPECT_EQ(ctx.settings.drawKeys, 0);
     EXPECT_EQ(ctx.matrixView.keyStripWidth, 0);
 
@@ -108,8 +120,8 @@ TEST_F(Commands, SettingsTakeFieldsAndRefuseAMissingId)
     dialogs.settingsRuns.push_back({{nameAndId("", "NEW1"), longNameAndId}});
     EXPECT_EQ(runSettingsDialog(ctx), DialogResult::Ok);
     EXPECT_EQ(takeMessage(), "Missing data: You must specify Tone name and Tone ID");
-    EXPECT_EQ(ctx.tune.toneName, "A very long tone na");
-    EXPECT_EQ(ctx.tune.toneId, "RING");
+    EXPECT_EQ(ctx.tune().toneName, "A very long tone na");
+    EXPECT_EQ(ctx.tune().toneId, "RING");
 }
 
 TEST_F(Commands, OpenRingingToneReplacesTheTuneAndRemembersThePath)
@@ -118,11 +130,11 @@ TEST_F(Commands, OpenRingingToneReplacesTheTuneAndRemembersThePath)
     ctx.settings.addDefaultParts = 1;
     openFile("/tunes/bells.ota", FileKind::Ota);
     ASSERT_EQ(takeMessage(), "");
-    EXPECT_EQ(ctx.tune.noteCount, 3);
-    EXPECT_EQ(ctx.tune.noteTable[2].pitch, 70);
-    EXPECT_EQ(ctx.tune.currentFilePath, "/tunes/bells.ota");
-    EXPECT_EQ(ctx.tune.currentFileKind, static_cast<int>(FileKind::Ota));
-    EXPECT_EQ(ctx.tune.tuneSourceName, "bells.ota");
+    EXPECT_EQ(ctx.tune().noteCount, 3);
+    EXPECT_EQ(ctx.tune().noteTable[2].pitch, 70);
+    EXPECT_EQ(ctx.document.origin().filePath, "/tunes/bells.ota");
+    EXPECT_EQ(ctx.document.origin().fileKind, FileKind::Ota);
+    EXPECT_EQ(ctx.document.origin().sourceName, "bells.ota");
     EXPECT_FALSE(isCommandChecked(ctx, cmd::AddDefaultParts));
     EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Undefined - bells.ota");
     EXPECT_EQ(ringdataWindow.caption(), "Ringdata view - Undefined - bells.ota");
@@ -135,7 +147,7 @@ TEST_F(Commands, OpenRingingToneReplacesTheTuneAndRemembersThePath)
     const int erased = mainWindow.erasingInvalidations;
     runCommand(ctx, cmd::OpenRingingTone);
     EXPECT_EQ(fileDialogs.requests[1].initialPath, "/tunes/bells.ota");
-    EXPECT_EQ(ctx.tune.noteCount, 3);
+    EXPECT_EQ(ctx.tune().noteCount, 3);
     EXPECT_EQ(mainWindow.erasingInvalidations, erased + 1);
 }
 
@@ -151,7 +163,7 @@ TEST_F(Commands, OpenRingdataFillsTheCatalogueAndKeepsTheTune)
     EXPECT_EQ(ctx.catalogue.tuneCount, 5);
     EXPECT_EQ(ctx.ringdataPath, "/fw/Ringdata.h");
     EXPECT_EQ(catalogueWindow.caption(), "Tones in Ringdata.h");
-    EXPECT_EQ(ctx.tune.noteCount, 1); // the first tune is not loaded
+    EXPECT_EQ(ctx.tune().noteCount, 1); // the first tune is not loaded
 
     // A file that is not there leaves the catalogue and its title alone.
     fileDialogs.answers.push_back(FileChoice{"/fw/Other.h", 1});
@@ -169,10 +181,11 @@ TEST_F(Commands, SaveAsAppendsTheExtensionOnlyWithoutAnyDot)
                                                          {"/out/tone.bin", "/out/tone.bin"}};
     for (const auto& [chosen, written] : cases) {
         SCOPED_TRACE(chosen);
+        files.files.erase(written); // no question about replacing it
         saveAs(chosen, FileKind::Ota);
-        EXPECT_EQ(files.files[written], ExportOta(ctx.tune).bytes);
-        EXPECT_EQ(ctx.tune.currentFilePath, written);
-        EXPECT_EQ(ctx.tune.currentFileKind, static_cast<int>(FileKind::Ota));
+        EXPECT_EQ(files.files[written], ExportOta(ctx.tune()).bytes);
+        EXPECT_EQ(ctx.document.origin().filePath, written);
+        EXPECT_EQ(ctx.document.origin().fileKind, FileKind::Ota);
     }
     EXPECT_EQ(fileDialogs.requests.back()
                   .filters[static_cast<std::size_t>(kindIndex(savableKinds(), FileKind::Ota) - 1)]
@@ -194,15 +207,25 @@ TEST_F(Commands, SaveOfANewTuneIsSaveAsAndWavesAreWritten)
     EXPECT_TRUE(fileDialogs.requests[0].save);
     EXPECT_EQ(files.files["/out/tone.wav"].substr(0, 4), "RIFF");
 
+    // A WAV file cannot be read back: what is unsaved stays so, but Save
+    // writes it again.
+    ctx.document.change("Draw note", [](Tune& t) { t.noteTable[1].pitch = 70; });
+    files.files.erase("/out/tone.wav");
+    runCommand(ctx, cmd::Save);
+    EXPECT_TRUE(files.files.count("/out/tone.wav"));
+    EXPECT_TRUE(ctx.document.isModified());
+
     // An empty tone ID asks for the settings first; Cancel gives up.
-    ctx.tune.toneId.clear();
+    setUpTune([](Tune& t) { t.toneId.clear(); });
     runCommand(ctx, cmd::SaveAs);
     EXPECT_EQ(dialogs.settingsShown.size(), 1u);
     EXPECT_EQ(fileDialogs.requests.size(), 1u);
 
     // A tune with nothing to play makes no WAV file, and says so.
-    ctx.tune.toneId = "T";
-    ctx.tune.noteCount = 0;
+    setUpTune([](Tune& t) {
+        t.toneId = "T";
+        t.noteCount = 0;
+    });
     saveAs("/out/silence.wav", FileKind::Wave);
     EXPECT_THAT(takeMessages(), testing::ElementsAre(HasSubstr("/out/silence.wav")));
     EXPECT_FALSE(files.files.count("/out/silence.wav"));
@@ -216,43 +239,49 @@ TEST_F(Commands, RevertReloadsAfterAsking)
 
     files.files["/tunes/bells.ota"] = otaFile();
     openFile("/tunes/bells.ota", FileKind::Ota);
-    ctx.tune.noteTable[1].pitch = 100;
+    ctx.document.change("Edit note", [](Tune& t) { t.noteTable[1].pitch = 100; });
     messages.answers = {MessageAnswer::Cancel};
+    runCommand(ctx, cmd::Revert);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(takeMessage(), "Revert: Discard changes?");
+    EXPECT_EQ(ctx.tune().noteTable[1].pitch, 100);
     runCommand(ctx, cmd::Revert);
     EXPECT_EQ(takeMessage(), "Revert: Discard changes?");
-    EXPECT_EQ(ctx.tune.noteTable[1].pitch, 100);
+    EXPECT_EQ(ctx.tune().noteTable[1].pitch, 69);
+    EXPECT_EQ(ctx.tune().noteCount, 3);
+    EXPECT_FALSE(ctx.document.isModified());
+    EXPECT_FALSE(ctx.document.canUndo()); // the file's history starts again
+
+    // Nothing to lose: read again without a question.
     runCommand(ctx, cmd::Revert);
-    EXPECT_EQ(ctx.tune.noteTable[1].pitch, 69);
-    EXPECT_EQ(ctx.tune.noteCount, 3);
+    EXPECT_EQ(takeMessage(), "");
+    EXPECT_EQ(ctx.tune().noteCount, 3);
 
     // A WAV file cannot be read back.
-    takeMessages();
-    ctx.tune.currentFileKind = static_cast<int>(FileKind::Wave);
+    setUpOrigin([](TuneOrigin& o) { o.fileKind = FileKind::Wave; });
     runCommand(ctx, cmd::Revert);
-    EXPECT_EQ(takeMessages(),
-              (Strings{"Revert: Discard changes?", "Kind of impossible: Cannot load wav file."}));
-    EXPECT_EQ(ctx.tune.noteCount, 3);
+    EXPECT_EQ(takeMessages(), (Strings{"Kind of impossible: Cannot load wav file."}));
+    EXPECT_EQ(ctx.tune().noteCount, 3);
 }
 
-TEST_F(Commands, ExitAndClosingAskBeforeQuitting)
+TEST_F(Commands, ExitAndClosingAskOnlyWithUnsavedChanges)
 {
-    // The title bar's close box lets an empty tune go without asking.
-    EXPECT_TRUE(confirmClose(ctx));
-    EXPECT_EQ(takeMessage(), "");
+    // Nothing unsaved, even with notes: the close box and Exit go at once.
     addNote(0, 8, 69);
-    messages.answers = {MessageAnswer::Cancel};
-    EXPECT_FALSE(confirmClose(ctx));
     EXPECT_TRUE(confirmClose(ctx));
-    EXPECT_EQ(takeMessages(), Strings(2, "Confirm exit: Ready to quit?"));
-
-    // Exit always asks.
-    ctx.tune.noteCount = 0;
-    messages.answers = {MessageAnswer::Cancel};
-    runCommand(ctx, cmd::Exit);
-    EXPECT_FALSE(ctx.quitRequested);
     runCommand(ctx, cmd::Exit);
     EXPECT_TRUE(ctx.quitRequested);
-    EXPECT_EQ(takeMessages(), Strings(2, "Confirm exit: Ready to quit?"));
+    EXPECT_EQ(takeMessage(), "");
+
+    ctx.quitRequested = false;
+    ctx.document.change("Draw note", [](Tune& t) { t.noteTable[1].pitch = 70; });
+    messages.answers = {MessageAnswer::Cancel, MessageAnswer::Discard, MessageAnswer::Cancel};
+    EXPECT_FALSE(confirmClose(ctx));
+    EXPECT_TRUE(confirmClose(ctx));
+    runCommand(ctx, cmd::Exit);
+    EXPECT_FALSE(ctx.quitRequested);
+    EXPECT_EQ(takeMessages(), Strings(3, "Confirm exit: Ready to quit?"));
 }
 
 TEST_F(Commands, StyleKindViewAndOptionItemsKeepTheirChecks)
@@ -286,19 +315,22 @@ TEST_F(Commands, StyleKindViewAndOptionItemsKeepTheirChecks)
 
 TEST_F(Commands, DeleteAndClipboardCommandsWorkOnTheSelectedNotes)
 {
-    // Nothing selected: Delete clears all after asking.
+    // Nothing selected: Delete clears all after asking, keeping the name.
     addNote(0, 8, 69);
+    setUpTune([](Tune& t) { t.toneName = "Bell"; });
     messages.answers = {MessageAnswer::Cancel};
     runCommand(ctx, cmd::Delete);
-    EXPECT_EQ(ctx.tune.noteCount, 1);
+    EXPECT_EQ(ctx.tune().noteCount, 1);
     runCommand(ctx, cmd::Delete);
-    EXPECT_EQ(ctx.tune.noteCount, 0);
+    EXPECT_EQ(ctx.tune().noteCount, 0);
+    EXPECT_EQ(ctx.tune().toneName, "Bell");
+    EXPECT_EQ(ctx.document.undoName(), "Clear all");
     EXPECT_EQ(takeMessages(), Strings(2, "Confirm delete: Clear all?"));
 
     addNote(0, 8, 69);
     addNote(8, 8, 71);
     runCommand(ctx, cmd::SelectAll);
-    EXPECT_EQ(ctx.tune.selectionMode, 2);
+    EXPECT_EQ(ctx.tune().selectionMode, 2);
     ctx.keys.ctrlDown = true;
     runCommand(ctx, cmd::Copy);
     EXPECT_EQ(ctx.matrixEdit.clipboardCount, 2);
@@ -306,13 +338,13 @@ TEST_F(Commands, DeleteAndClipboardCommandsWorkOnTheSelectedNotes)
 
     // With notes selected Delete removes them without asking.
     runCommand(ctx, cmd::Delete);
-    EXPECT_EQ(ctx.tune.noteCount, 0);
+    EXPECT_EQ(ctx.tune().noteCount, 0);
     EXPECT_EQ(takeMessage(), "");
     runCommand(ctx, cmd::Paste);
-    EXPECT_EQ(ctx.tune.selectionMode, 2);
+    EXPECT_EQ(ctx.tune().selectionMode, 2);
     EXPECT_EQ(ctx.matrixEdit.dragCount, 2);
     runCommand(ctx, cmd::Unselect);
-    EXPECT_EQ(ctx.tune.selectionMode, 0);
+    EXPECT_EQ(ctx.tune().selectionMode, 0);
 }
 
 TEST_F(Commands, DigitKeysChooseTheNoteLength)

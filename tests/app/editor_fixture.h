@@ -70,6 +70,7 @@ protected:
                                files,
                                tick,
                                waveOut,
+                               auditionOut,
                                mainWindow,
                                {&matrixWindow, &ringdataWindow, &catalogueWindow}})
     {}
@@ -151,10 +152,25 @@ protected:
         if (const int id = commandOfKey(key)) runCommand(ctx, id);
     }
 
+    // Puts the tune a test starts from in place as if it had been opened so:
+    // no step to undo, nothing unsaved, the origin kept.
+    template <class F> void setUpTune(F change)
+    {
+        auto t = std::make_unique<Tune>(ctx.tune());
+        change(*t);
+        ctx.document.open(*t, ctx.document.origin());
+    }
+    template <class F> void setUpOrigin(F change)
+    {
+        TuneOrigin origin = ctx.document.origin();
+        change(origin);
+        ctx.document.open(ctx.tune(), origin);
+    }
     void addNote(float start, float length, int pitch)
     {
-        Tune& t = ctx.tune;
-        setSpan(t, t.noteTable[++t.noteCount] = {}, start, length).pitch = pitch;
+        setUpTune([&](Tune& t) {
+            setSpan(t, t.noteTable[++t.noteCount] = {}, start, length).pitch = pitch;
+        });
     }
 
     RecordingMessageSink messages;
@@ -163,6 +179,7 @@ protected:
     Files files;
     fakes::FakeTickClock tick;
     fakes::FakeWaveOut waveOut;
+    fakes::FakeWaveOut auditionOut;
     fakes::FakeWindow matrixWindow;
     fakes::FakeWindow ringdataWindow;
     fakes::FakeWindow catalogueWindow;

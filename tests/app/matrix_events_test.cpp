@@ -2,9 +2,12 @@
 // pixels become edits of the tune, the tone text follows every change, the
 // strips open their dialogs, and a full list refuses without changing.
 
+#include "app/commands.h"
 #include "app/matrix_events.h"
 
+#include "app/audition.h"
 #include "editor_fixture.h"
+#include "sound/renderer.h"
 #include "tune/tone_text.h"
 #include "tune/tune_invariants.h"
 
@@ -70,7 +73,7 @@ protected:
 
     void expectInvariants() const
     {
-        for (const std::string& problem : checkTuneInvariants(ctx.tune))
+        for (const std::string& problem : checkTuneInvariants(ctx.tune()))
             ADD_FAILURE() << problem;
     }
 
@@ -94,8 +97,8 @@ TEST_F(MatrixEvents, DrawnMovedAndDeletedNotesShowInTheToneText)
     const int p = pitch();
     const Point from = cell(2.0f, p);
     gesture(true, from, {from.x + 9 * view().unitWidth, from.y});
-    ASSERT_EQ(ctx.tune.noteCount, 1);
-    const NoteRecord& n = ctx.tune.noteTable[1];
+    ASSERT_EQ(ctx.tune().noteCount, 1);
+    const NoteRecord& n = ctx.tune().noteTable[1];
     EXPECT_NEAR(n.durationUnits, 3 * ctx.noteLength.newNoteUnits, 1e-4);
     EXPECT_THAT(text(), HasSubstr(toneLine(n)));
 
@@ -112,8 +115,68 @@ TEST_F(MatrixEvents, DrawnMovedAndDeletedNotesShowInTheToneText)
     EXPECT_EQ(std::pair(n.pitch, n.startUnits), std::pair(p - 2, 12.0f));
 
     click(true, cell(12.0f, p - 2));
-    EXPECT_EQ(ctx.tune.noteCount, 0);
+    EXPECT_EQ(ctx.tune().noteCount, 0);
     EXPECT_THAT(text(), Not(HasSubstr("TONE(")));
+}
+
+// A gesture is one step however long its drag, named for what it did; the
+// text follows once, when it ends; undo takes it back whole, selection
+// included, and redo makes it again.
+TEST_F(MatrixEvents, EachGestureIsOneNamedStep)
+{
+    runCommand(ctx, cmd::StyleContinuous);
+    pressKey("3");
+    const int p = pitch();
+    const auto undoName = [this] { return commandLabel(ctx, cmd::Undo).value_or(""); };
+    for (const float u : {0.0f, 10.0f, 20.0f})
+        click(true, cell(u, p));
+    EXPECT_EQ(undoName(), "Undo Draw note");
+    EXPECT_EQ(ctx.document.undoSteps(), 3u);
+    runCommand(ctx, cmd::SelectAll);
+    EXPECT_EQ(ctx.document.undoSteps(), 3u) << "a selection is no step";
+    const std::string drawn = text();
+
+    // Taken up by a selected note and dragged over many moves.
+    send(MatrixMouse::LeftDown, cell(10.0f, p));
+    const int repaintsOfTheText = ringdataWindow.invalidations;
+    for (int u = 11; u < 40; ++u)
+        send(MatrixMouse::Move, cell(static_cast<float>(u), p + 2));
+    EXPECT_EQ(ringdataWindow.invalidations, repaintsOfTheText);
+    EXPECT_FALSE(isCommandEnabled(ctx, cmd::Undo)) << "nothing is undone inside a gesture";
+    send(MatrixMouse::LeftUp, cell(40.0f, p + 2));
+    EXPECT_GT(ringdataWindow.invalidations, repaintsOfTheText);
+    EXPECT_EQ(undoName(), "Undo Move 3 notes");
+    EXPECT_EQ(ctx.document.undoSteps(), 4u);
+    const std::string moved = text();
+    ASSERT_NE(moved, drawn);
+
+    runCommand(ctx, cmd::Undo);
+    EXPECT_EQ(text(), drawn);
+    EXPECT_EQ(ctx.tune().selectionMode, 2);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(ctx.tune().noteTable[i].selected, 1) << i;
+    runCommand(ctx, cmd::Redo);
+    EXPECT_EQ(text(), moved);
+
+    // The other gestures, each named.
+    runCommand(ctx, cmd::Unselect);
+    const NoteRecord& first = ctx.tune().noteTable[1];
+    const Point end = {view().unitsToX(first.endUnits) - 1, cell(0.0f, first.pitch).y};
+    gesture(false, end, {end.x + 3 * view().unitWidth, end.y});
+    EXPECT_EQ(undoName(), "Undo Resize note");
+    click(true, {view().unitsToX(first.startUnits + 0.5f), end.y});
+    EXPECT_EQ(undoName(), "Undo Delete note");
+    click(true, textStrip(50.0f));
+    EXPECT_EQ(undoName(), "Undo Add text");
+    gesture(true, repeatStrip(0.0f), repeatStrip(12.0f));
+    EXPECT_EQ(undoName(), "Undo Draw repeat");
+    dialogs.repetitionsEntries = {"4"};
+    click(false, repeatStrip(3.0f));
+    EXPECT_EQ(undoName(), "Undo Repetitions");
+    // A click that changes nothing is no step.
+    const std::size_t steps = ctx.document.undoSteps();
+    click(false, cell(60.0f, p - 3));
+    EXPECT_EQ(ctx.document.undoSteps(), steps);
 }
 
 // A fresh start has no style chosen; notes still follow the mouse.
@@ -123,12 +186,12 @@ TEST_F(MatrixEvents, BeforeAStyleIsChosenNotesAreDrawnAndResizedAsInContinuous)
     pressKey("3"); // eighths: 4 units
     const int p = pitch();
     gesture(true, cell(2.0f, p), cell(11.0f, p));
-    ASSERT_EQ(ctx.tune.noteCount, 1);
-    const NoteRecord& n = ctx.tune.noteTable[1];
+    ASSERT_EQ(ctx.tune().noteCount, 1);
+    const NoteRecord& n = ctx.tune().noteTable[1];
     EXPECT_EQ(std::pair(n.startUnits, n.endUnits), std::pair(2.0f, 14.0f));
     // Taken by its last pixels and pulled to unit 20.
     gesture(false, {view().unitsToX(14.0f) - 1, cell(0.0f, p).y}, cell(20.0f, p));
-    ASSERT_EQ(ctx.tune.noteCount, 1);
+    ASSERT_EQ(ctx.tune().noteCount, 1);
     EXPECT_EQ(std::pair(n.startUnits, n.endUnits), std::pair(2.0f, 22.0f));
 }
 
@@ -150,16 +213,52 @@ TEST_F(MatrixEvents, ModifiersComeWithEachClickNotFromAKeyReleaseLostToADialog)
     // A plain press on a selected note takes the whole selection along.
     gesture(false, cell(2.0f, p), cell(20.0f, p), 500);
     EXPECT_FALSE(ctx.keys.ctrlDown);
-    ASSERT_EQ(ctx.tune.noteCount, 2);
-    EXPECT_EQ(std::pair(ctx.tune.noteTable[1].startUnits, ctx.tune.noteTable[2].startUnits),
+    ASSERT_EQ(ctx.tune().noteCount, 2);
+    EXPECT_EQ(std::pair(ctx.tune().noteTable[1].startUnits, ctx.tune().noteTable[2].startUnits),
               std::pair(20.0f, 28.0f));
 
     // With Ctrl really held the click toggles the note instead.
     held.ctrlDown = true;
     click(false, cell(20.0f, p));
     EXPECT_TRUE(ctx.keys.ctrlDown);
-    EXPECT_EQ(std::pair(ctx.tune.noteTable[1].selected, ctx.tune.noteTable[2].selected),
+    EXPECT_EQ(std::pair(ctx.tune().noteTable[1].selected, ctx.tune().noteTable[2].selected),
               std::pair(0, 1));
+}
+
+// Notes sound while editing, once each: a key of the key strip, a drawn
+// note, a moved note on its new pitch. A note moved in time only, a deleted
+// note and the gestures of a selection say nothing.
+TEST_F(MatrixEvents, NotesSoundWhileEditing)
+{
+    const int p = pitch();
+    // The pitches heard since the last call, told by the blocks written.
+    const auto heard = [this, p] {
+        std::vector<int> pitches;
+        for (const auto& w : auditionOut.writes)
+            for (int q = p - 10; q <= p + 10; ++q)
+                if (*w.block == renderNoteSound(ctx.noteFrequencyHz[q], kAuditionMs))
+                    pitches.push_back(q);
+        auditionOut.writes.clear();
+        return pitches;
+    };
+    const Point key{kKeyStripWidth / 2, cell(0.0f, p + 1).y};
+    click(false, key);
+    EXPECT_EQ(heard(), std::vector<int>{p + 1});
+    gesture(true, cell(4.0f, p), cell(6.0f, p));
+    EXPECT_EQ(heard(), std::vector<int>{p});
+    gesture(false, cell(4.0f, p), cell(9.0f, p)); // later, same pitch
+    EXPECT_EQ(heard(), std::vector<int>{});
+    gesture(false, cell(9.0f, p), cell(9.0f, p - 2));
+    EXPECT_EQ(heard(), std::vector<int>{p - 2});
+    click(true, cell(9.0f, p - 2));                          // deleted
+    click(false, {view().gridRight() - 2, cell(0.0f, p).y}); // an empty cell
+    EXPECT_EQ(heard(), std::vector<int>{});
+
+    runCommand(ctx, cmd::SoundNotes);
+    click(false, key);
+    gesture(true, cell(4.0f, p), cell(6.0f, p));
+    EXPECT_EQ(heard(), std::vector<int>{});
+    EXPECT_EQ(waveOut.calls, std::vector<std::string>{"open"});
 }
 
 TEST_F(MatrixEvents, ClicksDuringPlaybackOnlyActivate)
@@ -171,7 +270,7 @@ TEST_F(MatrixEvents, ClicksDuringPlaybackOnlyActivate)
         send(m, cell(2.0f, pitch()));
     EXPECT_FALSE(matrixWindow.hasMouseCapture());
     EXPECT_EQ(ctx.activeChild, Child::MatrixEdit);
-    EXPECT_EQ(ctx.tune.noteCount, 0);
+    EXPECT_EQ(ctx.tune().noteCount, 0);
 }
 
 TEST_F(MatrixEvents, MinimumSizeFollowsTheKeyStrip)
@@ -190,30 +289,30 @@ TEST_F(MatrixEvents, TextStripOpensTheTextDialogAndItsTextGoesIntoTheToneText)
 {
     // A right click puts the default text there at once.
     click(true, textStrip(4.0f));
-    ASSERT_EQ(ctx.tune.textCount, 1);
+    ASSERT_EQ(ctx.tune().textCount, 1);
     EXPECT_THAT(text(), HasSubstr("--- free text ---"));
 
     dialogs.textEntries = {"Chorus"};
     click(false, textStrip(4.0f));
     EXPECT_EQ(dialogs.textShown, std::vector<std::string>{"--- free text ---"});
-    EXPECT_EQ(ctx.tune.textList[1].text, "Chorus");
+    EXPECT_EQ(ctx.tune().textList[1].text, "Chorus");
     EXPECT_THAT(text(), AllOf(HasSubstr("Chorus"), Not(HasSubstr("--- free text ---"))));
 
     // A text that the tune reads derives its table at once.
     dialogs.textEntries = {"FREQ_DEFINE((440), (880), (1320))"};
     click(false, textStrip(4.0f));
-    EXPECT_EQ(ctx.tune.freqDefineCount, 3);
+    EXPECT_EQ(ctx.tune().freqDefineCount, 3);
 
     // A long press moves the text instead of opening the dialog.
     gesture(false, textStrip(4.0f), textStrip(9.0f), kLongPressMs);
     EXPECT_EQ(dialogs.textShown.size(), 2u);
-    EXPECT_FLOAT_EQ(ctx.tune.textList[1].timeUnits, 9.0f);
+    EXPECT_FLOAT_EQ(ctx.tune().textList[1].timeUnits, 9.0f);
 
     // Cleared in the dialog, the text is gone.
     dialogs.textEntries = {""};
     click(false, textStrip(9.0f));
-    EXPECT_EQ(ctx.tune.textCount, 0);
-    EXPECT_EQ(ctx.tune.freqDefineCount, 0);
+    EXPECT_EQ(ctx.tune().textCount, 0);
+    EXPECT_EQ(ctx.tune().freqDefineCount, 0);
     EXPECT_THAT(text(), Not(HasSubstr("FREQ_DEFINE")));
 }
 
@@ -261,7 +360,7 @@ TEST_F(MatrixEvents, RepeatStripOpensTheRepetitionsDialog)
     click(true, cell(0.0f, pitch()));
     // Drawn with the right button from unit 0 over twelve units.
     gesture(true, repeatStrip(0.0f), repeatStrip(12.0f));
-    ASSERT_EQ(ctx.tune.repeatCount, 1);
+    ASSERT_EQ(ctx.tune().repeatCount, 1);
     EXPECT_THAT(text(), HasSubstr("REPEAT_BEGIN(2)"));
 
     // Numbers it cannot take keep the strip open with a message.
@@ -269,7 +368,7 @@ TEST_F(MatrixEvents, RepeatStripOpensTheRepetitionsDialog)
     click(false, repeatStrip(3.0f));
     EXPECT_EQ(dialogs.repetitionsShown, std::vector<std::int32_t>{2});
     EXPECT_EQ(takeMessages(), Strings(3, "Error!: Number of repetitions must be from 1 to 999."));
-    EXPECT_EQ(ctx.tune.repeatList[1].repetitions, 5);
+    EXPECT_EQ(ctx.tune().repeatList[1].repetitions, 5);
     EXPECT_THAT(text(), HasSubstr("REPEAT_BEGIN(5)"));
 
     // A long press does not open it; a click beside the block neither.
@@ -281,16 +380,18 @@ TEST_F(MatrixEvents, RepeatStripOpensTheRepetitionsDialog)
 // The Matrix says why; the lists' own refusal is tested with them.
 TEST_F(MatrixEvents, FullListsRefuseWithAMessageAndChangeNothing)
 {
-    Tune& t = ctx.tune;
-    for (int i = 1; i <= kMaxNotes; ++i)
-        addNote(2.0f * i + 40, 1, 60);
-    for (int i = 1; i <= kMaxVibras; ++i)
-        test::setSpan(t, t.vibraList[t.vibraCount = i], 2.0f * i + 40, 1);
-    for (int i = 1; i <= kMaxRepeats; ++i)
-        test::setSpan(t, t.repeatList[t.repeatCount = i], 2.0f * i + 40, 1).repetitions = 2;
-    for (int i = 1; i <= kMaxTexts; ++i)
-        t.textList[t.textCount = i] = {unitsToMs(2.0f * i + 40, t.msPerUnit), 2.0f * i + 40, "t"};
-    regenerateToneText(ctx); // so the overflow warning is not taken for a refusal
+    setUpTune([](Tune& t) {
+        for (int i = 1; i <= kMaxNotes; ++i)
+            test::setSpan(t, t.noteTable[t.noteCount = i], 2.0f * i + 40, 1).pitch = 60;
+        for (int i = 1; i <= kMaxVibras; ++i)
+            test::setSpan(t, t.vibraList[t.vibraCount = i], 2.0f * i + 40, 1);
+        for (int i = 1; i <= kMaxRepeats; ++i)
+            test::setSpan(t, t.repeatList[t.repeatCount = i], 2.0f * i + 40, 1).repetitions = 2;
+        for (int i = 1; i <= kMaxTexts; ++i)
+            t.textList[t.textCount = i] = {unitsToMs(2.0f * i + 40, t.msPerUnit), 2.0f * i + 40,
+                                           "t"};
+    });
+    const Tune& t = ctx.tune();
     const auto counts = [&t] {
         return std::vector{t.noteCount, t.vibraCount, t.repeatCount, t.textCount};
     };
@@ -315,21 +416,23 @@ TEST_F(MatrixEvents, FullListsRefuseWithAMessageAndChangeNothing)
 TEST_F(MatrixEvents, ATooLongToneTextIsReportedOnceNotAfterEveryGesture)
 {
     // Notes with gaps take two lines each: 600 of them overflow the text.
-    for (int i = 0; i < 600; ++i)
-        addNote(2.0f * i + 40, 1, 60);
+    const auto add600 = [](Tune& t) {
+        for (int i = 0; i < 600; ++i)
+            test::setSpan(t, t.noteTable[++t.noteCount] = {}, 2.0f * i + 40, 1).pitch = 60;
+    };
+    setUpTune(add600);
     regenerateToneText(ctx);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, "Warning");
     for (const float u : {2.0f, 10.0f, 20.0f})
         click(true, cell(u, pitch()));
-    EXPECT_EQ(ctx.tune.noteCount, 603);
+    EXPECT_EQ(ctx.tune().noteCount, 603);
     EXPECT_EQ(messages.shown.size(), 1u);
 
     // Back under the limit and over it again is news once more.
     runCommand(ctx, cmd::SelectAll);
     runCommand(ctx, cmd::Delete);
-    for (int i = 0; i < 600; ++i)
-        addNote(2.0f * i + 40, 1, 60);
+    setUpTune(add600);
     click(true, cell(2.0f, pitch()));
     EXPECT_EQ(messages.shown.size(), 2u);
 }
@@ -338,14 +441,18 @@ TEST_F(MatrixEvents, PasteThatWouldOverflowPastesNothingAndSaysSo)
 {
     copyTwoNotes();
     const int p = pitch();
-    while (ctx.tune.noteCount < kMaxNotes - 1)
-        addNote(2.0f * ctx.tune.noteCount + 100, 1, 60);
+    setUpTune([](Tune& t) {
+        while (t.noteCount < kMaxNotes - 1) {
+            const float start = 2.0f * static_cast<float>(t.noteCount) + 100;
+            test::setSpan(t, t.noteTable[++t.noteCount] = {}, start, 1).pitch = 60;
+        }
+    });
     messages.shown.clear();
     runCommand(ctx, cmd::Paste);
     EXPECT_EQ(takeMessages(), Strings{"Error!: " + std::string(kPasteTooLarge)});
     EXPECT_EQ(ctx.matrixEdit.dragCount, 0);
     click(false, cell(40.0f, p));
-    EXPECT_EQ(ctx.tune.noteCount, kMaxNotes - 1);
+    EXPECT_EQ(ctx.tune().noteCount, kMaxNotes - 1);
 }
 
 // Regression: a paste while a moved note hangs at the mouse lost that note.
@@ -357,8 +464,8 @@ TEST_F(MatrixEvents, PasteWaitsWhileAMovedNoteHangsAtTheMouse)
     ASSERT_EQ(ctx.matrixEdit.dragCount, 1);
     runCommand(ctx, cmd::Paste);
     send(MatrixMouse::LeftUp, cell(50.0f, p + 1));
-    ASSERT_EQ(ctx.tune.noteCount, 2);
-    EXPECT_FLOAT_EQ(ctx.tune.noteTable[2].startUnits, 50.0f);
+    ASSERT_EQ(ctx.tune().noteCount, 2);
+    EXPECT_FLOAT_EQ(ctx.tune().noteTable[2].startUnits, 50.0f);
     expectInvariants();
 }
 
@@ -366,9 +473,10 @@ TEST_F(MatrixEvents, EditCommandsRegenerateTheToneText)
 {
     pressKey("5");
     click(true, cell(0.0f, pitch()));
-    const std::string before = toneLine(ctx.tune.noteTable[1]);
+    const std::string before = toneLine(ctx.tune().noteTable[1]);
     runCommand(ctx, cmd::StaccatoAll);
-    EXPECT_THAT(text(), AllOf(Not(HasSubstr(before)), HasSubstr(toneLine(ctx.tune.noteTable[1]))));
+    EXPECT_THAT(text(),
+                AllOf(Not(HasSubstr(before)), HasSubstr(toneLine(ctx.tune().noteTable[1]))));
     runCommand(ctx, cmd::SelectAll);
     runCommand(ctx, cmd::Cut);
     EXPECT_THAT(text(), Not(HasSubstr("TONE(")));

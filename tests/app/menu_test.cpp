@@ -43,9 +43,14 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
         {cmd::ViewTones, "Tones in Rdata"},
         {cmd::KindFreqDefine, "Freq_define"},
         {cmd::StaccatoAll, "->Staccato"},
+        {cmd::SoundNotes, "Sound notes while editing"},
         {cmd::Exit, "E&xit"},
         {cmd::About, "&About ..."},
         {cmd::ArrangeWindows, "Arrange windows"},
+        {cmd::Undo, "Undo"},
+        {cmd::Redo, "Redo"},
+        {cmd::OctaveUp, "Octave up"},
+        {cmd::SemitoneDown, "Semitone down"},
     };
     const auto items = allItems();
     for (const Case& c : cases) {
@@ -61,7 +66,7 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
     std::set<int> ids;
     for (const MenuItem* i : items)
         EXPECT_TRUE(ids.insert(i->id).second) << i->id;
-    EXPECT_EQ(ids.size(), 31u);
+    EXPECT_EQ(ids.size(), 38u);
 
     const auto& menus = mainMenu();
     ASSERT_EQ(menus.size(), 6u);
@@ -87,6 +92,9 @@ TEST(Keys, EveryKeyHasItsCommand)
         {"Ctrl+S", cmd::Save},
         {"Ctrl+V", cmd::Paste},
         {"Ctrl+X", cmd::Cut},
+        {"Ctrl+Z", cmd::Undo},
+        {"Ctrl+Y", cmd::Redo},
+        {"Ctrl+Shift+Z", cmd::Redo},
         {"Num++", cmd::ZoomYOut},
         {"Num+-", cmd::ZoomYIn},
         {"Num+*", cmd::ZoomXIn},

@@ -22,11 +22,13 @@ TEST_F(Startup, ReadsSettingsThenFrequenciesAndWritesSettingsAtExit)
     stored.rowHeight = 7;
     files.files[kStart / "config.dat"] = EncodeUserSettings(stored);
     files.files[kStart / "midihz.ini"] = "69,450.0\n";
+    files.files[kStart / "editor.ini"] = "SoundNotesWhileEditing=0\n";
 
     start();
-    EXPECT_EQ(takeLog(),
-              (std::vector<std::string>{"read config.dat", "read midihz.ini", "read config.cfg"}));
+    EXPECT_EQ(takeLog(), (std::vector<std::string>{"read config.dat", "read editor.ini",
+                                                   "read midihz.ini", "read config.cfg"}));
     EXPECT_EQ(ctx.settings, stored);
+    EXPECT_FALSE(isCommandChecked(ctx, cmd::SoundNotes));
     EXPECT_EQ(ctx.matrixView.keyStripWidth, 0);
     EXPECT_EQ(ctx.matrixView.unitWidth, 20);
     EXPECT_EQ(ctx.noteFrequencyHz[69], 450);
@@ -40,12 +42,16 @@ TEST_F(Startup, ReadsSettingsThenFrequenciesAndWritesSettingsAtExit)
     runCommand(ctx, cmd::ZoomYIn);
     const int rowHeight = ctx.matrixView.rowHeight;
     EXPECT_NE(rowHeight, 7);
+    runCommand(ctx, cmd::SoundNotes);
     shutdownEditor(ctx);
-    EXPECT_EQ(takeLog(), (std::vector<std::string>{"write config.dat"}));
+    EXPECT_EQ(takeLog(), (std::vector<std::string>{"write config.dat", "write editor.ini"}));
     const auto reread = LoadUserSettings(files.files[kStart / "config.dat"]);
     EXPECT_EQ(reread.settings.rowHeight, rowHeight);
     EXPECT_EQ(reread.settings.styleMode, 3);
     EXPECT_TRUE(messages.shown.empty());
+    // The option of our own stays out of config.dat's nine fields.
+    EXPECT_EQ(files.files[kStart / "config.dat"], EncodeUserSettings(reread.settings));
+    EXPECT_EQ(LoadEditorOptions(files.files[kStart / "editor.ini"]).options.soundNotes, 1);
 
     // A config.dat that cannot be written is named, with the reason, and
     // the old one stays.
@@ -68,10 +74,11 @@ TEST_F(Startup, FirstStartWithoutFilesKeepsDefaultsAndSaysConfigIsMissing)
         SCOPED_TRACE(id);
         EXPECT_FALSE(isCommandChecked(ctx, id));
     }
+    EXPECT_TRUE(isCommandChecked(ctx, cmd::SoundNotes));
     EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Undefined");
     EXPECT_EQ(ringdataWindow.caption(), "Ringdata view - Undefined");
     EXPECT_EQ(catalogueWindow.caption(), "No Ringdata opened");
-    EXPECT_EQ(ctx.tune.toneId, "UNDF");
+    EXPECT_EQ(ctx.tune().toneId, "UNDF");
 }
 
 // Started anywhere (a desktop launcher starts in the home folder), the

@@ -38,6 +38,7 @@ TEST_F(ToneTextCommands, HeaderFollowsTheNameAfterSettingsAndNewTune)
 
     // New Tune goes back to the reset name before the dialog opens; with
     // the dialog cancelled the header says so.
+    messages.answers = {MessageAnswer::Discard};
     runCommand(ctx, cmd::NewTune);
     EXPECT_EQ(ctx.toneText.toneTextLines[0], "/* Undefined (UNDF) */\n");
 
@@ -53,9 +54,9 @@ TEST_F(ToneTextCommands, ToneFilesOpenAndSaveAndOtherKindsConvert)
     files.files["/tunes/one.h"] = test::readFileOrDie(test::resourcePath("examples/single_tone.h"));
     openFile("/tunes/one.h", FileKind::Ringdata);
     ASSERT_EQ(takeMessage(), "");
-    ASSERT_GT(ctx.tune.noteCount, 0);
-    EXPECT_EQ(ctx.tune.currentFileKind, static_cast<int>(FileKind::Ringdata));
-    const Tune opened = ctx.tune;
+    ASSERT_GT(ctx.tune().noteCount, 0);
+    EXPECT_EQ(ctx.document.origin().fileKind, FileKind::Ringdata);
+    const auto opened = std::make_unique<Tune>(ctx.tune());
 
     // Saved as RTX, EVT and a tone file, each reads back to the same notes.
     for (const auto& [path, kind] :
@@ -66,9 +67,9 @@ TEST_F(ToneTextCommands, ToneFilesOpenAndSaveAndOtherKindsConvert)
         ASSERT_TRUE(files.files.count(path));
         openFile(path, kind);
         ASSERT_EQ(takeMessage(), "");
-        ASSERT_EQ(ctx.tune.noteCount, opened.noteCount);
-        for (int i = 1; i <= opened.noteCount; ++i)
-            EXPECT_EQ(ctx.tune.noteTable[i].pitch, opened.noteTable[i].pitch) << i;
+        ASSERT_EQ(ctx.tune().noteCount, opened->noteCount);
+        for (int i = 1; i <= opened->noteCount; ++i)
+            EXPECT_EQ(ctx.tune().noteTable[i].pitch, opened->noteTable[i].pitch) << i;
     }
     EXPECT_EQ(files.files["/out/a.h"], text());
 }
@@ -114,9 +115,9 @@ TEST_F(ToneTextCommands, OpeningABrokenToneFileSaysWhereAndKeepsWhatItCan)
         EXPECT_EQ(shown[0].rfind(c.starts, 0), 0u) << shown[0];
         EXPECT_THAT(shown[0], HasSubstr(c.path));
         EXPECT_THAT(shown[0], HasSubstr(c.mentions));
-        EXPECT_EQ(ctx.tune.noteCount, 1);
-        EXPECT_EQ(ctx.tune.noteTable[1].durationMs, 5);
-        EXPECT_EQ(ctx.tune.currentFilePath, c.pathAfter);
+        EXPECT_EQ(ctx.tune().noteCount, 1);
+        EXPECT_EQ(ctx.tune().noteTable[1].durationMs, 5);
+        EXPECT_EQ(ctx.document.origin().filePath, c.pathAfter);
     }
 }
 

@@ -68,12 +68,15 @@ protected:
         catalogueLeftDown(ctx);
     }
 
+    // Loads an entry, letting go of what the last one was changed to.
     void loadTune(int entry)
     {
         openRingdata();
+        const bool asks = ctx.document.isModified();
+        if (asks) messages.answers.insert(messages.answers.begin(), MessageAnswer::Discard);
         clickRow(entry); // with the list at its top, row n shows entry n
-        ASSERT_EQ(ctx.tune.tuneSourceName, ctx.catalogue.entries[entry].name);
-        ASSERT_EQ(takeMessage(), "");
+        ASSERT_EQ(ctx.document.origin().sourceName, ctx.catalogue.entries[entry].name);
+        ASSERT_EQ(takeMessage(), asks ? "Tunes in Ringdata: Discard current tune?" : "");
     }
 
     // A right click on a text line of the view as it is scrolled.
@@ -112,8 +115,8 @@ TEST_F(TuneWindows, RightClickOpensTheStripOfTheLineUnderTheMouse)
 {
     loadTune(kChime);
     // 5 REPEAT_BEGIN, 6 and 7 notes, 8 a pause, 9 REPEAT_END, 11 and 12 notes.
-    const std::string a2 = std::to_string(ctx.tune.noteTable[1].pitch);
-    const std::string c3 = std::to_string(ctx.tune.noteTable[3].pitch);
+    const std::string a2 = std::to_string(ctx.tune().noteTable[1].pitch);
+    const std::string c3 = std::to_string(ctx.tune().noteTable[3].pitch);
     using Notes = std::vector<NoteDialogFields>;
     using Pauses = std::vector<std::string>;
     struct Case {
@@ -183,18 +186,18 @@ TEST_F(TuneWindows, StripsEditTheTuneAndKeepItWhole)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         loadTune(c.entry);
-        const std::int32_t pitch = ctx.tune.noteTable[2].pitch;
+        const std::int32_t pitch = ctx.tune().noteTable[2].pitch;
         editLine(c.line, {{c.toneTime, c.start}});
         EXPECT_EQ(takeMessage(), "");
-        EXPECT_EQ(notes(ctx.tune), c.notes);
-        EXPECT_EQ(checkTuneInvariants(ctx.tune), std::vector<std::string>{});
+        EXPECT_EQ(notes(ctx.tune()), c.notes);
+        EXPECT_EQ(checkTuneInvariants(ctx.tune()), std::vector<std::string>{});
         if (c.entry == kChime) {
-            EXPECT_EQ(spans(ctx.tune.repeatList, 2), "0-750 750-1750");
+            EXPECT_EQ(spans(ctx.tune().repeatList, 2), "0-750 750-1750");
         }
         if (c.editedAt == 0) continue;
-        EXPECT_EQ(ctx.tune.noteTable[c.editedAt].pitch, pitch);
+        EXPECT_EQ(ctx.tune().noteTable[c.editedAt].pitch, pitch);
         // The text shows the edit at once.
-        const std::string length = std::to_string(ctx.tune.noteTable[c.editedAt].durationMs);
+        const std::string length = std::to_string(ctx.tune().noteTable[c.editedAt].durationMs);
         EXPECT_THAT(ctx.toneText.toneTextLines[lineOf(LineItemKind::Note, c.editedAt)],
                     HasSubstr("(" + length + "))"));
     }
@@ -247,35 +250,35 @@ TEST_F(TuneWindows, ValuesThatWouldBreakTheTuneAreRefusedWithTheRangeAllowed)
         const std::string before = ToneTextBytes(ctx.toneText);
         editLine(c.line, {{c.toneTime, c.start, c.insert, c.note}});
         EXPECT_EQ(takeMessage(), "Error!: " + c.message);
-        EXPECT_EQ(notes(ctx.tune), chime);
+        EXPECT_EQ(notes(ctx.tune()), chime);
         EXPECT_EQ(ToneTextBytes(ctx.toneText), before);
     }
 
     // Refused, then taken in the same strip.
     editLine(8, {{"125"}, {"300"}});
     EXPECT_EQ(takeMessage(), "Error!: " + pause);
-    EXPECT_EQ(ctx.tune.noteTable[3].startMs, 800);
+    EXPECT_EQ(ctx.tune().noteTable[3].startMs, 800);
 }
 
 TEST_F(TuneWindows, TextStripChangesOrRemovesTheFreeText)
 {
     constexpr int kOffice = 3; // FREQ_DEFINE and VOLUME_SET lead its texts
     loadTune(kOffice);
-    ASSERT_EQ(ctx.tune.freqDefineCount, 3);
+    ASSERT_EQ(ctx.tune().freqDefineCount, 3);
     const int volume = lineOf(LineItemKind::FreeText, 2);
     dialogs.textEntries = {"VOLUME_SET(AUD_VOLUME_LOW),"};
     rightClickLine(volume);
     ASSERT_EQ(dialogs.textShown, std::vector<std::string>{"VOLUME_SET(AUD_VOLUME_RING),"});
-    EXPECT_EQ(ctx.tune.textList[2].text, "VOLUME_SET(AUD_VOLUME_LOW),");
+    EXPECT_EQ(ctx.tune().textList[2].text, "VOLUME_SET(AUD_VOLUME_LOW),");
     EXPECT_THAT(ctx.toneText.toneTextLines[volume], HasSubstr("AUD_VOLUME_LOW"));
 
     // Emptied, the FREQ_DEFINE text goes and its values with it.
-    const int texts = ctx.tune.textCount;
+    const int texts = ctx.tune().textCount;
     dialogs.textEntries = {""};
     rightClickLine(lineOf(LineItemKind::FreeText, 1));
-    EXPECT_EQ(ctx.tune.textCount, texts - 1);
-    EXPECT_EQ(ctx.tune.textList[1].text, "VOLUME_SET(AUD_VOLUME_LOW),");
-    EXPECT_EQ(ctx.tune.freqDefineCount, 0);
+    EXPECT_EQ(ctx.tune().textCount, texts - 1);
+    EXPECT_EQ(ctx.tune().textList[1].text, "VOLUME_SET(AUD_VOLUME_LOW),");
+    EXPECT_EQ(ctx.tune().freqDefineCount, 0);
     EXPECT_THAT(ToneTextBytes(ctx.toneText), testing::Not(HasSubstr("FREQ_DEFINE")));
 
     EXPECT_EQ(takeMessage(), "");
@@ -296,18 +299,18 @@ TEST_F(TuneWindows, ACatalogueRowLoadsItsTuneAndRowsWithoutOneLoadNothing)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.topRow) + "/" + std::to_string(c.row));
-        ctx.tune.tuneSourceName = "kept";
+        setUpOrigin([](TuneOrigin& o) { o.sourceName = "kept"; });
         ctx.catalogueView.catalogueTopRow = c.topRow;
         clickRow(c.row);
-        EXPECT_EQ(ctx.tune.tuneSourceName, c.loads ? c.loads : "kept");
+        EXPECT_EQ(ctx.document.origin().sourceName, c.loads ? c.loads : "kept");
         EXPECT_EQ(ctx.activeChild, Child::TunesInRingdata);
     }
     EXPECT_EQ(takeMessage(), "");
     // What was loaded last names both views.
     ctx.catalogueView.catalogueTopRow = 0;
     clickRow(kChime);
-    EXPECT_EQ(ringdataWindow.caption(), "Ringdata view - Undefined - tone_chime[]");
-    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Undefined - tone_chime[]");
+    EXPECT_EQ(ringdataWindow.caption(), "Ringdata view - chime - tone_chime[]");
+    EXPECT_EQ(matrixWindow.caption(), "Matrix edit - chime - tone_chime[]");
 
     // Clicking a tune while one plays stops the playback first.
     runCommand(ctx, cmd::Play);
@@ -317,7 +320,7 @@ TEST_F(TuneWindows, ACatalogueRowLoadsItsTuneAndRowsWithoutOneLoadNothing)
     EXPECT_EQ(ctx.playState.playing, 0);
     ASSERT_FALSE(waveOut.calls.empty());
     EXPECT_EQ(waveOut.calls[0], "reset");
-    EXPECT_EQ(ctx.tune.tuneSourceName, "tone_plain[]");
+    EXPECT_EQ(ctx.document.origin().sourceName, "tone_plain[]");
 }
 
 // The list was read when the file was opened; when the file has since
@@ -342,7 +345,7 @@ TEST_F(TuneWindows, ARowWhoseDefinitionIsGoneIsReportedAndTheTuneKept)
         clickRow(kPlain);
         EXPECT_THAT(takeMessages(), testing::ElementsAre(testing::AllOf(
                                         HasSubstr(mentions), HasSubstr("tone_plain[]"))));
-        EXPECT_EQ(ctx.tune.tuneSourceName, "tone_chime[]");
+        EXPECT_EQ(ctx.document.origin().sourceName, "tone_chime[]");
         EXPECT_EQ(ToneTextBytes(ctx.toneText), text);
     }
 }

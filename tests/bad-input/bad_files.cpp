@@ -1,5 +1,6 @@
 #include "bad-input/bad_files.h"
 
+#include "formats/midi_bytes.h"
 #include "formats/ota.h"
 #include "io/files.h"
 #include "tune/tune_builder.h"
@@ -100,6 +101,8 @@ BadFiles::BadFiles()
     for (char& c : binary)
         c = static_cast<char>(random() & 0xff);
     writeFileOrDie(d / "binary.h", binary);
+    // The same without a kind in its name: the dialog's filter chooses the reader.
+    writeFileOrDie(d / "binary.bin", binary);
 
     // One 10 MB line: tone lines without line ends, and RTX notes.
     writeFileOrDie(d / "line-10mb.h",
@@ -136,6 +139,47 @@ BadFiles::BadFiles()
     configFolder("ini-long", config,
                  midihz + "69,4" + std::string(kLongLineChars, '0') + "\n" + "; " + longText +
                      "\n");
+
+    // MIDI files: good, cut, lying about their lengths, with nothing in
+    // them, counting frames, of format 2, with a running status that never
+    // ends, with 5,000 notes.
+    test::MidiTrackBytes conductor;
+    conductor.name("Bad input").tempo(0, 375000);
+    test::MidiTrackBytes lead;
+    for (int i = 0; i < 8; ++i)
+        lead.on(0, 60 + i).off(48, 60 + i);
+    const std::string goodMidi = test::midiFile(1, 96, {conductor, lead});
+    writeFileOrDie(d / "good.mid", goodMidi);
+    writeFileOrDie(d / "truncated.mid", goodMidi.substr(0, goodMidi.size() - 10));
+    writeFileOrDie(d / "past-end.mid", test::midiHeader(0, 1, 96) + "MTrk" + test::midiU32(1000) +
+                                           lead.chunk().substr(8));
+    writeFileOrDie(d / "zero-tracks.mid", test::midiHeader(1, 0, 96));
+    writeFileOrDie(d / "length-100mb.mid",
+                   test::midiHeader(0, 1, 96) + "MTrk" + test::midiU32(100u << 20) + lead.chunk());
+    writeFileOrDie(d / "smpte.mid", test::midiHeader(0, 1, 0xE728) + lead.chunk());
+    writeFileOrDie(d / "format2.mid", test::midiHeader(2, 1, 96) + lead.chunk());
+    writeFileOrDie(d / "running-status.mid",
+                   test::midiHeader(0, 1, 96) +
+                       test::midiChunk("MTrk", test::midiBytes({0, 0x90, 60, 90}) +
+                                                   repeated(test::midiBytes({1, 60, 90}), 400000)));
+    test::MidiTrackBytes many;
+    for (int i = 0; i < kManyNotes; ++i)
+        many.on(0, 60 + i % 12).off(12, 60 + i % 12);
+    writeFileOrDie(d / "many.mid", test::midiFile(0, 96, {many}));
+
+    // iMelody files: no BEGIN line, a NUL in the melody, a repeat for ever
+    // and one never closed, a line of 100,000 characters, 5,000 notes.
+    const std::string imyHead = "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n";
+    const std::string imyEnd = "\r\nEND:IMELODY\r\n";
+    writeFileOrDie(d / "good.imy", imyHead + "BEAT:160\r\nMELODY:c3d3e3f3g3a3b3*5c3" + imyEnd);
+    writeFileOrDie(d / "no-begin.imy", "VERSION:1.2\r\nMELODY:c3d3" + imyEnd);
+    writeFileOrDie(d / "nul.imy", withNul(imyHead + "MELODY:c3d3e3" + imyEnd, imyHead.size() + 8));
+    writeFileOrDie(d / "forever.imy", imyHead + "MELODY:(c3d3@0)e3" + imyEnd);
+    writeFileOrDie(d / "unclosed.imy", imyHead + "MELODY:c3(d3e3" + imyEnd);
+    writeFileOrDie(d / "long-line.imy",
+                   imyHead + "X-NOTE:" + longText + "\r\nMELODY:c3d3e3" + imyEnd);
+    writeFileOrDie(d / "many.imy",
+                   imyHead + "MELODY:" + repeated("c5d5e5f5g5", kManyNotes / 5) + imyEnd);
 
     // Paths that are no readable file.
     std::filesystem::create_directory(d / "folder.h");

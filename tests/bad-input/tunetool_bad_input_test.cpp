@@ -123,6 +123,26 @@ TEST(TunetoolBadInput, EndsNormallyOnEveryBadFile)
         {"convert @good.ota @folder.ota", Fails, "folder.ota", ""},
         {"convert @good.ota /proc/qte-test.ota", Fails, "/proc/qte-test.ota", ""},
         {"convert @good.ota @full.ota", Fails, "No space left on device", ""},
+        // MIDI files cut, lying about their lengths, empty, of kinds not read.
+        {"info @good.mid", Clean, "", notes(8)},
+        {"info @truncated.mid", Fails, "truncated.mid", ""},
+        {"info @past-end.mid", Fails, "announces 1000 bytes", ""},
+        {"info @zero-tracks.mid", Fails, "holds no tracks", ""},
+        {"info @length-100mb.mid", Fails, "announces 104857600 bytes", ""},
+        {"info @smpte.mid", Fails, "SMPTE", ""},
+        {"info @format2.mid", Fails, "format 2", ""},
+        {"text @running-status.mid", Fails, "without its end-of-track event", ""},
+        {"info @many.mid", Cut, "999", notes(999)},
+        {"convert @many.mid @out.imy", Cut, "", ""},
+        // iMelody files.
+        {"info @good.imy", Clean, "", notes(8)},
+        {"info @no-begin.imy", Fails, "Not an iMelody file", ""},
+        {"info @nul.imy", Cut, "could not be read", notes(2)},
+        {"info @forever.imy", Cut, "for ever", notes(3)},
+        {"info @unclosed.imy", Cut, "is not closed", notes(3)},
+        {"info @long-line.imy", Clean, "", notes(3)},
+        {"info @many.imy", Cut, "999", notes(999)},
+        {"convert @many.imy @out.mid", Cut, "", ""},
     };
     // Root reads a file without read permission.
     if (::geteuid() != 0) cases.push_back({"info @no-read.h", Fails, "Permission denied", ""});
@@ -137,7 +157,7 @@ TEST(TunetoolBadInput, FailedConvertKeepsTheOldFile)
 {
     test::TempDir dir;
     const std::string old = "the old file, which must stay\n";
-    for (const char* ext : {".h", ".ota", ".rtx", ".evt", ".wav"}) {
+    for (const char* ext : {".h", ".ota", ".rtx", ".evt", ".wav", ".mid", ".imy"}) {
         const std::filesystem::path target = dir.file(std::string("old") + ext);
         test::writeFileOrDie(target, old);
         const Case c{"convert @biggest.ota " + target.string(), Outcome::Fails,

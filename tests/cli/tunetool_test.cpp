@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "config/text_config.h"
+#include "formats/midi_bytes.h"
 #include "support/testsupport.h"
 #include "support/tool_run.h"
 #include "tune/ringdata_file.h"
@@ -192,11 +193,12 @@ const CatalogueCase kCatalogue[] = {
 };
 
 // The whole text of single_tone.h with each option: its notes, pause and
-// comment inside config.cfg's header (placeholders filled) and footer; and
-// convert writes the same bytes.
+// comment inside config.cfg's header (placeholders filled with the name and
+// ID read back from the file's own header) and footer; and convert writes
+// the same bytes.
 TEST(TunetoolText, SingleToneFileWithEachOption)
 {
-    const std::string head = "/* Undefined (UNDF) */\nstatic TONE tone_undefined[] =\n{\n";
+    const std::string head = "/* Doorbell (DB01) */\nstatic TONE tone_doorbell[] =\n{\n";
     const std::string tempo = "        /*Tempo: 160bpm*/        \n";
     const std::string body = "        TONE(AUD_NOTE_E2, TONE_TIME_IN_MS(375))\n"
                              "        TONE(AUD_NOTE_C2, TONE_TIME_IN_MS(750))\n"
@@ -339,10 +341,18 @@ TEST(TunetoolInfo, NamesCountsAndLength)
         std::vector<int> counts; // tempo, notes, vibras, repeats, texts, length
         const char* name = "Undefined\nID:      UNDF";
     };
+    // The names come back from the files' header lines as config.cfg shapes
+    // them: both from single_tone.h, only the array's from Ringdata.h.
     const Case cases[] = {
-        {example("single_tone.h"), exampleOptions(), {160, 4, 0, 0, 1, 2625}},
-        {example("Ringdata.h"), choosing("tone_morning", {}), {160, 6, 2, 0, 0, 2060}},
-        {example("Ringdata.h"), choosing({}, 2), {120, 4, 0, 2, 0, 1750}},
+        {example("single_tone.h"),
+         exampleOptions(),
+         {160, 4, 0, 0, 1, 2625},
+         "Doorbell\nID:      DB01"},
+        {example("Ringdata.h"),
+         choosing("tone_morning", {}),
+         {160, 6, 2, 0, 0, 2060},
+         "morning\nID:      UNDF"},
+        {example("Ringdata.h"), choosing({}, 2), {120, 4, 0, 2, 0, 1750}, "chime\nID:      UNDF"},
         {dir.file("tail.h"), exampleOptions(), {80, 1, 0, 0, 1, 875}},
         {dir.file("pause.h"), exampleOptions(), {80, 1, 0, 0, 0, 375}},
         {dir.file("x.rtx"), exampleOptions(), {120, 2, 0, 0, 0, 1500}, "Doorbell\nID:      DOOR"},
@@ -406,6 +416,8 @@ TEST(TunetoolConvert, ChainsOfExchangeFormatsKeepTheNotes)
         {"Ringdata.h", 2, {"a.rtx", "b.EVT", "c.h"}},
         {"Ringdata.h", 5, {"a.rtx", "b.EVT", "c.h"}},
         {"single_tone.h", {}, {"a.ota", "b.h"}},
+        {"single_tone.h", {}, {"a.mid", "b.imy", "c.h"}},
+        {"Ringdata.h", 1, {"a.imy", "b.MIDI", "c.rtx", "d.h"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.index.value_or(0)) + " " +
@@ -424,6 +436,24 @@ TEST(TunetoolConvert, ChainsOfExchangeFormatsKeepTheNotes)
         EXPECT_GT(before.size(), 1u);
         EXPECT_EQ(notesOf(test::readFileOrDie(from), {}), before);
     }
+}
+
+// RTTTL reaches down to c4 (pitch 60), which the tone text has no name for:
+// the tone text is still written, and stderr says which notes it loses.
+TEST(TunetoolConvert, NotesTheToneTextCannotNameAreAWarning)
+{
+    test::TempDir dir;
+    test::writeFileOrDie(dir.file("low.rtx"), "Low:d=4,o=5,b=120:4c4,4g#4,4a4,4p,4d4,");
+    const Output r = convert(dir.file("low.rtx"), dir.file("low.h"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "warning: 3 notes lie below A, the lowest note the tone text names: at 0 ms, "
+                     "500 ms and 2000 ms. Transpose them, or save in another format.\n");
+    EXPECT_THAT(test::readFileOrDie(dir.file("low.h")),
+                HasSubstr("TONE(AUD_NOTE_UNK TONE_TIME_IN_MS(500))"));
+    // Other kinds name every pitch: no warning.
+    const Output ota = convert(dir.file("low.rtx"), dir.file("low.ota"));
+    EXPECT_EQ(ota.status, 0);
+    EXPECT_EQ(ota.err, "");
 }
 
 // The samples of an 8-bit mono WAV file after its 44-byte header (which
@@ -483,7 +513,7 @@ TEST(TunetoolConvert, FailuresLeaveNothingBehind)
         {"none.h", "out.rtx", {"Cannot open \"" + p("none.h") + "\": No such file or directory"}},
         {"plain", "out.rtx", {"reads .h, .ota"}},
         {"x.wav", "out.rtx", {"reads .h, .ota"}},
-        {"tune.h", "out.mid", {"\"" + p("out.mid") + "\"", "writes .h"}},
+        {"tune.h", "out.mod", {"\"" + p("out.mod") + "\"", "writes .h"}},
         {"tune.h", "missing/out.h", {"Cannot", "out.h"}},
         {"tune.h", "plain/out.rtx", {"Cannot", "out.rtx"}},
         {"tune.h", "folder.h", {"folder.h"}},
@@ -586,7 +616,7 @@ TEST(Tunetool, ReadsConfigFromItsStartDirectoryThenItsOwnFolder)
     config.replace(config.find("/* *Name* (*ID*) */"), 19, "/* own: *Name* */");
     test::writeFileOrDie(own.file("config.cfg"), config);
     const ToolRun owned = tunetool({"text", example("Ringdata.h"), "--index", "2"}, own.path());
-    EXPECT_THAT(owned.out, HasSubstr("/* own: Undefined */"));
+    EXPECT_THAT(owned.out, HasSubstr("/* own: chime */"));
 
     // --config names the one folder; one without config.cfg says so, and
     // the tunes read as the built-in shape reads them.
@@ -605,6 +635,65 @@ TEST(Tunetool, ReadsConfigFromItsStartDirectoryThenItsOwnFolder)
         tunetool({"text", example("Ringdata.h"), "--index", "2", "--no-write-tempo"});
     EXPECT_THAT(withConfig.out, HasSubstr("Tempo: 120bpm"));
     EXPECT_THAT(noTempo.out, Not(HasSubstr("Tempo")));
+}
+
+// A MIDI file of several lines: info names them and reads the one with the
+// most notes; --track and --channel pick another; they are refused for any
+// other kind.
+TEST(TunetoolMidi, LinesByTrackAndChannel)
+{
+    test::TempDir dir;
+    test::MidiTrackBytes lead;
+    lead.name("Lead").on(0, 72).off(96, 72).on(0, 74).off(96, 74);
+    test::MidiTrackBytes bass;
+    bass.name("Bass").on(0, 36, 1).off(192, 36, 1).on(0, 40, 2).off(96, 40, 2);
+    test::writeFileOrDie(dir.file("song.mid"), test::midiFile(1, 96, {lead, bass}));
+    test::writeFileOrDie(dir.file("x.rtx"), "Doorbell:d=4,o=5,b=120:4e6,2c6,");
+    const std::string song = dir.file("song.mid").string();
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {{"info", song},
+         0,
+         "name:    Lead\nID:      LEAD\ntempo:   120 bpm\nnotes:   2\nvibras:  0\nrepeats: 0\n"
+         "texts:   0\nlength:  1000 ms\n",
+         "warning: The file holds 3 melody lines; track 1, channel 1 (\"Lead\", 2 notes) was "
+         "read. The others: track 2, channel 2 (\"Bass\", 1 note), track 2, channel 3 "
+         "(\"Bass\", 1 note).\n"},
+        {{"info", song, "--track", "2"},
+         0,
+         "name:    Bass\nID:      BASS\ntempo:   120 bpm\nnotes:   1\nvibras:  0\nrepeats: 0\n"
+         "texts:   0\nlength:  1000 ms\n",
+         ""},
+        {{"info", song, "--track", "2", "--channel", "3"}, 0, "notes:   1\n", ""},
+        {{"info", song, "--track", "3"}, 1, "", "The file has no track 3; it has 2 tracks."},
+        {{"info", song, "--channel", "17"}, 1, "", "--channel"},
+        {{"info", dir.file("x.rtx").string(), "--track", "1"},
+         1,
+         "",
+         "--track and --channel choose a line of a .mid file."},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = tunetool(c.args);
+        SCOPED_TRACE(r.err);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_THAT(r.out, HasSubstr(c.out));
+        if (*c.err == 0)
+            EXPECT_EQ(r.err, "");
+        else
+            EXPECT_THAT(r.err, HasSubstr(c.err));
+    }
+
+    // export writes the MIDI and iMelody kinds like the others.
+    const Output r = exportTo({example("Ringdata.h")}, dir.file("out"), "imy");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(filesIn(dir.file("out")), testing::Contains("tone_chime.imy"));
+    EXPECT_EQ(exportTo({dir.file("out/tone_chime.imy")}, dir.file("mid"), ".mid").status, 0);
+    EXPECT_EQ(filesIn(dir.file("mid")), std::vector<std::string>{"tone_chime.mid"});
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <functional>
 
 namespace qte {
@@ -232,6 +234,113 @@ TEST(TextConfig, HeaderPlaceholders)
     c.headerLineCount = 1;
     SubstituteHeaderPlaceholders(c, std::string(200, 'n'), "");
     EXPECT_EQ(c.headerLines[0].size(), kMaxHeaderChars);
+}
+
+// The name and ID a definition was written with come back from its lines,
+// as each placeholder shapes them.
+TEST(TextConfig, HeaderNamesComeBackFromTheLinesTheyShaped)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> header;
+        std::vector<std::string_view> lines; // up to the body's "{"
+        const char* toneName;
+        const char* toneId;
+    };
+    const Case cases[] = {
+        {"as written",
+         {"/* *Name* (*ID*) */", "static TONE tone_*name*[] =", "{"},
+         {"/* Door bell (DRBL) */", "static TONE tone_door bell[] =", "{"},
+         "Door bell",
+         "DRBL"},
+        {"only the array's name fits: its lower-case name",
+         {"/* *Name* (*ID*) */", "static TONE tone_*name*[] =", "{"},
+         {"/* Morning (MRNG): vibra segments */", "static TONE tone_morning[] =", "{"},
+         "morning",
+         ""},
+        {"the brace on the name's line, spaces of other widths",
+         {"/* *Name* (*ID*) */", "static TONE tone_*name*[] =", "{"},
+         {"", "  static   TONE tone_chime[]= {"},
+         "chime",
+         ""},
+        {"upper case and the ID in one line",
+         {"#define *NAME*_ID \"*ID*\"", "const tone_t t[] = {"},
+         {"#define DOORBELL_ID \"DB01\"", "const tone_t t[] = {"},
+         "DOORBELL",
+         "DB01"},
+        {"a name at the end of its line runs to the end",
+         {"// tone: *Name*", "{"},
+         {"// tone: Ring of the morning", "{"},
+         "Ring of the morning",
+         ""},
+        {"the line nearest the body wins",
+         {"/* *Name* (*ID*) */", "{"},
+         {"/* Old (OLD1) */", "/* New (NEW1) */", "{"},
+         "New",
+         "NEW1"},
+        {"a placeholder that would be empty does not fit",
+         {"/* *Name* (*ID*) */", "{"},
+         {"/* Bell () */", "{"},
+         "",
+         ""},
+        {"text after the header line does not fit",
+         {"tone_*name*[] ="},
+         {"tone_bell[] = 3;"},
+         "",
+         ""},
+        {"the same placeholder twice must agree", {"*name*: *name*"}, {"bell: horn"}, "", ""},
+        {"a header without placeholders gives nothing",
+         {"static TONE tone[] =", "{"},
+         {"static TONE tone[] =", "{"},
+         "",
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextConfig config;
+        for (std::size_t i = 0; i < c.header.size(); ++i)
+            config.headerLines[i] = c.header[i];
+        config.headerLineCount = static_cast<std::int32_t>(c.header.size());
+        const HeaderNames names = RecoverHeaderNames(config, c.lines);
+        EXPECT_EQ(names.toneName, c.toneName);
+        EXPECT_EQ(names.toneId, c.toneId);
+    }
+}
+
+// Every placeholder tries every length: a header line of several of them
+// against a long line that does not fit must still end at once.
+TEST(TextConfig, HeaderNamesGiveUpOnALineOfSeveralPlaceholders)
+{
+    TextConfig config;
+    config.headerLines[0] = "*ID**Name**name**NAME*x";
+    config.headerLineCount = 1;
+    const std::string line(250, 'a');
+    const auto start = std::chrono::steady_clock::now();
+    const HeaderNames names = RecoverHeaderNames(config, {line, line, line});
+    EXPECT_EQ(names.toneName, "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+// What the substitution writes, the recovery reads back.
+TEST(TextConfig, SubstitutedHeaderLinesGiveTheirNamesBack)
+{
+    const std::vector<std::string> templates = {"/* *Name* (*ID*) */",
+                                                "tone_*name*[] =", "#define *NAME* *ID*", "{"};
+    for (const auto& [name, id] :
+         {std::pair{"Doorbell", "DRBL"}, std::pair{"Ring 2", "R2"}, std::pair{"a*b", "X"}}) {
+        SCOPED_TRACE(name);
+        TextConfig config;
+        for (std::size_t i = 0; i < templates.size(); ++i)
+            config.headerLines[i] = templates[i];
+        config.headerLineCount = static_cast<std::int32_t>(templates.size());
+        std::vector<std::string> written;
+        for (const std::string& t : templates)
+            written.push_back(SubstitutePlaceholders(t, name, id));
+        const std::vector<std::string_view> lines(written.begin(), written.end());
+        const HeaderNames names = RecoverHeaderNames(config, lines);
+        EXPECT_EQ(names.toneName, name);
+        EXPECT_EQ(names.toneId, id);
+    }
 }
 
 TEST(TextConfig, NoteNameTable)

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The editor in a real window: draws three notes with the mouse in the
 # Matrix edit, selects them with a rubber band, copies and pastes them,
-# sets the tempo through the TEMPO button, plays, scrolls with the wheel,
-# saves as RTX, OTA and EVT through the file dialog (Ctrl+S, the File menu,
-# Ctrl+Shift+S), checks the files with tunetool, tries the zoom keys with
-# and without a numeric pad, and quits with Ctrl+Q. Screenshots of every
-# step go to BUILD_DIR/e2e-artifacts.
+# sets the tempo through the TEMPO button, plays, draws one more note and
+# takes it back with Ctrl+Z and again with Ctrl+Y, saving a tone file after
+# each, scrolls with the wheel, saves as RTX, OTA and EVT through the file
+# dialog (the File menu, Ctrl+Shift+S), checks every file with tunetool,
+# tries the zoom keys with and without a numeric pad, and quits with Ctrl+Q,
+# saving the last change. Screenshots of every step go to
+# BUILD_DIR/e2e-artifacts.
 #
 # run_e2e.sh BUILD_DIR
 # Exit status 77 (skipped) only when no X server can be started.
@@ -274,11 +276,82 @@ save_in_dialog() { # path, number of Downs from the first filter
   wait_closed "Save as dialog"
 }
 
+# Notes and tempo of a saved file, as tunetool reads it.
+expect_file() { # path, notes (an event file keeps times, not a tempo)
+  local info
+  info=$(cd "$work/start" && "$tunetool" info "$1") || fail "tunetool cannot read $1"
+  say "$(basename "$1"): $(echo "$info" | tr -s ' ' | tr '\n' ';')"
+  echo "$info" | grep -qx "notes: *$2" || fail "$(basename "$1") does not hold $2 notes: $info"
+  [[ $1 == *.evt ]] && return 0
+  echo "$info" | grep -qx "tempo: *$tempo bpm" || fail "$(basename "$1") is not at $tempo bpm: $info"
+}
+# Ctrl+S onto the file the tune was saved to: wait until it changes.
+save_again() { # path
+  local before
+  before=$(md5sum "$1")
+  xdotool mousemove "$(ux 30)" "$(py 60)"
+  xdotool key ctrl+s
+  for _ in $(seq 25); do
+    [ "$(md5sum "$1")" != "$before" ] && return 0
+    pause 0.2
+  done
+  fail "Ctrl+S did not write $1 again"
+}
+
+step="edit, undo, redo"
+say "STOP, in case the tune still plays: the Matrix takes no edits then"
+xdotool mousemove $((tx + 105)) $((ty + 20))
+pause 0.2
+xdotool click 1
+pause 1
+say "a right click clears the selection the paste left; then a fourth note in the gap"
+xdotool mousemove "$(ux 33)" "$(py 70)"
+pause 0.2
+xdotool click 3
+pause
+draw 30 37 85 # a quarter note, as the others: one element each in RTX
+shot "edited"
+xdotool mousemove "$(ux 30)" "$(py 60)"
+xdotool key ctrl+z
+pause
+shot "undone"
+
+step="save the undone tune"
+tone=$work/e2e.h
+say "Ctrl+S on a new tune opens Save as: $tone as a tone file"
+xdotool key ctrl+s
+save_in_dialog "$tone" 0
+expect_file "$tone" 6
+
+step="redo and save"
+xdotool mousemove "$(ux 30)" "$(py 60)"
+xdotool key ctrl+y
+pause
+shot "redone"
+say "Ctrl+S writes $tone again, with the note made again"
+save_again "$tone"
+expect_file "$tone" 7
+cp "$tone" "$artifacts/"
+
+# Save as... from the File menu.
+save_as_from_menu() { # path, number of Downs from the first filter
+  xdotool mousemove 20 $((ty - 10)) # "File", the first entry of the menu bar
+  pause 0.2
+  xdotool click 1
+  wait_open "File menu"
+  pause 0.8
+  for _ in 1 2 3 4 5; do # New Tune, Open ringing tone, Open Ringdata.h, Save, Save as...
+    xdotool key Down
+    pause 0.25
+  done
+  xdotool key Return
+  save_in_dialog "$1" "$2"
+}
+
 step="save as RTX"
 rtx=$work/e2e.rtx
-say "Ctrl+S on a new tune opens Save as: $rtx as Rttl/Rtx file"
-xdotool key ctrl+s
-save_in_dialog "$rtx" 2
+say "File menu, Save as...: $rtx as Rttl/Rtx file"
+save_as_from_menu "$rtx" 2
 
 step="wheel"
 # The matrix client area as the screen shows it.
@@ -303,18 +376,7 @@ say "pixels changed by the wheel: $moved; after turning back: $back"
 step="save as OTA"
 ota=$work/e2e.ota
 say "File menu, Save as...: $ota as OTA file"
-read -r _ _ _ toolbar_top _ _ < <(grep '^layout toolbar' "$work/editor.out")
-xdotool mousemove 20 $((toolbar_top - 10)) # "File", the first entry of the menu bar
-pause 0.2
-xdotool click 1
-wait_open "File menu"
-pause 0.8
-for _ in 1 2 3 4 5; do # New Tune, Open ringing tone, Open Ringdata.h, Save, Save as...
-  xdotool key Down
-  pause 0.25
-done
-xdotool key Return
-save_in_dialog "$ota" 1
+save_as_from_menu "$ota" 1
 
 step="save as EVT"
 evt=$work/e2e.evt
@@ -325,19 +387,11 @@ shot "saved"
 
 step="check the files"
 cp "$rtx" "$ota" "$evt" "$artifacts/"
-for f in "$evt"; do
-  info=$(cd "$work/start" && "$tunetool" info "$f") || fail "tunetool cannot read $f"
-  say "$(basename "$f"): $(echo "$info" | tr -s ' ' | tr '\n' ';')"
-  echo "$info" | grep -qx "notes: *6" || fail "$(basename "$f") does not hold 6 notes: $info"
-done
 # The three notes drawn first, C, E and G, as the tone text names them.
 notes=$(cd "$work/start" && "$tunetool" text "$ota" | grep -o 'AUD_NOTE_[A-H0-9b]*' | head -3 | tr '\n' ' ')
 [ "$notes" = "AUD_NOTE_C AUD_NOTE_E AUD_NOTE_G " ] || fail "the drawn notes read back as $notes"
-for f in "$rtx" "$ota"; do
-  info=$(cd "$work/start" && "$tunetool" info "$f") || fail "tunetool cannot read $f"
-  say "$(basename "$f"): $(echo "$info" | tr -s ' ' | tr '\n' ';')"
-  echo "$info" | grep -qx "notes: *6" || fail "$(basename "$f") does not hold 6 notes: $info"
-  echo "$info" | grep -qx "tempo: *$tempo bpm" || fail "$(basename "$f") is not at $tempo bpm: $info"
+for f in "$rtx" "$ota" "$evt"; do
+  expect_file "$f" 7
 done
 
 step="zoom keys"
@@ -365,7 +419,9 @@ expect_command KP_Add 32779
 shot "zoomed"
 
 step="quit"
-say "Ctrl+Q asks before quitting; OK quits"
+say "Ctrl+Z leaves a change unsaved; Ctrl+Q asks, and Save (the default) saves it and quits"
+xdotool key ctrl+z
+pause
 xdotool key ctrl+q
 wait_window "^Confirm exit$" 10 >/dev/null || fail "Ctrl+Q asked nothing"
 shot "quit-question"
@@ -377,4 +433,5 @@ done
 kill -0 "$editor_pid" 2>/dev/null && fail "the editor did not quit after OK"
 wait "$editor_pid" || fail "the editor ended with status $?"
 editor_pid=""
+expect_file "$evt" 6
 say "passed; screenshots in $artifacts"

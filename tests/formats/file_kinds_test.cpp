@@ -1,6 +1,8 @@
 #include "formats/event_file.h"
 #include "formats/file_kinds.h"
 #include "formats/format_tunes.h"
+#include "formats/imelody.h"
+#include "formats/midi_file.h"
 #include "formats/ota.h"
 #include "formats/rtx.h"
 #include "support/testsupport.h"
@@ -24,22 +26,18 @@ TEST(FileKinds, ExtensionsBothWays)
         const char* name;
         FileKind kind;
     } cases[] = {
-        {"Ringdata.h", FileKind::Ringdata},
-        {"/a/b/tone.OTA", FileKind::Ota},
-        {"x.Rtx", FileKind::Rtx},
-        {"x.evt", FileKind::Event},
-        {"x.WAV", FileKind::Wave},
-        {"x.mid", FileKind::None},
-        {"noextension", FileKind::None},
-        {"dir.h/file", FileKind::None},
-        {"C:\\tunes.d\\bell", FileKind::None},
-        {".h", FileKind::Ringdata},
-        {"x.h.bak", FileKind::None},
+        {"Ringdata.h", FileKind::Ringdata}, {"/a/b/tone.OTA", FileKind::Ota},
+        {"x.Rtx", FileKind::Rtx},           {"x.evt", FileKind::Event},
+        {"x.WAV", FileKind::Wave},          {"x.mid", FileKind::Midi},
+        {"x.MIDI", FileKind::Midi},         {"ring.imy", FileKind::IMelody},
+        {"x.mod", FileKind::None},          {"noextension", FileKind::None},
+        {"dir.h/file", FileKind::None},     {"C:\\tunes.d\\bell", FileKind::None},
+        {".h", FileKind::Ringdata},         {"x.h.bak", FileKind::None},
     };
     for (const auto& c : cases)
         EXPECT_EQ(fileKindOfName(c.name), c.kind) << c.name;
-    for (FileKind k :
-         {FileKind::Ringdata, FileKind::Ota, FileKind::Rtx, FileKind::Event, FileKind::Wave})
+    for (FileKind k : {FileKind::Ringdata, FileKind::Ota, FileKind::Rtx, FileKind::Event,
+                       FileKind::Wave, FileKind::Midi, FileKind::IMelody})
         EXPECT_EQ(fileKindOfName(std::string("t") + fileKindExtension(k)), k);
     EXPECT_STREQ(fileKindExtension(FileKind::None), "");
 }
@@ -50,9 +48,9 @@ TEST(FileKinds, ExchangeKindsGoToTheirOwnFormat)
     const Tune tune =
         test::TuneBuilder().note(0, 375, 72).note(375, 750, 74).note(750, 1125, 76).build();
     const std::pair<FileKind, std::string> cases[] = {
-        {FileKind::Ota, ExportOta(tune).bytes},
-        {FileKind::Rtx, ExportRtx(tune).bytes},
-        {FileKind::Event, ExportEvt(tune).bytes},
+        {FileKind::Ota, ExportOta(tune).bytes},         {FileKind::Rtx, ExportRtx(tune).bytes},
+        {FileKind::Event, ExportEvt(tune).bytes},       {FileKind::Midi, ExportMidi(tune).bytes},
+        {FileKind::IMelody, ExportIMelody(tune).bytes},
     };
     for (const auto& [k, bytes] : cases) {
         SCOPED_TRACE(fileKindExtension(k));
@@ -96,6 +94,17 @@ TEST(ExchangeFiles, WrittenOnlyWhenTheExportSucceedsAndReadBack)
          "testi:d=4,o=5,b=160:4a4,", *test::unitTune({{0, 1e12f, 69}}), "0-8:69"},
         // the tempo stays, so the units follow
         {"tune.evt", ExportEvtFile, ImportEvtFile, "69 0.375000\n", Tune{}, "0-5:69"},
+        {"tune.mid", ExportMidiFile,
+         [&](const auto& p, Tune& t) { return ImportMidiFile(p, t, length, 0, {}); },
+         test::unhex("4D 54 68 64 00 00 00 06 00 00 00 01 00 60 4D 54 72 6B 00 00 00 1C 00 FF "
+                     "03 05 74 65 73 74 69 00 FF 51 03 05 B8 D8 00 90 45 64 60 80 45 00 00 FF "
+                     "2F 00 "),
+         Tune{}, "0-8:69"},
+        {"tune.imy", ExportIMelodyFile,
+         [&](const auto& p, Tune& t) { return ImportIMelodyFile(p, t, length, 0); },
+         "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nNAME:testi\r\nBEAT:160\r\n"
+         "STYLE:S1\r\nVOLUME:V7\r\nMELODY:*3a2\r\nEND:IMELODY\r\n",
+         Tune{}, "0-8:69"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -186,6 +186,47 @@ TEST(MatrixPainter, TheItemBeingDrawnReachesItsRightEdgeAndShowsWithoutLength)
     }
 }
 
+// While a tune plays, a one-pixel line stands across the grid at the play
+// clock, over the notes; before the tune's start, off the view, or once the
+// play ends, there is none.
+TEST(MatrixPainter, PlayLineMarksThePlayClockAcrossTheGrid)
+{
+    MatrixScene s;
+    s.addNote(0.0f, 16.0f, 70);
+    const MatrixView& v = s.view;
+    const Colour line = s.painter.colours().playLine;
+    const int mid = (kGridTop + v.gridBottom()) / 2;
+    // The columns of the grid showing the line, on one row.
+    const auto lineColumns = [&](int y) {
+        std::vector<int> xs;
+        for (int x = 0; x < s.image.width(); ++x)
+            if (s.image.pixel(x, y) == line) xs.push_back(x);
+        return xs;
+    };
+    struct Case {
+        const char* name;
+        bool playing;
+        std::int32_t ms;
+        std::vector<int> columns;
+    };
+    // 375 ms is 8 units at 46.875 ms a unit.
+    const int at8 = v.keyStripWidth + 8 * v.unitWidth;
+    const Case cases[] = {
+        {"at 8 units", true, 375, {at8}},  {"at the start", true, 0, {v.keyStripWidth}},
+        {"polite prefix", true, -500, {}}, {"past the view", true, 100'000, {}},
+        {"not playing", false, 375, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        s.play.playing = c.playing;
+        s.play.playPosMs = c.ms;
+        s.paint();
+        EXPECT_EQ(lineColumns(mid), c.columns);
+        EXPECT_EQ(lineColumns(s.cellCentre(3, 70).second), c.columns); // over the note
+        EXPECT_EQ(lineColumns(v.vibraTop() + 2), std::vector<int>{});  // the grid only
+    }
+}
+
 TEST(MatrixPainter, RubberBandFramesTheDraggedRectangle)
 {
     MatrixScene s;

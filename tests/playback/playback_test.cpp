@@ -54,7 +54,7 @@ struct Rig {
         env.hooks.repaintMatrix = [this] { ++matrixRepaints; };
         env.hooks.invalidateWindows = [this] { ++invalidations; };
         env.hooks.openTempoDialog = [this] { ++tempoDialogs; };
-        device.setDoneHandler([this] { playbackDone(env); });
+        device.setDoneHandler([this](std::string_view error) { playbackDone(env, error); });
     }
     void open() { ASSERT_EQ(openWaveDevice(env), 1); }
     // Lets ms pass and runs the pump once.
@@ -165,7 +165,10 @@ TEST(PlayWithoutSound, WritesNoBlockAndReleasesTheButton)
 
 TEST_F(Transport, PlayRunsUntilTheDoneNotification)
 {
-    tune.tailMs = 250;
+    // A free text 250 ms past the last note gives the sound its tail; what
+    // tailMs held before is not used.
+    tune = threeNotes().text(1750, "end").build();
+    tune.tailMs = 9999;
 
     playAction(env);
     ASSERT_EQ(device.writes.size(), 1u);
@@ -212,6 +215,66 @@ TEST_F(Transport, PlayOrStartWhilePlayingStopsTheOldBlockFirst)
     state.playing = 2;
     playAction(env);
     EXPECT_EQ(device.writes.size(), 3u);
+}
+
+// Space resets a playing device first, whatever the tune holds by then, and
+// plays only a tune with notes.
+TEST_F(Transport, SpaceResetsFirstThenPlaysATuneWithNotes)
+{
+    struct Case {
+        const char* name;
+        bool playing;
+        bool paused;
+        bool notes;
+        Calls calls; // after "open"
+        const char* transport;
+    };
+    const Case cases[] = {
+        {"idle, notes", false, false, true, {"write"}, "playing 1, play 1, pause 0"},
+        {"idle, empty", false, false, false, {}, "playing 0, play 0, pause 0"},
+        {"playing, notes",
+         true,
+         false,
+         true,
+         {"reset", "done", "write"},
+         "playing 1, play 1, pause 0"},
+        {"playing, emptied", true, false, false, {"reset", "done"}, "playing 0, play 0, pause 0"},
+        {"paused, emptied", true, true, false, {"reset", "done"}, "playing 0, play 0, pause 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.open();
+        if (c.playing) {
+            playAction(rig.env);
+            if (c.paused) pauseAction(rig.env);
+            rig.device.calls = {"open"};
+        }
+        if (!c.notes) rig.tune.noteCount = 0;
+        playKeyAction(rig.env);
+        Calls want{"open"};
+        want.insert(want.end(), c.calls.begin(), c.calls.end());
+        EXPECT_EQ(rig.device.calls, want);
+        EXPECT_EQ(rig.transport(), c.transport);
+        EXPECT_EQ(rig.device.blockOut(), c.notes);
+    }
+}
+
+// The sound service gives up: the play ends as a stop ends it, and its
+// complaint is shown; the next play works.
+TEST_F(Transport, ServiceFailureEndsThePlayWithItsMessage)
+{
+    playAction(env);
+    after(700);
+    ASSERT_TRUE(device.fail("The sound service stopped working; the tune was stopped."));
+    EXPECT_EQ(transport(), "playing 0, play 0, pause 0");
+    EXPECT_EQ(clock().substr(clock().find("lit")), "lit");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "Error!");
+    EXPECT_EQ(messages.shown[0].text, "The sound service stopped working; the tune was stopped.");
+    ASSERT_TRUE(device.finish() == false);
+    playAction(env);
+    EXPECT_EQ(transport(), "playing 1, play 1, pause 0");
 }
 
 TEST_F(Transport, StopResetsOnlyWhilePlayingAndClearsTheHighlight)
@@ -393,6 +456,84 @@ TEST_F(PlayClock, FollowKeepsTheClockInTheMiddle)
     tick.now += 5;
     playbackPump(env, follow, true); // Ctrl held: no repaint
     EXPECT_EQ(matrixRepaints, 1);
+}
+
+// Where the device counts the samples heard, the clock follows them and not
+// the tick count, which runs ahead of the sound by the output's latency;
+// while paused the count stands still, and so does the clock.
+TEST_F(PlayClock, FollowsTheSamplesTheDeviceHeard)
+{
+    device.played = 0;
+    playAction(env);
+    struct Step {
+        std::int32_t tickMs; // passes on the tick count
+        std::int64_t heard;  // samples heard by then
+        const char* clock;
+    };
+    const Step steps[] = {
+        {120, 0, "0 ms, note 0, pitch 0, lit"},         // nothing heard yet
+        {100, 4410, "100 ms, note 1, pitch 60, lit 1"}, // 100 ms heard
+        {600, 24255, "550 ms, note 2, pitch 62, lit 2"},
+        {5, 24299, "550 ms, note 2, pitch 62, lit 2"}, // 550.99 ms: whole ms only
+        {5, 24300, "551 ms, note 2, pitch 62, lit 2"}, // no rounding carried over
+    };
+    for (const Step& st : steps) {
+        device.played = st.heard;
+        after(st.tickMs);
+        EXPECT_EQ(clock(), st.clock) << st.tickMs << " ms, " << st.heard << " samples";
+    }
+    pauseAction(env);
+    device.played = 30000; // a late report of the paused count
+    after(400);
+    EXPECT_EQ(state.playPosMs, 551);
+    pauseAction(env);
+    device.played = 30000 + 4410;
+    after(100);
+    EXPECT_EQ(state.playPosMs, 651);
+
+    // A device that stops telling hands the clock back to the tick count.
+    device.played.reset();
+    after(40);
+    EXPECT_EQ(state.playPosMs, 691);
+}
+
+// How long until the pump has something to change: the note's start or end
+// that comes next, a repeat block's end, a looping play's end.
+TEST_F(PlayClock, NextChangeIsTheNextTimeTheClockPasses)
+{
+    EXPECT_EQ(playbackNextChangeMs(env), kNoChangeAhead); // idle
+    tune = threeNotes().repeat(500, 1200, 2).build();
+    tune.noteTable[3].startMs = 1100; // a pause before the last note
+    state.loopPlayback = 1;
+    playAction(env);
+    struct Step {
+        std::int32_t ms;   // the clock moves on by
+        std::int32_t next; // ms until the next change
+    };
+    const Step steps[] = {
+        {0, 1},     // note 1 starts once the clock is past 0
+        {100, 401}, // its end at 500
+        {400, 1},   // at 500: note 2 starts once past it
+        {1, 500},   // note 2 ends at 1000
+        {500, 100}, // past note 2 (currentNote 3): its start at 1100
+        {150, 50},  // the repeat block ends at 1200, before note 3 ends
+    };
+    for (const Step& st : steps) {
+        after(st.ms);
+        EXPECT_EQ(playbackNextChangeMs(env), st.next) << clock();
+    }
+    pauseAction(env);
+    EXPECT_EQ(playbackNextChangeMs(env), kNoChangeAhead);
+    pauseAction(env);
+
+    // Past the last note, only a looping play's end (with the tail) is ahead.
+    tune = threeNotes().text(1700, "end").build();
+    state.loopPlayback = 0;
+    playAction(env);
+    after(1510);
+    EXPECT_EQ(playbackNextChangeMs(env), kNoChangeAhead);
+    state.loopPlayback = 1;
+    EXPECT_EQ(playbackNextChangeMs(env), 191);
 }
 
 TEST_F(PlayClock, TickWrapsAround)

@@ -1,10 +1,10 @@
-// The Qt wave-out device against a real sound service: a private
-// PulseAudio daemon with a null sink, whose monitor parec records. The
-// playing side runs in a child process (this test program again, told by
-// QTE_WAVE_CHILD which part to run), so it meets the daemon on its first
-// connection to the sound service.
+// The Qt wave-out device against a real sound service (private_pulse.h):
+// the note it plays is recorded at its frequency, and without a service
+// there is no device.
 
 #include "platform/qt/qt_wave_out.h"
+
+#include "private_pulse.h"
 
 #include "config/frequency_table.h"
 #include "config/text_config.h"
@@ -32,47 +32,13 @@
 namespace qte {
 namespace {
 
+using test::childPart;
+using test::quoted;
+using test::runChild;
+using test::waitFor;
+
 constexpr std::int32_t kProbePitch = 69;
 constexpr std::int32_t kProbeMs = 1500;
-
-std::string childPart()
-{
-    return qEnvironmentVariable("QTE_WAVE_CHILD").toStdString();
-}
-
-bool onPath(const char* program)
-{
-    const std::string cmd = std::string("command -v ") + program + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-std::string quoted(const std::filesystem::path& p)
-{
-    return "'" + p.string() + "'";
-}
-
-// Runs this program's test named filter in a child with the given
-// environment prefix; true when it passed.
-bool runChild(const std::string& environment, const std::string& filter)
-{
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    // 1>&2, not >/dev/stderr: opening that path truncates a log file the
-    // test's output goes to.
-    const std::string cmd = environment + " '" + self + "' --gtest_filter=" + filter + " 1>&2";
-    return std::system(cmd.c_str()) == 0;
-}
-
-// Processes events until done or the time runs out.
-bool waitFor(const bool& done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done && timer.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return done;
-}
 
 std::shared_ptr<const PcmBlock> renderProbe(std::uint32_t& sampleCount, std::int32_t& hz)
 {
@@ -103,7 +69,7 @@ TEST(QtWaveOutChild, PlaysTheProbeNote)
     int doneCount = 0;
     bool done = false;
     bool onGuiThread = true;
-    device.setDoneHandler([&] {
+    device.setDoneHandler([&](std::string_view) {
         ++doneCount;
         done = true;
         onGuiThread = onGuiThread && QThread::currentThread() == qApp->thread();
@@ -130,6 +96,68 @@ TEST(QtWaveOutChild, PlaysTheProbeNote)
     device.close();
 }
 
+// The daemon of this child's sound service, by the pid file it keeps.
+pid_t daemonPid()
+{
+    pid_t pid = 0;
+    std::ifstream(qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString() + "/pulse/pid") >> pid;
+    return pid;
+}
+
+// Child: a looping block on a service that stops reading (the daemon is
+// stopped), then on one that is gone. The first comes back by itself,
+// without a word; the second with the service's complaint; the device
+// plays again once there is a service.
+TEST(QtWaveOutChild, GivesTheBlockBackWhenTheServiceStopsOrDies)
+{
+    if (childPart() != "stall")
+        GTEST_SKIP() << "runs only as the child of QtWaveOut.StalledOrLostServiceEndsThePlay";
+    const pid_t daemon = daemonPid();
+    ASSERT_GT(daemon, 0);
+    QtWaveOut device;
+    bool done = false;
+    std::string error = "none";
+    device.setDoneHandler([&](std::string_view e) {
+        done = true;
+        error = std::string(e);
+    });
+    ASSERT_EQ(device.open(), WaveOpenResult::Ok);
+    std::uint32_t count = 0;
+    std::int32_t hz = 0;
+    const auto block = renderProbe(count, hz);
+    const auto loopFor = [&](int ms) {
+        done = false;
+        error = "none";
+        EXPECT_TRUE(device.write(block, count, kLoopPlays));
+        test::runEvents(ms);
+        EXPECT_FALSE(done);
+    };
+
+    loopFor(500);
+    ASSERT_EQ(kill(daemon, SIGSTOP), 0);
+    QElapsedTimer stalled;
+    stalled.start();
+    EXPECT_TRUE(waitFor(done, 10000)) << "a stalled output kept the play";
+    EXPECT_EQ(error, "");
+    // What the service held is counted first; then the wait for progress.
+    EXPECT_LT(stalled.elapsed(), 6000);
+    ASSERT_EQ(kill(daemon, SIGCONT), 0);
+
+    // The service works again: the next block plays (and is stopped).
+    loopFor(500);
+    EXPECT_TRUE(device.playedSamples().value_or(0) > 0);
+    device.reset();
+    EXPECT_TRUE(done);
+
+    loopFor(300);
+    ASSERT_EQ(kill(daemon, SIGKILL), 0);
+    EXPECT_TRUE(waitFor(done, 5000)) << "a lost service kept the play";
+    EXPECT_NE(error, "") << "the user is not told why the sound stopped";
+    EXPECT_NE(error, "none");
+    std::fprintf(stderr, "stalled play given back after %lld ms; lost service: %s\n",
+                 static_cast<long long>(stalled.elapsed()), error.c_str());
+}
+
 // Child: without a sound service Qt's default output is null.
 TEST(QtWaveOutChild, NoServiceMeansNoDevice)
 {
@@ -141,85 +169,23 @@ TEST(QtWaveOutChild, NoServiceMeansNoDevice)
     EXPECT_FALSE(device.write(block, 100, 1));
 }
 
-// The environment of clients that use a private runtime folder, where no
-// client may start a daemon of its own.
-std::string privateRuntime(const test::TempDir& runtime)
-{
-    chmod(runtime.path().c_str(), 0700);
-    std::ofstream(runtime.file("client.conf")) << "autospawn = no\n";
-    return "XDG_RUNTIME_DIR=" + quoted(runtime.path()) +
-           " PULSE_CLIENTCONFIG=" + quoted(runtime.file("client.conf")) +
-           " HOME=" + quoted(runtime.path());
-}
-
-class PrivatePulse {
-public:
-    PrivatePulse() : m_env(privateRuntime(m_runtime)) {}
-    ~PrivatePulse()
-    {
-        stopRecording();
-        if (m_started) (void)std::system((m_env + " pulseaudio --kill >/dev/null 2>&1").c_str());
-    }
-
-    bool start()
-    {
-        const std::string cmd = m_env +
-                                " pulseaudio --daemonize=yes --exit-idle-time=-1 -n"
-                                " --load='module-null-sink sink_name=qteprobe'"
-                                " --load=module-native-protocol-unix >" +
-                                quoted(m_runtime.file("daemon.log")) + " 2>&1";
-        m_started = std::system(cmd.c_str()) == 0;
-        return m_started;
-    }
-    bool startRecording()
-    {
-        const std::string cmd = m_env +
-                                " parec -d qteprobe.monitor --format=u8 --rate=44100 --channels=1"
-                                " >" +
-                                quoted(recording()) + " 2>/dev/null & echo $! >" +
-                                quoted(m_runtime.file("parec.pid"));
-        if (std::system(cmd.c_str()) != 0) return false;
-        std::ifstream(m_runtime.file("parec.pid")) >> m_parec;
-        return m_parec > 0;
-    }
-    void stopRecording()
-    {
-        if (m_parec > 0) {
-            kill(m_parec, SIGTERM);
-            m_parec = 0;
-            usleep(200 * 1000);
-        }
-    }
-    [[nodiscard]] const std::string& env() const { return m_env; }
-    [[nodiscard]] std::filesystem::path recording() const { return m_runtime.file("rec.raw"); }
-
-private:
-    test::TempDir m_runtime;
-    std::string m_env;
-    bool m_started = false;
-    pid_t m_parec = 0;
-};
-
 TEST(QtWaveOut, RecordedSquareWaveHasTheNotesFrequency)
 {
-    if (!onPath("pulseaudio") || !onPath("parec"))
-        GTEST_SKIP() << "pulseaudio and parec (packages pulseaudio, pulseaudio-utils) are needed "
-                        "to record what the device plays";
-    PrivatePulse pulse;
+    if (const std::string missing = test::PrivatePulse::missingTools(); !missing.empty())
+        GTEST_SKIP() << missing;
+    test::PrivatePulse pulse;
     if (!pulse.start())
         GTEST_SKIP() << "no PulseAudio daemon could be started here, so nothing can be recorded";
     ASSERT_TRUE(pulse.startRecording());
-    usleep(300 * 1000);
     EXPECT_TRUE(runChild(pulse.env() + " QTE_WAVE_CHILD=play", "QtWaveOutChild.PlaysTheProbeNote"));
-    usleep(300 * 1000);
-    pulse.stopRecording();
-
-    const std::string rec = test::readFileOrDie(pulse.recording());
-    // Rising edges through the middle of the 118/138 square wave.
+    const std::string rec = pulse.stopRecording().samples;
+    // Rising edges through the middle of the 118/138 square wave, over the
+    // first 1.2 s of the probe note only: the looping block follows it.
     std::vector<std::size_t> rises;
     for (std::size_t i = 1; i < rec.size(); ++i) {
         const auto prev = static_cast<unsigned char>(rec[i - 1]);
         const auto cur = static_cast<unsigned char>(rec[i]);
+        if (!rises.empty() && i - rises.front() > kWaveSampleRate * 12 / 10) break;
         if (prev < 128 && cur >= 128 && cur - prev > 10) rises.push_back(i);
     }
     std::uint32_t count = 0;
@@ -234,10 +200,21 @@ TEST(QtWaveOut, RecordedSquareWaveHasTheNotesFrequency)
     std::fprintf(stderr, "recorded %.2f Hz for %d Hz\n", measured, hz);
 }
 
+TEST(QtWaveOut, StalledOrLostServiceEndsThePlay)
+{
+    if (const std::string missing = test::PrivatePulse::missingTools(); !missing.empty())
+        GTEST_SKIP() << missing;
+    test::PrivatePulse pulse;
+    if (!pulse.start())
+        GTEST_SKIP() << "no PulseAudio daemon could be started here, so nothing can be played";
+    EXPECT_TRUE(runChild(pulse.env() + " QTE_WAVE_CHILD=stall",
+                         "QtWaveOutChild.GivesTheBlockBackWhenTheServiceStopsOrDies"));
+}
+
 TEST(QtWaveOut, WithoutSoundServiceOpenFails)
 {
     test::TempDir runtime;
-    const std::string env = privateRuntime(runtime) + " PULSE_SERVER=" +
+    const std::string env = test::privateRuntime(runtime) + " PULSE_SERVER=" +
                             quoted(std::filesystem::path("unix:" + runtime.file("none").string())) +
                             " QTE_WAVE_CHILD=none";
     EXPECT_TRUE(runChild(env, "QtWaveOutChild.NoServiceMeansNoDevice"));

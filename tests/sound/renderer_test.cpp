@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -99,6 +100,20 @@ TEST(Renderer, SingleNoteAfterSilence)
     expectWave(r.pcm, 22049, 44098, 440);
     EXPECT_EQ(phaseStep(440), static_cast<float>(440.0 * 0.00014247586659621447));
     EXPECT_EQ(tune.noteTable[0].endMs, 0);
+}
+
+// A note heard on its own is the note a tune starting with it renders.
+TEST(Renderer, NoteSoundIsTheNoteAsATuneRendersIt)
+{
+    const Fixture f;
+    Tune tune = B().note(0, 300, 69).build();
+    const RenderResult r = f.render(tune);
+    const std::vector<std::uint8_t> alone = renderNoteSound(440, 300);
+    ASSERT_EQ(alone.size(), r.sampleCount); // 300 x 44.1f, truncated: 13229
+    EXPECT_TRUE(std::equal(alone.begin(), alone.end(), r.pcm.begin()));
+    for (const auto& [hz, ms] : {std::pair(0, 300), std::pair(440, 0), std::pair(-5, 300)})
+        EXPECT_TRUE(renderNoteSound(hz, ms).empty()) << hz << " Hz, " << ms << " ms";
+    EXPECT_EQ(renderNoteSound(440, 1'000'000).size(), 60'000u * 441 / 10 - 1);
 }
 
 TEST(Renderer, ASelectionPlaysItsNotesAndATail)

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace qte::fakes {
@@ -96,6 +97,28 @@ public:
             if (accept(text)) return DialogResult::Ok;
         return DialogResult::Cancel;
     }
+
+    // One run of the choice dialog: the index OK takes, or nothing for
+    // Cancel. No run left: Cancel.
+    std::optional<int> runChoice(std::string_view title, std::string_view prompt,
+                                 const std::vector<std::string>& items, int initial) override
+    {
+        choicesShown.push_back({std::string(title), std::string(prompt), items, initial});
+        if (choiceAnswers.empty()) return std::nullopt;
+        const std::optional<int> answer = choiceAnswers.front();
+        choiceAnswers.pop_front();
+        return answer;
+    }
+
+    struct ChoiceShown {
+        std::string title;
+        std::string prompt;
+        std::vector<std::string> items;
+        int initial = 0;
+    };
+
+    std::deque<std::optional<int>> choiceAnswers;
+    std::vector<ChoiceShown> choicesShown;
 
     std::deque<SettingsRun> settingsRuns;
     std::vector<SettingsFields> settingsShown;

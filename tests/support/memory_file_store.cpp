@@ -23,4 +23,9 @@ std::optional<FileError> MemoryFileStore::write(const std::filesystem::path& pat
     return std::nullopt;
 }
 
+bool MemoryFileStore::exists(const std::filesystem::path& path)
+{
+    return files.count(path) > 0;
+}
+
 } // namespace qte

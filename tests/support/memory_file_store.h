@@ -25,6 +25,7 @@ public:
     FileReadResult read(const std::filesystem::path& path) override;
     std::optional<FileError> write(const std::filesystem::path& path,
                                    std::string_view bytes) override;
+    bool exists(const std::filesystem::path& path) override;
 
     std::map<std::filesystem::path, std::string> files;
     std::vector<std::filesystem::path> failWrites;

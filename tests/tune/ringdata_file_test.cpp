@@ -70,8 +70,11 @@ TEST_F(RingdataTest, ListsAndLoadsEachExampleTune)
         const ToneTextResult r = load(n, path);
         EXPECT_TRUE(r.ok()) << r.error;
         EXPECT_TRUE(r.warnings.empty());
-        EXPECT_EQ(tune.tuneSourceName, catalogue.entries[static_cast<std::size_t>(n)].name);
-        EXPECT_EQ(tune.toneName, "Undefined"); // loaded into a cleared tune
+        // Only the line with the array's name fits config.cfg's header: the
+        // name comes from it, and the ID is that of a cleared tune.
+        const std::string array = catalogue.entries[static_cast<std::size_t>(n)].name;
+        EXPECT_EQ("tone_" + tune.toneName + "[]", array);
+        EXPECT_EQ(tune.toneId, "UNDF");
         EXPECT_EQ(tune.tempoBpm, want[n - 1].tempo);
         EXPECT_EQ(itemsOf(tune), want[n - 1].items);
         EXPECT_EQ(tune.noteNameSet, n == 2 ? 1 : 0);
@@ -218,9 +221,9 @@ TEST_F(RingdataTest, LoadsTheSingleToneExample)
     // The header comment lies outside the braces.
     EXPECT_EQ(itemsOf(tune), "N88 0-375\nN84 375-1125\nN88 1500-1875\nN84 1875-2625\n"
                              "T 1500 /* ding dong, once more */\n");
-    EXPECT_EQ(tune.currentFilePath, path.string());
-    EXPECT_EQ(tune.tuneSourceName, "single_tone.h");
-    EXPECT_EQ(tune.currentFileKind, static_cast<std::int32_t>(FileKind::Ringdata));
+    // Both header lines fit: the name and ID it was written with.
+    EXPECT_EQ(tune.toneName, "Doorbell");
+    EXPECT_EQ(tune.toneId, "DB01");
 }
 
 // The plain case is the single-tone example.

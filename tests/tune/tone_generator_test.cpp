@@ -109,6 +109,8 @@ TEST(GenerateToneText, TailIsWhatTheLastItemReachesPastTheLastNote)
     for (const auto& k : cases) {
         Tune tune = k.tune;
         tune.tailMs = -1;
+        // The sound's own reading of the rule, without a text.
+        EXPECT_EQ(TailMsOf(tune), k.want);
         (void)GenerateToneText(tune, test::exampleTextConfig(), BuildNoteNameTable(), {});
         EXPECT_EQ(tune.tailMs, k.want);
     }
@@ -143,6 +145,68 @@ TEST(GenerateToneText, OutputBoundsAreKept)
         EXPECT_EQ(line.back(), '\n');
     }
     EXPECT_EQ(cut.text.toneTextLines[0], std::string(kMaxToneTextLineChars - 1, 'H') + "\n");
+}
+
+// The Normal notes the text names lie from A to C4: the rest are counted,
+// with where the first of them start.
+TEST(UnnamedNotes, CountAndPositionsOfNotesTheTextCannotName)
+{
+    const NoteNameTable names = BuildNoteNameTable();
+    struct Case {
+        const char* what;
+        Tune tune;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"every note named", TuneBuilder().note(0, 100, 69).note(100, 200, 108).build(), ""},
+        {"three below A",
+         TuneBuilder().note(0, 400, 60).note(500, 900, 68).note(1000, 1400, 67).build(),
+         "3 notes lie below A, the lowest note the tone text names: at 0 ms, 500 ms and "
+         "1000 ms. Transpose them, or save in another format."},
+        {"one above C4", TuneBuilder().note(0, 100, 70).note(250, 300, 110).build(),
+         "1 note lies above C4, the highest note the tone text names: at 250 ms. Transpose it, "
+         "or save in another format."},
+        {"the first three of five, and both sides",
+         TuneBuilder()
+             .note(0, 10, 1)
+             .note(10, 20, 2)
+             .note(20, 30, 3)
+             .note(30, 40, 4)
+             .note(40, 50, 5)
+             .note(50, 60, 120)
+             .build(),
+         "5 notes lie below A, the lowest note the tone text names: at 0 ms, 10 ms, 20 ms and 2 "
+         "more. 1 note lies above C4, the highest note the tone text names: at 50 ms. Transpose "
+         "them, or save in another format."},
+        {"custom notes and FREQ_DEFINE values are not pitches",
+         TuneBuilder()
+             .note(0, 100, 72, NoteKind::Special)
+             .note(100, 200, 73, NoteKind::FreqDefine)
+             .build(),
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(UnnamedNotesWarning(c.tune, names), c.says);
+    }
+    EXPECT_EQ(NamedPitchRange(names).lowest, 69);
+    EXPECT_EQ(NamedPitchRange(names).highest, 108);
+}
+
+// The generator fills the placeholders from the tune itself, and the tail
+// it works out does not depend on the text being written.
+TEST(WriteToneText, HeaderFromTheTuneAndTheTailWithoutChangingIt)
+{
+    const TextConfig config = test::exampleTextConfig();
+    Tune tune = TuneBuilder().note(0, 375, 72).text(900, "/* end */").build();
+    tune.toneName = "Door Bell";
+    tune.toneId = "DRBL";
+    tune.tailMs = -1;
+    const GeneratedToneText g = WriteToneText(tune, config, BuildNoteNameTable(), {});
+    EXPECT_EQ(g.text.toneTextLines[0], "/* Door Bell (DRBL) */\n");
+    EXPECT_EQ(g.text.toneTextLines[1], "static TONE tone_door bell[] =\n");
+    EXPECT_EQ(tune.tailMs, -1);
+    EXPECT_EQ(TailMsOf(tune), 900 - 375);
 }
 
 } // namespace

@@ -145,6 +145,40 @@ TEST(TuneEdit, StaccatoShortensInPlace)
     expectSound(t);
 }
 
+TEST(TuneEdit, TransposeMovesTheSelectedOrAllNormalNotesOrNothing)
+{
+    struct Case {
+        const char* what;
+        std::vector<int> selected; // 1-based notes
+        int semitones;
+        std::vector<int> pitches; // after; the Special note is the third
+        bool refused;
+    };
+    const Case cases[] = {
+        {"nothing selected: every Normal note", {}, 12, {72, 81, 74, 120 - 12}, false},
+        {"only the selected ones", {2}, -1, {60, 68, 74, 108}, false},
+        {"a custom note stays, even selected", {3}, 5, {60, 69, 74, 108}, false},
+        {"above the highest pitch: nothing moves", {}, 1, {60, 69, 74, 108}, true},
+        {"below the lowest", {1}, -60, {60, 69, 74, 108}, true},
+        {"down to the lowest", {1}, -59, {1, 69, 74, 108}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Tune t;
+        ASSERT_TRUE(insertNotes(t, {{0, 4, 60}, {4, 8, 69}}, 5));
+        ASSERT_GT(InsertNote(t, makeNote(8, 12, 74, NoteKind::Special), 5), 0);
+        ASSERT_GT(InsertNote(t, makeNote(12, 16, c.semitones == 12 ? 96 : 108), 5), 0);
+        for (int i : c.selected)
+            t.noteTable[i].selected = 1;
+        const std::string refusal = Transpose(t, c.semitones);
+        EXPECT_EQ(!refusal.empty(), c.refused) << refusal;
+        std::vector<int> pitches;
+        for (int i = 1; i <= t.noteCount; ++i)
+            pitches.push_back(t.noteTable[i].pitch);
+        EXPECT_EQ(pitches, c.pitches);
+    }
+}
+
 TEST(TuneEdit, InvariantCheckerFindsBrokenLists)
 {
     struct Case {

@@ -31,13 +31,11 @@ TEST(TuneRecords, SetStartAndSetEndKeepTheOtherEnd)
     EXPECT_EQ(n.durationMs, -50);
 }
 
-TEST(TuneRecords, ClearTuneEmptiesButKeepsTempoAndSource)
+TEST(TuneRecords, ClearTuneEmptiesButKeepsTempo)
 {
     Tune t;
     t.tempoBpm = 90;
     t.noteNameSet = 1;
-    t.tuneSourceName = "ring.h";
-    t.currentFilePath = "/x/ring.h";
     t.toneName = "Ring";
     t.textCount = t.vibraCount = t.repeatCount = t.politeDefined = 1;
     t.noteCount = t.selectionMode = 2;
@@ -46,9 +44,9 @@ TEST(TuneRecords, ClearTuneEmptiesButKeepsTempoAndSource)
     ClearTune(t);
     EXPECT_FALSE(t.hasItems());
     EXPECT_EQ(t.lastNoteEndMs(), 0);
-    EXPECT_EQ(std::tie(t.tempoBpm, t.noteNameSet, t.tuneSourceName, t.currentFilePath, t.toneName,
-                       t.toneId, t.politeDefined, t.selectionMode),
-              std::make_tuple(90, 1, "ring.h", "", "Undefined", "UNDF", 0, 0));
+    EXPECT_EQ(
+        std::tie(t.tempoBpm, t.noteNameSet, t.toneName, t.toneId, t.politeDefined, t.selectionMode),
+        std::make_tuple(90, 1, "Undefined", "UNDF", 0, 0));
     // Length and kind survive in the records; position, pitch and selection do not.
     const NoteRecord& n = t.noteTable[2];
     EXPECT_EQ(std::tie(n.startMs, n.endMs, n.durationMs, n.pitch, n.kind, n.selected),

@@ -153,7 +153,7 @@ TEST(CatalogueView, TunesStartInTheSecondRowAndScrollingStopsAtTheLast)
     CatalogueView v;
     resizeCatalogueView(v, 150); // 10 rows
     test::TextRecordingSurface one(300, 150);
-    PaintCatalogue(v, {"tone_one[]"}, one);
+    PaintCatalogue(v, {"tone_one[]"}, {}, one);
     ASSERT_EQ(one.texts.size(), 1u);
     EXPECT_EQ(one.texts[0].y, 15);
     EXPECT_EQ(one.texts[0].s, "tone_one[]");
@@ -164,11 +164,15 @@ TEST(CatalogueView, TunesStartInTheSecondRowAndScrollingStopsAtTheLast)
     std::vector<std::string> names;
     for (int i = 1; i <= 20; ++i)
         names.push_back("tune" + std::to_string(i));
+    // The tune being edited, with unsaved changes, stands out.
     test::TextRecordingSurface s(300, 150);
-    PaintCatalogue(v, names, s);
+    PaintCatalogue(v, names, {13, true}, s);
     ASSERT_EQ(s.texts.size(), 9u);
     EXPECT_EQ(s.texts.front().s, "tune12");
     EXPECT_EQ(s.texts.back().s, "tune20");
+    EXPECT_EQ(s.texts[1].s, "tune13*");
+    EXPECT_EQ(s.texts[1].foreground, rgbColour(255, 255, 120));
+    EXPECT_EQ(s.texts[2].foreground, rgbColour(200, 255, 200));
     EXPECT_TRUE(scrollCatalogue(v, 20, ScrollCode::PageUp, 0));
     EXPECT_EQ(v.catalogueTopRow, 1);
     EXPECT_FALSE(scrollCatalogue(v, 20, ScrollCode::Bottom, 0));

@@ -47,7 +47,8 @@ bool isCheckable(int id)
     case cmd::KindSpecial:
     case cmd::KindFreqDefine:
     case cmd::AddDefaultParts:
-    case cmd::PlayPolitely: return true;
+    case cmd::PlayPolitely:
+    case cmd::SoundNotes: return true;
     default: return false;
     }
 }
@@ -153,6 +154,7 @@ MainWindow::MainWindow(bool unattended)
                          m_files,
                          m_tick,
                          m_waveOut,
+                         m_auditionOut,
                          *m_client,
                          {m_children[0], m_children[1], m_children[2]}});
     m_ctx->buttonTable = &m_buttonTable;
@@ -228,8 +230,7 @@ void MainWindow::syncMenus()
     for (auto& [id, action] : m_actions) {
         action->setEnabled(isCommandEnabled(*m_ctx, id));
         if (action->isCheckable()) action->setChecked(isCommandChecked(*m_ctx, id));
-        if (const std::string text = commandText(*m_ctx, id); !text.empty())
-            action->setText(latin1(text));
+        if (const auto label = commandLabel(*m_ctx, id)) action->setText(latin1(*label));
     }
 }
 
@@ -392,8 +393,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     auto* widget = qobject_cast<QWidget*>(watched);
     const bool ours = widget && widget->window() == this && !QApplication::activeModalWidget() &&
                       !QApplication::activePopupWidget();
-    if (type == QEvent::ShortcutOverride && ours)
+    if (type == QEvent::ShortcutOverride && ours) {
         m_lastKey = QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination());
+        // A mouse gesture or a dialog may have changed what is enabled
+        // (Undo after a drawn note); shortcuts are matched after this.
+        syncMenus();
+    }
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         const auto* key = static_cast<QKeyEvent*>(event);
         // Shift and Ctrl alone are followed for the Matrix editor, wherever

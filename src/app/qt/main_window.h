@@ -110,6 +110,7 @@ private:
     DiskFileStore m_files;
     QtTickClock m_tick;
     QtWaveOut m_waveOut;
+    QtWaveOut m_auditionOut;
     ImageSurface m_buttonTable;
     PlaybackTimer m_pumpTimer;
     ClientArea* m_client;

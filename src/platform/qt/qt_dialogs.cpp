@@ -2,12 +2,14 @@
 
 #include <QCheckBox>
 #include <QCursor>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -325,6 +327,45 @@ DialogResult QtModalDialogs::runPause(std::string_view pauseMs,
 {
     PauseDialog dialog(pauseMs, accept, m_owner);
     return dialog.exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
+}
+
+ChoiceDialog::ChoiceDialog(std::string_view title, std::string_view prompt,
+                           const std::vector<std::string>& items, int initial, QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(latin1(title));
+    auto* layout = new QVBoxLayout(this);
+    auto* label = new QLabel(latin1(prompt), this);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    list = new QListWidget(this);
+    for (const std::string& item : items)
+        list->addItem(latin1(item));
+    if (initial >= 0 && initial < list->count()) list->setCurrentRow(initial);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (chosen() >= 0) accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        list->setCurrentItem(item);
+        accept();
+    });
+}
+
+int ChoiceDialog::chosen() const
+{
+    return list->currentRow();
+}
+
+std::optional<int> QtModalDialogs::runChoice(std::string_view title, std::string_view prompt,
+                                             const std::vector<std::string>& items, int initial)
+{
+    ChoiceDialog dialog(title, prompt, items, initial, m_owner);
+    if (dialog.exec() != QDialog::Accepted || dialog.chosen() < 0) return std::nullopt;
+    return dialog.chosen();
 }
 
 std::optional<FileChoice> QtFileDialogs::openFile(const std::vector<FileFilter>& filters,

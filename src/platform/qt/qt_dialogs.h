@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QListWidget;
 class QWidget;
 
 namespace qte {
@@ -79,6 +80,19 @@ private:
     std::function<bool(std::string_view)> m_accept;
 };
 
+// A list of items to pick one from, with OK and Cancel; a double click
+// takes the item.
+class ChoiceDialog final : public QDialog {
+    Q_OBJECT
+public:
+    ChoiceDialog(std::string_view title, std::string_view prompt,
+                 const std::vector<std::string>& items, int initial, QWidget* parent);
+    // The selected row, from 0; -1 for none.
+    [[nodiscard]] int chosen() const;
+
+    QListWidget* list;
+};
+
 class QtModalDialogs final : public ModalDialogs {
 public:
     explicit QtModalDialogs(QWidget* owner = nullptr) : m_owner(owner) {}
@@ -98,6 +112,8 @@ public:
                  const std::function<bool(std::string_view)>& accept) override;
     void runRepetitions(std::int32_t repetitions,
                         const std::function<bool(std::string_view)>& accept) override;
+    std::optional<int> runChoice(std::string_view title, std::string_view prompt,
+                                 const std::vector<std::string>& items, int initial) override;
 
 private:
     QWidget* m_owner;

@@ -35,12 +35,19 @@ MessageAnswer QtMessageSink::show(std::string_view text, std::string_view title,
         break;
     case MessageButtons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
         box.setIcon(QMessageBox::Question);
         fallback = QMessageBox::No;
         break;
     case MessageButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setIcon(QMessageBox::Question);
+        fallback = QMessageBox::Cancel;
+        break;
+    case MessageButtons::SaveDiscardCancel:
+        box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Save);
+        box.setIcon(QMessageBox::Warning);
         fallback = QMessageBox::Cancel;
         break;
     }
@@ -54,6 +61,8 @@ MessageAnswer QtMessageSink::show(std::string_view text, std::string_view title,
     case QMessageBox::Ok: return MessageAnswer::Ok;
     case QMessageBox::Yes: return MessageAnswer::Yes;
     case QMessageBox::No: return MessageAnswer::No;
+    case QMessageBox::Save: return MessageAnswer::Save;
+    case QMessageBox::Discard: return MessageAnswer::Discard;
     default: return MessageAnswer::Cancel;
     }
 }

@@ -5,63 +5,47 @@
 #include <QMediaDevices>
 
 #include <algorithm>
-#include <cstring>
 
 namespace qte {
 
-// Reads the block plays times over, then reports its end.
-class BlockSource final : public QIODevice {
-public:
-    BlockSource(std::shared_ptr<const PcmBlock> block, std::uint32_t sampleCount,
-                std::int32_t plays)
-        : m_block(std::move(block)), m_count(sampleCount), m_playsLeft(plays)
-    {
-        if (m_count == 0) m_playsLeft = 0;
-    }
-
-    bool isSequential() const override { return true; }
-    bool atEnd() const override { return m_playsLeft <= 0; }
-    qint64 bytesAvailable() const override
-    {
-        if (m_playsLeft <= 0) return QIODevice::bytesAvailable();
-        return qint64(m_playsLeft - 1) * m_count + (m_count - m_pos) + QIODevice::bytesAvailable();
-    }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override
-    {
-        qint64 done = 0;
-        while (done < maxSize && m_playsLeft > 0) {
-            const qint64 n = std::min<qint64>(maxSize - done, m_count - m_pos);
-            std::memcpy(data + done, m_block->data() + m_pos, static_cast<std::size_t>(n));
-            done += n;
-            m_pos += static_cast<std::uint32_t>(n);
-            if (m_pos == m_count) {
-                m_pos = 0;
-                --m_playsLeft;
-            }
-        }
-        return done;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    std::shared_ptr<const PcmBlock> m_block;
-    std::uint32_t m_count = 0;
-    std::uint32_t m_pos = 0;
-    std::int32_t m_playsLeft = 0;
-};
-
 namespace {
-// Margin of the watchdog past the block's own length, and its re-check.
-constexpr int kWatchdogMarginMs = 3000;
-constexpr int kWatchdogRecheckMs = 1000;
+
+// How often the sink is fed and its count looked at: the done notification
+// comes at most this late.
+constexpr int kPollMs = 10;
+// The buffer asked of the sound service (it grants about half): enough for
+// the GUI thread to be busy a quarter second without a gap in the sound.
+constexpr qsizetype kBufferBytes = kWaveSampleRate / 2;
+// A count that has stood still this long (not paused) means the output
+// stopped playing; the block is given back.
+constexpr qint64 kStallMs = 2500;
+// Once the count says everything was heard, the sink going idle (its
+// buffer played out) confirms it; without that it is believed this late.
+constexpr qint64 kDrainGraceMs = 300;
+
+constexpr std::int64_t kUsPerSecond = 1'000'000;
+
+std::int64_t samplesToUs(std::int64_t samples)
+{
+    return samples * kUsPerSecond / kWaveSampleRate;
+}
+
+std::string errorText(QAudio::Error error)
+{
+    switch (error) {
+    case QAudio::IOError: return "The sound service refused the sound; the tune was stopped.";
+    case QAudio::OpenError: return "The sound device could not be opened; the tune was stopped.";
+    default: return "The sound service stopped working; the tune was stopped.";
+    }
+}
+
 } // namespace
 
 QtWaveOut::QtWaveOut(QObject* parent) : QObject(parent)
 {
-    m_watchdog.setSingleShot(true);
-    connect(&m_watchdog, &QTimer::timeout, this, &QtWaveOut::onWatchdog);
+    m_poll.setInterval(kPollMs);
+    m_poll.setTimerType(Qt::PreciseTimer);
+    connect(&m_poll, &QTimer::timeout, this, &QtWaveOut::poll);
 }
 
 QtWaveOut::~QtWaveOut()
@@ -89,8 +73,6 @@ WaveOpenResult QtWaveOut::open()
     if (!device.isFormatSupported(waveFormat())) return WaveOpenResult::BadFormat;
     m_device = device;
     m_sink = std::make_unique<QAudioSink>(m_device, waveFormat());
-    connect(m_sink.get(), &QAudioSink::stateChanged, this,
-            [this](QAudio::State state) { onStateChanged(static_cast<int>(state)); });
     return WaveOpenResult::Ok;
 }
 
@@ -101,48 +83,49 @@ bool QtWaveOut::write(std::shared_ptr<const PcmBlock> block, std::uint32_t sampl
     if (!m_sink || !block || sampleCount == 0 || sampleCount > block->size() || plays < 1)
         return false;
     stopSink();
-    m_source = std::make_unique<BlockSource>(std::move(block), sampleCount, plays);
-    m_source->open(QIODevice::ReadOnly);
-    ++m_generation;
-    m_out = true;
-    m_paused = false;
-    m_sink->start(m_source.get());
-    if (m_sink->error() == QAudio::OpenError || m_sink->error() == QAudio::FatalError ||
-        m_sink->state() == QAudio::StoppedState) {
-        m_out = false;
+    // Asked anew for every block: the sink keeps the size it was granted,
+    // and a request of that would be halved again at each play.
+    m_sink->setBufferSize(kBufferBytes);
+    m_input = m_sink->start();
+    const QAudio::Error error = m_sink->error();
+    if (!m_input || m_sink->state() == QAudio::StoppedState || error == QAudio::OpenError ||
+        error == QAudio::FatalError) {
         stopSink();
         return false;
     }
-    m_lengthMs = double(sampleCount) * plays * 1000.0 / kWaveSampleRate;
-    m_playedMs = 0;
-    m_sinceResume.start();
-    m_watchdog.start(static_cast<int>(std::min(m_lengthMs + kWatchdogMarginMs, 2.0e9)));
+    m_block = std::move(block);
+    m_count = sampleCount;
+    m_total = m_count * plays;
+    m_written = 0;
+    m_out = true;
+    m_paused = false;
+    m_progressUs = -1;
+    m_sinceProgress.start();
+    m_sinceAllHeard.invalidate();
+    feed();
+    m_poll.start();
     return true;
 }
 
 void QtWaveOut::pause()
 {
-    if (m_sink && m_out) {
-        m_sink->suspend();
-        if (!m_paused) m_playedMs += m_sinceResume.elapsed();
-        m_paused = true;
-    }
+    if (!m_sink || !m_out || m_paused) return;
+    m_sink->suspend();
+    m_paused = true;
 }
 
 void QtWaveOut::restart()
 {
-    if (m_sink && m_out) {
-        m_sink->resume();
-        if (m_paused) m_sinceResume.start();
-        m_paused = false;
-    }
+    if (!m_sink || !m_out || !m_paused) return;
+    m_sink->resume();
+    m_paused = false;
+    m_sinceProgress.start();
 }
 
 void QtWaveOut::reset()
 {
     const bool wasOut = m_out;
     m_out = false;
-    ++m_generation;
     stopSink();
     if (wasOut) notifyDone();
 }
@@ -154,52 +137,80 @@ void QtWaveOut::close()
     m_device = QAudioDevice();
 }
 
+std::optional<std::int64_t> QtWaveOut::playedSamples() const
+{
+    if (!m_out || !m_sink) return std::nullopt;
+    const std::int64_t samples = processedUs() * kWaveSampleRate / kUsPerSecond;
+    return std::clamp<std::int64_t>(samples, 0, m_total);
+}
+
+qint64 QtWaveOut::processedUs() const
+{
+    return m_sink ? m_sink->processedUSecs() : 0;
+}
+
 void QtWaveOut::stopSink()
 {
-    m_watchdog.stop();
+    m_poll.stop();
     m_paused = false;
+    // Stopping drops what the service still holds: only a reset, or a block
+    // already heard to its end, comes here.
     if (m_sink && m_sink->state() != QAudio::StoppedState) m_sink->stop();
-    if (m_source) {
-        m_source->close();
-        m_source.reset();
+    m_input = nullptr;
+    m_block.reset();
+}
+
+void QtWaveOut::feed()
+{
+    if (!m_input || !m_block) return;
+    const auto* data = reinterpret_cast<const char*>(m_block->data());
+    while (m_written < m_total) {
+        // Only what the service asks for: its count of what was played then
+        // never runs ahead of what it really took.
+        const std::int64_t room = m_sink->bytesFree();
+        if (room <= 0) return;
+        const std::int64_t pos = m_written % m_count;
+        const std::int64_t n = std::min({m_count - pos, m_total - m_written, room});
+        const qint64 taken = m_input->write(data + pos, n);
+        if (taken <= 0) return;
+        m_written += taken;
     }
 }
 
-void QtWaveOut::onStateChanged(int state)
+void QtWaveOut::poll()
 {
-    // The sink goes idle when it runs dry; only the end of the block ends
-    // it, not a passing underrun.
-    if (state != QAudio::IdleState || !m_out || !m_source || !m_source->atEnd()) return;
-    const quint64 generation = m_generation;
-    QMetaObject::invokeMethod(
-        this, [this, generation] { finishBlock(generation); }, Qt::QueuedConnection);
-}
-
-void QtWaveOut::onWatchdog()
-{
-    if (!m_out) return;
-    const double due = m_lengthMs + kWatchdogMarginMs;
-    if (m_paused || !m_source || !m_source->atEnd() || double(playedMs()) < due) {
-        const double left = due - double(playedMs());
-        m_watchdog.start(m_paused || left < kWatchdogRecheckMs
-                             ? kWatchdogRecheckMs
-                             : static_cast<int>(std::min(left, 2.0e9)));
+    if (!m_out || !m_sink) {
+        m_poll.stop();
         return;
     }
-    finishBlock(m_generation);
+    const QAudio::Error error = m_sink->error();
+    if (m_sink->state() == QAudio::StoppedState || error == QAudio::IOError ||
+        error == QAudio::FatalError || error == QAudio::OpenError) {
+        finishBlock(errorText(error));
+        return;
+    }
+    feed();
+    if (m_paused) return;
+    const qint64 us = processedUs();
+    if (us != m_progressUs) {
+        m_progressUs = us;
+        m_sinceProgress.start();
+    }
+    if (m_written >= m_total && us >= samplesToUs(m_total)) {
+        if (!m_sinceAllHeard.isValid()) m_sinceAllHeard.start();
+        if (m_sink->state() == QAudio::IdleState || m_sinceAllHeard.elapsed() >= kDrainGraceMs)
+            finishBlock();
+        return;
+    }
+    if (m_sinceProgress.elapsed() >= kStallMs) finishBlock();
 }
 
-qint64 QtWaveOut::playedMs() const
+void QtWaveOut::finishBlock(std::string_view error)
 {
-    return m_playedMs + (m_paused ? 0 : m_sinceResume.elapsed());
-}
-
-void QtWaveOut::finishBlock(quint64 generation)
-{
-    if (generation != m_generation || !m_out) return;
+    if (!m_out) return;
     m_out = false;
     stopSink();
-    notifyDone();
+    notifyDone(error);
 }
 
 } // namespace qte

@@ -1,8 +1,15 @@
 #pragma once
 // The wave-out device on Qt Multimedia: a QAudioSink on the default output
-// pulling from the shared block. Lives on the GUI thread; the sink's state
-// changes arrive there through the event loop, so the done notification is
-// delivered on the GUI thread without locks.
+// that this device feeds itself (push mode), with as much as the sound
+// service asks for. Everything runs on the GUI thread: a short poll timer
+// feeds the sink, follows its processed-time count and sees the block's
+// end, so the done notification is delivered on the GUI thread without
+// locks.
+//
+// Why it feeds the sink instead of letting it pull: a pulling QAudioSink
+// asks for a whole period at a time and waits while the service grants
+// less, which can last for ever; and it goes idle once the last byte is
+// handed over, well before that byte is heard.
 
 #include "platform/wave_out.h"
 
@@ -15,10 +22,9 @@
 #include <memory>
 
 class QAudioSink;
+class QIODevice;
 
 namespace qte {
-
-class BlockSource;
 
 class QtWaveOut final : public QObject, public WaveOutDevice {
     Q_OBJECT
@@ -33,30 +39,34 @@ public:
     void restart() override;
     void reset() override;
     void close() override;
+    [[nodiscard]] std::optional<std::int64_t> playedSamples() const override;
 
     // The fixed format as Qt describes it.
     [[nodiscard]] static QAudioFormat waveFormat();
 
 private:
-    void onStateChanged(int state);
-    void finishBlock(quint64 generation);
+    void poll();
+    void feed();
     void stopSink();
-    void onWatchdog();
-    [[nodiscard]] qint64 playedMs() const;
+    // Ends the block out with its done notification.
+    void finishBlock(std::string_view error = {});
+    [[nodiscard]] qint64 processedUs() const;
 
     QAudioDevice m_device;
     std::unique_ptr<QAudioSink> m_sink;
-    std::unique_ptr<BlockSource> m_source;
+    QIODevice* m_input = nullptr; // the sink's, valid while a block is out
+
+    std::shared_ptr<const PcmBlock> m_block;
+    std::int64_t m_count = 0;   // samples of one play
+    std::int64_t m_total = 0;   // samples of all plays
+    std::int64_t m_written = 0; // samples handed to the sink
     bool m_out = false;
     bool m_paused = false;
-    // Ends a block whose sink never reports going idle, well after the
-    // sound must have ended.
-    QTimer m_watchdog;
-    double m_lengthMs = 0;       // of the block, all plays
-    qint64 m_playedMs = 0;       // unpaused time before the last resume
-    QElapsedTimer m_sinceResume; // unpaused time since then
-    // Counts blocks, so a late notification of an old block is dropped.
-    quint64 m_generation = 0;
+
+    QTimer m_poll;
+    qint64 m_progressUs = -1;      // the processed time last seen to move
+    QElapsedTimer m_sinceProgress; // unpaused time since it moved
+    QElapsedTimer m_sinceAllHeard; // running once the count reached the end
 };
 
 } // namespace qte

@@ -1,5 +1,5 @@
-/* Undefined (UNDF) */
-static TONE tone_undefined[] =
+/* chime (UNDF) */
+static TONE tone_chime[] =
 {
         /*Tempo: 120bpm*/        
         REPEAT_BEGIN(3)
