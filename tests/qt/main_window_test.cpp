@@ -253,6 +253,13 @@ void wheel(QWidget* target, QPoint at, QPoint angle, Qt::KeyboardModifiers held,
                   Qt::NoButton, held, phase, false);
     QApplication::sendEvent(target, &e);
 }
+// A touchpad that reports pixels alone.
+void swipe(QWidget* target, QPoint at, QPoint pixels, Qt::ScrollPhase phase)
+{
+    QWheelEvent e(at, target->mapToGlobal(at), pixels, QPoint(), Qt::NoButton, Qt::NoModifier,
+                  phase, false);
+    QApplication::sendEvent(target, &e);
+}
 
 // The wheel in each child: rows of pitch, time with Shift, a zoom with
 // Ctrl; lines of text; rows of the list. A touchpad's small turns add up.
@@ -271,6 +278,13 @@ TEST(MainWindowWheel, TheWheelScrollsEachChild)
     for (int i = 0; i < 4; ++i)
         wheel(matrix, middle, {0, 30}, Qt::NoModifier, Qt::ScrollUpdate);
     EXPECT_EQ(v.lowestPitch, bottom) << "four touchpad steps make a notch";
+    swipe(matrix, middle, {0, -25}, Qt::ScrollUpdate);
+    EXPECT_EQ(v.lowestPitch, bottom) << "less than a notch of pixels";
+    swipe(matrix, middle, {0, -25}, Qt::ScrollUpdate);
+    EXPECT_EQ(v.lowestPitch, bottom - lines) << "pixels alone make a notch too";
+    swipe(matrix, middle, {0, -25}, Qt::ScrollEnd);
+    swipe(matrix, middle, {0, 40}, Qt::ScrollUpdate);
+    EXPECT_EQ(v.lowestPitch, bottom) << "the end of a swipe drops its rest";
     wheel(matrix, middle, {0, -120}, Qt::ShiftModifier);
     EXPECT_EQ(v.scrollUnits, lines);
     EXPECT_EQ(v.lowestPitch, bottom);

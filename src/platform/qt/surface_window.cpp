@@ -15,6 +15,9 @@ namespace {
 
 // One notch of a mouse wheel, in eighths of a degree.
 constexpr int kWheelNotch = 120;
+// A touchpad that reports only pixels: this many make a notch, about the
+// three lines a notch scrolls.
+constexpr int kPixelsPerNotch = 40;
 
 } // namespace
 
@@ -55,7 +58,9 @@ void SurfaceCanvas::resizeEvent(QResizeEvent*)
 
 void SurfaceCanvas::wheelEvent(QWheelEvent* event)
 {
-    m_wheelRest += event->angleDelta();
+    const QPoint pixels = event->pixelDelta();
+    m_wheelRest +=
+        event->angleDelta().isNull() ? pixels * kWheelNotch / kPixelsPerNotch : event->angleDelta();
     const int up = m_wheelRest.y() / kWheelNotch;
     const int left = m_wheelRest.x() / kWheelNotch;
     m_wheelRest -= QPoint(left * kWheelNotch, up * kWheelNotch);
