@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QValidator>
 
 #include <gtest/gtest.h>
@@ -72,6 +73,21 @@ TEST(DialogsFit, EveryTextIsShownWhole)
         }
         dialog->hide();
     }
+}
+
+// The list of a MIDI file's melody lines shows each line whole.
+TEST(DialogsFit, ChoiceListShowsItsLongestLine)
+{
+    const std::vector<std::string> items = {
+        "track 1, channel 1 (12 notes)",
+        "track 2, channel 4 (\"The long name of the melody of the second verse\", 240 notes)"};
+    ChoiceDialog dialog("Open MIDI file", "\"song.mid\" holds 2 melody lines.", items, 1, nullptr);
+    dialog.show();
+    QApplication::processEvents();
+    const int longest =
+        dialog.list->fontMetrics().horizontalAdvance(QString::fromStdString(items[1]));
+    EXPECT_GT(dialog.list->viewport()->width(), longest);
+    EXPECT_EQ(dialog.chosen(), 1);
 }
 
 // The note field takes a name as the tone text spells it, or a number.

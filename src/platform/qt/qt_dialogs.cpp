@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace qte {
@@ -342,6 +343,9 @@ ChoiceDialog::ChoiceDialog(std::string_view title, std::string_view prompt,
     for (const std::string& item : items)
         list->addItem(latin1(item));
     if (initial >= 0 && initial < list->count()) list->setCurrentRow(initial);
+    // Wide enough for the longest line, with room for a vertical bar.
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                          list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(buttons);
