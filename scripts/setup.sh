@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   fonts-liberation
-  xvfb xauth xdotool imagemagick x11-utils
+  xvfb xauth xdotool imagemagick x11-utils openbox desktop-file-utils
   pulseaudio pulseaudio-utils sox
   python3-mido
   clang libclang-rt-14-dev clang-tidy clang-format

@@ -57,6 +57,8 @@ void newTune(EditorContext& ctx)
     openEmptyTune(ctx);
     if (const TextConfigReload reload = reloadTextConfig(ctx); reload.readError)
         ctx.platform.messages.showError(reload.readError->message);
+    else if (reload.missing)
+        tellNoConfig(ctx);
     (void)runSettingsDialog(ctx);
     // The name given here belongs to the new tune: nothing is unsaved yet.
     openTune(ctx, ctx.tune(), ctx.document.origin());
@@ -122,6 +124,18 @@ void toggleModifier(EditorContext& ctx, std::int32_t modifier)
 {
     const std::int32_t next = ctx.noteLength.noteLengthModifier == modifier ? 0 : modifier;
     chooseLength(ctx, ctx.noteLength.noteLengthIndex, next);
+}
+
+// The last note's start in the middle of the Matrix edit window.
+void scrollToLastNote(EditorContext& ctx)
+{
+    const NoteRecord& last = ctx.tune().noteTable[ctx.tune().noteCount];
+    const auto target = static_cast<std::int32_t>(
+        std::trunc(static_cast<float>(last.startMs) / ctx.tune().msPerUnit));
+    ScrollHorizontal(ctx.matrixView, ScrollCode::ThumbTrack,
+                     target - ctx.matrixView.visibleUnits / 2);
+    repaintMatrix(ctx);
+    ctx.platform.mainWindow.invalidate(false);
 }
 
 } // namespace
@@ -201,7 +215,25 @@ void runCommand(EditorContext& ctx, int id)
         break;
     case cmd::About: ctx.platform.dialogs.runAbout(aboutText()); break;
     case cmd::Play: playCommand(ctx); break;
-    default: break;
+    case cmd::ArrangeWindows: ctx.arrangeRequested = true; break;
+    case cmd::ToggleDot: toggleModifier(ctx, 1); break;
+    case cmd::ToggleDoubleDot: toggleModifier(ctx, 2); break;
+    case cmd::ToggleTriplet: toggleModifier(ctx, 3); break;
+    case cmd::ClearModifier: chooseLength(ctx, ctx.noteLength.noteLengthIndex, 0); break;
+    case cmd::ScrollToLastNote: scrollToLastNote(ctx); break;
+    case cmd::ScrollToStart: scrollMatrix(ctx, ScrollBar::Horizontal, ScrollCode::Top); break;
+    case cmd::ScrollLeft: scrollMatrix(ctx, ScrollBar::Horizontal, ScrollCode::LineUp); break;
+    case cmd::ScrollRight: scrollMatrix(ctx, ScrollBar::Horizontal, ScrollCode::LineDown); break;
+    case cmd::ScrollUp: scrollMatrix(ctx, ScrollBar::Vertical, ScrollCode::LineUp); break;
+    case cmd::ScrollDown:
+        // The keys keep the bottom row at pitch 1 or above.
+        if (ctx.matrixView.lowestPitch > 1)
+            scrollMatrix(ctx, ScrollBar::Vertical, ScrollCode::LineDown);
+        break;
+    default:
+        if (id >= cmd::NoteLength1 && id <= cmd::NoteLength6)
+            chooseLength(ctx, id - cmd::NoteLength1 + 1, ctx.noteLength.noteLengthModifier);
+        break;
     }
 }
 
@@ -253,52 +285,11 @@ bool confirmClose(EditorContext& ctx)
     return confirmDiscard(ctx, "Ready to quit?", "Confirm exit");
 }
 
-void keyDown(EditorContext& ctx, int key)
+void modifierKey(EditorContext& ctx, ModifierKey key, bool down)
 {
-    if (key == vk::Shift || key == vk::Control) {
-        bool& flag = key == vk::Shift ? ctx.keys.shiftDown : ctx.keys.ctrlDown;
-        if (!flag) ctx.child(Child::MatrixEdit).invalidate(false);
-        flag = true;
-        return;
-    }
-    if (key >= vk::Digit0 + 1 && key <= vk::Digit0 + 6) {
-        chooseLength(ctx, key - vk::Digit0, ctx.noteLength.noteLengthModifier);
-        return;
-    }
-    switch (key) {
-    case vk::Digit0 + 7: toggleModifier(ctx, 1); break;
-    case vk::Digit0 + 8: toggleModifier(ctx, 2); break;
-    case vk::Digit0 + 9: toggleModifier(ctx, 3); break;
-    case vk::Digit0: chooseLength(ctx, ctx.noteLength.noteLengthIndex, 0); break;
-    case vk::End:
-        if (ctx.keys.shiftDown || ctx.keys.ctrlDown) {
-            const NoteRecord& last = ctx.tune().noteTable[ctx.tune().noteCount];
-            const auto target = static_cast<std::int32_t>(
-                std::trunc(static_cast<float>(last.startMs) / ctx.tune().msPerUnit));
-            ScrollHorizontal(ctx.matrixView, ScrollCode::ThumbTrack,
-                             target - ctx.matrixView.visibleUnits / 2);
-            repaintMatrix(ctx);
-            ctx.platform.mainWindow.invalidate(false);
-        }
-        break;
-    case vk::Home: scrollMatrix(ctx, ScrollBar::Horizontal, ScrollCode::Top); break;
-    case vk::Left: scrollMatrix(ctx, ScrollBar::Horizontal, ScrollCode::LineUp); break;
-    case vk::Right: scrollMatrix(ctx, ScrollBar::Horizontal, ScrollCode::LineDown); break;
-    case vk::Up: scrollMatrix(ctx, ScrollBar::Vertical, ScrollCode::LineUp); break;
-    case vk::Down:
-        if (ctx.matrixView.lowestPitch > 1)
-            scrollMatrix(ctx, ScrollBar::Vertical, ScrollCode::LineDown);
-        break;
-    default: break;
-    }
-}
-
-void keyUp(EditorContext& ctx, int key)
-{
-    if (key != vk::Shift && key != vk::Control) return;
-    bool& flag = key == vk::Shift ? ctx.keys.shiftDown : ctx.keys.ctrlDown;
-    if (flag) ctx.child(Child::MatrixEdit).invalidate(false);
-    flag = false;
+    bool& flag = key == ModifierKey::Shift ? ctx.keys.shiftDown : ctx.keys.ctrlDown;
+    if (flag != down) ctx.child(Child::MatrixEdit).invalidate(false);
+    flag = down;
 }
 
 void modifiersHeld(EditorContext& ctx, ModifierKeys held)

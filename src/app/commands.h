@@ -1,5 +1,5 @@
 #pragma once
-// The main window's commands and the keys the accelerators leave to it.
+// The main window's commands: its menu items and its keys.
 
 #include "matrix/matrix_context.h"
 
@@ -10,7 +10,7 @@ namespace qte {
 
 struct EditorContext;
 
-// Runs a menu or accelerator command. IDs without a handler do nothing.
+// Runs a menu or key command. IDs without a handler do nothing.
 void runCommand(EditorContext& ctx, int id);
 
 // Whether the command's menu item is offered, and whether it is checked.
@@ -24,9 +24,9 @@ void runCommand(EditorContext& ctx, int id);
 // there are unsaved changes. Returns whether the window may close.
 [[nodiscard]] bool confirmClose(EditorContext& ctx);
 
-// Keys the accelerator table did not take (Windows virtual-key codes).
-void keyDown(EditorContext& ctx, int virtualKey);
-void keyUp(EditorContext& ctx, int virtualKey);
+// Shift or Ctrl pressed or released: the Matrix editor reads both.
+enum class ModifierKey { Shift, Ctrl };
+void modifierKey(EditorContext& ctx, ModifierKey key, bool down);
 
 // Shift and Ctrl as a mouse message found them. Keys go unseen while a
 // modal dialog is open, so a release there would leave its flag set; each

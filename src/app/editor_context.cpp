@@ -88,6 +88,7 @@ MatrixSession::MatrixSession(EditorContext& ctx)
               ctx.noteLength.newNoteUnits,
               ctx.newNoteKind,
               std::max(0, ctx.textConfig.customNoteCount),
+              &ctx.noteNames,
               NamedPitchRange(ctx.noteNames).lowest,
               NamedPitchRange(ctx.noteNames).highest},
       context{ctx.document.editable(), ctx.matrixView, ctx.matrixEdit, options, ctx.keys, ctx.play}
@@ -134,12 +135,19 @@ void repaintToneText(EditorContext& ctx)
 
 TextConfigReload reloadTextConfig(EditorContext& ctx)
 {
-    const FileReadResult file = ctx.platform.files.read(ctx.startFile("config.cfg"));
+    const ConfigFileRead file =
+        readConfigFile(ctx.platform.files, ctx.configFolders(), "config.cfg");
     TextConfigResult result =
         LoadTextConfig(ctx.textConfig, file.bytes ? std::string_view(*file.bytes) : "");
-    TextConfigReload reload{std::move(result.warnings), std::nullopt};
-    if (!file.bytes) reload.readError = file.error;
-    return reload;
+    return {std::move(result.warnings), file.error, file.missing()};
+}
+
+void tellNoConfig(EditorContext& ctx)
+{
+    if (ctx.toldNoConfig) return;
+    ctx.toldNoConfig = true;
+    ctx.platform.messages.show(missingConfigMessage(ctx.configFolders()), "Warning",
+                               MessageButtons::Ok);
 }
 
 void repaintCatalogue(EditorContext& ctx)

@@ -3,6 +3,7 @@
 // platform services by reference. Commands, windows and dialogs take it by
 // reference; nothing else keeps state.
 
+#include "config/config_folders.h"
 #include "config/editor_options.h"
 #include "config/frequency_table.h"
 #include "config/text_config.h"
@@ -89,6 +90,11 @@ struct EditorContext {
     std::int32_t followedNote = 0; // the sounding note the Ringdata view shows, 0 none
 
     std::filesystem::path startDirectory;
+    // The shipped config.cfg and midihz.ini, read when the start directory
+    // has none; empty for none.
+    std::filesystem::path dataDirectory;
+    // Whether the user was told that no config.cfg was found: once a run.
+    bool toldNoConfig = false;
     TuneCatalogue catalogue;
     ParserState parserState;
     std::string ringdataPath;
@@ -109,6 +115,8 @@ struct EditorContext {
     Child activeChild = Child::MatrixEdit;
     // Set by Exit once the user agreed; the window layer then closes.
     bool quitRequested = false;
+    // Set by "Arrange windows"; the window layer then lays the children out.
+    bool arrangeRequested = false;
     // A mouse gesture of the Matrix editor holds a step open until it ends.
     bool gestureStepOpen = false;
 
@@ -118,6 +126,7 @@ struct EditorContext {
     {
         return startDirectory / name;
     }
+    [[nodiscard]] ConfigFolders configFolders() const { return {startDirectory, dataDirectory}; }
 };
 
 // Sets the three child captions from the tone name (with a "*" while there
@@ -147,12 +156,16 @@ void repaintToneText(EditorContext& ctx);
 struct TextConfigReload {
     std::vector<std::string> warnings;
     std::optional<FileError> readError;
+    bool missing = false; // in neither the start nor the data directory
 };
 
-// Reads the start directory's config.cfg again; its header lines keep their
-// placeholders, which the generator fills from the tune. The tone text is
-// not regenerated. A file that cannot be read leaves the blocks empty.
+// Reads config.cfg again, from the start directory or else the data
+// directory; its header lines keep their placeholders, which the generator
+// fills from the tune. The tone text is not regenerated. A file that cannot
+// be read leaves the blocks empty.
 TextConfigReload reloadTextConfig(EditorContext& ctx);
+// Says once a run that no config.cfg was found.
+void tellNoConfig(EditorContext& ctx);
 // Repaints the "Tunes in Ringdata" list from the catalogue, marking the
 // tune loaded from it.
 void repaintCatalogue(EditorContext& ctx);

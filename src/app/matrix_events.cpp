@@ -9,6 +9,9 @@
 #include "tune/tone_parser.h"
 #include "tunewindows/edit_dialogs.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace qte {
 
 static_assert(kTextFieldChars == kMaxTextChars, "the text strip takes what a record holds");
@@ -46,6 +49,33 @@ std::string applyRepetitionsField(Tune& tune, int repeatIndex, std::string_view 
     if (repeatIndex >= 1 && repeatIndex <= tune.repeatCount)
         tune.repeatList[repeatIndex].repetitions = *n;
     return {};
+}
+
+void matrixWheel(EditorContext& ctx, int x, int up, int left, ModifierKeys held, int linesPerNotch)
+{
+    MatrixView& view = ctx.matrixView;
+    if (held.ctrlDown) {
+        const int steps = up != 0 ? up : left;
+        bool zoomed = false;
+        for (int i = 0; i < std::abs(steps); ++i)
+            zoomed =
+                ZoomXAt(view, ctx.tune(), steps > 0 ? ZoomDirection::In : ZoomDirection::Out, x) ||
+                zoomed;
+        if (zoomed) {
+            layoutMatrixWindow(ctx);
+            ctx.child(Child::MatrixEdit).invalidate(true);
+        }
+        return;
+    }
+    const int across = held.shiftDown && left == 0 ? up : left;
+    if (across != 0)
+        scrollMatrix(ctx, ScrollBar::Horizontal, ScrollCode::ThumbTrack,
+                     view.scrollUnits - across * linesPerNotch);
+    if (up == 0 || (held.shiftDown && left == 0)) return;
+    // Down stops with pitch 1 in the bottom row, as the Down key does.
+    std::int32_t position = view.verticalPos - up * linesPerNotch;
+    if (up < 0) position = std::min(position, view.verticalPos + std::max(0, view.lowestPitch - 1));
+    scrollMatrix(ctx, ScrollBar::Vertical, ScrollCode::ThumbTrack, position);
 }
 
 void activateMatrix(EditorContext& ctx)

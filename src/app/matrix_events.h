@@ -39,6 +39,11 @@ enum class MatrixMouse { Move, LeftDown, LeftUp, RightDown, RightUp };
 // Shift and Ctrl state it carried.
 void matrixMouse(EditorContext& ctx, MatrixMouse action, int x, int y, ModifierKeys held);
 
+// Wheel notches over the matrix at (x, y), up away from the user: up and
+// down scroll the pitch rows, Shift or a sideways turn the time, Ctrl zooms
+// the time around the mouse. linesPerNotch rows or units a notch.
+void matrixWheel(EditorContext& ctx, int x, int up, int left, ModifierKeys held, int linesPerNotch);
+
 // The matrix window became the active tune window.
 void activateMatrix(EditorContext& ctx);
 

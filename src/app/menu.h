@@ -1,14 +1,15 @@
 #pragma once
-// Menu 109 and accelerator table 109 of the main window, as data the window
-// layer builds its menu bar from and translates key strokes through.
+// Menu 109 of the main window and the keys of every command, as data the
+// window layer builds its actions from. Keys are written as key sequences
+// in their portable text ("Ctrl+Shift+S"; "Num++" is the numeric pad's
+// plus), the form the window layer's shortcuts read.
 
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace qte {
 
-// Command IDs of the menu and the accelerators.
+// Command IDs of the menu and the keys.
 namespace cmd {
 constexpr int NewTune = 32771;
 constexpr int OpenRingingTone = 32825;
@@ -41,8 +42,6 @@ constexpr int PlayPolitely = 32835;
 constexpr int StaccatoAll = 32819;
 constexpr int SoundNotes = 32850; // "Sound notes while editing", an option of our own
 constexpr int About = 104;
-constexpr int Delete = 32780; // accelerator only
-constexpr int Play = 32781;   // accelerator only
 constexpr int Undo = 32900;
 constexpr int Redo = 32901;
 constexpr int OctaveUp = 32902;
@@ -51,12 +50,32 @@ constexpr int SemitoneUp = 32904;
 constexpr int SemitoneDown = 32905;
 constexpr int AddToRingdata = 32906;
 constexpr int RemoveFromRingdata = 32907;
+constexpr int Delete = 32780; // key only
+constexpr int Play = 32781;   // key only
+
+// The View menu's "Arrange windows": the children back in their layout.
+constexpr int ArrangeWindows = 41001;
+// The keys of the keyboard table, each a command of its own.
+constexpr int NoteLength1 = 41011; // digit keys 1 .. 6: NoteLength1 + digit - 1
+constexpr int NoteLength6 = 41016;
+constexpr int ToggleDot = 41017;        // 7
+constexpr int ToggleDoubleDot = 41018;  // 8
+constexpr int ToggleTriplet = 41019;    // 9
+constexpr int ClearModifier = 41020;    // 0
+constexpr int ScrollToLastNote = 41021; // End with Shift or Ctrl
+constexpr int ScrollToStart = 41022;    // Home
+constexpr int ScrollLeft = 41023;
+constexpr int ScrollRight = 41024;
+constexpr int ScrollUp = 41025;
+constexpr int ScrollDown = 41026;
 } // namespace cmd
 
 struct MenuItem {
     int id = 0; // 0 with no submenu: a separator
     std::string text;
     std::vector<MenuItem> submenu;
+    // The command's keys; the menu shows the first.
+    std::vector<std::string> keys;
     [[nodiscard]] bool isSeparator() const { return id == 0 && submenu.empty(); }
 };
 
@@ -69,55 +88,16 @@ struct Menu {
 // The menus in bar order.
 [[nodiscard]] const std::vector<Menu>& mainMenu();
 
-// Windows virtual-key codes, which the accelerator table is written in.
-namespace vk {
-constexpr int Shift = 0x10;
-constexpr int Control = 0x11;
-constexpr int Escape = 0x1B;
-constexpr int Space = 0x20;
-constexpr int PageUp = 0x21;
-constexpr int PageDown = 0x22;
-constexpr int End = 0x23;
-constexpr int Home = 0x24;
-constexpr int Left = 0x25;
-constexpr int Up = 0x26;
-constexpr int Right = 0x27;
-constexpr int Down = 0x28;
-constexpr int Delete = 0x2E;
-constexpr int Digit0 = 0x30;  // '0' .. '9' are 0x30 .. 0x39
-constexpr int LetterA = 0x41; // 'A' .. 'Z' are 0x41 .. 0x5A
-constexpr int Multiply = 0x6A;
-constexpr int Add = 0x6B;
-constexpr int Subtract = 0x6D;
-constexpr int Divide = 0x6F;
-constexpr int letter(char c)
-{
-    return LetterA + (c - 'A');
-}
-} // namespace vk
-
-// One key press as the window layer sees it. character is the 8-bit
-// character it types (0 when none).
-struct KeyStroke {
-    int virtualKey = 0;
-    unsigned char character = 0;
-    bool shift = false;
-    bool ctrl = false;
-    bool alt = false;
+// A command reached by keys alone.
+struct KeyCommand {
+    int id = 0;
+    std::vector<std::string> keys;
 };
 
-struct Accelerator {
-    bool isCharacter = false; // matches the typed character, not the key
-    int key = 0;              // virtual key, or the character code
-    bool shift = false;
-    bool ctrl = false;
-    int command = 0;
-};
-
-[[nodiscard]] const std::vector<Accelerator>& acceleratorTable();
-
-// The first entry that matches. Key entries need exactly their modifiers;
-// character entries are tried only when no key entry matched.
-[[nodiscard]] std::optional<int> translateAccelerator(const KeyStroke& key);
+// The commands without a menu item: Delete, Play, and the keyboard table
+// (note lengths, scrolling). Keys the old accelerator table took without a
+// command (F, M, P, R, Ctrl+P, Page Up, End alone, "," "." "p" "å") are
+// bound to nothing, so they still do nothing.
+[[nodiscard]] const std::vector<KeyCommand>& keyCommands();
 
 } // namespace qte

@@ -6,6 +6,9 @@
 #include "io/file_store.h"
 #include "io/messages.h"
 #include "platform/window.h"
+#include "tunewindows/ringdata_view.h"
+
+#include <algorithm>
 
 #include <memory>
 
@@ -21,9 +24,33 @@ Rect childPlacement(Child child, int clientRight, int clientBottom)
     return {};
 }
 
-void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory)
+std::array<Rect, 3> arrangeChildren(int clientWidth, int clientHeight, ChildFrame frame)
+{
+    const int ringdataWidth = kToneLineColumns * kTextCharWidth + frame.width;
+    const int tunesWidth = kTuneListColumns * kTextCharWidth + frame.width;
+    const int bottom = std::max(clientHeight, kChildrenTop + frame.height + 1);
+    std::array<Rect, 3> places{};
+    auto place = [&places](Child c, Rect r) { places[static_cast<std::size_t>(c)] = r; };
+    if (clientWidth - tunesWidth - ringdataWidth >= kSideBySideMatrixWidth) {
+        place(Child::TunesInRingdata, {0, kChildrenTop, tunesWidth, bottom});
+        place(Child::RingdataView, {tunesWidth, kChildrenTop, tunesWidth + ringdataWidth, bottom});
+        place(Child::MatrixEdit, {tunesWidth + ringdataWidth, kChildrenTop, clientWidth, bottom});
+        return places;
+    }
+    for (const Child c : {Child::MatrixEdit, Child::RingdataView, Child::TunesInRingdata})
+        place(c, childPlacement(c, clientWidth, clientHeight));
+    Rect& ringdata = places[static_cast<std::size_t>(Child::RingdataView)];
+    const int wider = std::max(0, ringdataWidth - ringdata.width());
+    ringdata.right += wider;
+    places[static_cast<std::size_t>(Child::MatrixEdit)].left += wider;
+    return places;
+}
+
+void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory,
+                 const std::filesystem::path& dataDirectory)
 {
     ctx.startDirectory = startDirectory;
+    ctx.dataDirectory = dataDirectory;
     FileStore& files = ctx.platform.files;
 
     const FileReadResult settingsFile = files.read(ctx.startFile("config.dat"));
@@ -35,11 +62,16 @@ void startEditor(EditorContext& ctx, const std::filesystem::path& startDirectory
     openAudition(ctx);
 
     ctx.frequencyTable = DefaultFrequencyTable();
-    const FileReadResult frequencies = files.read(ctx.startFile("midihz.ini"));
+    const ConfigFileRead frequencies = readConfigFile(files, ctx.configFolders(), "midihz.ini");
     if (frequencies.bytes) LoadFrequencyTable(ctx.frequencyTable, *frequencies.bytes);
     ctx.noteFrequencyHz = BuildNoteFrequencies(ctx.frequencyTable);
 
-    showWarnings(ctx, reloadTextConfig(ctx).warnings);
+    const TextConfigReload config = reloadTextConfig(ctx);
+    if (config.readError)
+        ctx.platform.messages.showError(config.readError->message);
+    else if (config.missing)
+        tellNoConfig(ctx);
+    showWarnings(ctx, config.warnings);
     ctx.noteNames = BuildNoteNameTable();
 
     ctx.activeChild = Child::MatrixEdit;

@@ -118,6 +118,18 @@ void ringdataScroll(EditorContext& ctx, ScrollBar bar, ScrollCode code, std::int
     if (handled) repaintToneText(ctx);
 }
 
+void ringdataWheel(EditorContext& ctx, int up, int left, bool shift, int linesPerNotch)
+{
+    const RingdataView& view = ctx.ringdataView;
+    const int across = shift && left == 0 ? up : left;
+    if (across != 0)
+        ringdataScroll(ctx, ScrollBar::Horizontal, ScrollCode::ThumbTrack,
+                       view.textLeftColumn - across * linesPerNotch);
+    if (up != 0 && !(shift && left == 0))
+        ringdataScroll(ctx, ScrollBar::Vertical, ScrollCode::ThumbTrack,
+                       view.textTopLine - up * linesPerNotch);
+}
+
 bool applyNoteEdit(EditorContext& ctx, std::int32_t line, std::int32_t noteIndex,
                    const NoteDialogFields& fields)
 {
@@ -179,6 +191,13 @@ void catalogueScroll(EditorContext& ctx, ScrollCode code, std::int32_t position)
 {
     if (scrollCatalogue(ctx.catalogueView, ctx.catalogue.tuneCount, code, position))
         repaintCatalogue(ctx);
+}
+
+void catalogueWheel(EditorContext& ctx, int up, int linesPerNotch)
+{
+    if (up != 0)
+        catalogueScroll(ctx, ScrollCode::ThumbTrack,
+                        ctx.catalogueView.catalogueTopRow - up * linesPerNotch);
 }
 
 bool loadCatalogueEntry(EditorContext& ctx, std::int32_t n)

@@ -22,6 +22,9 @@ void ringdataLeftDown(EditorContext& ctx);
 // applies it (an emptied text is removed); nothing while the tune plays or on any other line.
 void ringdataRightDown(EditorContext& ctx);
 void ringdataScroll(EditorContext& ctx, ScrollBar bar, ScrollCode code, std::int32_t position);
+// Wheel notches, up away from the user: lines up and down, columns with
+// Shift or a sideways turn; linesPerNotch lines or columns a notch.
+void ringdataWheel(EditorContext& ctx, int up, int left, bool shift, int linesPerNotch);
 
 // The OKs of the strips: a refused value is shown with the range allowed
 // and false returned; the tune is then unchanged.
@@ -38,6 +41,7 @@ void catalogueMouseMove(EditorContext& ctx, int x, int y);
 // Loads the tune of the row under the mouse, stopping playback first.
 void catalogueLeftDown(EditorContext& ctx);
 void catalogueScroll(EditorContext& ctx, ScrollCode code, std::int32_t position);
+void catalogueWheel(EditorContext& ctx, int up, int linesPerNotch);
 
 // Loads catalogue entry n (1-based) from the Ringdata.h it was listed from.
 // When the file can no longer be read, or no longer holds that definition

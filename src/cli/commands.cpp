@@ -50,7 +50,13 @@ template <class F> int guarded(std::ostream& err, F&& command)
 
 ToolConfig loadConfig(const CommandOptions& options, std::ostream& err)
 {
-    ToolConfig config = LoadToolConfig(options.configFolder);
+    // --config names the one folder; otherwise the current directory comes
+    // first, as the editor's start directory does.
+    const ConfigFolders folders =
+        options.configFolder.empty()
+            ? ConfigFolders{std::filesystem::current_path(), options.dataFolder}
+            : ConfigFolders{options.configFolder, {}};
+    ToolConfig config = LoadToolConfig(folders);
     // The reader's warnings name config.cfg themselves.
     printWarnings(config.warnings, err);
     return config;

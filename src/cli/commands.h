@@ -15,8 +15,10 @@ struct CommandOptions {
     TuneChoice choice;
     TuneOptions tune;
     // Where config.cfg and midihz.ini are read from; empty for the current
-    // directory.
+    // directory and then dataFolder.
     std::filesystem::path configFolder;
+    // The shipped files (dataFolderFor the program's folder); empty for none.
+    std::filesystem::path dataFolder;
 };
 
 // The catalogue of a Ringdata.h: index, name and line range of each tune.

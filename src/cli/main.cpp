@@ -1,4 +1,6 @@
 #include "cli/commands.h"
+#include "config/config_folders.h"
+#include "io/files.h"
 #include "tune/ringdata_file.h"
 
 #include <CLI/CLI.hpp>
@@ -44,8 +46,8 @@ void addReadOptions(CLI::App& command, CommandOptions& options)
                      "The editor's \"Keep natural notes\" setting, given to the .rtx "
                      "reader as the editor gives it");
     command.add_option("--config", options.configFolder,
-                       "Read config.cfg and midihz.ini from this folder instead of the current "
-                       "directory");
+                       "Read config.cfg and midihz.ini from this folder only, instead of the "
+                       "current directory and then the installed data folder");
 }
 
 // The options that change the generated tone text.
@@ -69,9 +71,9 @@ int run(int argc, char** argv)
 {
     using namespace qte::cli;
     CLI::App app{"tunetool: ring tone files from the command line. Reads config.cfg and "
-                 "midihz.ini from the current directory (or the folder given with --config), "
-                 "as the editor does from its start directory; missing files leave the "
-                 "built-in values."};
+                 "midihz.ini from the current directory, else from the installed data folder "
+                 "(or the folder given with --config), as the editor does; missing files "
+                 "leave the built-in values, and a missing config.cfg is a warning."};
     app.require_subcommand(1);
     int status = 0;
 
@@ -86,6 +88,7 @@ int run(int argc, char** argv)
     list->callback([&] { status = runList(listFile, std::cout, std::cerr); });
 
     CommandOptions options;
+    options.dataFolder = qte::dataFolderFor(qte::executableFolder());
     std::string inFile;
     std::string outFile;
 

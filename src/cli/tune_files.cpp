@@ -1,6 +1,7 @@
 #include "cli/tune_files.h"
 
 #include "formats/file_kinds.h"
+#include "io/file_store.h"
 #include "io/files.h"
 #include "sound/wave_file.h"
 #include "tune/ringdata_edit.h"
@@ -107,13 +108,21 @@ std::string CatalogueNames(const TuneCatalogue& catalogue)
     return names;
 }
 
-ToolConfig LoadToolConfig(const std::filesystem::path& folder)
+ToolConfig LoadToolConfig(const ConfigFolders& folders)
 {
     ToolConfig config;
-    config.warnings = LoadTextConfigFile(config.textConfig, folder / "config.cfg").warnings;
+    DiskFileStore disk;
+    const ConfigFileRead text = readConfigFile(disk, folders, "config.cfg");
+    config.warnings =
+        LoadTextConfig(config.textConfig, text.bytes ? std::string_view(*text.bytes) : "").warnings;
+    if (text.error)
+        config.warnings.push_back(text.error->message + ": the tone text uses built-in defaults");
+    else if (text.missing())
+        config.warnings.push_back(missingConfigMessage(folders));
     FrequencyTable table = DefaultFrequencyTable();
     // A missing midihz.ini keeps the built-in tuning, as in the editor.
-    (void)LoadFrequencyTable(table, folder / "midihz.ini");
+    const ConfigFileRead frequencies = readConfigFile(disk, folders, "midihz.ini");
+    if (frequencies.bytes) (void)LoadFrequencyTable(table, *frequencies.bytes);
     config.noteFrequencyHz = BuildNoteFrequencies(table);
     return config;
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_folders.h"
 #include "config/frequency_table.h"
 #include "config/text_config.h"
 #include "formats/midi_file.h"
@@ -39,16 +40,17 @@ struct TuneOptions {
     MidiLineChoice midiLine; // the line of a MIDI file; none for the default
 };
 
-// config.cfg and midihz.ini of one folder, read as the editor reads them
-// from its start directory. A missing file leaves the built-in values.
+// config.cfg and midihz.ini, read as the editor reads them: from the start
+// folder, else from the data folder. A missing file leaves the built-in
+// values; a missing or unreadable config.cfg is a warning.
 struct ToolConfig {
     TextConfig textConfig;
     NoteNameTable noteNames = BuildNoteNameTable();
     NoteFrequencyTable noteFrequencyHz = BuildNoteFrequencies(DefaultFrequencyTable());
-    std::vector<std::string> warnings; // what config.cfg's reader dropped
+    std::vector<std::string> warnings; // what config.cfg's reader dropped, or why there was none
 };
 
-[[nodiscard]] ToolConfig LoadToolConfig(const std::filesystem::path& folder);
+[[nodiscard]] ToolConfig LoadToolConfig(const ConfigFolders& folders);
 
 // The kind of a file from its extension, in any case; None when unknown.
 [[nodiscard]] FileKind kindOfFile(const std::filesystem::path& path);

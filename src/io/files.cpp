@@ -19,7 +19,7 @@ FileError describeFileError(std::string_view verb, const std::filesystem::path& 
     msg += path.string();
     msg += "\": ";
     msg += std::strerror(errnoValue);
-    return {msg};
+    return {msg, errnoValue};
 }
 
 FileReadResult readWholeFile(const std::filesystem::path& path)
@@ -150,6 +150,13 @@ std::optional<FileError> writeFileAtomically(const std::filesystem::path& path,
         return describeFileError("write", path, err);
     }
     return std::nullopt;
+}
+
+std::filesystem::path executableFolder()
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path() : self.parent_path();
 }
 
 } // namespace qte

@@ -2,6 +2,7 @@
 // Whole-file reads and atomic writes, with errors as sentences that name the
 // file and the reason.
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -12,6 +13,8 @@ namespace qte {
 
 struct FileError {
     std::string message; // "Cannot open \"x.h\": No such file or directory"
+    int errnoValue = 0;  // the reason as errno names it; 0 when it has no such number
+    [[nodiscard]] bool notFound() const { return errnoValue == ENOENT || errnoValue == ENOTDIR; }
 };
 
 struct FileReadResult {
@@ -44,5 +47,8 @@ struct FileStamp {
 // "Cannot <verb> \"<path>\": <reason of errno>".
 [[nodiscard]] FileError describeFileError(std::string_view verb, const std::filesystem::path& path,
                                           int errnoValue);
+
+// The folder of the running program ("" when the system does not say).
+[[nodiscard]] std::filesystem::path executableFolder();
 
 } // namespace qte

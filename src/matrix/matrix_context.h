@@ -3,6 +3,8 @@
 // view, the edit state, and the few values other parts of the editor own
 // (options, the toolbar's note length, the modifier keys, playback).
 
+#include "config/text_config.h"
+
 #include <cstdint>
 
 namespace qte {
@@ -17,6 +19,8 @@ struct MatrixOptions {
     float newNoteUnits = 1.0f;    // length of the next drawn note
     std::int32_t newNoteKind = 0; // NoteKind of the next drawn note
     std::int32_t customNoteCount = 0;
+    // The tone text's note names the keys show; null shows none.
+    const NoteNameTable* noteNames = nullptr;
     // The pitches the tone text names a Normal note at; the rows outside
     // are shaded. Both 0: no row is.
     std::int32_t lowestNamedPitch = 0;

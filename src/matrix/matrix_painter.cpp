@@ -1,7 +1,9 @@
 #include "matrix/matrix_painter.h"
 
+#include "config/note_names.h"
 #include "matrix/matrix_edit.h"
 #include "matrix/matrix_view.h"
+#include "platform/image_surface.h"
 #include "tune/tempo.h"
 
 #include <algorithm>
@@ -21,6 +23,23 @@ int truncInt(float v)
 int mod12(int p)
 {
     return ((p % 12) + 12) % 12;
+}
+
+bool isBlackKey(int pitch)
+{
+    switch (mod12(pitch)) {
+    case 1:
+    case 3:
+    case 6:
+    case 8:
+    case 10: return true;
+    default: return false;
+    }
+}
+
+int blackKeyWidth(int keyStripWidth)
+{
+    return truncInt(static_cast<float>(keyStripWidth - 1) * 0.66f);
 }
 
 // The time under the mouse as the painter and the gestures read it.
@@ -505,6 +524,8 @@ void MatrixPainter::PaintKeys(MatrixContext& ctx, Surface& target)
     paintKeyStrip(ctx);
     target.blit(0, kGridTop, L - 1, h * R, m_backBitmap, 0, 0);
 
+    paintKeyNames(ctx, target);
+
     const Surface& pics = pictures();
     const bool vibraLit = e.mouseY > v.vibraTop() && e.mouseY < v.vibraBottom();
     const bool textLit = e.mouseY > v.textTop() && e.mouseY < v.textBottom();
@@ -549,7 +570,7 @@ void MatrixPainter::paintKeyStrip(const MatrixContext& ctx)
             m_backBitmap.stretchBlit({0, y, L - 1, y + height}, pics,
                                      isLit(p) ? pic->lit : pic->normal);
     }
-    const int blackWidth = tr(static_cast<float>(L - 1) * 0.66f);
+    const int blackWidth = blackKeyWidth(L);
     for (int p = v.lowestPitch; p <= v.lowestPitch + R; ++p) {
         const int base = h * R - (p - v.lowestPitch) * h + 1;
         const float b = static_cast<float>(base);
@@ -564,6 +585,44 @@ void MatrixPainter::paintKeyStrip(const MatrixContext& ctx)
         }
         m_backBitmap.stretchBlit({0, y, blackWidth, y + height}, pics,
                                  isLit(p) ? kBlackKey.lit : kBlackKey.normal);
+    }
+}
+
+bool keyShowsName(int pitch, int rowHeight)
+{
+    return mod12(pitch) == 0 || rowHeight >= kFontCellHeight;
+}
+
+std::string keyLabel(const NoteNameTable& names, int pitch)
+{
+    std::string name = noteName(names, pitch);
+    return name.empty() ? std::to_string(pitch) : name;
+}
+
+KeyLabelPlace keyLabelAt(const MatrixView& v, int pitch, std::size_t length)
+{
+    const int width = static_cast<int>(length) * kFontCellWidth;
+    const int right = isBlackKey(pitch) ? blackKeyWidth(v.keyStripWidth) - 2 : v.keyStripWidth - 3;
+    // A name taller than its row sits on the row's bottom and reaches up
+    // into the white key's wider part; one that fits is centred.
+    const int rowTop = v.pitchToY(pitch);
+    int y = v.rowHeight >= kFontCellHeight ? rowTop + (v.rowHeight - kFontCellHeight) / 2
+                                           : rowTop + v.rowHeight - kFontCellHeight;
+    y = std::min(std::max(y, kGridTop), v.gridBottom() - kFontCellHeight);
+    return {right - width, y};
+}
+
+void MatrixPainter::paintKeyNames(const MatrixContext& ctx, Surface& target) const
+{
+    const MatrixView& v = ctx.view;
+    if (!ctx.options.noteNames || v.gridBottom() - kGridTop < kFontCellHeight) return;
+    for (int p = v.lowestPitch; p < v.lowestPitch + v.visibleRows; ++p) {
+        if (!keyShowsName(p, v.rowHeight)) continue;
+        const std::string label = keyLabel(*ctx.options.noteNames, p);
+        const KeyLabelPlace at = keyLabelAt(v, p, label.size());
+        if (at.x < 0) continue;
+        const Colour ink = isBlackKey(p) ? m_colours.keyNameOnBlack : m_colours.keyNameOnWhite;
+        target.text(at.x, at.y, label, ink, m_colours.background, false);
     }
 }
 

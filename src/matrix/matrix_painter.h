@@ -10,6 +10,8 @@
 #include "platform/surface.h"
 #include "tune/tune.h"
 
+#include <string>
+
 namespace qte {
 
 struct MatrixColours {
@@ -25,6 +27,8 @@ struct MatrixColours {
     Colour gridEvery2 = rgbColour(150, 150, 150);
     Colour gridOdd = rgbColour(100, 100, 100);
     Colour gridPen = rgbColour(150, 150, 150); // horizontal lines, strip borders
+    Colour keyNameOnWhite = rgbColour(60, 60, 60);
+    Colour keyNameOnBlack = rgbColour(220, 220, 220);
     Colour unnamedRow = rgbColour(56, 24, 24); // the empty cells of a row the text cannot name
     Colour playLine = rgbColour(255, 220, 0);  // the play clock's line across the grid
 
@@ -56,7 +60,7 @@ public:
     // The whole window. Also carries the live part of the gestures (see
     // followMouse) and ends by updating the horizontal scroll range.
     void RepaintMatrix(MatrixContext& ctx, Surface& target);
-    // The key strip and the two strip labels.
+    // The key strip with its note names, and the two strip labels.
     void PaintKeys(MatrixContext& ctx, Surface& target);
 
     [[nodiscard]] const ImageSurface& backBitmap() const { return m_backBitmap; }
@@ -81,12 +85,28 @@ private:
     // Over everything while a tune plays: a one-pixel line at the play clock.
     void paintPlayLine(const MatrixContext& ctx, Surface& s) const;
     void paintKeyStrip(const MatrixContext& ctx);
+    void paintKeyNames(const MatrixContext& ctx, Surface& target) const;
 
     const Surface* m_buttonTable = nullptr;
     ImageSurface m_blank;
     ImageSurface m_backBitmap;
     MatrixColours m_colours;
 };
+
+// The keys that carry their note name: every C, and every key once the rows
+// are as tall as the name's text.
+[[nodiscard]] bool keyShowsName(int pitch, int rowHeight);
+// What the key of a pitch shows: its name in the tone text, or its number
+// where the text has no name for it.
+[[nodiscard]] std::string keyLabel(const NoteNameTable& names, int pitch);
+// Where a key's name is written on the window: the top left of its text,
+// right-aligned on the key (a white key's name right of the black keys),
+// within the key strip.
+struct KeyLabelPlace {
+    int x = 0;
+    int y = 0;
+};
+[[nodiscard]] KeyLabelPlace keyLabelAt(const MatrixView& view, int pitch, std::size_t length);
 
 // The live part of a gesture, from the mouse position: the hovered key, the
 // pressed text's time, the end of the item being drawn, the rubber band's

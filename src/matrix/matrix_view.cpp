@@ -135,6 +135,17 @@ bool ZoomY(MatrixView& view, const Tune& tune, ZoomDirection direction)
     return true;
 }
 
+bool ZoomXAt(MatrixView& view, const Tune& tune, ZoomDirection direction, int x)
+{
+    x = std::max(x, view.gridLeft());
+    const float anchor = view.xToUnits(x);
+    if (!ZoomX(view, tune, direction)) return false;
+    const float left =
+        anchor - static_cast<float>(x - view.gridLeft()) / static_cast<float>(view.unitWidth);
+    ScrollHorizontal(view, ScrollCode::ThumbTrack, truncToInt(std::lround(left)));
+    return true;
+}
+
 bool ScrollHorizontal(MatrixView& view, ScrollCode code, std::int32_t trackPosition)
 {
     ScrollSetting& bar = view.horizontalBar;

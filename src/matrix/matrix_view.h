@@ -125,6 +125,10 @@ enum class ZoomDirection { In, Out };
 // One zoom step, then a new layout. Returns whether the zoom changed.
 bool ZoomX(MatrixView& view, const Tune& tune, ZoomDirection direction);
 bool ZoomY(MatrixView& view, const Tune& tune, ZoomDirection direction);
+// A time zoom step that keeps the unit under pixel column x (taken at the
+// grid's left edge when left of it) under that column, as near as a whole
+// scroll position allows.
+bool ZoomXAt(MatrixView& view, const Tune& tune, ZoomDirection direction, int x);
 
 // Scroll-bar messages; return whether the code was handled (then repaint).
 bool ScrollHorizontal(MatrixView& view, ScrollCode code, std::int32_t trackPosition);

@@ -3,6 +3,7 @@
 #include "matrix/matrix_edit.h"
 #include "matrix/matrix_painter.h"
 #include "matrix/matrix_view.h"
+#include "platform/surface.h"
 #include "platform/window.h"
 #include "tune/tune.h"
 
@@ -23,6 +24,10 @@ void BlockEdit::repaint(MatrixContext& ctx)
 void BlockEdit::onSize(MatrixContext& ctx)
 {
     LayoutMatrix(ctx.view, ctx.tune, m_window.clientWidth(), m_window.clientHeight());
+    // The bands move with the size and the zoom, and painting covers only
+    // the bands: the rest is erased to the window's black first.
+    Surface& surface = m_window.surface();
+    surface.fillRect({0, 0, surface.width(), surface.height()}, m_painter.colours().background);
     repaint(ctx);
 }
 

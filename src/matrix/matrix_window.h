@@ -36,7 +36,7 @@ public:
     // The smallest the window may be made: the key strip stays whole.
     [[nodiscard]] static MinTrackSize minTrackSize(const MatrixView& view);
 
-    // Lays the matrix out for the client size, then repaints.
+    // Lays the matrix out for the client size, erases the window, repaints.
     void onSize(MatrixContext& ctx);
     // A scroll that moves nothing only sets the bars again.
     void onHorizontalScroll(MatrixContext& ctx, ScrollCode code, std::int32_t track);

@@ -1,5 +1,6 @@
 #include "tunewindows/edit_dialogs.h"
 
+#include "config/note_names.h"
 #include "tune/tone_parser.h"
 #include "tune/tone_text.h"
 #include "tune/tune.h"
@@ -185,10 +186,14 @@ std::string applyNoteDialog(Tune& tune, const ToneText& text, std::int32_t noteI
         return rangeMessage(kStartField, 0, kMaxDialogTimeMs - *length);
     }
     NoteRecord& n = tune.noteTable[noteIndex];
-    const auto value = readDialogNumber(fields.note);
+    const bool normal = n.noteKind() == NoteKind::Normal;
+    // A Normal note's pitch may also be given by its name in the tone text.
+    std::optional<std::int32_t> value = readDialogNumber(fields.note);
+    if (!value && normal) value = pitchOfNoteName(fields.note);
     if (!value) {
-        return n.noteKind() == NoteKind::Normal ? rangeMessage("Note", 1, 108)
-                                                : std::string("Note must be a number.");
+        return normal ? std::string("Note must be a number from 1 to 108 or a note name of "
+                                    "the tone text, such as C, C#3 or A2b.")
+                      : std::string("Note must be a number.");
     }
     const float mpu = tune.msPerUnit;
     if (!lastsAMillisecond(*start, *length, mpu)) {

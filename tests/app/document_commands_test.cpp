@@ -50,11 +50,11 @@ protected:
     {
         ctx.document.change("Edit note", [pitch](Tune& t) { t.noteTable[1].pitch = pitch; });
     }
-    void press(int key, bool shift = false, bool ctrl = false)
+    void press(const std::string& key)
     {
-        const auto id = translateAccelerator({key, 0, shift, ctrl, false});
-        ASSERT_TRUE(id.has_value());
-        runCommand(ctx, *id);
+        const int id = test::commandOfKey(key);
+        ASSERT_NE(id, 0) << key;
+        runCommand(ctx, id);
     }
     void openRingdata()
     {
@@ -85,18 +85,18 @@ TEST_F(DocumentCommands, UndoAndRedoNameTheirStepAndTheCaptionsShowWhatIsUnsaved
     EXPECT_EQ(commandLabel(ctx, cmd::Undo), "Undo ->Staccato");
     const std::string staccatoText = ToneTextBytes(ctx.toneText);
 
-    press(vk::letter('Z'), false, true);
+    press("Ctrl+Z");
     EXPECT_EQ(commandLabel(ctx, cmd::Undo), "Undo Tempo 120 bpm");
     EXPECT_EQ(commandLabel(ctx, cmd::Redo), "Redo ->Staccato");
-    press(vk::letter('Z'), false, true);
+    press("Ctrl+Z");
     EXPECT_EQ(ctx.tune().tempoBpm, 160);
     // Back at the tune as opened: nothing unsaved, and the text says so too.
     EXPECT_EQ(matrixWindow.caption(), "Matrix edit - Undefined - bells.ota");
     EXPECT_EQ(ctx.toneText.toneTextLines[3], "        /*Tempo: 160bpm*/");
     EXPECT_FALSE(isCommandEnabled(ctx, cmd::Undo));
 
-    press(vk::letter('Y'), false, true);
-    press(vk::letter('Z'), true, true);
+    press("Ctrl+Y");
+    press("Ctrl+Shift+Z");
     EXPECT_EQ(ToneTextBytes(ctx.toneText), staccatoText);
     EXPECT_EQ(ctx.tune().tempoBpm, 120);
     EXPECT_FALSE(isCommandEnabled(ctx, cmd::Redo));
@@ -137,7 +137,7 @@ TEST_F(DocumentCommands, ActionsThatWouldLoseChangesAskFirst)
          [this] { return ctx.tune().noteTable[1].pitch == 69; }},
         {"Exit from the menu", "Confirm exit: Ready to quit?", true,
          [this] { runCommand(ctx, cmd::Exit); }, [this] { return ctx.quitRequested; }},
-        {"Escape", "Confirm exit: Ready to quit?", true, [this] { press(vk::Escape); },
+        {"Escape", "Confirm exit: Ready to quit?", true, [this] { press("Esc"); },
          [this] { return ctx.quitRequested; }},
         {"the close box", "Confirm exit: Ready to quit?", true,
          [this] { ctx.quitRequested = confirmClose(ctx); }, [this] { return ctx.quitRequested; }},

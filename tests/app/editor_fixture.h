@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace qte::test {
@@ -61,6 +62,24 @@ public:
 private:
     int m_w, m_h;
 };
+// The command a key is bound to (its portable text, "Ctrl+Shift+S"), 0 for
+// a key bound to none.
+inline int commandOfKey(const std::string& key)
+{
+    const std::function<int(const std::vector<MenuItem>&)> search =
+        [&](const std::vector<MenuItem>& items) {
+            for (const MenuItem& i : items) {
+                if (std::find(i.keys.begin(), i.keys.end(), key) != i.keys.end()) return i.id;
+                if (const int id = search(i.submenu)) return id;
+            }
+            return 0;
+        };
+    for (const Menu& m : mainMenu())
+        if (const int id = search(m.items)) return id;
+    for (const KeyCommand& k : keyCommands())
+        if (std::find(k.keys.begin(), k.keys.end(), key) != k.keys.end()) return k.id;
+    return 0;
+}
 
 // Files is the file store: the in-memory one, or the real disk.
 template <class Files> class EditorFixtureOn : public ::testing::Test {
@@ -82,7 +101,13 @@ protected:
                                {&matrixWindow, &ringdataWindow, &catalogueWindow}})
     {}
 
-    void start() { startEditor(ctx, kStart); }
+    // An empty config.cfg unless the test put one there: the tone text has
+    // its built-in shape, and no word of a missing file is due.
+    void start()
+    {
+        files.files.try_emplace(kStart / "config.cfg");
+        startEditor(ctx, kStart);
+    }
     // Starts with the project's config.cfg, whose note names the tone text uses.
     void startWithConfig()
     {
@@ -151,6 +176,12 @@ protected:
                           a.path.lexically_relative(kStart).string());
         files.log.clear();
         return out;
+    }
+
+    // A key pressed in the main window: its command, when it has one.
+    void pressKey(const std::string& key)
+    {
+        if (const int id = commandOfKey(key)) runCommand(ctx, id);
     }
 
     // Puts the tune a test starts from in place as if it had been opened so:

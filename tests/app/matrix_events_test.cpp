@@ -62,7 +62,7 @@ protected:
     // Quarter notes at 0 and 10 on the clipboard, and in the tune unselected.
     void copyTwoNotes()
     {
-        keyDown(ctx, vk::Digit0 + 4);
+        pressKey("4");
         click(true, cell(0.0f, pitch()));
         click(true, cell(10.0f, pitch()));
         runCommand(ctx, cmd::SelectAll);
@@ -93,7 +93,7 @@ protected:
 TEST_F(MatrixEvents, DrawnMovedAndDeletedNotesShowInTheToneText)
 {
     runCommand(ctx, cmd::StyleContinuous);
-    keyDown(ctx, vk::Digit0 + 3);
+    pressKey("3");
     const int p = pitch();
     const Point from = cell(2.0f, p);
     gesture(true, from, {from.x + 9 * view().unitWidth, from.y});
@@ -107,11 +107,11 @@ TEST_F(MatrixEvents, DrawnMovedAndDeletedNotesShowInTheToneText)
     EXPECT_EQ(std::pair(n.pitch, n.startUnits), std::pair(p + 3, 12.0f));
     EXPECT_THAT(text(), HasSubstr(toneLine(n)));
     // With Shift held only the pitch changes.
-    keyDown(ctx, vk::Shift);
+    modifierKey(ctx, ModifierKey::Shift, true);
     held.shiftDown = true;
     gesture(false, cell(12.0f, p + 3), cell(30.0f, p - 2));
     held.shiftDown = false;
-    keyUp(ctx, vk::Shift);
+    modifierKey(ctx, ModifierKey::Shift, false);
     EXPECT_EQ(std::pair(n.pitch, n.startUnits), std::pair(p - 2, 12.0f));
 
     click(true, cell(12.0f, p - 2));
@@ -125,7 +125,7 @@ TEST_F(MatrixEvents, DrawnMovedAndDeletedNotesShowInTheToneText)
 TEST_F(MatrixEvents, EachGestureIsOneNamedStep)
 {
     runCommand(ctx, cmd::StyleContinuous);
-    keyDown(ctx, vk::Digit0 + 3);
+    pressKey("3");
     const int p = pitch();
     const auto undoName = [this] { return commandLabel(ctx, cmd::Undo).value_or(""); };
     for (const float u : {0.0f, 10.0f, 20.0f})
@@ -183,7 +183,7 @@ TEST_F(MatrixEvents, EachGestureIsOneNamedStep)
 TEST_F(MatrixEvents, BeforeAStyleIsChosenNotesAreDrawnAndResizedAsInContinuous)
 {
     ASSERT_EQ(ctx.settings.styleMode, 0);
-    keyDown(ctx, vk::Digit0 + 3); // eighths: 4 units
+    pressKey("3"); // eighths: 4 units
     const int p = pitch();
     gesture(true, cell(2.0f, p), cell(11.0f, p));
     ASSERT_EQ(ctx.tune().noteCount, 1);
@@ -200,13 +200,13 @@ TEST_F(MatrixEvents, BeforeAStyleIsChosenNotesAreDrawnAndResizedAsInContinuous)
 TEST_F(MatrixEvents, ModifiersComeWithEachClickNotFromAKeyReleaseLostToADialog)
 {
     const int p = pitch();
-    keyDown(ctx, vk::Digit0 + 3);
+    pressKey("3");
     click(true, cell(2.0f, p));
     click(true, cell(10.0f, p));
     runCommand(ctx, cmd::SelectAll);
 
     // Ctrl held for Ctrl+O; the file dialog is cancelled after Ctrl is let go.
-    keyDown(ctx, vk::Control);
+    modifierKey(ctx, ModifierKey::Ctrl, true);
     ASSERT_TRUE(ctx.keys.ctrlDown);
     runCommand(ctx, cmd::OpenRingingTone);
 
@@ -316,9 +316,47 @@ TEST_F(MatrixEvents, TextStripOpensTheTextDialogAndItsTextGoesIntoTheToneText)
     EXPECT_THAT(text(), Not(HasSubstr("FREQ_DEFINE")));
 }
 
+// The wheel over the matrix: pitch rows up and down, time with Shift or a
+// sideways turn, and with Ctrl a time zoom that keeps the unit under the
+// mouse where it is.
+TEST_F(MatrixEvents, TheWheelScrollsPitchAndTimeAndZoomsTimeAtTheMouse)
+{
+    const int bottom = view().lowestPitch;
+    matrixWheel(ctx, 100, -2, 0, {}, 3);
+    EXPECT_EQ(view().lowestPitch, bottom - 6);
+    matrixWheel(ctx, 100, 1, 0, {}, 3);
+    EXPECT_EQ(view().lowestPitch, bottom - 3);
+    EXPECT_EQ(matrixWindow.scrollBar(ScrollBar::Vertical).position, view().verticalPos);
+
+    matrixWheel(ctx, 100, -1, 0, {true, false}, 3);
+    EXPECT_EQ(view().scrollUnits, 3);
+    EXPECT_EQ(view().lowestPitch, bottom - 3) << "Shift turns only the time";
+    matrixWheel(ctx, 100, 0, -2, {}, 3);
+    EXPECT_EQ(view().scrollUnits, 9);
+    matrixWheel(ctx, 100, 0, 5, {}, 3);
+    EXPECT_EQ(view().scrollUnits, 0);
+
+    // Down stops with pitch 1 at the bottom, as the Down key does.
+    matrixWheel(ctx, 100, -99, 0, {}, 3);
+    EXPECT_EQ(view().lowestPitch, 1);
+
+    // Ctrl: a zoom step a notch, around the mouse.
+    matrixWheel(ctx, 100, 0, -10, {}, 3);
+    const int x = view().unitsToX(40.0f);
+    const float before = view().xToUnits(x);
+    const int width = view().unitWidth;
+    matrixWheel(ctx, x, 3, 0, {false, true}, 3);
+    EXPECT_GT(view().unitWidth, width);
+    EXPECT_NEAR(view().xToUnits(x), before, 1.0f);
+    EXPECT_EQ(view().lowestPitch, 1) << "Ctrl turns only the zoom";
+    matrixWheel(ctx, x, -3, 0, {false, true}, 3);
+    EXPECT_EQ(view().unitWidth, width);
+    EXPECT_NEAR(view().xToUnits(x), before, 1.0f);
+}
+
 TEST_F(MatrixEvents, RepeatStripOpensTheRepetitionsDialog)
 {
-    keyDown(ctx, vk::Digit0 + 4);
+    pressKey("4");
     click(true, cell(0.0f, pitch()));
     // Drawn with the right button from unit 0 over twelve units.
     gesture(true, repeatStrip(0.0f), repeatStrip(12.0f));
@@ -433,7 +471,7 @@ TEST_F(MatrixEvents, PasteWaitsWhileAMovedNoteHangsAtTheMouse)
 
 TEST_F(MatrixEvents, EditCommandsRegenerateTheToneText)
 {
-    keyDown(ctx, vk::Digit0 + 5);
+    pressKey("5");
     click(true, cell(0.0f, pitch()));
     const std::string before = toneLine(ctx.tune().noteTable[1]);
     runCommand(ctx, cmd::StaccatoAll);

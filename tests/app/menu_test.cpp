@@ -1,8 +1,10 @@
 #include "app/menu.h"
+#include "editor_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 namespace qte {
 namespace {
@@ -44,6 +46,7 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
         {cmd::SoundNotes, "Sound notes while editing"},
         {cmd::Exit, "E&xit"},
         {cmd::About, "&About ..."},
+        {cmd::ArrangeWindows, "Arrange windows"},
         {cmd::Undo, "Undo"},
         {cmd::Redo, "Redo"},
         {cmd::OctaveUp, "Octave up"},
@@ -65,7 +68,7 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
     std::set<int> ids;
     for (const MenuItem* i : items)
         EXPECT_TRUE(ids.insert(i->id).second) << i->id;
-    EXPECT_EQ(ids.size(), 39u);
+    EXPECT_EQ(ids.size(), 40u);
 
     const auto& menus = mainMenu();
     ASSERT_EQ(menus.size(), 6u);
@@ -74,46 +77,104 @@ TEST(MainMenu, ItemsKeepTheirIdsAndExactTexts)
     EXPECT_EQ(menus.back().title, "&Help");
 }
 
-TEST(Accelerators, FirstMatchingEntryWins)
+// Every key of the old accelerator and keyboard tables keeps its command,
+// the desktop's own keys are added, and the keys the accelerator table took
+// without a command stay bound to nothing.
+TEST(Keys, EveryKeyHasItsCommand)
 {
     struct Case {
-        const char* name;
-        KeyStroke key;
-        std::optional<int> command;
+        const char* key;
+        int command; // 0: bound to nothing
     };
     const Case cases[] = {
-        {"comma", {0xBC, ',', false, false, false}, 32783},
-        {"ctrl+A", {vk::letter('A'), 1, false, true, false}, cmd::SelectAll},
-        {"plain A", {vk::letter('A'), 'a', false, false, false}, std::nullopt},
-        {"F takes the first entry", {vk::letter('F'), 'f', false, false, false}, 32798},
-        {"shift+F matches no entry", {vk::letter('F'), 'F', true, false, false}, std::nullopt},
-        {"P", {vk::letter('P'), 'p', false, false, false}, 32810},
-        {"ctrl+P", {vk::letter('P'), 16, false, true, false}, 32827},
-        {"shift+P types P", {vk::letter('P'), 'P', true, false, false}, std::nullopt},
-        {"ctrl+O", {vk::letter('O'), 15, false, true, false}, cmd::OpenRingingTone},
-        {"End alone", {vk::End, 0, false, false, false}, 32823},
-        {"shift+End is left to the keys", {vk::End, 0, true, false, false}, std::nullopt},
-        {"Escape", {vk::Escape, 27, false, false, false}, cmd::Exit},
-        {"numpad +", {vk::Add, '+', false, false, false}, cmd::ZoomYOut},
-        {"numpad -", {vk::Subtract, '-', false, false, false}, cmd::ZoomYIn},
-        {"shift+Down", {vk::Down, 0, true, false, false}, cmd::ZoomYOut},
-        {"Down alone", {vk::Down, 0, false, false, false}, std::nullopt},
-        {"shift+Right", {vk::Right, 0, true, false, false}, cmd::ZoomXIn},
-        {"Page Up", {vk::PageUp, 0, false, false, false}, 32821},
-        {"Space", {vk::Space, ' ', false, false, false}, cmd::Play},
-        {"Delete", {vk::Delete, 0, false, false, false}, cmd::Delete},
-        {"a-ring", {0xDD, 0xE5, false, false, false}, 32807},
-        {"digit", {vk::Digit0 + 4, '4', false, false, false}, std::nullopt},
-        {"ctrl+Z", {vk::letter('Z'), 26, false, true, false}, cmd::Undo},
-        {"ctrl+Y", {vk::letter('Y'), 25, false, true, false}, cmd::Redo},
-        {"ctrl+shift+Z", {vk::letter('Z'), 26, true, true, false}, cmd::Redo},
-        {"plain Z", {vk::letter('Z'), 'z', false, false, false}, std::nullopt},
+        // Accelerator table.
+        {"Ctrl+A", cmd::SelectAll},
+        {"Ctrl+C", cmd::Copy},
+        {"Ctrl+O", cmd::OpenRingingTone},
+        {"Ctrl+S", cmd::Save},
+        {"Ctrl+V", cmd::Paste},
+        {"Ctrl+X", cmd::Cut},
+        {"Ctrl+Z", cmd::Undo},
+        {"Ctrl+Y", cmd::Redo},
+        {"Ctrl+Shift+Z", cmd::Redo},
+        {"Num++", cmd::ZoomYOut},
+        {"Num+-", cmd::ZoomYIn},
+        {"Num+*", cmd::ZoomXIn},
+        {"Num+/", cmd::ZoomXOut},
+        {"Shift+Down", cmd::ZoomYOut},
+        {"Shift+Up", cmd::ZoomYIn},
+        {"Shift+Left", cmd::ZoomXOut},
+        {"Shift+Right", cmd::ZoomXIn},
+        {"Del", cmd::Delete},
+        {"Esc", cmd::Exit},
+        {"Space", cmd::Play},
+        {",", 0},
+        {".", 0},
+        {"F", 0},
+        {"M", 0},
+        {"P", 0},
+        {"Ctrl+P", 0},
+        {"R", 0},
+        {"End", 0},
+        {"PgUp", 0},
+        {"\xe5", 0},
+        // Keyboard table.
+        {"1", cmd::NoteLength1},
+        {"6", cmd::NoteLength6},
+        {"7", cmd::ToggleDot},
+        {"8", cmd::ToggleDoubleDot},
+        {"9", cmd::ToggleTriplet},
+        {"0", cmd::ClearModifier},
+        {"Shift+End", cmd::ScrollToLastNote},
+        {"Ctrl+End", cmd::ScrollToLastNote},
+        {"Home", cmd::ScrollToStart},
+        {"Left", cmd::ScrollLeft},
+        {"Right", cmd::ScrollRight},
+        {"Up", cmd::ScrollUp},
+        {"Down", cmd::ScrollDown},
+        // The desktop's keys.
+        {"Ctrl+N", cmd::NewTune},
+        {"Ctrl+Shift+S", cmd::SaveAs},
+        {"Ctrl+Q", cmd::Exit},
+        {"F1", cmd::About},
+        {"Ctrl++", cmd::ZoomXIn},
+        {"Ctrl+-", cmd::ZoomXOut},
+        {"Ctrl+Shift++", cmd::ZoomYIn},
+        {"Ctrl+=", cmd::ZoomXIn},
+        {"Ctrl+Shift+=", cmd::ZoomYIn},
+        {"Ctrl+Shift+-", cmd::ZoomYOut},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(translateAccelerator(c.key), c.command);
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(test::commandOfKey(c.key), c.command);
     }
-    EXPECT_EQ(acceleratorTable().size(), 33u);
+    for (int digit = 1; digit <= 6; ++digit)
+        EXPECT_EQ(test::commandOfKey(std::to_string(digit)), cmd::NoteLength1 + digit - 1);
+}
+
+TEST(Keys, NoKeyIsBoundTwiceAndMenusShowTheirFirstKey)
+{
+    std::multiset<std::string> keys;
+    for (const MenuItem* i : allItems())
+        keys.insert(i->keys.begin(), i->keys.end());
+    for (const KeyCommand& k : keyCommands())
+        keys.insert(k.keys.begin(), k.keys.end());
+    for (const std::string& k : keys)
+        EXPECT_EQ(keys.count(k), 1u) << k;
+
+    // What the menus show: the desktop's own keys first.
+    const std::pair<int, const char*> shown[] = {
+        {cmd::NewTune, "Ctrl+N"}, {cmd::SaveAs, "Ctrl+Shift+S"}, {cmd::Exit, "Ctrl+Q"},
+        {cmd::About, "F1"},       {cmd::ZoomXIn, "Ctrl++"},      {cmd::ZoomYOut, "Ctrl+Shift+-"},
+    };
+    for (const auto& [id, key] : shown) {
+        SCOPED_TRACE(key);
+        for (const MenuItem* i : allItems())
+            if (i->id == id) {
+                ASSERT_FALSE(i->keys.empty());
+                EXPECT_EQ(i->keys.front(), key);
+            }
+    }
 }
 
 } // namespace

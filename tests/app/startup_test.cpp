@@ -4,6 +4,8 @@
 #include "app/menu.h"
 #include "editor_fixture.h"
 
+#include <algorithm>
+
 namespace qte {
 namespace {
 
@@ -60,12 +62,13 @@ TEST_F(Startup, ReadsSettingsThenFrequenciesAndWritesSettingsAtExit)
     EXPECT_EQ(LoadUserSettings(files.files[kStart / "config.dat"]).settings.rowHeight, rowHeight);
 }
 
-TEST_F(Startup, FirstStartWithoutFilesKeepsDefaultsQuietly)
+TEST_F(Startup, FirstStartWithoutFilesKeepsDefaultsAndSaysConfigIsMissing)
 {
-    start();
+    startEditor(ctx, kStart, "/data");
     EXPECT_EQ(ctx.settings, UserSettings{});
     EXPECT_EQ(ctx.matrixView.keyStripWidth, kKeyStripWidth);
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(takeMessage(), "Warning: No config.cfg in /start or /data: the tone text uses "
+                             "built-in defaults");
     for (int id : {cmd::StyleNatural, cmd::StyleContinuous, cmd::StyleStaccato,
                    cmd::AddDefaultParts, cmd::PlayPolitely}) {
         SCOPED_TRACE(id);
@@ -76,6 +79,35 @@ TEST_F(Startup, FirstStartWithoutFilesKeepsDefaultsQuietly)
     EXPECT_EQ(ringdataWindow.caption(), "Ringdata view - Undefined");
     EXPECT_EQ(catalogueWindow.caption(), "No Ringdata opened");
     EXPECT_EQ(ctx.tune().toneId, "UNDF");
+}
+
+// Started anywhere (a desktop launcher starts in the home folder), the
+// editor reads the config.cfg and midihz.ini it ships with; the start
+// directory's own come first.
+TEST_F(Startup, ConfigAndFrequenciesComeFromTheDataFolderWhenTheStartHasNone)
+{
+    const std::filesystem::path data = "/usr/share/quelo-tune-editor";
+    const std::string config = test::readFileOrDie(test::resourcePath("config.cfg"));
+    files.files[data / "config.cfg"] = config;
+    files.files[data / "midihz.ini"] = "69,450.0\n";
+    startEditor(ctx, kStart, data);
+    EXPECT_EQ(takeMessage(), "");
+    EXPECT_EQ(ctx.noteFrequencyHz[69], 450);
+    EXPECT_EQ(ctx.textConfig.noteNamePrefix[0], "AUD_NOTE");
+    const auto log = takeLog();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "read ../usr/share/quelo-tune-editor/config.cfg"),
+              1);
+
+    // A New Tune reads it again from where it is.
+    ctx.textConfig = {};
+    runCommand(ctx, cmd::NewTune);
+    EXPECT_EQ(ctx.textConfig.noteNamePrefix[0], "AUD_NOTE");
+    EXPECT_EQ(takeMessage(), "");
+
+    // The start directory's own is taken first.
+    files.files[kStart / "config.cfg"] = "NOTENAMES:\n*BEGIN*\nOWN_NOTE\n*END*\n\n";
+    runCommand(ctx, cmd::NewTune);
+    EXPECT_EQ(ctx.textConfig.noteNamePrefix[0], "OWN_NOTE");
 }
 
 TEST(ChildPlacement, FixedPlacesInTheClientArea)
@@ -95,6 +127,51 @@ TEST(ChildPlacement, FixedPlacesInTheClientArea)
         SCOPED_TRACE(static_cast<int>(c.child));
         EXPECT_EQ(childPlacement(c.child, 1280, 971), c.expected);
     }
+}
+
+// Wide enough, the children open side by side without overlap; the
+// Ringdata view holds a whole TONE line. Narrower, the fixed places, with
+// the Ringdata view still wide enough for one.
+TEST(ChildPlacement, SideBySideWhereTheClientIsWideEnough)
+{
+    const ChildFrame frame{22, 40};
+    const int ringdata = kToneLineColumns * 8 + 22, tunes = kTuneListColumns * 8 + 22;
+    struct Case {
+        const char* name;
+        int width, height;
+        Rect tunes, ringdata, matrix;
+    };
+    const Case cases[] = {
+        {"1280 x 1024",
+         1280,
+         950,
+         {0, 63, tunes, 950},
+         {tunes, 63, tunes + ringdata, 950},
+         {tunes + ringdata, 63, 1280, 950}},
+        {"1920 x 1080",
+         1920,
+         1000,
+         {0, 63, tunes, 1000},
+         {tunes, 63, tunes + ringdata, 1000},
+         {tunes + ringdata, 63, 1920, 1000}},
+        {"1024 x 768",
+         1024,
+         700,
+         {0, 40, 300, 680},
+         {20, 63, 20 + ringdata, 700},
+         {460 + ringdata - 430, 63, 1029, 700}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto places = arrangeChildren(c.width, c.height, frame);
+        EXPECT_EQ(places[static_cast<int>(Child::TunesInRingdata)], c.tunes);
+        EXPECT_EQ(places[static_cast<int>(Child::RingdataView)], c.ringdata);
+        EXPECT_EQ(places[static_cast<int>(Child::MatrixEdit)], c.matrix);
+    }
+    // The narrowest side-by-side layout still leaves the matrix its width.
+    const int narrowest = tunes + ringdata + kSideBySideMatrixWidth;
+    EXPECT_EQ(arrangeChildren(narrowest, 900, frame)[0].width(), kSideBySideMatrixWidth);
+    EXPECT_EQ(arrangeChildren(narrowest - 1, 900, frame)[0].left, 460 + ringdata - 430);
 }
 
 } // namespace

@@ -229,7 +229,14 @@ TEST_F(TuneWindows, ValuesThatWouldBreakTheTuneAreRefusedWithTheRangeAllowed)
         {"an empty length", 6, "", nullptr, false, length},
         {"a start before the tune", 6, nullptr, "-1", false, start},
         {"a start past what the lists hold", 6, nullptr, "3599900", false, start},
-        {"no pitch", 6, nullptr, nullptr, false, "Note must be a number from 1 to 108.", ""},
+        {"no pitch", 6, nullptr, nullptr, false,
+         "Note must be a number from 1 to 108 or a note name of the tone text, such as C, C#3 "
+         "or A2b.",
+         ""},
+        {"no note of that name", 6, nullptr, nullptr, false,
+         "Note must be a number from 1 to 108 or a note name of the tone text, such as C, C#3 "
+         "or A2b.",
+         "X3"},
         {"a shorter note with Insert", 7, "125", nullptr, true, insertedLength},
         {"a length beyond any list with Insert", 7, "9999999", nullptr, true, insertedLength},
         {"a shorter pause", 8, "125", nullptr, false, pause},
@@ -357,6 +364,50 @@ TEST_F(TuneWindows, ScrollBarsMoveTheTextAndTheList)
     openRingdata();
     catalogueScroll(ctx, ScrollCode::LineDown, 0);
     EXPECT_EQ(ctx.catalogueView.catalogueTopRow, 0); // five tunes fit
+}
+
+// The wheel: three lines a notch in the text, columns with Shift or a
+// sideways turn; rows of the list. Both stop at their ends.
+TEST_F(TuneWindows, TheWheelScrollsTheTextAndTheList)
+{
+    for (int i = 0; i < 120; ++i)
+        addNote(8 * i, 8, 69);
+    regenerateToneText(ctx);
+    const RingdataView& v = ctx.ringdataView;
+    struct Step {
+        int up, left;
+        bool shift;
+        int topLine, leftColumn;
+    };
+    const Step steps[] = {
+        {-2, 0, false, 6, 0},
+        {1, 0, false, 3, 0},
+        {-1, 0, true, 3, 3},
+        {0, -1, false, 3, 6},
+        {0, 2, false, 3, 0},
+        {5, 0, false, 0, 0},
+        {-99, 0, false, ctx.toneText.toneTextLineCount - v.textVisibleLines, 0},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.up << " " << s.left << " " << s.shift);
+        ringdataWheel(ctx, s.up, s.left, s.shift, 3);
+        EXPECT_EQ(std::pair(v.textTopLine, v.textLeftColumn), std::pair(s.topLine, s.leftColumn));
+        EXPECT_EQ(ringdataWindow.scrollBar(ScrollBar::Vertical).position, v.textTopLine);
+    }
+
+    // The list scrolls only where it holds more tunes than rows.
+    for (int i = 0; i < 100; ++i)
+        files.files[kRingdata] += "static TONE tone_more" + std::to_string(i) +
+                                  "[] =\n{\n        TONE(AUD_NOTE_A, TONE_TIME_IN_MS(10))\n};\n";
+    fileDialogs.answers.push_back(FileChoice{kRingdata, 1});
+    runCommand(ctx, cmd::OpenRingdata);
+    ASSERT_EQ(ctx.catalogue.tuneCount, 105);
+    catalogueWheel(ctx, -2, 3);
+    EXPECT_EQ(ctx.catalogueView.catalogueTopRow, 6);
+    catalogueWheel(ctx, 1, 3);
+    EXPECT_EQ(ctx.catalogueView.catalogueTopRow, 3);
+    catalogueWheel(ctx, -99, 3);
+    EXPECT_EQ(ctx.catalogueView.catalogueTopRow, 105 - ctx.catalogueView.catalogueVisibleRows + 1);
 }
 
 // One road through the editor as a user takes it: open the example

@@ -742,17 +742,37 @@ TEST(TunetoolPut, TheBinaryPutsAndRemoves)
     EXPECT_THAT(missing.err, HasSubstr("no tune named"));
 }
 
-TEST(Tunetool, ReadsConfigFromItsStartDirectory)
+TEST(Tunetool, ReadsConfigFromItsStartDirectoryThenItsOwnFolder)
 {
-    // The build folder holds our config.cfg, an empty folder none.
+    // The build folder holds our config.cfg beside the program.
     const ToolRun withConfig = tunetool({"text", example("Ringdata.h"), "--tune", "tone_chime"});
     EXPECT_EQ(withConfig.status, 0) << withConfig.err;
     EXPECT_EQ(withConfig.out, text(example("Ringdata.h"), choosing("tone_chime", {})).out);
+    // Started anywhere else it finds the one of its own folder.
     test::TempDir empty;
-    const ToolRun without = tunetool({"text", example("Ringdata.h"), "--index", "2"}, empty.path());
-    EXPECT_EQ(without.status, 0);
-    EXPECT_EQ(without.err, "");
-    EXPECT_THAT(without.out, Not(HasSubstr("static TONE")));
+    const ToolRun elsewhere =
+        tunetool({"text", example("Ringdata.h"), "--index", "2"}, empty.path());
+    EXPECT_EQ(elsewhere.status, 0);
+    EXPECT_EQ(elsewhere.err, "");
+    EXPECT_EQ(elsewhere.out, withConfig.out);
+
+    // The start directory's own comes first.
+    test::TempDir own;
+    std::string config = test::readFileOrDie(QTE_SOURCE_DIR "/resources/config.cfg");
+    config.replace(config.find("/* *Name* (*ID*) */"), 19, "/* own: *Name* */");
+    test::writeFileOrDie(own.file("config.cfg"), config);
+    const ToolRun owned = tunetool({"text", example("Ringdata.h"), "--index", "2"}, own.path());
+    EXPECT_THAT(owned.out, HasSubstr("/* own: chime */"));
+
+    // --config names the one folder; one without config.cfg says so, and
+    // the tunes read as the built-in shape reads them.
+    const ToolRun none =
+        tunetool({"text", example("Ringdata.h"), "--index", "2", "--config", empty.path().string()},
+                 empty.path());
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.err, "warning: No config.cfg in " + empty.path().string() +
+                            ": the tone text uses built-in defaults\n");
+    EXPECT_THAT(none.out, Not(HasSubstr("static TONE")));
     const ToolRun pointed = tunetool(
         {"text", example("Ringdata.h"), "--index", "2", "--config", QTE_SOURCE_DIR "/resources"},
         empty.path());

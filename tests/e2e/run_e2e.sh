@@ -3,8 +3,10 @@
 # Matrix edit, selects them with a rubber band, copies and pastes them,
 # sets the tempo through the TEMPO button, plays, draws one more note and
 # takes it back with Ctrl+Z and again with Ctrl+Y, saving a tone file after
-# each, saves as RTX and as OTA through the file dialog, and checks every
-# file with tunetool. Then, started again with the example Ringdata.h,
+# each, scrolls with the wheel, saves as RTX, OTA and EVT through the file
+# dialog (the File menu, Ctrl+Shift+S), checks every file with tunetool,
+# tries the zoom keys with and without a numeric pad, and quits with Ctrl+Q,
+# saving the last change. Then, started again with the example Ringdata.h,
 # loads a tune from "Tunes in Ringdata", draws a note, saves it in place
 # with Ctrl+S and checks with tunetool that only that definition changed.
 # Screenshots of every step go to BUILD_DIR/e2e-artifacts.
@@ -32,7 +34,7 @@ if [ -z "${QTE_E2E_INSIDE:-}" ]; then
     echo "e2e: SKIPPED, Xvfb cannot start here"
     exit 77
   fi
-  for tool in xdotool import pulseaudio; do
+  for tool in xdotool import compare openbox pulseaudio; do
     command -v "$tool" >/dev/null || { echo "e2e: $tool is not installed (scripts/setup.sh)" >&2; exit 1; }
   done
   rm -rf "$artifacts"
@@ -100,8 +102,10 @@ wait_closed() { # twice in a row: a failed search also answers nothing
 
 work=$(mktemp -d)
 editor_pid=""
+wm_pid=""
 cleanup() {
   [ -n "$editor_pid" ] && kill "$editor_pid" 2>/dev/null || true
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
   XDG_RUNTIME_DIR=$work/runtime pulseaudio --kill 2>/dev/null || true
   rm -rf "$work"
 }
@@ -124,11 +128,22 @@ for _ in $(seq 100); do
 done
 pactl info >/dev/null 2>&1 || fail "pulseaudio takes no clients within 10 seconds"
 
+step="window manager"
+# Shortcuts act in the active window, and only a window manager activates.
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+for _ in $(seq 50); do
+  [ -n "$(xdotool search --name '^Openbox$' 2>/dev/null || true)" ] && break
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  pause 0.1
+done
+
 step="editor start"
 say "starting the editor in $work/start with our config.cfg and midihz.ini"
 mkdir "$work/start"
 cp "$build/config.cfg" "$build/midihz.ini" "$work/start/"
-(cd "$work/start" && exec env QTE_REPORT_LAYOUT=1 "$editor" >"$work/editor.out" 2>"$work/editor.err") &
+(cd "$work/start" &&
+  exec env QTE_REPORT_LAYOUT=1 QTE_REPORT_COMMANDS=1 "$editor" >"$work/editor.out" 2>"$work/editor.err") &
 editor_pid=$!
 visible_windows() {
   for w in $(xdotool search --onlyvisible --name "" 2>/dev/null); do
@@ -156,17 +171,10 @@ read -r _ _ mx my mw mh < <(grep '^layout matrix' "$work/editor.out")
 read -r _ _ tx ty _ _ < <(grep '^layout toolbar' "$work/editor.out")
 say "Matrix edit client area at $mx,$my size ${mw}x$mh; toolbar area at $tx,$ty"
 
-# Matrix geometry with no config.dat: key strip 67, 11 pixels a unit, 12 a
-# row; the grid starts 40 pixels down; the rows shown and the bottom pitch
-# follow from the client height as the window lays itself out.
-L=67 W=11 h=12
-R=$(((mh - 2 * h - 65) / h))
-[ "$R" -gt 108 ] && R=108
-vpos=$((111 - R - 69))
-[ "$vpos" -lt 0 ] && vpos=0
-vpos=$((vpos - 1))
-[ "$vpos" -lt 1 ] && vpos=1
-P0=$((110 - R - vpos))
+# Matrix geometry as the editor laid it out (with no config.dat: key strip
+# 67, 11 pixels a unit, 12 a row); the grid starts 40 pixels down.
+read -r _ P0 R L W h < <(grep '^grid' "$work/editor.out")
+[ "$L" = 67 ] && [ "$W" = 11 ] && [ "$h" = 12 ] || fail "a zoom other than the first start's: $L $W $h"
 say "grid: $R rows from pitch $P0"
 # Screen point of unit u (middle of its column) and pitch p (middle of its row).
 ux() { echo $((mx + L + W * $1 + W / 2)); }
@@ -272,11 +280,12 @@ save_in_dialog() { # path, number of Downs from the first filter
 }
 
 # Notes and tempo of a saved file, as tunetool reads it.
-expect_file() { # path, notes
+expect_file() { # path, notes (an event file keeps times, not a tempo)
   local info
   info=$(cd "$work/start" && "$tunetool" info "$1") || fail "tunetool cannot read $1"
   say "$(basename "$1"): $(echo "$info" | tr -s ' ' | tr '\n' ';')"
   echo "$info" | grep -qx "notes: *$2" || fail "$(basename "$1") does not hold $2 notes: $info"
+  [[ $1 == *.evt ]] && return 0
   echo "$info" | grep -qx "tempo: *$tempo bpm" || fail "$(basename "$1") is not at $tempo bpm: $info"
 }
 # Ctrl+S onto the file the tune was saved to: wait until it changes.
@@ -329,7 +338,7 @@ cp "$tone" "$artifacts/"
 
 # Save as... from the File menu.
 save_as_from_menu() { # path, number of Downs from the first filter
-  xdotool mousemove 20 8 # "File", the first entry of the menu bar
+  xdotool mousemove 20 $((ty - 10)) # "File", the first entry of the menu bar
   pause 0.2
   xdotool click 1
   wait_open "File menu"
@@ -347,22 +356,87 @@ rtx=$work/e2e.rtx
 say "File menu, Save as...: $rtx as Rttl/Rtx file"
 save_as_from_menu "$rtx" 2
 
+step="wheel"
+# The matrix client area as the screen shows it.
+matrix_shot() { import -window root -crop "${mw}x${mh}+${mx}+${my}" +repage "$work/$1.png"; }
+say "the wheel scrolls the matrix down two notches and back"
+xdotool mousemove "$(ux 30)" "$(py 76)"
+pause 0.3
+matrix_shot wheel-before
+xdotool click 5 click 5
+pause 0.5
+matrix_shot wheel-down
+shot "wheel-down"
+xdotool click 4 click 4
+pause 0.5
+matrix_shot wheel-back
+moved=$(compare -metric AE "$work/wheel-before.png" "$work/wheel-down.png" null: 2>&1 || true)
+back=$(compare -metric AE "$work/wheel-before.png" "$work/wheel-back.png" null: 2>&1 || true)
+say "pixels changed by the wheel: $moved; after turning back: $back"
+[ "$moved" -gt 1000 ] || fail "the wheel did not scroll the matrix ($moved pixels changed)"
+[ "$back" -lt 1000 ] || fail "turning the wheel back did not bring the matrix back ($back pixels differ)"
+
 step="save as OTA"
 ota=$work/e2e.ota
 say "File menu, Save as...: $ota as OTA file"
 save_as_from_menu "$ota" 1
+
+step="save as EVT"
+evt=$work/e2e.evt
+say "Ctrl+Shift+S: $evt as Event file"
+xdotool key ctrl+shift+s
+save_in_dialog "$evt" 3
 shot "saved"
 
 step="check the files"
-cp "$rtx" "$ota" "$artifacts/"
-for f in "$rtx" "$ota"; do
+cp "$rtx" "$ota" "$evt" "$artifacts/"
+# The three notes drawn first, C, E and G, as the tone text names them.
+notes=$(cd "$work/start" && "$tunetool" text "$ota" | grep -o 'AUD_NOTE_[A-H0-9b]*' | head -3 | tr '\n' ' ')
+[ "$notes" = "AUD_NOTE_C AUD_NOTE_E AUD_NOTE_G " ] || fail "the drawn notes read back as $notes"
+for f in "$rtx" "$ota" "$evt"; do
   expect_file "$f" 7
 done
 
+step="zoom keys"
+# What X delivers is what a user's keyboard delivers: the plus key with and
+# without Shift, and the numeric pad, whose keys X matches differently.
+xdotool mousemove "$(ux 30)" "$(py 76)"
+expect_command() { # key, command ID
+  local before
+  before=$(grep -c '^command ' "$work/editor.out" || true)
+  xdotool key "$1"
+  pause 0.4
+  local got
+  got=$(grep '^command ' "$work/editor.out" | tail -n +$((before + 1)) | tr '\n' ' ')
+  [ "$got" = "command $2 " ] || fail "$1 ran \"$got\", not command $2"
+  say "$1: command $2"
+}
+expect_command ctrl+equal 32786       # Zoom x in
+expect_command ctrl+minus 32787       # Zoom x out
+expect_command ctrl+shift+equal 32778 # Zoom y in
+expect_command ctrl+shift+minus 32779 # Zoom y out
+expect_command KP_Multiply 32786
+expect_command KP_Divide 32787
+expect_command KP_Subtract 32778
+expect_command KP_Add 32779
+shot "zoomed"
+
 step="quit"
-kill "$editor_pid"
-wait "$editor_pid" 2>/dev/null || true
+say "Ctrl+Z leaves a change unsaved; Ctrl+Q asks, and Save (the default) saves it and quits"
+xdotool key ctrl+z
+pause
+xdotool key ctrl+q
+wait_window "^Confirm exit$" 10 >/dev/null || fail "Ctrl+Q asked nothing"
+shot "quit-question"
+xdotool key Return
+for _ in $(seq 50); do
+  kill -0 "$editor_pid" 2>/dev/null || break
+  pause 0.2
+done
+kill -0 "$editor_pid" 2>/dev/null && fail "the editor did not quit after OK"
+wait "$editor_pid" || fail "the editor ended with status $?"
 editor_pid=""
+expect_file "$evt" 6
 
 step="Ringdata.h in place"
 ringdata=$work/ringdata/Ringdata.h
@@ -387,7 +461,8 @@ xdotool mousemove $((cx + 20)) $((cy + 2 * 15 + 7))
 pause 0.2
 xdotool click 1
 pause
-draw 60 67 85
+# After the tune's last note, inside the narrowest layout's first screen.
+draw 36 43 85
 shot "ringdata-changed"
 say "Ctrl+S writes it back into $ringdata"
 save_again "$ringdata"

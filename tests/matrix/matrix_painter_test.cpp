@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -294,6 +296,48 @@ TEST(MatrixPainter, KeyStripComesFromTheButtonTable)
     s.edit.drawingItem = true;
     s.edit.pendingItem.pitch = kPendingVibra;
     EXPECT_EQ(keys()[0], red(10));
+}
+
+// The keys carry the note names of the tone text: every C at the default
+// zoom, every key once a row holds the name's text; a key the text cannot
+// name shows its number. Each name lies on its own key within the strip.
+TEST(MatrixPainter, KeysCarryTheNamesOfTheToneText)
+{
+    const NoteNameTable names = BuildNoteNameTable();
+    struct Case {
+        int rowHeight;
+        bool everyKey;
+    };
+    for (const Case c : {Case{12, false}, Case{16, true}}) {
+        SCOPED_TRACE(c.rowHeight);
+        MatrixScene s(true, 480, 900, 11, c.rowHeight);
+        s.options.noteNames = &names;
+        s.paint();
+        const MatrixView& v = s.view;
+        std::map<int, std::string> shown; // pitch of the row under the label's foot
+        for (const TextCall& t : s.image.texts()) {
+            if (t.y < kRulerBottom) continue; // the ruler's beats
+            EXPECT_GE(t.x, 0);
+            EXPECT_LE(t.x + 8 * static_cast<int>(t.text.size()), v.keyStripWidth - 1);
+            EXPECT_GE(t.y, kGridTop);
+            EXPECT_LE(t.y + kFontCellHeight, v.gridBottom());
+            for (int p = v.lowestPitch; p < v.lowestPitch + v.visibleRows; ++p)
+                if (keyLabelAt(v, p, t.text.size()).y == t.y &&
+                    keyLabelAt(v, p, t.text.size()).x == t.x && keyLabel(names, p) == t.text)
+                    shown[p] = t.text;
+        }
+        std::map<int, std::string> expected;
+        for (int p = v.lowestPitch; p < v.lowestPitch + v.visibleRows; ++p)
+            if (c.everyKey || p % 12 == 0) expected[p] = keyLabel(names, p);
+        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(keyLabel(names, 84), "C2");
+        EXPECT_EQ(keyLabel(names, 97), "D3b");
+        EXPECT_EQ(keyLabel(names, 60), "60");
+        // A black key's name stays on the black key, a white key's right of it.
+        const int blackRight = static_cast<int>((v.keyStripWidth - 1) * 0.66f);
+        EXPECT_LE(keyLabelAt(v, 97, 3).x + 24, blackRight);
+        EXPECT_GE(keyLabelAt(v, 96, 2).x, blackRight);
+    }
 }
 
 TEST(MatrixPainter, WithoutDrawKeysTheGridStartsAtTheLeftEdge)

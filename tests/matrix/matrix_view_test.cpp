@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 #include <utility>
@@ -96,6 +97,43 @@ TEST(MatrixView, ZoomStepsAndFloors)
     EXPECT_EQ((std::pair{v.unitWidth, v.rowHeight}),
               (std::pair{kMaxUnitWidthZoom, kMaxRowHeightZoom}));
     EXPECT_FLOAT_EQ(v.unitWidthExact, kMaxUnitWidthZoom - 0.5f);
+}
+
+// A zoom at the mouse keeps the time under the mouse where it was, to half
+// a unit (the scroll position is whole); left of the grid it is the grid's
+// left edge that stays, and at the start nothing scrolls before time 0.
+TEST(MatrixView, ZoomAtAColumnKeepsTheTimeUnderIt)
+{
+    Tune tune;
+    tune.noteCount = 1;
+    tune.noteTable[1].endMs = 46875; // 1000 units
+    struct Case {
+        const char* name;
+        ZoomDirection direction;
+        int scroll, x;
+        bool atStart;
+    };
+    const Case cases[] = {
+        {"in, right of the middle", ZoomDirection::In, 200, 600, false},
+        {"out, near the right edge", ZoomDirection::Out, 200, 780, false},
+        {"in, on the key strip", ZoomDirection::In, 200, 10, false},
+        {"out, at the very start", ZoomDirection::Out, 0, 400, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MatrixView v = laidOut(tune, 800, 600);
+        ASSERT_TRUE(ScrollHorizontal(v, ScrollCode::ThumbTrack, c.scroll));
+        const int x = std::max(c.x, v.gridLeft());
+        const float anchor = v.xToUnits(x);
+        const int width = v.unitWidth;
+        ASSERT_TRUE(ZoomXAt(v, tune, c.direction, c.x));
+        EXPECT_NE(v.unitWidth, width);
+        if (c.atStart) {
+            EXPECT_EQ(v.scrollUnits, 0);
+        } else {
+            EXPECT_NEAR(v.xToUnits(x), anchor, 0.5f);
+        }
+    }
 }
 
 // Any window size keeps the bottom pitch while it can and a scroll position

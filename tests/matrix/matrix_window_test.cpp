@@ -64,6 +64,27 @@ TEST(MatrixWindow, SizeAndScrollSetTheBars)
     EXPECT_EQ(w.window->invalidations, painted);
 }
 
+// After a new size or zoom the bands lie elsewhere; what the old layout
+// drew outside the new bands (a strip label, a strip's frame) must not stay.
+TEST(MatrixWindow, ANewLayoutLeavesNothingOfTheOldOne)
+{
+    WindowScene w;
+    const int oldVibra = w.view.vibraTop();
+    w.windowImage->fillRect({0, 0, 480, 360}, rgbColour(255, 0, 255));
+    w.with([&](MatrixContext& c) { w.block->onSize(c); });
+    for (int y = 0; y < 360; ++y)
+        for (int x = 0; x < 480; ++x)
+            ASSERT_NE(w.windowImage->pixel(x, y), rgbColour(255, 0, 255)) << x << "," << y;
+
+    // A lower window moves the strips up: the old frames are gone.
+    const int x = w.view.keyStripWidth + 5;
+    ASSERT_EQ(w.windowImage->pixel(x, oldVibra), rgbColour(150, 150, 150)) << "the vibra frame";
+    w.window->resize(480, 250);
+    w.with([&](MatrixContext& c) { w.block->onSize(c); });
+    ASSERT_LT(w.view.textBottom(), oldVibra);
+    EXPECT_EQ(w.windowImage->pixel(x, oldVibra), rgbColour(0, 0, 0));
+}
+
 TEST(MatrixWindow, MouseMovesRepaintOnlyWhatIsNeeded)
 {
     WindowScene off(false);

@@ -116,9 +116,12 @@ TEST(EditDialogs, NoteStripShowsAndAppliesItsFields)
         const char* field;
         int pitch;
     };
-    // Only five custom notes exist; other pitches are held to 1..108.
-    const Case cases[] = {{3, 8, "1", 72}, {3, 8, "9", 76},    {1, 1, "0", 1},
-                          {1, 1, "1", 1},  {1, 1, "200", 108}, {1, 1, "80", 80}};
+    // Only five custom notes exist; other pitches are held to 1..108 and
+    // may be named as the tone text names them.
+    const Case cases[] = {{3, 8, "1", 72},   {3, 8, "9", 76},     {1, 1, "0", 1},
+                          {1, 1, "1", 1},    {1, 1, "200", 108},  {1, 1, "80", 80},
+                          {1, 1, "C#3", 97}, {1, 1, "A2b", 80},   {1, 1, " h4 ", 107},
+                          {1, 1, "E", 76},   {1, 1, "_C4,", 108}, {1, 1, "C5", 108}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
         Fixture f;

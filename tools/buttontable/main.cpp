@@ -1,8 +1,9 @@
 // Draws the editor's button table: the toolbar's buttons and keys and the
 // matrix key strip's pictures, each at its place in one 357 x 495 image.
 // Writes it as PNG (embedded in the editor) and as binary PPM (read by the
-// plain C++ code and its tests):
-//   qte_buttontable resources/buttontable.png resources/buttontable.ppm
+// plain C++ code and its tests), and, given a folder, the program's icon
+// drawn from the same pictures in the sizes a desktop asks for:
+//   qte_buttontable resources/buttontable.png resources/buttontable.ppm resources/icons
 
 #include <QColor>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
+#include <QString>
 
 #include <cstdio>
 #include <cstring>
@@ -329,12 +331,81 @@ bool writePpm(const QImage& img, const char* path)
     return f.error() == QFileDevice::NoError;
 }
 
+// The icon: a piece of the Matrix edit window, the key strip at its left
+// and a rising phrase of notes on the black grid, in a 64 x 64 design
+// drawn at `size` pixels.
+QImage drawIcon(int size)
+{
+    QImage img(size, size, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(size / 64.0, size / 64.0);
+
+    const QRectF tile(2, 2, 60, 60);
+    QPainterPath outline;
+    outline.addRoundedRect(tile, 9, 9);
+    p.fillPath(outline, QColor(0, 0, 0));
+    p.setClipPath(outline);
+
+    // Seven white keys with the black keys over their left two thirds, as
+    // the key strip draws them; the top key is a C.
+    const qreal keysLeft = 2, keysRight = 19, top = 6, row = 52.0 / 7.0;
+    for (int k = 0; k < 7; ++k) {
+        const QRectF key(keysLeft, top + k * row, keysRight - keysLeft, row);
+        p.fillRect(key, QColor(250, 248, 240));
+        p.fillRect(QRectF(key.left(), key.top(), 2, key.height()), QColor(215, 212, 205));
+        p.setPen(QPen(QColor(90, 90, 90), 0.8));
+        p.drawLine(QPointF(key.left(), key.bottom()), QPointF(key.right(), key.bottom()));
+    }
+    for (const int k : {2, 3, 4, 6, 7}) { // B flat, G sharp, F sharp, D sharp, C sharp
+        const QRectF black(keysLeft, top + k * row - row * 0.3, (keysRight - keysLeft) * 0.62,
+                           row * 0.6);
+        p.fillRect(black, QColor(20, 20, 20));
+    }
+
+    // The grid: unit lines by their weight, pitch rows in the pen grey.
+    const qreal gridLeft = 21, gridRight = 62, unit = 5.2;
+    for (int i = 0; gridLeft + i * unit < gridRight; ++i) {
+        const QColor c = i % 8 == 0   ? QColor(250, 250, 250)
+                         : i % 4 == 0 ? QColor(200, 200, 200)
+                         : i % 2 == 0 ? QColor(150, 150, 150)
+                                      : QColor(100, 100, 100);
+        p.fillRect(QRectF(gridLeft + i * unit, 2, 0.7, 60), c);
+    }
+    p.setPen(QPen(QColor(150, 150, 150), 0.5));
+    for (int r = 0; r <= 7; ++r)
+        p.drawLine(QPointF(gridLeft, top + r * row), QPointF(gridRight, top + r * row));
+
+    // A rising phrase: white notes, the last one selected.
+    struct Note {
+        int start, length, rowFromBottom;
+        QColor colour;
+    };
+    const Note notes[] = {{0, 2, 1, QColor(255, 255, 255)},
+                          {2, 1, 3, QColor(255, 255, 255)},
+                          {3, 2, 4, QColor(255, 255, 255)},
+                          {5, 3, 6, QColor(100, 100, 255)}};
+    for (const Note& n : notes) {
+        const qreal y = top + (6 - n.rowFromBottom) * row;
+        p.fillRect(
+            QRectF(gridLeft + n.start * unit + 0.8, y + 0.8, n.length * unit - 0.8, row - 0.8),
+            n.colour);
+    }
+    p.setClipping(false);
+    p.setPen(QPen(QColor(150, 150, 150), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(outline);
+    p.end();
+    return img;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s OUT.png OUT.ppm\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s OUT.png OUT.ppm [ICON-FOLDER]\n", argv[0]);
         return 2;
     }
     QImage img(kWidth, kHeight, QImage::Format_RGB888);
@@ -349,6 +420,16 @@ int main(int argc, char** argv)
     if (!writePpm(img, argv[2])) {
         std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return 1;
+    }
+    if (argc == 4) {
+        for (const int size : {32, 48, 256}) {
+            const QString path = QString::fromLocal8Bit(argv[3]) +
+                                 QStringLiteral("/quelo-tune-editor-%1.png").arg(size);
+            if (!drawIcon(size).save(path, "PNG")) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+                return 1;
+            }
+        }
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 // quelo-tune-editor: the Quelo Internal Tune Editor.
 #include "app/command_line.h"
 #include "app/qt/main_window.h"
+#include "platform/qt/button_table_image.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -46,8 +47,9 @@ private:
 
 // QTE_REPORT_LAYOUT=1: once the window is shown, print where the toolbar's
 // client area and each child's client area sit on the screen, as
-// "layout <name> X Y WIDTH HEIGHT", for scripts that drive the editor with
-// a pointer (the children are not windows of the display).
+// "layout <name> X Y WIDTH HEIGHT", and the matrix grid as "grid
+// LOWEST-PITCH ROWS KEY-STRIP UNIT-WIDTH ROW-HEIGHT", for scripts that drive
+// the editor with a pointer (the children are not windows of the display).
 void reportLayout(qte::MainWindow& window)
 {
     auto print = [](const char* name, const QWidget* w) {
@@ -59,6 +61,9 @@ void reportLayout(qte::MainWindow& window)
     print("matrix", window.child(qte::Child::MatrixEdit)->canvas());
     print("ringdata", window.child(qte::Child::RingdataView)->canvas());
     print("tunes", window.child(qte::Child::TunesInRingdata)->canvas());
+    const qte::MatrixView& v = window.context().matrixView;
+    std::printf("grid %d %d %d %d %d\n", v.lowestPitch, v.visibleRows, v.keyStripWidth, v.unitWidth,
+                v.rowHeight);
     std::fflush(stdout);
 }
 
@@ -84,6 +89,9 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quelo Internal Tune Editor"));
+    QApplication::setWindowIcon(qte::editorIcon());
+    // The desktop entry, so that a desktop shows the icon it installs.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quelo-tune-editor"));
     // Installed before the window exists, so that a box shown while it
     // starts is the first paint rather than a wait forever.
     StartupProbe probe(sinceStart);
@@ -108,6 +116,14 @@ int main(int argc, char** argv)
         window.openFiles(line.files);
         window.showMaximized();
         return QApplication::exec();
+    }
+    // QTE_REPORT_COMMANDS=1: print "command ID" for every command run, for
+    // scripts that check which key or menu item reached which command.
+    if (std::getenv("QTE_REPORT_COMMANDS")) {
+        window.onCommand = [](int id) {
+            std::printf("command %d\n", id);
+            std::fflush(stdout);
+        };
     }
     window.showMaximized();
     window.openFiles(line.files);

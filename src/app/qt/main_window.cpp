@@ -7,6 +7,8 @@
 #include "app/playback_commands.h"
 #include "app/startup.h"
 #include "app/tune_windows.h"
+#include "config/config_folders.h"
+#include "io/files.h"
 #include "platform/qt/button_table_image.h"
 
 #include <QAction>
@@ -16,6 +18,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcutEvent>
 
 #include <filesystem>
 
@@ -47,44 +50,6 @@ bool isCheckable(int id)
     case cmd::PlayPolitely:
     case cmd::SoundNotes: return true;
     default: return false;
-    }
-}
-
-// Windows virtual-key code of a Qt key, 0 for keys the editor never reads.
-int virtualKey(const QKeyEvent* e)
-{
-    const int k = e->key();
-    const bool keypad = e->modifiers() & Qt::KeypadModifier;
-    if (keypad) {
-        switch (k) {
-        case Qt::Key_Plus: return vk::Add;
-        case Qt::Key_Minus: return vk::Subtract;
-        case Qt::Key_Asterisk: return vk::Multiply;
-        case Qt::Key_Slash: return vk::Divide;
-        default:
-            if (k >= Qt::Key_0 && k <= Qt::Key_9) return 0x60 + (k - Qt::Key_0);
-            break;
-        }
-    }
-    if (k >= Qt::Key_A && k <= Qt::Key_Z) return vk::LetterA + (k - Qt::Key_A);
-    if (k >= Qt::Key_0 && k <= Qt::Key_9) return vk::Digit0 + (k - Qt::Key_0);
-    switch (k) {
-    case Qt::Key_Shift: return vk::Shift;
-    case Qt::Key_Control: return vk::Control;
-    case Qt::Key_Escape: return vk::Escape;
-    case Qt::Key_Space: return vk::Space;
-    case Qt::Key_PageUp: return vk::PageUp;
-    case Qt::Key_PageDown: return vk::PageDown;
-    case Qt::Key_End: return vk::End;
-    case Qt::Key_Home: return vk::Home;
-    case Qt::Key_Left: return vk::Left;
-    case Qt::Key_Up: return vk::Up;
-    case Qt::Key_Right: return vk::Right;
-    case Qt::Key_Down: return vk::Down;
-    case Qt::Key_Delete: return vk::Delete;
-    case Qt::Key_Comma: return 0xBC;
-    case Qt::Key_Period: return 0xBE;
-    default: return 0;
     }
 }
 
@@ -125,8 +90,14 @@ int ClientArea::clientHeight() const
     return viewport()->height();
 }
 
+void ClientArea::fitSurface()
+{
+    m_surface.resize(viewport()->width(), viewport()->height(), viewport()->devicePixelRatioF());
+}
+
 void ClientArea::paintEvent(QPaintEvent*)
 {
+    fitSurface();
     m_surface.fillRect({0, 0, m_surface.width(), m_surface.height()}, kFrameBackground);
     if (onPaint) onPaint();
     QPainter painter(viewport());
@@ -136,7 +107,7 @@ void ClientArea::paintEvent(QPaintEvent*)
 void ClientArea::resizeEvent(QResizeEvent* event)
 {
     QMdiArea::resizeEvent(event);
-    m_surface.resize(viewport()->width(), viewport()->height());
+    fitSurface();
     if (onResized) onResized();
 }
 
@@ -192,10 +163,10 @@ MainWindow::MainWindow(bool unattended)
     buildMenus();
     wireChildren();
     resize(1280, 1024);
-    layoutChildren();
     for (SurfaceWindow* w : m_children)
         w->show();
-    startEditor(*m_ctx, std::filesystem::current_path());
+    placeChildren(true);
+    startEditor(*m_ctx, std::filesystem::current_path(), dataFolderFor(executableFolder()));
     m_started = true;
     syncMenus();
     applyMatrixMinimum();
@@ -208,6 +179,22 @@ MainWindow::~MainWindow()
     qApp->removeEventFilter(this);
 }
 
+QAction* MainWindow::makeAction(int id, const std::string& text,
+                                const std::vector<std::string>& keys)
+{
+    auto* a = new QAction(latin1(text), this);
+    a->setData(id);
+    a->setCheckable(isCheckable(id));
+    QList<QKeySequence> shortcuts;
+    for (const std::string& k : keys)
+        shortcuts << QKeySequence(QString::fromLatin1(k.c_str()), QKeySequence::PortableText);
+    a->setShortcuts(shortcuts);
+    a->setShortcutContext(Qt::WindowShortcut);
+    connect(a, &QAction::triggered, this, [this, id] { command(id); });
+    m_actions[id] = a;
+    return a;
+}
+
 void MainWindow::buildMenus()
 {
     for (const Menu& menu : mainMenu()) {
@@ -215,22 +202,27 @@ void MainWindow::buildMenus()
         std::function<void(QMenu*, const std::vector<MenuItem>&)> fill =
             [&](QMenu* into, const std::vector<MenuItem>& items) {
                 for (const MenuItem& item : items) {
-                    if (item.isSeparator()) {
+                    if (item.isSeparator())
                         into->addSeparator();
-                    } else if (!item.submenu.empty()) {
+                    else if (!item.submenu.empty())
                         fill(into->addMenu(latin1(item.text)), item.submenu);
-                    } else {
-                        QAction* action = into->addAction(latin1(item.text));
-                        action->setCheckable(isCheckable(item.id));
-                        const int id = item.id;
-                        connect(action, &QAction::triggered, this, [this, id] { command(id); });
-                        m_actions[id] = action;
-                    }
+                    else
+                        into->addAction(makeAction(item.id, item.text, item.keys));
                 }
             };
         fill(bar, menu.items);
         connect(bar, &QMenu::aboutToShow, this, &MainWindow::syncMenus);
     }
+    // Keys without a menu item act wherever the window is active, as the
+    // menu's own do.
+    for (const KeyCommand& k : keyCommands())
+        addAction(makeAction(k.id, {}, k.keys));
+}
+
+QAction* MainWindow::action(int id) const
+{
+    const auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
 }
 
 void MainWindow::syncMenus()
@@ -244,10 +236,15 @@ void MainWindow::syncMenus()
 
 void MainWindow::command(int id)
 {
+    if (onCommand) onCommand(id);
     runCommand(*m_ctx, id);
     syncMenus();
     applyMatrixMinimum();
     followPlayback();
+    if (m_ctx->arrangeRequested) {
+        m_ctx->arrangeRequested = false;
+        arrangeChildren();
+    }
     if (m_ctx->quitRequested) close();
 }
 
@@ -269,15 +266,24 @@ void MainWindow::openFiles(const std::vector<std::string>& paths)
     syncMenus();
 }
 
-void MainWindow::layoutChildren()
+void MainWindow::placeChildren(bool all)
 {
-    const int r = m_client->viewport()->width();
-    const int b = m_client->viewport()->height();
-    for (int i = 0; i < kChildCount; ++i) {
-        const Rect place = childPlacement(static_cast<Child>(i), r, b);
-        m_children[static_cast<std::size_t>(i)]->setGeometry(place.left, place.top, place.width(),
-                                                             place.height());
+    const QSize frame = m_children[0]->frameExtent();
+    const auto places =
+        qte::arrangeChildren(m_client->viewport()->width(), m_client->viewport()->height(),
+                             ChildFrame{frame.width(), frame.height()});
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        SurfaceWindow* w = m_children[i];
+        if (!all && w->geometry() != m_placed[i]) continue; // the user's own place
+        const Rect& r = places[i];
+        w->setGeometry(r.left, r.top, r.width(), r.height());
+        m_placed[i] = w->geometry();
     }
+}
+
+void MainWindow::arrangeChildren()
+{
+    placeChildren(true);
 }
 
 void MainWindow::wireChildren()
@@ -287,15 +293,26 @@ void MainWindow::wireChildren()
     SurfaceWindow* ringdata = child(Child::RingdataView);
     SurfaceWindow* tunes = child(Child::TunesInRingdata);
 
-    matrix->onScroll = [&ctx](ScrollBar bar, int code, int position) {
-        scrollMatrix(ctx, bar, static_cast<ScrollCode>(code), position);
+    // A bar the user moves asks for a position; the window takes it as it
+    // takes a thumb drag.
+    matrix->onScrolled = [&ctx](ScrollBar bar, int position) {
+        scrollMatrix(ctx, bar, ScrollCode::ThumbTrack, position);
     };
-    ringdata->onScroll = [&ctx](ScrollBar bar, int code, int position) {
-        ringdataScroll(ctx, bar, static_cast<ScrollCode>(code), position);
+    ringdata->onScrolled = [&ctx](ScrollBar bar, int position) {
+        ringdataScroll(ctx, bar, ScrollCode::ThumbTrack, position);
     };
-    tunes->onScroll = [&ctx](ScrollBar bar, int code, int position) {
-        if (bar == ScrollBar::Vertical)
-            catalogueScroll(ctx, static_cast<ScrollCode>(code), position);
+    tunes->onScrolled = [&ctx](ScrollBar bar, int position) {
+        if (bar == ScrollBar::Vertical) catalogueScroll(ctx, ScrollCode::ThumbTrack, position);
+    };
+    matrix->canvas()->onWheel = [&ctx](int x, int, int up, int left, Qt::KeyboardModifiers held) {
+        matrixWheel(ctx, x, up, left, heldKeys(held), QApplication::wheelScrollLines());
+    };
+    ringdata->canvas()->onWheel = [&ctx](int, int, int up, int left, Qt::KeyboardModifiers held) {
+        ringdataWheel(ctx, up, left, held.testFlag(Qt::ShiftModifier),
+                      QApplication::wheelScrollLines());
+    };
+    tunes->canvas()->onWheel = [&ctx](int, int, int up, int, Qt::KeyboardModifiers) {
+        catalogueWheel(ctx, up, QApplication::wheelScrollLines());
     };
     // A click acts where it was made: the position goes in as a move first.
     ringdata->canvas()->onMouse = [this, ringdata](MouseAction action, int x, int y,
@@ -351,9 +368,9 @@ void MainWindow::wireChildren()
             if (w == m_children[static_cast<std::size_t>(i)])
                 m_ctx->activeChild = static_cast<Child>(i);
     });
-    // The fixed places follow the client area, so a smaller screen still
-    // shows every child.
-    m_client->onResized = [this] { layoutChildren(); };
+    // The layout follows the client area; a child the user has moved or
+    // sized keeps its place until "Arrange windows".
+    m_client->onResized = [this] { placeChildren(false); };
     m_client->onPaint = [this] { paintToolbar(*m_ctx); };
     m_client->onMouse = [this](MouseAction action, int x, int y, Qt::KeyboardModifiers held) {
         modifiersHeld(*m_ctx, heldKeys(held));
@@ -363,37 +380,52 @@ void MainWindow::wireChildren()
     };
 }
 
-bool MainWindow::handleKey(QKeyEvent* e, bool press)
+QAction* MainWindow::actionForKey(const QKeySequence& key) const
 {
-    const int key = virtualKey(e);
-    if (!press) {
-        keyUp(*m_ctx, key);
-        return true;
-    }
-    KeyStroke stroke;
-    stroke.virtualKey = key;
-    const QString text = e->text();
-    if (!text.isEmpty() && text.at(0).unicode() < 256)
-        stroke.character = static_cast<unsigned char>(text.at(0).unicode());
-    stroke.shift = e->modifiers() & Qt::ShiftModifier;
-    stroke.ctrl = e->modifiers() & Qt::ControlModifier;
-    stroke.alt = e->modifiers() & Qt::AltModifier;
-    if (const auto id = translateAccelerator(stroke)) {
-        command(*id);
-        return true;
-    }
-    keyDown(*m_ctx, key);
-    return true;
+    for (const auto& [id, a] : m_actions)
+        if (a->isEnabled() && a->shortcuts().contains(key)) return a;
+    return nullptr;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const bool ours = widget && widget->window() == this && !QApplication::activeModalWidget() &&
+                      !QApplication::activePopupWidget();
+    if (type == QEvent::ShortcutOverride && ours) {
+        m_lastKey = QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination());
+        // A mouse gesture or a dialog may have changed what is enabled
+        // (Undo after a drawn note); shortcuts are matched after this.
+        syncMenus();
+    }
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this && !QApplication::activeModalWidget() &&
-            !QApplication::activePopupWidget())
-            return handleKey(static_cast<QKeyEvent*>(event), type == QEvent::KeyPress);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Shift and Ctrl alone are followed for the Matrix editor, wherever
+        // the focus is in this window.
+        if ((key->key() == Qt::Key_Shift || key->key() == Qt::Key_Control) && ours)
+            modifierKey(*m_ctx,
+                        key->key() == Qt::Key_Shift ? ModifierKey::Shift : ModifierKey::Ctrl,
+                        type == QEvent::KeyPress);
+        // Every other key is a shortcut of an action. The numeric pad's keys
+        // can come here unmatched (X11 drops the keypad flag when it matches
+        // shortcuts): the action that lists the key as pressed takes it.
+        if (type == QEvent::KeyPress && ours && key->modifiers().testFlag(Qt::KeypadModifier)) {
+            if (QAction* a = actionForKey(QKeySequence(key->keyCombination()))) {
+                a->trigger();
+                return true;
+            }
+        }
+    }
+    // A key that reads as two sequences (Ctrl+Shift+= on a US keyboard is
+    // also Ctrl++) is ambiguous to Qt; the action with the key exactly as
+    // pressed takes it.
+    if (type == QEvent::Shortcut && static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+        const auto* action = qobject_cast<QAction*>(watched);
+        if (action && action->parent() == this) {
+            if (QAction* a = actionForKey(m_lastKey)) a->trigger();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The editor's main window on Qt: "Quelo Internal Tune Editor", its menu
-// bar, the client area with the toolbar drawn on it and the three child
-// windows at their fixed places.
+// bar of actions with their shortcuts, the client area with the toolbar
+// drawn on it and the three child windows in their layout.
 
 #include "app/editor_context.h"
 #include "io/file_store.h"
@@ -13,6 +13,7 @@
 #include "platform/qt/qt_wave_out.h"
 #include "platform/qt/surface_window.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMdiArea>
 
@@ -57,6 +58,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void fitSurface();
     QImageSurface m_surface;
 };
 
@@ -69,22 +71,34 @@ public:
 
     [[nodiscard]] EditorContext& context() { return *m_ctx; }
     [[nodiscard]] SurfaceWindow* child(Child c) const { return m_children[static_cast<int>(c)]; }
+    // The client area with the toolbar.
+    [[nodiscard]] ClientArea* clientArea() const { return m_client; }
 
     // Opens the files named on the command line, in order.
     void openFiles(const std::vector<std::string>& paths);
     // Runs one command as the menu would.
     void command(int id);
+    // The action of a command (a menu item or a key), or null.
+    [[nodiscard]] QAction* action(int id) const;
+    // Puts every child in its place of the layout, also one the user moved.
+    void arrangeChildren();
+    // Told of every command before it runs (scripts that drive the editor).
+    std::function<void(int id)> onCommand;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QAction* makeAction(int id, const std::string& text, const std::vector<std::string>& keys);
+    // The enabled action that lists this key among its shortcuts, or null.
+    [[nodiscard]] QAction* actionForKey(const QKeySequence& key) const;
     void buildMenus();
     void syncMenus();
-    void layoutChildren();
+    // The layout for the client's size, for the children still where the
+    // layout put them (or all of them).
+    void placeChildren(bool all);
     void wireChildren();
-    bool handleKey(QKeyEvent* event, bool press);
     // After anything that may have started a tune playing.
     void followPlayback();
     // The matrix window's minimum follows the key strip ("Draw keys").
@@ -101,9 +115,11 @@ private:
     PlaybackTimer m_pumpTimer;
     ClientArea* m_client;
     std::array<SurfaceWindow*, kChildCount> m_children{};
+    std::array<QRect, kChildCount> m_placed{}; // where the layout last put each child
     std::unique_ptr<EditorContext> m_ctx;
     std::map<int, QAction*> m_actions;
     bool m_started = false;
+    QKeySequence m_lastKey; // the key being matched to a shortcut
 };
 
 } // namespace qte

@@ -9,6 +9,15 @@ QImage loadButtonTableImage()
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+QIcon editorIcon()
+{
+    QIcon icon;
+    for (const int size : {32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/quelo-tune-editor-%1.png").arg(size),
+                     QSize(size, size));
+    return icon;
+}
+
 ImageSurface imageSurfaceFrom(const QImage& image)
 {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace qte {
@@ -14,44 +15,72 @@ namespace {
 constexpr int kCellWidth = 8;
 constexpr int kCellHeight = 15;
 
-Rect clipped(const Rect& r, int w, int h)
+QImage blackImage(int w, int h, qreal ratio)
 {
-    return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, w), std::min(r.bottom, h)};
+    QImage image(std::max(1, static_cast<int>(std::ceil(w * ratio))),
+                 std::max(1, static_cast<int>(std::ceil(h * ratio))), QImage::Format_RGB32);
+    image.fill(qRgb(0, 0, 0));
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+qreal usableRatio(qreal ratio)
+{
+    return ratio > 0.0 && std::isfinite(ratio) ? ratio : 1.0;
 }
 
 } // namespace
 
-QImageSurface::QImageSurface(int width, int height)
-    : m_image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32)
+QImageSurface::QImageSurface(int width, int height, qreal ratio)
+    : m_width(std::max(width, 1)), m_height(std::max(height, 1)), m_ratio(usableRatio(ratio))
 {
-    m_image.fill(qRgb(0, 0, 0));
+    m_image = blackImage(m_width, m_height, m_ratio);
 }
 
 QImageSurface::QImageSurface(const QImage& image)
-    : m_image(image.convertToFormat(QImage::Format_RGB32))
-{}
-
-void QImageSurface::setPixel(int x, int y, QRgb c)
+    : m_image(image.convertToFormat(QImage::Format_RGB32)),
+      m_ratio(usableRatio(image.devicePixelRatio()))
 {
-    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height()) return;
-    reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] = c;
+    m_image.setDevicePixelRatio(m_ratio);
+    m_width = std::max(1, static_cast<int>(std::lround(m_image.width() / m_ratio)));
+    m_height = std::max(1, static_cast<int>(std::lround(m_image.height() / m_ratio)));
+}
+
+int QImageSurface::toImage(int v) const
+{
+    return static_cast<int>(std::lround(v * m_ratio));
+}
+
+QRect QImageSurface::imageRect(const Rect& r) const
+{
+    const int left = std::max(toImage(std::max(r.left, 0)), 0);
+    const int top = std::max(toImage(std::max(r.top, 0)), 0);
+    const int right = std::min(toImage(std::min(r.right, m_width)), m_image.width());
+    const int bottom = std::min(toImage(std::min(r.bottom, m_height)), m_image.height());
+    if (right <= left || bottom <= top) return {};
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+void QImageSurface::fillImageRect(const QRect& k, QRgb c)
+{
+    if (k.isEmpty()) return;
+    for (int y = k.top(); y <= k.bottom(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+        std::fill(row + k.left(), row + k.right() + 1, c);
+    }
 }
 
 Colour QImageSurface::pixel(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height()) return 0;
-    return fromQRgb(reinterpret_cast<const QRgb*>(m_image.constScanLine(y))[x]);
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return 0;
+    const int ix = std::min(toImage(x), m_image.width() - 1);
+    const int iy = std::min(toImage(y), m_image.height() - 1);
+    return fromQRgb(reinterpret_cast<const QRgb*>(m_image.constScanLine(iy))[ix]);
 }
 
 void QImageSurface::fillRect(const Rect& r, Colour c)
 {
-    const Rect k = clipped(r, width(), height());
-    if (k.empty()) return;
-    const QRgb q = toQRgb(c);
-    for (int y = k.top; y < k.bottom; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-        std::fill(row + k.left, row + k.right, q);
-    }
+    fillImageRect(imageRect(r), toQRgb(c));
 }
 
 void QImageSurface::frameRect(const Rect& r, Colour c)
@@ -75,7 +104,7 @@ void QImageSurface::line(int x1, int y1, int x2, int y2, Colour pen)
     int x = x1;
     int y = y1;
     while (x != x2 || y != y2) {
-        setPixel(x, y, q);
+        fillImageRect(imageRect({x, y, x + 1, y + 1}), q);
         const int e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -103,10 +132,13 @@ void QImageSurface::text(int x, int y, std::string_view s, Colour foreground, Co
     if (s.empty()) return;
     const int n = static_cast<int>(s.size());
     if (opaque) fillRect({x, y, x + n * kCellWidth, y + kCellHeight}, background);
+    // The image's ratio makes the painter draw in window pixels at the
+    // image's resolution.
     QPainter painter(&m_image);
     const QFont font = editorFont();
     painter.setFont(font);
     painter.setPen(QColor(toQRgb(foreground)));
+    painter.setClipRect(QRect(0, 0, m_width, m_height));
     const QFontMetrics metrics(font);
     const int baseline = y + (kCellHeight - metrics.height()) / 2 + metrics.ascent();
     // One cell per character, whatever advance the face has.
@@ -120,68 +152,61 @@ void QImageSurface::text(int x, int y, std::string_view s, Colour foreground, Co
 void QImageSurface::blit(int dx, int dy, int w, int h, const Surface& source, int sx, int sy)
 {
     if (w <= 0 || h <= 0) return;
-    // A copy within this surface reads the pixels before any is written.
-    if (&source == this) {
-        const QImageSurface copy(m_image);
-        blit(dx, dy, w, h, copy, sx, sy);
-        return;
-    }
-    // Clipped against this surface; pixels from outside the source are black.
-    const auto* image = dynamic_cast<const QImageSurface*>(&source);
-    const int top = std::max(dy, 0);
-    const int bottom = std::min(dy + h, height());
-    const int left = std::max(dx, 0);
-    const int right = std::min(dx + w, width());
-    for (int y = top; y < bottom; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-        const int fy = sy + (y - dy);
-        const QRgb* from = image && fy >= 0 && fy < image->height()
-                               ? reinterpret_cast<const QRgb*>(image->m_image.constScanLine(fy))
-                               : nullptr;
-        for (int x = left; x < right; ++x) {
-            const int fx = sx + (x - dx);
-            if (image)
-                row[x] = from && fx >= 0 && fx < image->width() ? from[fx] : qRgb(0, 0, 0);
-            else
-                row[x] = toQRgb(source.pixel(fx, fy));
-        }
-    }
+    stretchBlit({dx, dy, dx + w, dy + h}, source, {sx, sy, sx + w, sy + h});
 }
 
 void QImageSurface::stretchBlit(const Rect& dst, const Surface& source, const Rect& src)
 {
     if (dst.empty() || src.empty()) return;
+    // A copy within this surface reads the pixels before any is written.
     if (&source == this) {
         const QImageSurface copy(m_image);
         stretchBlit(dst, copy, src);
         return;
     }
-    // Nearest source pixel by whole-number scaling of the offset, as a
-    // stretch that deletes scans picks it.
-    const Rect k = clipped(dst, width(), height());
-    for (int y = k.top; y < k.bottom; ++y) {
-        const long long fy =
-            src.top + static_cast<long long>(y - dst.top) * src.height() / dst.height();
+    // Each image pixel takes the source pixel its offset scales to, by
+    // whole numbers as a stretch that deletes scans picks it. A source that
+    // is an image too is read at its own resolution; pixels outside the
+    // source are black.
+    const auto* image = dynamic_cast<const QImageSurface*>(&source);
+    const qreal sourceRatio = image ? image->m_ratio : 1.0;
+    auto scaled = [](int v, qreal ratio) { return static_cast<long long>(std::lround(v * ratio)); };
+    const long long dLeft = toImage(dst.left), dTop = toImage(dst.top);
+    const long long dWidth = std::max<long long>(1, toImage(dst.right) - dLeft);
+    const long long dHeight = std::max<long long>(1, toImage(dst.bottom) - dTop);
+    const long long sLeft = scaled(src.left, sourceRatio), sTop = scaled(src.top, sourceRatio);
+    const long long sWidth = scaled(src.right, sourceRatio) - sLeft;
+    const long long sHeight = scaled(src.bottom, sourceRatio) - sTop;
+    const QRect k = imageRect(dst);
+    if (k.isEmpty() || sWidth <= 0 || sHeight <= 0) return;
+    for (int y = k.top(); y <= k.bottom(); ++y) {
+        const long long fy = sTop + (y - dTop) * sHeight / dHeight;
         QRgb* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-        for (int x = k.left; x < k.right; ++x) {
-            const long long fx =
-                src.left + static_cast<long long>(x - dst.left) * src.width() / dst.width();
-            row[x] = toQRgb(source.pixel(static_cast<int>(fx), static_cast<int>(fy)));
+        const QRgb* from =
+            image && fy >= 0 && fy < image->m_image.height()
+                ? reinterpret_cast<const QRgb*>(image->m_image.constScanLine(static_cast<int>(fy)))
+                : nullptr;
+        for (int x = k.left(); x <= k.right(); ++x) {
+            const long long fx = sLeft + (x - dLeft) * sWidth / dWidth;
+            if (image) {
+                row[x] = from && fx >= 0 && fx < image->m_image.width() ? from[fx] : qRgb(0, 0, 0);
+            } else {
+                row[x] = toQRgb(source.pixel(static_cast<int>(fx), static_cast<int>(fy)));
+            }
         }
     }
 }
 
-void QImageSurface::resize(int w, int h)
+void QImageSurface::resize(int w, int h, qreal ratio)
 {
     w = std::max(w, 1);
     h = std::max(h, 1);
-    if (w == width() && h == height()) return;
-    QImage next(w, h, QImage::Format_RGB32);
-    next.fill(qRgb(0, 0, 0));
-    QPainter painter(&next);
-    painter.drawImage(0, 0, m_image);
-    painter.end();
-    m_image = next;
+    ratio = usableRatio(ratio);
+    if (w == m_width && h == m_height && ratio == m_ratio) return;
+    m_width = w;
+    m_height = h;
+    m_ratio = ratio;
+    m_image = blackImage(w, h, ratio);
 }
 
 } // namespace qte

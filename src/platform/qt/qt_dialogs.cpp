@@ -4,7 +4,9 @@
 #include <QCursor>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,37 +14,22 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace qte {
 
 namespace {
 
-// Average character 6 x 13 pixels: 1.5 pixels per horizontal unit,
-// 1.625 per vertical one.
-int unitsX(int x)
-{
-    return (x * 3) / 2;
-}
-int unitsY(int y)
-{
-    return (y * 13) / 8;
-}
-
 QString latin1(std::string_view s)
 {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-template <class W> W* place(W* widget, int x, int y, int w, int h)
-{
-    widget->setGeometry(dialogUnitsRect(x, y, w, h));
-    return widget;
-}
-
 // Centred on the mouse, kept on the screen.
 void centreOnMouse(QWidget& dialog)
 {
+    dialog.adjustSize();
     QRect r(QPoint(0, 0), dialog.size());
     r.moveCenter(QCursor::pos());
     if (const QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
@@ -55,24 +42,32 @@ void centreOnMouse(QWidget& dialog)
     dialog.move(r.topLeft());
 }
 
-// The templates were measured for a narrower font: a label (or check box)
-// gets the width its text needs, and what lies right of it moves over to
-// make room.
-void fitLabels(QDialog& dialog)
+// A field wide enough for this many characters of the dialog's font.
+void widthInCharacters(QLineEdit* edit, int characters)
 {
-    const auto widgets = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (QWidget* label : widgets) {
-        if (!qobject_cast<QLabel*>(label) && !qobject_cast<QCheckBox*>(label)) continue;
-        const int textRight = label->x() + label->sizeHint().width();
-        int nextLeft = dialog.width();
-        for (QWidget* w : widgets)
-            if (w->x() > label->x()) nextLeft = std::min(nextLeft, w->x());
-        const int shift = std::max(0, textRight - nextLeft);
-        for (QWidget* w : widgets)
-            if (w->x() > label->x()) w->move(w->x() + shift, w->y());
-        label->resize(std::max(label->width(), textRight - label->x()), label->height());
-        dialog.setFixedWidth(dialog.width() + shift);
-    }
+    const QFontMetrics metrics(edit->font());
+    const int text = metrics.horizontalAdvance(QString(characters, QLatin1Char('0')));
+    edit->setFixedWidth(text + metrics.averageCharWidth() * 2);
+}
+
+QLineEdit* numericEdit(QWidget* parent, std::string_view text, int characters)
+{
+    auto* edit = new QLineEdit(latin1(text), parent);
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    widthInCharacters(edit, characters);
+    return edit;
+}
+
+// The one-line strips: their controls in a row, as small as their texts
+// allow, at any font and scale.
+QHBoxLayout* stripLayout(QDialog& dialog)
+{
+    auto* row = new QHBoxLayout(&dialog);
+    row->setContentsMargins(4, 3, 4, 3);
+    row->setSpacing(6);
+    row->setSizeConstraint(QLayout::SetFixedSize);
+    return row;
 }
 
 // An OK that hands the field to accept and closes only when it is taken.
@@ -88,11 +83,6 @@ void acceptOnOk(QDialog& dialog, QPushButton* ok, QLineEdit* field,
 
 } // namespace
 
-QRect dialogUnitsRect(int x, int y, int w, int h)
-{
-    return {unitsX(x), unitsY(y), unitsX(w), unitsY(h)};
-}
-
 SettingsDialog::SettingsDialog(const SettingsFields& initial,
                                std::function<bool(const SettingsFields&)> accept, QWidget* parent)
     : QDialog(parent), m_accept(std::move(accept))
@@ -100,34 +90,51 @@ SettingsDialog::SettingsDialog(const SettingsFields& initial,
     setWindowTitle(QStringLiteral("Settings"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(unitsX(146), unitsY(124));
 
-    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 89, 7, 50, 14);
-    ok->setDefault(true);
-    auto* cancel = place(new QPushButton(QStringLiteral("Cancel"), this), 89, 28, 50, 14);
-    place(new QLabel(QStringLiteral("Tone name:"), this), 7, 7, 39, 8);
-    nameEdit = place(new QLineEdit(latin1(initial.toneName), this), 7, 16, 56, 12);
+    nameEdit = new QLineEdit(latin1(initial.toneName), this);
     nameEdit->setMaxLength(static_cast<int>(kSettingsNameChars));
     nameEdit->setObjectName(QStringLiteral("toneName"));
-    place(new QLabel(QStringLiteral("Tone ID:"), this), 7, 33, 29, 8);
-    idEdit = place(new QLineEdit(latin1(initial.toneId), this), 7, 43, 56, 12);
+    widthInCharacters(nameEdit, static_cast<int>(kSettingsNameChars));
+    idEdit = new QLineEdit(latin1(initial.toneId), this);
     idEdit->setMaxLength(static_cast<int>(kSettingsIdChars));
     idEdit->setObjectName(QStringLiteral("toneId"));
+    widthInCharacters(idEdit, static_cast<int>(kSettingsIdChars) + 2);
     connect(idEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
         const int cursor = idEdit->cursorPosition();
         idEdit->setText(text.toUpper());
         idEdit->setCursorPosition(cursor);
     });
-    drawKeys = place(new QCheckBox(QStringLiteral("Draw keys"), this), 7, 65, 49, 10);
-    writeTempo = place(new QCheckBox(QStringLiteral("Write tempo"), this), 7, 78, 54, 10);
-    keepNaturalNotes =
-        place(new QCheckBox(QStringLiteral("Keep natural notes"), this), 7, 90, 75, 10);
-    scrollWhenPlaying =
-        place(new QCheckBox(QStringLiteral("Scroll screen when playing"), this), 7, 103, 100, 10);
+    drawKeys = new QCheckBox(QStringLiteral("Draw keys"), this);
+    writeTempo = new QCheckBox(QStringLiteral("Write tempo"), this);
+    keepNaturalNotes = new QCheckBox(QStringLiteral("Keep natural notes"), this);
+    scrollWhenPlaying = new QCheckBox(QStringLiteral("Scroll screen when playing"), this);
     drawKeys->setChecked(initial.drawKeys);
     writeTempo->setChecked(initial.writeTempo);
     keepNaturalNotes->setChecked(initial.keepNaturalNotes);
     scrollWhenPlaying->setChecked(initial.scrollWhenPlaying);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+
+    // The fields at the left, OK and Cancel at the top right.
+    auto* form = new QVBoxLayout;
+    form->addWidget(new QLabel(QStringLiteral("Tone name:"), this));
+    form->addWidget(nameEdit, 0, Qt::AlignLeft);
+    form->addSpacing(4);
+    form->addWidget(new QLabel(QStringLiteral("Tone ID:"), this));
+    form->addWidget(idEdit, 0, Qt::AlignLeft);
+    form->addSpacing(8);
+    for (QCheckBox* box : {drawKeys, writeTempo, keepNaturalNotes, scrollWhenPlaying})
+        form->addWidget(box);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch(1);
+    auto* columns = new QHBoxLayout(this);
+    columns->setSizeConstraint(QLayout::SetFixedSize);
+    columns->addLayout(form);
+    columns->addSpacing(12);
+    columns->addLayout(buttons);
 
     connect(ok, &QPushButton::clicked, this, [this] {
         if (m_accept(fields())) QDialog::accept();
@@ -150,14 +157,15 @@ TempoDialog::TempoDialog(std::int32_t tempoBpm, std::function<bool(std::string_v
     : QDialog(parent), m_accept(std::move(accept))
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setFixedSize(unitsX(147), unitsY(14));
-    place(new QLabel(QStringLiteral("Tempo:"), this), 3, 2, 25, 8);
-    tempoEdit = place(new QLineEdit(QString::number(tempoBpm), this), 29, 0, 40, 14);
-    tempoEdit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
-    place(new QLabel(QStringLiteral("bpm"), this), 72, 2, 14, 8);
-    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 97, 0, 50, 14);
+    QHBoxLayout* row = stripLayout(*this);
+    tempoEdit = numericEdit(this, std::to_string(tempoBpm), 4);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
+    row->addWidget(new QLabel(QStringLiteral("Tempo:"), this));
+    row->addWidget(tempoEdit);
+    row->addWidget(new QLabel(QStringLiteral("bpm"), this));
+    row->addSpacing(8);
+    row->addWidget(ok);
     connect(ok, &QPushButton::clicked, this, [this] {
         const std::string text = tempoEdit->text().toLatin1().toStdString();
         if (m_accept(text)) QDialog::accept();
@@ -195,13 +203,16 @@ TextDialog::TextDialog(std::string_view text, std::function<bool(std::string_vie
     : QDialog(parent), m_accept(std::move(accept))
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setFixedSize(unitsX(331), unitsY(12));
-    place(new QLabel(QStringLiteral("Text:"), this), 4, 2, 17, 8);
-    textEdit = place(new QLineEdit(latin1(text), this), 22, 0, 252, 12);
+    QHBoxLayout* row = stripLayout(*this);
+    textEdit = new QLineEdit(latin1(text), this);
     textEdit->setMaxLength(static_cast<int>(kTextFieldChars));
-    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 282, 0, 49, 12);
+    widthInCharacters(textEdit, 40);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    row->addWidget(new QLabel(QStringLiteral("Text:"), this));
+    row->addWidget(textEdit);
+    row->addSpacing(8);
+    row->addWidget(ok);
     acceptOnOk(*this, ok, textEdit, m_accept);
-    fitLabels(*this);
     centreOnMouse(*this);
 }
 
@@ -210,14 +221,14 @@ RepetitionsDialog::RepetitionsDialog(std::int32_t repetitions,
     : QDialog(parent), m_accept(std::move(accept))
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setFixedSize(unitsX(177), unitsY(14));
-    place(new QLabel(QStringLiteral("Number of repetitions:"), this), 4, 2, 70, 8);
-    repetitionsEdit = place(new QLineEdit(QString::number(repetitions), this), 73, 0, 37, 14);
-    repetitionsEdit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
-    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 128, 0, 49, 14);
+    QHBoxLayout* row = stripLayout(*this);
+    repetitionsEdit = numericEdit(this, std::to_string(repetitions), 4);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    row->addWidget(new QLabel(QStringLiteral("Number of repetitions:"), this));
+    row->addWidget(repetitionsEdit);
+    row->addSpacing(8);
+    row->addWidget(ok);
     acceptOnOk(*this, ok, repetitionsEdit, m_accept);
-    fitLabels(*this);
     centreOnMouse(*this);
 }
 
@@ -237,14 +248,6 @@ void QtModalDialogs::runRepetitions(std::int32_t repetitions,
 
 namespace {
 
-QLineEdit* numericEdit(QDialog* dialog, std::string_view text, int x, int y, int w, int h)
-{
-    auto* edit = place(new QLineEdit(latin1(text), dialog), x, y, w, h);
-    edit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), dialog));
-    return edit;
-}
-
 std::string fieldText(const QLineEdit* edit)
 {
     return edit->text().toLatin1().toStdString();
@@ -257,21 +260,34 @@ NoteDialog::NoteDialog(const NoteDialogFields& initial,
     : QDialog(parent), m_accept(std::move(accept))
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setFixedSize(unitsX(324), unitsY(12));
-    place(new QLabel(QStringLiteral("Note:"), this), 3, 2, 18, 8);
-    noteEdit = numericEdit(this, initial.note, 23, 0, 37, 12);
-    place(new QLabel(QStringLiteral("Start:"), this), 69, 2, 18, 8);
-    startEdit = numericEdit(this, initial.start, 89, 0, 37, 12);
-    place(new QLabel(QStringLiteral("Tone time in ms:"), this), 135, 2, 52, 8);
-    toneTimeEdit = numericEdit(this, initial.toneTime, 187, 0, 41, 12);
-    insertBox = place(new QCheckBox(QStringLiteral("Insert"), this), 241, 1, 33, 10);
+    QHBoxLayout* row = stripLayout(*this);
+    // A number, or a note name as the tone text spells it.
+    row->addWidget(new QLabel(QStringLiteral("Note:"), this));
+    noteEdit = new QLineEdit(latin1(initial.note), this);
+    noteEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9A-Za-z_#, ]{0,19}")), noteEdit));
+    noteEdit->setToolTip(
+        QStringLiteral("The pitch as a number, or as the tone text names it: C, C#3, A2b"));
+    widthInCharacters(noteEdit, 5);
+    row->addWidget(noteEdit);
+    row->addSpacing(6);
+    row->addWidget(new QLabel(QStringLiteral("Start:"), this));
+    startEdit = numericEdit(this, initial.start, 7);
+    row->addWidget(startEdit);
+    row->addSpacing(6);
+    row->addWidget(new QLabel(QStringLiteral("Tone time in ms:"), this));
+    toneTimeEdit = numericEdit(this, initial.toneTime, 6);
+    row->addWidget(toneTimeEdit);
+    row->addSpacing(6);
+    insertBox = new QCheckBox(QStringLiteral("Insert"), this);
     insertBox->setChecked(initial.insert);
-    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 275, 0, 49, 12);
+    row->addWidget(insertBox);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
+    row->addWidget(ok);
     connect(ok, &QPushButton::clicked, this, [this] {
         if (m_accept(fields())) QDialog::accept();
     });
-    fitLabels(*this);
     centreOnMouse(*this);
 }
 
@@ -286,14 +302,17 @@ PauseDialog::PauseDialog(std::string_view pauseMs, std::function<bool(std::strin
     : QDialog(parent), m_accept(std::move(accept))
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setFixedSize(unitsX(208), unitsY(14));
-    place(new QLabel(QStringLiteral("Pause in ms:"), this), 0, 1, 41, 8);
-    pauseEdit = numericEdit(this, pauseMs, 49, 0, 40, 14);
-    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 103, 0, 50, 11);
+    QHBoxLayout* row = stripLayout(*this);
+    pauseEdit = numericEdit(this, pauseMs, 7);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    row->addWidget(new QLabel(QStringLiteral("Pause in ms:"), this));
+    row->addWidget(pauseEdit);
+    row->addSpacing(8);
+    row->addWidget(ok);
+    row->addWidget(cancel);
     acceptOnOk(*this, ok, pauseEdit, m_accept);
-    auto* cancel = place(new QPushButton(QStringLiteral("Cancel"), this), 158, 0, 50, 11);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    fitLabels(*this);
     centreOnMouse(*this);
 }
 
@@ -324,6 +343,9 @@ ChoiceDialog::ChoiceDialog(std::string_view title, std::string_view prompt,
     for (const std::string& item : items)
         list->addItem(latin1(item));
     if (initial >= 0 && initial < list->count()) list->setCurrentRow(initial);
+    // Wide enough for the longest line, with room for a vertical bar.
+    list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() +
+                          list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(buttons);

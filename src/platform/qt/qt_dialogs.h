@@ -1,6 +1,6 @@
 #pragma once
-// The editor's modal dialogs as QDialogs laid out from their templates'
-// dialog units, and the file dialogs as QFileDialogs.
+// The editor's modal dialogs as QDialogs with Qt layouts, so that every
+// text fits at any font and scale, and the file dialogs as QFileDialogs.
 
 #include "platform/dialogs.h"
 #include "platform/file_dialogs.h"
@@ -15,9 +15,6 @@ class QListWidget;
 class QWidget;
 
 namespace qte {
-
-// Dialog units of an 8-point "MS Sans Serif" template, in pixels.
-[[nodiscard]] QRect dialogUnitsRect(int x, int y, int w, int h);
 
 class SettingsDialog final : public QDialog {
     Q_OBJECT

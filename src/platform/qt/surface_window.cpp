@@ -5,7 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -13,9 +13,11 @@ namespace qte {
 
 namespace {
 
-// ScrollCode values of the platform's scroll messages.
-constexpr int kLineUp = 0, kLineDown = 1, kPageUp = 2, kPageDown = 3, kThumbTrack = 5, kTop = 6,
-              kBottom = 7;
+// One notch of a mouse wheel, in eighths of a degree.
+constexpr int kWheelNotch = 120;
+// A touchpad that reports only pixels: this many make a notch, about the
+// three lines a notch scrolls.
+constexpr int kPixelsPerNotch = 40;
 
 } // namespace
 
@@ -27,8 +29,19 @@ SurfaceCanvas::SurfaceCanvas(QWidget* parent) : QWidget(parent), m_surface(1, 1)
     setMinimumSize(1, 1);
 }
 
+bool SurfaceCanvas::fitSurface()
+{
+    const QImageSurface& s = m_surface;
+    if (s.width() == width() && s.height() == height() && s.ratio() == devicePixelRatioF())
+        return false;
+    m_surface.resize(width(), height(), devicePixelRatioF());
+    return true;
+}
+
 void SurfaceCanvas::paintEvent(QPaintEvent*)
 {
+    // Moved to a screen of another ratio: paint the image anew for it.
+    if (fitSurface() && onResized) onResized();
     QPainter painter(this);
     painter.drawImage(0, 0, m_surface.image());
     // Beyond the image (while a resize is under way) the client is black.
@@ -39,8 +52,24 @@ void SurfaceCanvas::paintEvent(QPaintEvent*)
 
 void SurfaceCanvas::resizeEvent(QResizeEvent*)
 {
-    m_surface.resize(width(), height());
+    fitSurface();
     if (onResized) onResized();
+}
+
+void SurfaceCanvas::wheelEvent(QWheelEvent* event)
+{
+    const QPoint pixels = event->pixelDelta();
+    m_wheelRest +=
+        event->angleDelta().isNull() ? pixels * kWheelNotch / kPixelsPerNotch : event->angleDelta();
+    const int up = m_wheelRest.y() / kWheelNotch;
+    const int left = m_wheelRest.x() / kWheelNotch;
+    m_wheelRest -= QPoint(left * kWheelNotch, up * kWheelNotch);
+    if (event->phase() == Qt::ScrollEnd) m_wheelRest = {};
+    event->accept();
+    if ((up != 0 || left != 0) && onWheel) {
+        const QPoint p = event->position().toPoint();
+        onWheel(p.x(), p.y(), up, left, event->modifiers());
+    }
 }
 
 void SurfaceCanvas::report(MouseAction action, QMouseEvent* event)
@@ -98,31 +127,28 @@ SurfaceWindow::SurfaceWindow(const QString& caption, QWidget* parent)
     setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_DeleteOnClose, false);
-    connect(m_horizontal, &QScrollBar::actionTriggered, this,
-            [this](int action) { barAction(ScrollBar::Horizontal, action); });
-    connect(m_vertical, &QScrollBar::actionTriggered, this,
-            [this](int action) { barAction(ScrollBar::Vertical, action); });
+    // Only the user moves a bar: the logic's own settings are applied with
+    // the bar's signals blocked.
+    connect(m_horizontal, &QScrollBar::valueChanged, this, [this](int position) {
+        if (onScrolled) onScrolled(ScrollBar::Horizontal, position);
+    });
+    connect(m_vertical, &QScrollBar::valueChanged, this, [this](int position) {
+        if (onScrolled) onScrolled(ScrollBar::Vertical, position);
+    });
+    // A drag keeps its own thumb; at its end the bar shows what the logic took.
+    connect(m_horizontal, &QScrollBar::sliderReleased, this,
+            [this] { applyBar(ScrollBar::Horizontal); });
+    connect(m_vertical, &QScrollBar::sliderReleased, this,
+            [this] { applyBar(ScrollBar::Vertical); });
     applyBar(ScrollBar::Horizontal);
     applyBar(ScrollBar::Vertical);
 }
 
-void SurfaceWindow::barAction(ScrollBar bar, int action)
+QSize SurfaceWindow::frameExtent() const
 {
-    QScrollBar* q = bar == ScrollBar::Horizontal ? m_horizontal : m_vertical;
-    int code = -1;
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: code = kLineUp; break;
-    case QAbstractSlider::SliderSingleStepAdd: code = kLineDown; break;
-    case QAbstractSlider::SliderPageStepSub: code = kPageUp; break;
-    case QAbstractSlider::SliderPageStepAdd: code = kPageDown; break;
-    case QAbstractSlider::SliderMove: code = kThumbTrack; break;
-    case QAbstractSlider::SliderToMinimum: code = kTop; break;
-    case QAbstractSlider::SliderToMaximum: code = kBottom; break;
-    default: break;
-    }
-    if (code >= 0 && onScroll) onScroll(bar, code, q->sliderPosition());
-    // The slider moves itself after this signal; put back what the logic set.
-    QTimer::singleShot(0, this, [this, bar] { applyBar(bar); });
+    const QMargins m = contentsMargins();
+    return {m.left() + m.right() + m_vertical->sizeHint().width(),
+            m.top() + m.bottom() + m_horizontal->sizeHint().height()};
 }
 
 void SurfaceWindow::applyBar(ScrollBar bar)

@@ -1,8 +1,8 @@
 #pragma once
 // A child window of the editor on Qt: a canvas that shows a kept backing
 // image, two scroll bars, inside a QMdiSubWindow. The editor's logic drives
-// it through the Window interface and hears of scrolls, clicks and resizes
-// through the handlers.
+// it through the Window interface and hears of scrolls, clicks, wheel turns
+// and resizes through the handlers.
 
 #include "platform/qt/qimage_surface.h"
 #include "platform/window.h"
@@ -27,11 +27,17 @@ public:
 
     // The action, where it happened and the keyboard modifiers held then.
     std::function<void(MouseAction, int x, int y, Qt::KeyboardModifiers)> onMouse;
+    // Whole wheel notches (a touchpad's small turns add up to them): up is
+    // away from the user, left to the left; at (x, y) with the modifiers.
+    std::function<void(int x, int y, int up, int left, Qt::KeyboardModifiers)> onWheel;
+    // The client has a new size or a new device pixel ratio; its backing
+    // image is black until the handler paints it.
     std::function<void()> onResized;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -39,7 +45,10 @@ protected:
 
 private:
     void report(MouseAction action, QMouseEvent* event);
+    // The backing image follows the client's size and the screen's ratio.
+    bool fitSurface();
     QImageSurface m_surface;
+    QPoint m_wheelRest; // eighths of a degree not yet a whole notch
 };
 
 class SurfaceWindow final : public QMdiSubWindow, public Window {
@@ -63,11 +72,13 @@ public:
     Surface& surface() override { return m_canvas->surface(); }
 
     [[nodiscard]] SurfaceCanvas* canvas() const { return m_canvas; }
+    // What the window adds around its canvas: frame, caption, scroll bars.
+    [[nodiscard]] QSize frameExtent() const;
 
-    // A scroll bar was used: the bar, the code (a ScrollCode value) and the
-    // thumb position for a drag. The window's own bar keeps what the logic
-    // set last.
-    std::function<void(ScrollBar, int code, int position)> onScroll;
+    // A scroll bar was moved by the user (arrows, page clicks, the thumb,
+    // its wheel): the bar and the position it asks for. The logic answers
+    // with the position it takes.
+    std::function<void(ScrollBar, int position)> onScrolled;
     // The close box hides the window instead.
     std::function<void()> onHidden;
 
@@ -76,7 +87,6 @@ protected:
 
 private:
     void applyBar(ScrollBar bar);
-    void barAction(ScrollBar bar, int action);
 
     SurfaceCanvas* m_canvas;
     QScrollBar* m_horizontal;
