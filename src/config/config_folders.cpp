@@ -11,8 +11,7 @@ namespace qte {
 std::filesystem::path dataFolderFor(const std::filesystem::path& executableFolder)
 {
     if (executableFolder.empty()) return {};
-    const std::filesystem::path installed =
-        (executableFolder / QTE_DATA_FROM_BIN).lexically_normal();
+    std::filesystem::path installed = (executableFolder / QTE_DATA_FROM_BIN).lexically_normal();
     std::error_code error;
     if (std::filesystem::is_directory(installed, error)) return installed;
     return executableFolder;

@@ -48,7 +48,7 @@ private:
     // The image pixel where a window coordinate begins.
     [[nodiscard]] int toImage(int v) const;
     [[nodiscard]] QRect imageRect(const Rect& r) const; // clipped to the image
-    void fillImageRect(const QRect& r, QRgb c);
+    void fillImageRect(const QRect& k, QRgb c);
 
     QImage m_image;
     int m_width = 1;
