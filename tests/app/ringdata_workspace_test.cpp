@@ -20,15 +20,7 @@ namespace {
 using testing::HasSubstr;
 using Strings = std::vector<std::string>;
 
-std::string withCrLf(std::string_view text)
-{
-    std::string out;
-    for (const char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
+using test::withCrLf;
 
 // Whole lines, each with its line end.
 Strings linesOf(std::string_view bytes)

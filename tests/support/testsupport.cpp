@@ -67,4 +67,14 @@ void writeFileOrDie(const std::filesystem::path& path, std::string_view bytes)
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
+std::string withCrLf(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
 } // namespace qte::test

@@ -44,4 +44,7 @@ private:
 std::string readFileOrDie(const std::filesystem::path& path);
 void writeFileOrDie(const std::filesystem::path& path, std::string_view bytes);
 
+// The text with every LF line end made CR LF.
+std::string withCrLf(std::string_view text);
+
 } // namespace qte::test

@@ -20,15 +20,7 @@ namespace {
 
 using ::testing::HasSubstr;
 
-std::string withCrLf(std::string_view text)
-{
-    std::string out;
-    for (const char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
+using test::withCrLf;
 
 // Byte offset of the start of line (1-based) of short lines.
 std::size_t lineStart(std::string_view bytes, int line)
