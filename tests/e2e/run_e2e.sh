@@ -130,13 +130,22 @@ pactl info >/dev/null 2>&1 || fail "pulseaudio takes no clients within 10 second
 
 step="window manager"
 # Shortcuts act in the active window, and only a window manager activates.
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-for _ in $(seq 50); do
-  [ -n "$(xdotool search --name '^Openbox$' 2>/dev/null || true)" ] && break
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  pause 0.1
+# Without one, a closed dialog leaves the keyboard focus on the root window
+# and the next key is lost; on a loaded machine it can take seconds to come.
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+for attempt in 1 2; do
+  openbox >>"$work/openbox.log" 2>&1 &
+  wm_pid=$!
+  for _ in $(seq 150); do
+    wm_running && break
+    kill -0 "$wm_pid" 2>/dev/null || break
+    pause 0.1
+  done
+  wm_running && break
+  say "openbox did not come up (attempt $attempt): $(tail -n 3 "$work/openbox.log" | tr '\n' ' ')"
+  kill "$wm_pid" 2>/dev/null || true
 done
+wm_running || fail "no window manager: $(cat "$work/openbox.log")"
 
 step="editor start"
 say "starting the editor in $work/start with our config.cfg and midihz.ini"
