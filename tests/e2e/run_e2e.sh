@@ -51,6 +51,10 @@ say() { echo "e2e: $*"; }
 fail() {
   echo "e2e: FAILED at step \"$step\": $*" >&2
   shot "failed" || true
+  # What the editor said last, a sanitizer's report included.
+  for f in "${work:-/nonexistent}"/editor*.err; do
+    [ -s "$f" ] && echo "e2e: $(basename "$f"):" >&2 && tail -n 60 "$f" >&2
+  done
   exit 1
 }
 shot() { import -window root "$artifacts/$(printf '%02d' "$shots")-$1.png"; shots=$((shots + 1)); }
