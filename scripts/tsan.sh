@@ -12,5 +12,8 @@ export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(pwd)
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$dir/tests/test_playback" --gtest_brief=1
 "$dir/tests/test_app" --gtest_brief=1 --gtest_filter='Playback*:Startup*'
-"$dir/tests/test_qt" --gtest_brief=1
+# The Qt timer and device, with a sound service that stops or dies under them;
+# the recorded-sound runs are left to the other two suites, where they take
+# seconds rather than minutes.
+"$dir/tests/test_qt" --gtest_brief=1 --gtest_filter='PlaybackTimer*:QtWaveOut.*:QtWaveOutChild*'
 echo "ThreadSanitizer: no races in the playback tests"
