@@ -59,7 +59,7 @@ struct PlatformServices {
 };
 
 struct EditorContext {
-    // The views follow every change of the document from here on.
+    // The views follow every change of the tune from here on.
     explicit EditorContext(const PlatformServices& services);
     EditorContext(const EditorContext&) = delete;
     EditorContext& operator=(const EditorContext&) = delete;
@@ -170,7 +170,7 @@ void tellNoConfig(EditorContext& ctx);
 // tune loaded from it.
 void repaintCatalogue(EditorContext& ctx);
 // Everything that shows the tune: the captions, the Matrix editor, the tone
-// text and the catalogue's mark. What the document's announcement runs, and
+// text and the catalogue's mark. What a change's announcement runs, and
 // what an option that changes the views runs.
 void refreshViews(EditorContext& ctx);
 // The toolbar lies in the main window's own client area.

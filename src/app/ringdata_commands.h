@@ -14,7 +14,7 @@ struct EditorContext;
 [[nodiscard]] bool savesIntoRingdata(const EditorContext& ctx);
 
 // "Save" of such a tune. Returns whether it was written; the catalogue is
-// then scanned again and the document holds nothing unsaved.
+// then scanned again and the tune holds nothing unsaved.
 bool saveIntoRingdata(EditorContext& ctx);
 
 // "Add to Ringdata.h": the tune as a new definition after the last one,

@@ -1,7 +1,7 @@
 #pragma once
 // The one owner of the tune the editor holds: where it came from, whether it
 // holds changes not yet saved, and the history of its changes. Every change
-// is one named step, made through the document and announced once to the
+// is one named step, made through TuneDocument and announced once to the
 // listener, from which the views follow; undo and redo walk the steps.
 
 #include "document/tune_snapshot.h"

@@ -141,7 +141,7 @@ void ClearSelection(Tune& tune);
 
 // The reset of New Tune and of every load, on the tune alone: empties the
 // lists, names the tune "Undefined"/"UNDF". Tempo and noteNameSet stay.
-// Where the tune came from is the document's; window and configuration
+// Where the tune came from is TuneDocument's; window and configuration
 // steps of the reset are the editor's.
 void ClearTune(Tune& tune);
 // "Clear all": the lists emptied, the name, ID and tempo kept.

@@ -150,7 +150,7 @@ TEST(TuneDocument, RandomStepsUndoAndRedoExactly)
     TuneDocument doc;
     doc.open(test::randomTune(rng, {60, 3, "/*POLITE*/"}), {});
 
-    // The states the document can go back and forth between.
+    // The states the history can go back and forth between.
     std::deque<Recorded> states{record(doc.tune())};
     std::deque<std::string> names{""};
     std::size_t current = 0;
